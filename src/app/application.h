@@ -1,0 +1,49 @@
+#pragma once
+
+#include <string>
+
+#include "SDL.h"
+
+namespace ixo {
+
+class Scene;
+
+// Opens SDL, the window and the audio device, drives the current scene once per pass of the
+// main loop, and shuts everything down in order. Owns the current scene.
+class Application {
+public:
+    Application() = default;
+    virtual ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    // True when SDL, the window and the audio device are open. On false, failure() names
+    // what could not be opened and what was opened is still open (shutdown() closes it).
+    bool init(const std::string& caption, int width, int height, int bitsPerPixel,
+              bool fullscreen);
+    int run();
+    void shutdown();
+
+    // Takes ownership. Passing the current scene again keeps it.
+    void setScene(Scene* next);
+    Scene* scene() const { return scene_; }
+    SDL_Surface* screen() const { return screen_; }
+
+    virtual bool pollEvents();
+    virtual bool onTransition(const std::string& sceneName, const std::string& updateResult);
+
+    // What init() could not open, with SDL's reason; empty after a successful init.
+    const std::string& failure() const { return failure_; }
+    // Frames presented by run(): one per pass whose draw() returned true.
+    long framesPresented() const { return framesPresented_; }
+
+private:
+    Scene* scene_ = nullptr;
+    SDL_Surface* screen_ = nullptr;
+    std::string failure_;
+    long framesPresented_ = 0;
+    bool sdlStarted_ = false;
+    bool audioOpen_ = false;
+};
+
+}  // namespace ixo

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+namespace ixo {
+
+// One screen of content. The main loop hands `name()` and the word `update()` returned to the
+// application's transition rule after every pass.
+class Scene {
+public:
+    virtual ~Scene() = default;
+    virtual std::string name() = 0;
+    virtual std::string update() = 0;
+    // True when a frame was drawn; only then does the loop flip the screen and pause.
+    virtual bool draw() = 0;
+};
+
+}  // namespace ixo

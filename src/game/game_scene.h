@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+
+#include "SDL.h"
+#include "app/scene.h"
+#include "media/image.h"
+#include "shogi/board.h"
+#include "shogi/move_map.h"
+
+namespace ixo {
+
+// The shogi board that two players share: its pictures, the live position, the turn and the
+// selection. update() is the turn controller, draw() paints the frame from this state.
+//
+// The state is public so that tests, the fuzzer and the soak can check the controller's
+// invariants frame by frame; only update() changes it in the game.
+class GameScene : public Scene {
+public:
+    explicit GameScene(SDL_Surface* screen);
+    ~GameScene() override;
+
+    std::string name() override;
+    std::string update() override;
+    bool draw() override;
+
+    SDL_Surface* screen;
+    Image background;
+    Image boardPicture;
+    Image bluePieces[15];
+    Image redPieces[15];
+    Image redShadow;
+    Image blueShadow;
+    Image highlight;
+    Image portrait;
+    Board board;
+    MoveMap moveMap;
+    int turn = 0;     // 0 Blue to move, anything else Red
+    Cell selected{};  // piece -1: nothing selected
+};
+
+}  // namespace ixo

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string>
+
+#include "SDL.h"
+
+namespace ixo {
+
+// One picture as SDL_image decoded it, with the path it came from. An empty image draws
+// nothing and measures 0 x 0, which is how a missing picture stays invisible.
+class Image {
+public:
+    Image() = default;
+    Image(const void* data, int size);
+    virtual ~Image();
+    Image(const Image&) = delete;
+    Image& operator=(const Image&) = delete;
+
+    bool load(const std::string& path);
+    bool loadFromMemory(const void* data, int size);
+    void free();
+
+    void draw(SDL_Surface* target, Sint16 x, Sint16 y) const;
+    void drawPart(SDL_Surface* target, Sint16 x, Sint16 y, Sint16 sourceX, Sint16 sourceY,
+                  Uint16 sourceWidth, Uint16 sourceHeight) const;
+
+    int width() const;
+    int height() const;
+    const std::string& path() const { return path_; }
+    SDL_Surface* surface() const { return surface_; }
+
+private:
+    std::string path_;
+    SDL_Surface* surface_ = nullptr;
+};
+
+}  // namespace ixo
