@@ -11,7 +11,7 @@ class Scene;
 // Opens SDL, the window and the audio device, drives the current scene once per pass of the
 // main loop, and shuts everything down in order. Owns the current scene.
 class Application {
-public:
+  public:
     Application() = default;
     virtual ~Application();
     Application(const Application&) = delete;
@@ -19,8 +19,7 @@ public:
 
     // True when SDL, the window and the audio device are open. On false, failure() names
     // what could not be opened and what was opened is still open (shutdown() closes it).
-    bool init(const std::string& caption, int width, int height, int bitsPerPixel,
-              bool fullscreen);
+    bool init(const std::string& caption, int width, int height, int bitsPerPixel, bool fullscreen);
     int run();
     void shutdown();
 
@@ -37,7 +36,7 @@ public:
     // Frames presented by run(): one per pass whose draw() returned true.
     long framesPresented() const { return framesPresented_; }
 
-private:
+  private:
     Scene* scene_ = nullptr;
     SDL_Surface* screen_ = nullptr;
     std::string failure_;

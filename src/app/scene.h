@@ -7,7 +7,7 @@ namespace ixo {
 // One screen of content. The main loop hands `name()` and the word `update()` returned to the
 // application's transition rule after every pass.
 class Scene {
-public:
+  public:
     virtual ~Scene() = default;
     virtual std::string name() = 0;
     virtual std::string update() = 0;

@@ -8,7 +8,7 @@ namespace ixo {
 
 // The application of this game: its one rule creates the game scene when there is none.
 class ShogiApp : public Application {
-public:
+  public:
     ~ShogiApp() override;
     bool onTransition(const std::string& sceneName, const std::string& updateResult) override;
 };

@@ -16,7 +16,7 @@ namespace ixo {
 // The state is public so that tests, the fuzzer and the soak can check the controller's
 // invariants frame by frame; only update() changes it in the game.
 class GameScene : public Scene {
-public:
+  public:
     explicit GameScene(SDL_Surface* screen);
     ~GameScene() override;
 

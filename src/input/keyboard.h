@@ -6,7 +6,7 @@ namespace ixo {
 
 // A once-per-pass snapshot of the arrow keys and c, x and z, with a press edge for c.
 class Keyboard {
-public:
+  public:
     virtual ~Keyboard() = default;
 
     static Keyboard& instance();

@@ -9,7 +9,7 @@ namespace ixo {
 // One picture as SDL_image decoded it, with the path it came from. An empty image draws
 // nothing and measures 0 x 0, which is how a missing picture stays invisible.
 class Image {
-public:
+  public:
     Image() = default;
     Image(const void* data, int size);
     virtual ~Image();
@@ -29,7 +29,7 @@ public:
     const std::string& path() const { return path_; }
     SDL_Surface* surface() const { return surface_; }
 
-private:
+  private:
     std::string path_;
     SDL_Surface* surface_ = nullptr;
 };
