@@ -1,0 +1,123 @@
+#include "app/application.h"
+
+#include "SDL_mixer.h"
+#include "app/scene.h"
+#include "input/keyboard.h"
+#include "media/text.h"
+
+namespace ixo {
+
+namespace {
+
+std::string sdlError() {
+    const char* error = SDL_GetError();
+    return error && *error ? error : "no reason given";
+}
+
+}  // namespace
+
+Application::~Application() {
+    setScene(nullptr);
+}
+
+bool Application::init(const std::string& caption, int width, int height, int bitsPerPixel,
+                       bool fullscreen) {
+    failure_.clear();
+    if (SDL_Init(SDL_INIT_VIDEO) < 0) {
+        failure_ = "could not start SDL: " + sdlError();
+        return false;
+    }
+    sdlStarted_ = true;
+    SDL_WM_SetCaption(caption.c_str(), nullptr);
+
+    const Uint32 flags = fullscreen ? (SDL_HWSURFACE | SDL_FULLSCREEN) : SDL_HWSURFACE;
+    screen_ = SDL_SetVideoMode(width, height, bitsPerPixel, flags);
+    if (!screen_) {
+        failure_ = "could not open the video mode " + std::to_string(width) + "x" +
+                   std::to_string(height) + "x" + std::to_string(bitsPerPixel) + ": " + sdlError();
+        return false;
+    }
+
+    if (Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 1024) < 0) {
+        failure_ = "could not open the audio device: " + sdlError() +
+                   " (SDL_AUDIODRIVER=dummy runs without sound)";
+        return false;
+    }
+    audioOpen_ = true;
+
+    // A font that fails to decode only leaves the labels blank; the game is still playable.
+    createFont();
+    return true;
+}
+
+int Application::run() {
+    for (;;) {
+        if (!pollEvents()) {
+            break;
+        }
+        Keyboard::instance().refresh();
+
+        if (!scene_) {
+            onTransition(std::string(), std::string());
+            continue;
+        }
+        // The scene is replaced only through onTransition, after its own calls have returned,
+        // so none of its operations ever runs on a destroyed object.
+        const std::string updateResult = scene_->update();
+        if (scene_->draw()) {
+            SDL_Flip(screen_);
+            ++framesPresented_;
+            SDL_Delay(1);
+        }
+        const std::string sceneName = scene_->name();
+        if (!onTransition(sceneName, updateResult)) {
+            break;
+        }
+    }
+    // The scene's pictures must be freed while SDL still runs.
+    setScene(nullptr);
+    shutdown();
+    return 0;
+}
+
+void Application::shutdown() {
+    destroyFont();
+    if (audioOpen_) {
+        Mix_CloseAudio();
+        audioOpen_ = false;
+    }
+    if (sdlStarted_) {
+        SDL_Quit();
+        sdlStarted_ = false;
+    }
+    // The surface belonged to SDL and is gone with it.
+    screen_ = nullptr;
+}
+
+void Application::setScene(Scene* next) {
+    // Handing over the live scene again must not destroy it under its owner.
+    if (next == scene_) {
+        return;
+    }
+    delete scene_;
+    scene_ = next;
+}
+
+bool Application::pollEvents() {
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        if (event.type == SDL_QUIT) {
+            return false;
+        }
+        if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Application::onTransition(const std::string&, const std::string&) {
+    return true;
+}
+
+}  // namespace ixo
