@@ -1,0 +1,84 @@
+#include "game/game_scene.h"
+#include "game/geometry.h"
+#include "media/text.h"
+
+namespace ixo {
+
+namespace {
+
+constexpr int kLastPieceCode = King;
+
+// Shadows sit a little right of the square's edge with their middle 50 pixels down, and a
+// piece stands centred with its foot 4 pixels above the square's bottom edge; together they
+// make the pieces look raised off the board.
+constexpr int kShadowInset = 4;
+constexpr int kShadowMiddle = 50;
+constexpr int kPieceFoot = kSquareSize - 4;
+
+}  // namespace
+
+bool GameScene::draw() {
+    background.draw(screen, 0, 0);
+    // Under the board, so a wide portrait never hides a square.
+    if (selected.piece != -1) {
+        portrait.draw(screen, static_cast<Sint16>(kWindowWidth - portrait.width()), 0);
+    }
+    boardPicture.draw(screen, kBoardLeft, kBoardTop);
+
+    // Red's map is held in its mirrored frame, so its rows are turned back to the screen's.
+    for (int row = 0; row < kBoardSize; ++row) {
+        for (int column = 0; column < kBoardSize; ++column) {
+            if (moveMap.marks[row * kBoardSize + column] != 1) {
+                continue;
+            }
+            const int screenRow = turn == 0 ? row : kBoardSize - 1 - row;
+            highlight.draw(screen, static_cast<Sint16>(squareLeft(column)),
+                           static_cast<Sint16>(squareTop(screenRow)));
+        }
+    }
+
+    // All shadows before any piece: a tall piece reaching into the square above or below must
+    // never be painted over by a neighbour's shadow.
+    for (int row = 0; row < kBoardSize; ++row) {
+        for (int column = 0; column < kBoardSize; ++column) {
+            const Cell& cell = board.cells[row * kBoardSize + column];
+            const Image* shadow = nullptr;
+            if (cell.piece != Empty && cell.owner == 0) {
+                shadow = &blueShadow;
+            } else if (cell.owner == 1) {
+                shadow = &redShadow;
+            }
+            if (shadow != nullptr) {
+                shadow->draw(
+                    screen, static_cast<Sint16>(squareLeft(column) + kShadowInset),
+                    static_cast<Sint16>(squareTop(row) + kShadowMiddle - shadow->height() / 2));
+            }
+        }
+    }
+
+    for (int row = 0; row < kBoardSize; ++row) {
+        for (int column = 0; column < kBoardSize; ++column) {
+            const Cell& cell = board.cells[row * kBoardSize + column];
+            // The arrays have a picture for each known code only; anything else stays unseen
+            // rather than reading past them.
+            if (cell.piece <= Empty || cell.piece > kLastPieceCode) {
+                continue;
+            }
+            const Image& picture = cell.owner == 1 ? redPieces[cell.piece] : bluePieces[cell.piece];
+            picture.draw(
+                screen,
+                static_cast<Sint16>(squareLeft(column) + kSquareSize / 2 - picture.width() / 2),
+                static_cast<Sint16>(squareTop(row) + kPieceFoot - picture.height()));
+        }
+    }
+
+    // Literal formats: the label must never be read as a format with arguments missing.
+    if (turn == 0) {
+        drawText(screen, 650, 50, "Blue");
+    } else {
+        drawText(screen, 650, 50, "Red");
+    }
+    return true;
+}
+
+}  // namespace ixo

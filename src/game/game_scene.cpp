@@ -1,0 +1,53 @@
+#include "game/game_scene.h"
+
+#include "app/format.h"
+
+namespace ixo {
+
+namespace {
+
+constexpr int kPieceKinds = 14;
+
+}  // namespace
+
+GameScene::GameScene(SDL_Surface* screen) : screen(screen) {
+    moveMap.clear();
+    selected.piece = -1;
+
+    // A missing picture only leaves its Image empty, so the load results are not kept: the
+    // game stays playable with that picture invisible.
+    background.load("../image/bg.jpg");
+    boardPicture.load("../image/board.jpg");
+    for (int code = 1; code <= kPieceKinds; ++code) {
+        bluePieces[code].load(formatString("../image/team/sample/1p/%02d.png", code));
+        redPieces[code].load(formatString("../image/team/sample/2p/%02d.png", code));
+    }
+    redShadow.load("../image/kager.png");
+    blueShadow.load("../image/kageb.png");
+    highlight.load("../image/hikari.png");
+
+    board.reset();
+}
+
+// Explicit, in reverse order of the fields, so that every surface is gone before the
+// application shuts SDL down, whatever the member destructors would do on their own.
+GameScene::~GameScene() {
+    portrait.free();
+    highlight.free();
+    blueShadow.free();
+    redShadow.free();
+    for (int code = kPieceKinds; code >= 0; --code) {
+        redPieces[code].free();
+    }
+    for (int code = kPieceKinds; code >= 0; --code) {
+        bluePieces[code].free();
+    }
+    boardPicture.free();
+    background.free();
+}
+
+std::string GameScene::name() {
+    return "game";
+}
+
+}  // namespace ixo

@@ -1,0 +1,87 @@
+#include "app/format.h"
+#include "game/game_scene.h"
+#include "game/geometry.h"
+#include "input/mouse.h"
+
+namespace ixo {
+
+namespace {
+
+constexpr std::int8_t kNothingSelected = -1;
+
+// Both procedures work in the frame of the side to move, where that side is owner 0 moving
+// toward row 0, so neither knows which colour it serves.
+
+void selectPiece(GameScene& scene, const Board& working, Square square,
+                 const char* portraitPattern) {
+    const Mouse& mouse = Mouse::instance();
+    if (!mouse.leftReleased() || !working.isOwnPiece(square.column, square.row)) {
+        return;
+    }
+    MoveMap destinations;
+    destinations.computeDestinations(working, square.column, square.row);
+    // A piece that cannot move is not selectable, so a click on it leaves no trace.
+    if (destinations.count() == 0) {
+        return;
+    }
+    scene.selected = working.cellAt(square.column, square.row);
+    scene.moveMap = destinations;
+    scene.portrait.load(formatString(portraitPattern, scene.selected.piece));
+}
+
+// True when the move was made on `working`, which the caller then keeps.
+bool moveSelectedPiece(GameScene& scene, Board& working, Square square) {
+    const Mouse& mouse = Mouse::instance();
+    // Cancelling first means a sloppy two-button release never moves a piece by accident.
+    if (mouse.rightReleased()) {
+        scene.selected.piece = kNothingSelected;
+        scene.moveMap.clear();
+        return false;
+    }
+    if (!mouse.leftReleased()) {
+        return false;
+    }
+    // Switching to another own piece needs a cancel first; a click on one is ignored.
+    if (working.isOwnPiece(square.column, square.row) ||
+        !Board::inBounds(square.column, square.row)) {
+        return false;
+    }
+    // Judged afresh rather than from the stored highlights, so the move is only ever what the
+    // rules allow on the board as it stands.
+    MoveMap destinations;
+    destinations.computeDestinations(working, scene.selected.column, scene.selected.row);
+    if (!destinations.isMarked(square.column, square.row)) {
+        return false;
+    }
+    working.place(square.column, square.row, scene.selected.piece, scene.selected.owner);
+    working.place(scene.selected.column, scene.selected.row, Empty, 0);
+    scene.selected.piece = kNothingSelected;
+    scene.moveMap.clear();
+    return true;
+}
+
+}  // namespace
+
+std::string GameScene::update() {
+    Mouse::instance().refresh();
+    const Mouse& mouse = Mouse::instance();
+    const Square pointer = squareAt(mouse.x, mouse.y);
+
+    // Red plays on the mirrored board, where its pieces are owner 0 at the bottom; the one set
+    // of rules then serves both sides, and the result is mirrored back after Red's move.
+    const bool redToMove = turn != 0;
+    Board working = redToMove ? board.flipped() : board;
+    const Square square = redToMove ? mirrorRow(pointer) : pointer;
+
+    if (selected.piece == kNothingSelected) {
+        selectPiece(*this, working, square,
+                    redToMove ? "../image/team/sample/2pcg/%02d.png"
+                              : "../image/team/sample/1pcg/%02d.png");
+    } else if (moveSelectedPiece(*this, working, square)) {
+        board = redToMove ? working.flipped() : working;
+        turn = redToMove ? 0 : 1;
+    }
+    return "loop";
+}
+
+}  // namespace ixo
