@@ -14,15 +14,15 @@ inline Board emptyBoard() {
     return board;
 }
 
-// A mid-game-like position: any code on any square, either owner, at a random density.
+// Any code of either owner on any square, at a density from sparse endgame to crowded opening.
 inline Board randomBoard(std::mt19937& random) {
     Board board = emptyBoard();
     const int density = std::uniform_int_distribution<int>(5, 60)(random);
     std::uniform_int_distribution<int> percent(0, 99), piece(Pawn, King), owner(0, 1);
-    for (int square = 0; square < kSquareCount; ++square) {
+    for (Cell& cell : board.cells) {
         if (percent(random) < density) {
-            board.cells[square].piece = static_cast<std::int8_t>(piece(random));
-            board.cells[square].owner = static_cast<std::int8_t>(owner(random));
+            cell.piece = static_cast<std::int8_t>(piece(random));
+            cell.owner = static_cast<std::int8_t>(owner(random));
         }
     }
     return board;
