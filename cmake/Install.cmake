@@ -1,0 +1,97 @@
+# Installation and the Debian package.
+#
+# The game reads its pictures from ../image/ relative to its working directory and takes no
+# options, so what gets installed on the command path is a small launcher that changes into
+# the installed picture folder and runs the real program from a private folder.
+#
+# Where things go is decided when installing, not when configuring, because
+# `cmake --install build --prefix P` and CPack both choose the prefix at that moment:
+#
+#   prefix /usr (Debian's layout for games)   any other prefix P
+#   /usr/games/ixo-shogi            launcher   P/bin/ixo-shogi
+#   /usr/lib/games/ixo-shogi/       program    P/libexec/ixo-shogi/
+#   /usr/share/games/ixo-shogi/     pictures   P/share/ixo-shogi/
+#
+# The desktop entry and the icons go to share/applications and share/icons/hicolor in both.
+include(GNUInstallDirs)
+
+set(IXO_INSTALL_LAYOUT AUTO CACHE STRING
+    "Install layout: AUTO (Debian's games layout when the prefix is /usr), GAMES or PLAIN")
+set_property(CACHE IXO_INSTALL_LAYOUT PROPERTY STRINGS AUTO GAMES PLAIN)
+
+set(IXO_PACKAGING_DIR ${PROJECT_SOURCE_DIR}/packaging)
+set(IXO_ICON_SIZES 16 22 24 32 48 64 128 256)
+
+# Runs first in the install script: picks the layout for the prefix in force and writes the
+# launcher with the paths from its own folder to the program and to the pictures.
+install(CODE "
+set(IXO_LAYOUT \"${IXO_INSTALL_LAYOUT}\")
+set(IXO_PLAIN_BINDIR \"${CMAKE_INSTALL_BINDIR}\")
+set(IXO_PLAIN_LIBEXECDIR \"${CMAKE_INSTALL_LIBEXECDIR}\")
+set(IXO_PLAIN_DATADIR \"${CMAKE_INSTALL_DATAROOTDIR}\")
+set(IXO_LAUNCHER_TEMPLATE \"${IXO_PACKAGING_DIR}/launcher.sh.in\")
+set(IXO_LAUNCHER_OUTPUT \"${CMAKE_CURRENT_BINARY_DIR}/ixo-shogi.launcher\")
+")
+install(CODE [[
+string(REGEX REPLACE "(.)/+$" "\\1" ixo_prefix "${CMAKE_INSTALL_PREFIX}")
+if(IXO_LAYOUT STREQUAL "GAMES" OR (IXO_LAYOUT STREQUAL "AUTO" AND ixo_prefix STREQUAL "/usr"))
+    set(IXO_INSTALL_BINDIR games)
+    set(IXO_INSTALL_PROGRAMDIR lib/games/ixo-shogi)
+    set(IXO_INSTALL_PICTUREDIR share/games/ixo-shogi/image)
+else()
+    set(IXO_INSTALL_BINDIR "${IXO_PLAIN_BINDIR}")
+    set(IXO_INSTALL_PROGRAMDIR "${IXO_PLAIN_LIBEXECDIR}/ixo-shogi")
+    set(IXO_INSTALL_PICTUREDIR "${IXO_PLAIN_DATADIR}/ixo-shogi/image")
+endif()
+# Any prefix stands in for the real one: only the relative paths between the folders count.
+file(RELATIVE_PATH IXO_LAUNCHER_TO_PROGRAM "/prefix/${IXO_INSTALL_BINDIR}"
+     "/prefix/${IXO_INSTALL_PROGRAMDIR}/ixo-shogi")
+file(RELATIVE_PATH IXO_LAUNCHER_TO_PICTURES "/prefix/${IXO_INSTALL_BINDIR}"
+     "/prefix/${IXO_INSTALL_PICTUREDIR}")
+configure_file("${IXO_LAUNCHER_TEMPLATE}" "${IXO_LAUNCHER_OUTPUT}" @ONLY)
+]])
+
+install(TARGETS ixo-shogi RUNTIME DESTINATION "\${IXO_INSTALL_PROGRAMDIR}")
+install(PROGRAMS ${CMAKE_CURRENT_BINARY_DIR}/ixo-shogi.launcher
+        DESTINATION "\${IXO_INSTALL_BINDIR}" RENAME ixo-shogi)
+# Only the pictures themselves: image/ may also hold notes or sources of the artwork.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/image/ DESTINATION "\${IXO_INSTALL_PICTUREDIR}"
+        FILES_MATCHING PATTERN "*.png" PATTERN "*.jpg")
+install(FILES ${IXO_PACKAGING_DIR}/ixo-shogi.desktop
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
+foreach(size ${IXO_ICON_SIZES})
+    set(icon ${IXO_PACKAGING_DIR}/icons/${size}x${size}/ixo-shogi.png)
+    if(EXISTS ${icon})
+        install(FILES ${icon}
+                DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor/${size}x${size}/apps)
+    endif()
+endforeach()
+
+# The Debian package.
+set(IXO_PACKAGE_MAINTAINER "Ixo Shogi developers <ixo-shogi@users.noreply.invalid>" CACHE STRING
+    "Maintainer written into the Debian package")
+set(CPACK_PACKAGE_NAME ixo-shogi)
+set(CPACK_PACKAGE_VENDOR "Ixo Shogi developers")
+set(CPACK_PACKAGE_CONTACT "${IXO_PACKAGE_MAINTAINER}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "hot-seat shogi (Japanese chess) for two players")
+set(CPACK_PACKAGE_DESCRIPTION
+    "A shogi board for two people who share one computer and one mouse. Blue moves first \
+from the bottom, Red answers from the top; select a piece with a left click, see where it \
+may go, click a lit square to move there.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The dependencies are worked out when the package is made (see the project config file):
+# the C and C++ runtimes from the program itself, SDL 1.2 as either of its two flavours.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
+file(GENERATE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/IxoCPackProjectConfig.cmake
+     CONTENT "set(IXO_PACKAGED_PROGRAM \"$<TARGET_FILE:ixo-shogi>\")
+include(\"${IXO_PACKAGING_DIR}/debian-depends.cmake\")
+")
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_BINARY_DIR}/IxoCPackProjectConfig.cmake)
+set(CPACK_GENERATOR DEB)
+set(CPACK_SOURCE_GENERATOR TGZ)
+set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git/" "/build[^/]*/" "/out/" "/fuzz-corpus/")
+include(CPack)
