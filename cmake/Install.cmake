@@ -67,6 +67,14 @@ foreach(size ${IXO_ICON_SIZES})
     endif()
 endforeach()
 
+# A quick check that needs no display and touches nothing outside the build folder: install
+# into temporary prefixes of both layouts and start the launcher with a stand-in program.
+if(BUILD_TESTING)
+    add_test(NAME packaging.install_layout
+             COMMAND sh ${PROJECT_SOURCE_DIR}/tests/packaging/install_layout.sh
+                     ${CMAKE_BINARY_DIR} ${CMAKE_CURRENT_BINARY_DIR}/install-layout-test)
+endif()
+
 # The Debian package.
 set(IXO_PACKAGE_MAINTAINER "Ixo Shogi developers <ixo-shogi@users.noreply.invalid>" CACHE STRING
     "Maintainer written into the Debian package")
