@@ -1,0 +1,281 @@
+#!/usr/bin/python3
+"""The game played as a player plays it: a real window, real mouse and keyboard events.
+
+Usage: game_e2e.py --game BIN --images DIR --font PNG --artifacts DIR SCENARIO
+
+Each scenario starts its own X server and game and checks what the window shows against
+frames composed from the picture files (frame_model). When a scenario fails, every
+screenshot it took is written to ARTIFACTS/SCENARIO/ next to the frame it expected and a
+mask of the pixels that differ.
+"""
+
+import argparse
+import os
+import shutil
+import sys
+import time
+import traceback
+
+from Xlib import X
+
+import frame_model as model
+from frame_model import BISHOP, BLUE, PAWN, PROMOTED_BISHOP, PROMOTED_PAWN, RED, SILVER
+from xsession import GameSession, SessionError
+
+CAPTION = b"Ixo\xe5\xb0\x86\xe6\xa3\x8b"
+BACKGROUND_SPOT = (700, 400)  # right of the board, clear of the label and the portrait
+
+
+class Check:
+    """Compares screenshots with expected frames and keeps both for the failure report."""
+
+    def __init__(self, session, pictures):
+        self.session = session
+        self.pictures = pictures
+        self.frames = []
+
+    def screen_shows(self, scene, what):
+        shot = self.session.screenshot(what)
+        expected = model.render(self.pictures, scene)
+        mask = model.mismatch_mask(shot, expected)
+        self.frames.append((what, shot, expected, mask))
+        label = model.SIDE_NAMES[scene.turn]
+        wrong = []
+        for name, box in model.regions(label):
+            count = model.count_mismatches(mask, box)
+            area = (box[2] - box[0]) * (box[3] - box[1])
+            # A handful of pixels may round across the margin where translucent edges are
+            # blended at 16 bits; a wrong, missing or shifted picture differs in far more.
+            if count > max(4, area // 500):
+                wrong.append(f"{name}: {count} of {area} pixels")
+        total = model.count_mismatches(mask)
+        if wrong:
+            raise AssertionError(f"{what}: the window does not show what it should "
+                                 f"({total} pixels differ): " + "; ".join(wrong))
+
+    def save(self, folder):
+        shutil.rmtree(folder, ignore_errors=True)
+        os.makedirs(folder)
+        for index, (what, shot, expected, mask) in enumerate(self.frames):
+            stem = os.path.join(folder, f"{index:02d}-" + "".join(
+                ch if ch.isalnum() else "-" for ch in what)[:60])
+            shot.save(stem + "-screen.png")
+            expected.save(stem + "-expected.png")
+            mask.save(stem + "-differs.png")
+        # Screenshots taken outside a comparison (if any) are kept as well.
+        compared = {id(frame[1]) for frame in self.frames}
+        for index, (what, shot) in enumerate(self.session.shots):
+            if id(shot) not in compared:
+                shot.save(os.path.join(folder, f"extra-{index:02d}.png"))
+
+
+def check_window(session):
+    window = session.window
+    caption = window.property_bytes("_NET_WM_NAME", session.dpy.intern_atom("UTF8_STRING"))
+    if caption != CAPTION:
+        raise AssertionError(f"caption is {caption!r}, expected {CAPTION!r}")
+    legacy = window.property_bytes("WM_NAME", X.AnyPropertyType)
+    if legacy is None or not legacy.startswith(b"Ixo"):
+        raise AssertionError(f"WM_NAME is {legacy!r}, expected it to start with Ixo")
+    if (window.width, window.height) != model.WINDOW:
+        raise AssertionError(f"window is {window.width} x {window.height}, expected 800 x 600")
+
+
+def expect_exit_zero(session, how):
+    status = session.wait_exit()
+    if status != 0:
+        raise AssertionError(f"the game exited with status {status} after {how}\n"
+                             f"{session.game_output()}")
+
+
+def click_square(session, column, row, button=1):
+    session.click(*model.square_centre(column, row), button=button)
+
+
+# -- scenarios -----------------------------------------------------------------------------
+
+
+def scenario_escape(session, check):
+    check_window(session)
+    check.screen_shows(model.Scene(), "start position, Blue to move")
+    session.press_escape()
+    expect_exit_zero(session, "Escape")
+
+
+def scenario_close_request(session, check):
+    check_window(session)
+    check.screen_shows(model.Scene(), "start position, Blue to move")
+    session.request_close()
+    expect_exit_zero(session, "a WM_DELETE_WINDOW request")
+
+
+def scenario_no_pictures(session, check):
+    check_window(session)
+    # With nothing to draw but the label, the rest of the window stays black, and clicks
+    # on pieces nobody can see still must not bring down the program.
+    check.screen_shows(model.Scene(), "no pictures: only the label")
+    click_square(session, 4, 6)
+    selected = model.Scene(selected=(4, 6), highlights=[(4, 5)])
+    check.screen_shows(selected, "no pictures: a pawn selected, nothing to show for it")
+    session.press_escape()
+    expect_exit_zero(session, "Escape without pictures")
+
+
+class Game:
+    """The scripted game: the expected scene moves along with the clicks."""
+
+    def __init__(self, session, check):
+        self.session = session
+        self.check = check
+        self.scene = model.Scene()
+
+    def shows(self, what):
+        self.check.screen_shows(self.scene, what)
+
+    def select(self, square, destinations, what):
+        click_square(self.session, *square)
+        self.scene.selected = square
+        self.scene.highlights = set(destinations)
+        self.shows(what)
+
+    def cancel(self, what):
+        self.session.click(*model.square_centre(4, 4), button=3)
+        self.scene.selected = None
+        self.scene.highlights = set()
+        self.shows(what)
+
+    def move(self, destination, what, becomes=None):
+        origin = self.scene.selected
+        piece, owner = self.scene.board.pop(origin)
+        self.scene.board[destination] = (becomes or piece, owner)
+        click_square(self.session, *destination)
+        self.scene.selected = None
+        self.scene.highlights = set()
+        self.scene.turn = RED if self.scene.turn == BLUE else BLUE
+        self.shows(what)
+
+    def ignores(self, what, square=None, at=None):
+        """A click that must leave everything as it was."""
+        if square is not None:
+            click_square(self.session, *square)
+        else:
+            self.session.click(*at)
+        self.shows(what)
+
+
+def scenario_scripted_game(session, check):
+    check_window(session)
+    game = Game(session, check)
+    game.shows("start position, Blue to move")
+
+    # Nothing may react to clicks that are not the side to move picking a movable piece.
+    game.ignores("Blue clicks a Red pawn", square=(4, 2))
+    game.ignores("Blue clicks an empty square", square=(4, 4))
+    game.ignores("Blue clicks the background beside the board", at=BACKGROUND_SPOT)
+    game.ignores("Blue clicks its knight, which has no move", square=(1, 8))
+    game.ignores("Blue clicks its bishop, boxed in by its own pieces", square=(1, 7))
+
+    game.select((2, 6), [(2, 5)], "Blue selects the pawn in column 2")
+    game.cancel("a right click cancels the selection")
+    game.select((2, 6), [(2, 5)], "Blue selects the pawn in column 2 again")
+    game.ignores("with the pawn selected, a click on an unlit square", square=(2, 4))
+    game.ignores("with the pawn selected, a click on another Blue pawn", square=(3, 6))
+    game.move((2, 5), "Blue's pawn steps forward; the label turns to Red")
+
+    # Red plays on the flipped board: clicks on screen row r act on its row 8 - r, and its
+    # pawn's destination must still be lit below it on the screen.
+    game.ignores("Red clicks a Blue pawn", square=(2, 5))
+    game.select((6, 2), [(6, 3)], "Red selects its pawn in column 6")
+    game.move((6, 3), "Red's pawn steps forward, opening both bishops' diagonal")
+
+    game.select((1, 7), [(2, 6), (3, 5), (4, 4), (5, 3), (6, 2), (7, 1)],
+                "Blue selects its bishop: the open diagonal is lit")
+    game.move((7, 1), "Blue's bishop takes Red's bishop and is promoted",
+              becomes=PROMOTED_BISHOP)
+
+    game.select((6, 0), [(5, 1), (6, 1), (7, 1)], "Red selects its silver")
+    game.move((7, 1), "Red's silver takes the promoted bishop, unpromoted outside its zone")
+
+    # A Red pawn marches into Blue's camp: capture and promotion in Red's own frame.
+    game.select((8, 6), [(8, 5)], "Blue selects its pawn in column 8")
+    game.move((8, 5), "Blue's pawn steps forward")
+    game.select((6, 3), [(6, 4)], "Red selects its advanced pawn")
+    game.move((6, 4), "Red's pawn steps to row 4")
+    game.select((8, 5), [(8, 4)], "Blue selects its pawn in column 8")
+    game.move((8, 4), "Blue's pawn steps to row 4")
+    game.select((6, 4), [(6, 5)], "Red selects its pawn again")
+    game.move((6, 5), "Red's pawn steps to row 5")
+    game.select((0, 6), [(0, 5)], "Blue selects its pawn in column 0")
+    game.move((0, 5), "Blue's pawn steps forward")
+    game.select((6, 5), [(6, 6)], "Red selects the pawn facing Blue's line")
+    game.move((6, 6), "Red's pawn takes a Blue pawn and is promoted", becomes=PROMOTED_PAWN)
+
+    # Escape must end the program even with a piece in hand.
+    game.select((4, 6), [(4, 5)], "Blue selects its centre pawn")
+    session.press_escape()
+    expect_exit_zero(session, "Escape with a piece selected")
+
+
+# scenario: (function, offers ../image/, needs the full picture set)
+SCENARIOS = {
+    "escape": (scenario_escape, True, False),
+    "close-request": (scenario_close_request, True, False),
+    "no-pictures": (scenario_no_pictures, False, False),
+    "scripted-game": (scenario_scripted_game, True, True),
+}
+
+# The scripted game looks for these; without them its checks could not tell moves apart.
+NEEDED_PICTURES = ["bg.jpg", "board.jpg", "hikari.png", "kageb.png", "kager.png"] + [
+    f"team/sample/{folder}/{code:02d}.png"
+    for folder in ("1p", "2p") for code in (PAWN, PROMOTED_PAWN, BISHOP, PROMOTED_BISHOP, SILVER)
+] + [f"team/sample/{folder}/{code:02d}.png" for folder in ("1pcg", "2pcg")
+     for code in (PAWN, BISHOP, SILVER)]
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--game", required=True)
+    parser.add_argument("--images", required=True)
+    parser.add_argument("--font", required=True)
+    parser.add_argument("--artifacts", required=True)
+    parser.add_argument("scenario", choices=sorted(SCENARIOS))
+    args = parser.parse_args()
+
+    run, with_pictures, needs_all = SCENARIOS[args.scenario]
+    images = os.path.abspath(args.images) if with_pictures else None
+    pictures = model.Pictures(images, args.font)
+    if needs_all:
+        lacking = pictures.missing(NEEDED_PICTURES)
+        if lacking:
+            print(f"FAIL: the picture folder {images} lacks {', '.join(lacking)}")
+            return 1
+
+    folder = os.path.join(os.path.abspath(args.artifacts), args.scenario)
+    shutil.rmtree(folder, ignore_errors=True)
+    started = time.monotonic()
+    session = None
+    check = None
+    try:
+        session = GameSession(args.game, images)
+        check = Check(session, pictures)
+        run(session, check)
+    except (AssertionError, SessionError, OSError) as error:
+        print(f"FAIL: {args.scenario}: {error}")
+        traceback.print_exc(file=sys.stdout)
+        if session is not None and session.server is not None:
+            server_log = session.server.log().strip()
+            if server_log:
+                print(f"X server log:\n{server_log}")
+        if check is not None:
+            check.save(folder)
+            print(f"Screenshots of the failing run: {folder}")
+        return 1
+    finally:
+        if session is not None:
+            session.close()
+    print(f"ok: {args.scenario} in {time.monotonic() - started:.1f} s")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

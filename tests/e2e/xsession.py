@@ -1,0 +1,321 @@
+"""A private X server with the game running in it, driven through XTest.
+
+Everything here talks to an Xvfb that this module started itself; the caller's DISPLAY is
+never read, so a test can neither disturb nor depend on someone's desktop.
+
+Timing: the game samples the mouse buttons once per frame and acts on a release seen in a
+later frame than the press. Fixed sleeps would make that a race on a loaded machine, so the
+session counts frames instead: it watches the DAMAGE extension, and every frame the game
+presents shows up as a damage notification on the window. Once two presented frames follow
+an input event, the game has pumped that event and run a full update with it (see
+wait_frames).
+"""
+
+import os
+import select
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+
+from PIL import Image
+from Xlib import X, XK, Xatom, display as xdisplay, protocol
+from Xlib.ext import damage, xtest
+
+CAPTION_PREFIX = b"Ixo"
+
+
+class SessionError(AssertionError):
+    """Something the test expected of the program or the server did not happen."""
+
+
+def _deadline(seconds):
+    return time.monotonic() + seconds
+
+
+class XServer:
+    """An Xvfb on a display number it picked itself (-displayfd), torn down on close."""
+
+    def __init__(self, workdir, width=1024, height=768):
+        self.log_path = os.path.join(workdir, "xvfb.log")
+        read_end, write_end = os.pipe()
+        with open(self.log_path, "wb") as log:
+            self.process = subprocess.Popen(
+                ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
+                 f"{width}x{height}x24", "-nolisten", "tcp", "-noreset"],
+                pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=log,
+                stderr=subprocess.STDOUT, start_new_session=True)
+        os.close(write_end)
+        try:
+            number = self._read_display_number(read_end, _deadline(15))
+        except Exception:
+            self.close()
+            raise
+        finally:
+            os.close(read_end)
+        self.name = f":{number}"
+
+    def _read_display_number(self, fd, deadline):
+        text = b""
+        while not text.endswith(b"\n"):
+            remaining = deadline - time.monotonic()
+            if remaining <= 0 or self.process.poll() is not None:
+                raise SessionError(f"Xvfb did not come up; see {self.log_path}:\n{self.log()}")
+            ready, _, _ = select.select([fd], [], [], remaining)
+            if ready:
+                chunk = os.read(fd, 64)
+                if not chunk:
+                    raise SessionError(f"Xvfb closed its display pipe:\n{self.log()}")
+                text += chunk
+        return int(text.strip())
+
+    def log(self):
+        try:
+            with open(self.log_path, "r", errors="replace") as log:
+                return log.read()
+        except OSError:
+            return ""
+
+    def close(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+
+
+class GameWindow:
+    """The game's top-level window, found by its caption, plus the means to drive it."""
+
+    def __init__(self, dpy, toplevel):
+        self.dpy = dpy
+        self.toplevel = toplevel
+        self.root = dpy.screen().root
+        # SDL draws into a child of the captioned window; both have the same size here, but
+        # the pointer has to be placed relative to the one that receives the events.
+        children = toplevel.query_tree().children
+        self.canvas = children[0] if children else toplevel
+        geometry = self.canvas.get_geometry()
+        self.width, self.height = geometry.width, geometry.height
+        origin = self.canvas.translate_coords(self.root, 0, 0)
+        # translate_coords maps root (0, 0) into the window, so the origin is its negation.
+        self.origin = (-origin.x, -origin.y)
+
+    def property_bytes(self, name, kind):
+        atom = self.dpy.intern_atom(name)
+        value = self.toplevel.get_full_property(atom, kind)
+        if value is None:
+            return None
+        data = value.value
+        return data if isinstance(data, bytes) else bytes(data)
+
+    def protocols(self):
+        atom = self.dpy.intern_atom("WM_PROTOCOLS")
+        value = self.toplevel.get_full_property(atom, Xatom.ATOM)
+        return [] if value is None else list(value.value)
+
+
+class GameSession:
+    """Runs the built game in a private X server from a working directory of our making.
+
+    `images` is the folder to offer as ../image/ (None: no such folder at all).
+    """
+
+    def __init__(self, game, images, keep_dir=None):
+        self.game = os.path.abspath(game)
+        self.tmp = tempfile.mkdtemp(prefix="ixo-e2e-")
+        self.server = None
+        self.process = None
+        self.dpy = None
+        self.window = None
+        self.shots = []
+        self.exit_status = None
+        try:
+            self._start(images)
+        except BaseException:
+            self.close()
+            raise
+
+    # -- start-up ----------------------------------------------------------------------
+
+    def _start(self, images):
+        rundir = os.path.join(self.tmp, "run")
+        os.mkdir(rundir)
+        if images is not None:
+            os.symlink(os.path.abspath(images), os.path.join(self.tmp, "image"))
+        self.server = XServer(self.tmp)
+        self.dpy = xdisplay.Display(self.server.name)
+        for extension in ("XTEST", "DAMAGE"):
+            if not self.dpy.has_extension(extension):
+                raise SessionError(f"the X server lacks the {extension} extension")
+        self.dpy.damage_query_version()
+        self.damage_event = self.dpy.extension_event.DamageNotify
+        self.root = self.dpy.screen().root
+        # Creating windows is all we need to hear about before the game's window exists.
+        self.root.change_attributes(event_mask=X.SubstructureNotifyMask)
+
+        env = {key: value for key, value in os.environ.items()
+               if not key.startswith("SDL_") and key not in ("DISPLAY", "XAUTHORITY")}
+        env.update(DISPLAY=self.server.name, SDL_AUDIODRIVER="dummy")
+        self.stdout_path = os.path.join(self.tmp, "game.log")
+        with open(self.stdout_path, "wb") as log:
+            self.process = subprocess.Popen([self.game], cwd=rundir, env=env,
+                                            stdin=subprocess.DEVNULL, stdout=log,
+                                            stderr=subprocess.STDOUT)
+        self.window = GameWindow(self.dpy, self._find_window(_deadline(20)))
+        self._watch_frames()
+        # No window manager runs here, so give the window the keyboard focus as one would.
+        self.dpy.set_input_focus(self.window.toplevel, X.RevertToParent, X.CurrentTime)
+        self.dpy.sync()
+
+    def _find_window(self, deadline):
+        while True:
+            for window in self.root.query_tree().children:
+                attributes = window.get_attributes()
+                name = self._name_of(window)
+                if (name is not None and name.startswith(CAPTION_PREFIX)
+                        and attributes.map_state == X.IsViewable):
+                    return window
+            self._ensure_running("before its window appeared")
+            if time.monotonic() > deadline:
+                raise SessionError("no window captioned Ixo... appeared")
+            # Map and create events wake us early; the caption may change without one.
+            select.select([self.dpy], [], [], 0.05)
+            while self.dpy.pending_events():
+                self.dpy.next_event()
+
+    def _name_of(self, window):
+        for atom, kind in (("_NET_WM_NAME", self.dpy.intern_atom("UTF8_STRING")),
+                           ("WM_NAME", X.AnyPropertyType)):
+            value = window.get_full_property(self.dpy.intern_atom(atom), kind)
+            if value is not None:
+                data = value.value
+                return data if isinstance(data, bytes) else bytes(data)
+        return None
+
+    def _watch_frames(self):
+        self.damage = self.window.canvas.damage_create(damage.DamageReportRawRectangles)
+        self.window.toplevel.change_attributes(event_mask=X.StructureNotifyMask)
+        # The first frame proves that the scene exists and draws.
+        self.wait_frames(1, what="the first frame")
+
+    # -- events and frames -------------------------------------------------------------
+
+    def _ensure_running(self, when):
+        if self.process.poll() is not None:
+            raise SessionError(f"the game exited {when} with status {self.process.returncode}"
+                               f"\n{self.game_output()}")
+
+    def _next_event(self, deadline, what):
+        while not self.dpy.pending_events():
+            remaining = deadline - time.monotonic()
+            if remaining <= 0:
+                raise SessionError(f"timed out waiting for {what}")
+            select.select([self.dpy], [], [], min(remaining, 0.2))
+            if self.process is not None:
+                self._ensure_running(f"while waiting for {what}")
+        return self.dpy.next_event()
+
+    def wait_frames(self, count=2, timeout=10.0, what="frames"):
+        """Returns after `count` whole frames were presented after everything sent so far.
+
+        Only drawing that the server did after our earlier requests is counted: the sync
+        makes sure those were handled, and notices that came before it are dropped. A frame
+        repaints the whole window in one piece; smaller notices (the software cursor being
+        put back, for one) are not frames.
+        """
+        self.dpy.sync()
+        while self.dpy.pending_events():
+            self.dpy.next_event()
+        deadline = _deadline(timeout)
+        seen = 0
+        while seen < count:
+            event = self._next_event(deadline, what)
+            if (event.type == self.damage_event and event.area.width >= self.window.width
+                    and event.area.height >= self.window.height):
+                seen += 1
+
+    # -- input -------------------------------------------------------------------------
+
+    def move_to(self, x, y):
+        ox, oy = self.window.origin
+        xtest.fake_input(self.dpy, X.MotionNotify, x=ox + x, y=oy + y)
+        self.dpy.sync()
+
+    def click(self, x, y, button=1):
+        """Press and release at window pixel (x, y), each seen by the game in its own frame.
+
+        Two presented frames after an event mean that a frame's update ran with it: the
+        first frame may have been started before the event arrived, the second was not.
+        """
+        self.move_to(x, y)
+        self.wait_frames(2, what="the pointer motion to be seen")
+        xtest.fake_input(self.dpy, X.ButtonPress, button)
+        self.wait_frames(2, what="the button press to be seen")
+        xtest.fake_input(self.dpy, X.ButtonRelease, button)
+        self.wait_frames(2, what="the button release to be acted on")
+
+    def key(self, keysym):
+        code = self.dpy.keysym_to_keycode(keysym)
+        xtest.fake_input(self.dpy, X.KeyPress, code)
+        xtest.fake_input(self.dpy, X.KeyRelease, code)
+        self.dpy.sync()
+
+    def press_escape(self):
+        self.key(XK.XK_Escape)
+
+    def request_close(self):
+        """Asks the window to close the way a window manager does: WM_DELETE_WINDOW."""
+        protocols = self.dpy.intern_atom("WM_PROTOCOLS")
+        delete = self.dpy.intern_atom("WM_DELETE_WINDOW")
+        if delete not in self.window.protocols():
+            raise SessionError("the window does not take part in WM_DELETE_WINDOW")
+        event = protocol.event.ClientMessage(
+            window=self.window.toplevel, client_type=protocols,
+            data=(32, [delete, X.CurrentTime, 0, 0, 0]))
+        self.window.toplevel.send_event(event, event_mask=X.NoEventMask)
+        self.dpy.sync()
+
+    # -- screen ------------------------------------------------------------------------
+
+    def screenshot(self, label):
+        """The window's pixels as an RGB picture; kept for the failure report."""
+        raw = self.window.canvas.get_image(0, 0, self.window.width, self.window.height,
+                                           X.ZPixmap, 0xFFFFFFFF)
+        picture = Image.frombytes("RGB", (self.window.width, self.window.height), raw.data,
+                                  "raw", "BGRX")
+        self.shots.append((label, picture))
+        return picture
+
+    # -- shut-down ---------------------------------------------------------------------
+
+    def wait_exit(self, timeout=10.0):
+        try:
+            self.exit_status = self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise SessionError(f"the game did not exit within {timeout:.0f} s")
+        return self.exit_status
+
+    def game_output(self):
+        try:
+            with open(self.stdout_path, "r", errors="replace") as log:
+                text = log.read()
+        except OSError:
+            return ""
+        return f"game output:\n{text}" if text else "(the game printed nothing)"
+
+    def close(self):
+        if self.process is not None and self.process.poll() is None:
+            self.process.send_signal(signal.SIGKILL)
+            self.process.wait()
+        if self.dpy is not None:
+            try:
+                self.dpy.close()
+            except Exception:
+                pass
+        if self.server is not None:
+            self.server.close()
+        shutil.rmtree(self.tmp, ignore_errors=True)
