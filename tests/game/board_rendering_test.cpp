@@ -1,4 +1,5 @@
-#include <cstring>
+#include <string>
+#include <tuple>
 
 #include "app/format.h"
 #include "scene_test_support.h"
@@ -10,8 +11,8 @@ struct Rgb {
     Uint8 r, g, b;
 };
 
-// Every picture a colour of its own, so a pixel tells which picture lies on top there. The
-// steps of 8 survive the 5- and 6-bit channels of the 16-bit screen.
+// A colour for every picture, so a pixel tells which one lies on top. Steps of 8 survive the
+// 5- and 6-bit channels of the 16-bit screen.
 constexpr Rgb kBackground{40, 40, 40};
 constexpr Rgb kBoard{200, 160, 80};
 constexpr Rgb kBlueShadow{0, 80, 160};
@@ -31,198 +32,153 @@ class BoardRendering : public SceneTest {
     void SetUp() override {
         SceneTest::SetUp();
         screen_ = SDL_GetVideoSurface();
-        ASSERT_NE(screen_, nullptr);
         ASSERT_EQ(screen_->format->BytesPerPixel, 2);
     }
 
-    void writeArtwork() const {
-        write("image/bg.jpg", 800, 600, kBackground);
-        write("image/board.jpg", 504, 504, kBoard);
-        for (int code = 1; code <= 14; ++code) {
-            write(formatString("image/team/sample/1p/%02d.png", code), 40, 50, bluePiece(code));
-            write(formatString("image/team/sample/2p/%02d.png", code), 40, 50, redPiece(code));
-        }
-        write("image/kager.png", 48, 30, kRedShadow);
-        write("image/kageb.png", 48, 30, kBlueShadow);
-        write("image/hikari.png", 56, 56, kHighlight);
-        write("image/team/sample/1pcg/01.png", 200, 100, kBluePortrait);
-        write("image/team/sample/2pcg/01.png", 200, 100, kRedPortrait);
+    void write(const std::string& path, int width, int height, Rgb c) {
+        writePicture("image/" + path, width, height, c.r, c.g, c.b);
     }
-
-    void write(const std::string& path, int width, int height, Rgb colour) const {
-        tree_.writePicture(path, width, height, colour.r, colour.g, colour.b);
+    // Pieces 40 x 50, shadows 48 x 30, portraits 200 x 100.
+    void writeArtwork() {
+        write("bg.jpg", 800, 600, kBackground);
+        write("board.jpg", 504, 504, kBoard);
+        for (int code = 1; code <= 14; ++code) {
+            write(formatString("team/sample/1p/%02d.png", code), 40, 50, bluePiece(code));
+            write(formatString("team/sample/2p/%02d.png", code), 40, 50, redPiece(code));
+        }
+        write("kager.png", 48, 30, kRedShadow);
+        write("kageb.png", 48, 30, kBlueShadow);
+        write("hikari.png", 56, 56, kHighlight);
+        write("team/sample/1pcg/01.png", 200, 100, kBluePortrait);
+        write("team/sample/2pcg/01.png", 200, 100, kRedPortrait);
     }
 
     Uint16 pixel(int x, int y) const {
-        const auto* row = static_cast<const Uint8*>(screen_->pixels) + y * screen_->pitch;
-        return reinterpret_cast<const Uint16*>(row)[x];
+        return static_cast<const Uint16*>(screen_->pixels)[y * screen_->pitch / 2 + x];
     }
-    Uint16 colour(Rgb rgb) const {
-        return static_cast<Uint16>(SDL_MapRGB(screen_->format, rgb.r, rgb.g, rgb.b));
+    Uint16 colour(Rgb c) const {
+        return static_cast<Uint16>(SDL_MapRGB(screen_->format, c.r, c.g, c.b));
     }
-    void expectColour(int x, int y, Rgb rgb) const {
-        EXPECT_EQ(pixel(x, y), colour(rgb)) << "at (" << x << ", " << y << ")";
+    // Each point given as x, y and the picture expected on top there.
+    void expectColours(std::initializer_list<std::tuple<int, int, Rgb>> points) const {
+        for (const auto& [x, y, c] : points) {
+            EXPECT_EQ(pixel(x, y), colour(c)) << "at (" << x << ", " << y << ")";
+        }
     }
-    void expectNotColour(int x, int y, Rgb rgb) const {
-        EXPECT_NE(pixel(x, y), colour(rgb)) << "at (" << x << ", " << y << ")";
-    }
-    void paint(Rgb rgb) { SDL_FillRect(screen_, nullptr, colour(rgb)); }
+    void paint(Rgb c) { SDL_FillRect(screen_, nullptr, colour(c)); }
 
     SDL_Surface* screen_ = nullptr;
 };
 
-TEST_F(BoardRendering, TheStartPositionShowsEveryPieceOnItsShadowAndNoSelection) {
+TEST_F(BoardRendering, EveryPieceStandsOnItsShadowWithThePictureOfItsCodeAndOwner) {
     writeArtwork();
     GameScene scene(screen_);
+    scene.board.place(4, 4, PromotedRook, 1);
     paint({1, 2, 3});
     EXPECT_TRUE(scene.draw());
-
     for (int row = 0; row < 9; ++row) {
         for (int column = 0; column < 9; ++column) {
             const Cell cell = scene.board.cellAt(column, row);
-            // The middle of where a 40 x 50 picture stands in that square.
-            const int x = 92 + 56 * column;
-            const int y = 75 + 56 * row;
-            SCOPED_TRACE(::testing::Message() << "square " << column << ", " << row);
-            if (cell.piece == Empty) {
-                expectColour(x, y, kBoard);
-            } else {
-                expectColour(x, y, cell.owner == 1 ? redPiece(cell.piece) : bluePiece(cell.piece));
-            }
+            const Rgb expected = cell.piece == Empty ? kBoard
+                                 : cell.owner == 1   ? redPiece(cell.piece)
+                                                     : bluePiece(cell.piece);
+            // The middle of where a 40 x 50 picture stands.
+            expectColours({{92 + 56 * column, 75 + 56 * row, expected}});
         }
     }
-    // Column 0, row 0: the lance from (72, 50) to (111, 99), its shadow from (68, 83) down.
-    expectColour(72, 50, redPiece(Lance));
-    expectColour(111, 99, redPiece(Lance));
-    expectColour(71, 50, kBoard);
-    expectColour(72, 49, kBoard);
-    expectColour(68, 83, kRedShadow);
-    expectColour(68, 82, kBoard);
-    expectColour(90, 112, kRedShadow);
-    expectColour(90, 113, kBoard);
-    expectColour(115, 100, kRedShadow);
-    expectColour(116, 100, kBoard);
-    // Blue's king at column 4, row 8 and its shadow.
-    expectColour(296, 498, bluePiece(King));
-    expectColour(293, 540, kBlueShadow);
-    // The board picture's corners and the background around it; no portrait, no highlight.
-    expectColour(64, 48, kBoard);
-    expectColour(567, 551, kBoard);
-    expectColour(63, 48, kBackground);
-    expectColour(568, 551, kBackground);
-    expectColour(600, 0, kBackground);
-    expectColour(799, 99, kBackground);
-    expectColour(288, 328, kBoard);
-}
-
-TEST_F(BoardRendering, ASelectionLightsItsSquaresAndShowsThePortraitOnlyWhileItLasts) {
-    writeArtwork();
-    GameScene scene(screen_);
-    leftClick(scene, 4, 6);
-    ASSERT_EQ(scene.portrait.width(), 200);
-    scene.draw();
-    // The square of column 4, row 5, and only that one.
-    expectColour(288, 328, kHighlight);
-    expectColour(343, 383, kHighlight);
-    expectColour(287, 328, kBoard);
-    expectColour(288, 327, kBoard);
-    expectColour(288, 216, kBoard);
-    // The portrait's right edge on the window's, its top on the window's top.
-    expectColour(600, 0, kBluePortrait);
-    expectColour(799, 99, kBluePortrait);
-    expectColour(599, 0, kBackground);
-    expectColour(600, 100, kBackground);
-
-    rightClick(scene, 4, 6);
-    ASSERT_EQ(scene.portrait.width(), 200);
-    scene.draw();
-    expectColour(288, 328, kBoard);
-    expectColour(600, 0, kBackground);
-}
-
-TEST_F(BoardRendering, RedsHighlightsAreMirroredBackToTheScreen) {
-    writeArtwork();
-    GameScene scene(screen_);
-    leftClick(scene, 4, 6);
-    leftClick(scene, 4, 5);
-    ASSERT_EQ(scene.turn, 1);
-    leftClick(scene, 4, 2);
-    ASSERT_TRUE(scene.moveMap.isMarked(4, 5));
-    scene.draw();
-    // Flipped row 5 is screen row 3, in front of Red's pawn.
-    expectColour(288, 216, kHighlight);
-    expectColour(343, 271, kHighlight);
-    expectColour(288, 328, kBoard);
-    expectColour(600, 0, kRedPortrait);
-
-    leftClick(scene, 4, 3);
-    scene.draw();
-    expectColour(600, 0, kBackground);
-    expectColour(288, 216, kBoard);
+    // Column 0, row 0: the lance from (72, 50) to (111, 99), its shadow from (68, 83) to
+    // (115, 112); then Blue's king on column 4, row 8 and its shadow.
+    expectColours({{72, 50, redPiece(Lance)},
+                   {111, 99, redPiece(Lance)},
+                   {71, 50, kBoard},
+                   {72, 49, kBoard},
+                   {68, 83, kRedShadow},
+                   {68, 82, kBoard},
+                   {115, 112, kRedShadow},
+                   {116, 112, kBoard},
+                   {68, 113, kBoard},
+                   {296, 498, bluePiece(King)},
+                   {292, 531, kBlueShadow},
+                   {291, 531, kBoard},
+                   {64, 48, kBoard},
+                   {567, 551, kBoard},
+                   {63, 48, kBackground},
+                   {568, 552, kBackground},
+                   {600, 0, kBackground},
+                   {799, 99, kBackground}});
 }
 
 TEST_F(BoardRendering, NoShadowCoversAPieceEvenWhereATallShadowReachesIntoTheSquareAbove) {
     writeArtwork();
-    write("image/kageb.png", 48, 120, kBlueShadow);
+    write("kageb.png", 48, 120, kBlueShadow);
     GameScene scene(screen_);
-    // In column 1 the shadows of rows 7 and 8 reach up into the pictures of the pawn (y 386
-    // to 435) and the bishop (y 442 to 491) standing above them.
     scene.draw();
-    expectColour(140, 433, bluePiece(Pawn));
-    expectColour(140, 488, bluePiece(Bishop));
-    expectColour(140, 494, kBlueShadow);
+    // In column 1 the shadows of rows 7 and 8 reach up into the pawn (y 386 to 435) and the
+    // bishop (y 442 to 491) standing above them.
+    expectColours(
+        {{140, 433, bluePiece(Pawn)}, {140, 488, bluePiece(Bishop)}, {140, 494, kBlueShadow}});
 }
 
-TEST_F(BoardRendering, EachPieceIsDrawnWithThePictureOfItsCodeAndOwner) {
+TEST_F(BoardRendering, ASelectionShowsItsHighlightsAndPortraitOnlyWhileItLasts) {
     writeArtwork();
     GameScene scene(screen_);
-    scene.board.place(4, 4, PromotedRook, 1);
-    scene.board.place(3, 4, PromotedPawn, 0);
+    click(scene, 4, 6);
     scene.draw();
-    expectColour(316, 300, redPiece(PromotedRook));
-    expectColour(260, 300, bluePiece(PromotedPawn));
+    // Column 4, row 5 lit; the portrait's right and top edges on the window's.
+    expectColours({{288, 328, kHighlight},
+                   {343, 383, kHighlight},
+                   {287, 328, kBoard},
+                   {288, 327, kBoard},
+                   {600, 0, kBluePortrait},
+                   {799, 99, kBluePortrait},
+                   {599, 0, kBackground},
+                   {600, 100, kBackground}});
+    click(scene, 4, 6, kRightButton);
+    ASSERT_EQ(scene.portrait.width(), 200);
+    scene.draw();
+    expectColours({{288, 328, kBoard}, {600, 0, kBackground}});
+
+    // Red's map is kept upside down: its pawn's step to flipped row 5 lights screen row 3.
+    click(scene, 4, 6);
+    click(scene, 4, 5);
+    click(scene, 4, 2);
+    ASSERT_TRUE(scene.moveMap.isMarked(4, 5));
+    scene.draw();
+    expectColours({{288, 216, kHighlight},
+                   {343, 271, kHighlight},
+                   {288, 328, kBoard},
+                   {600, 0, kRedPortrait}});
+    click(scene, 4, 3);
+    scene.draw();
+    expectColours({{288, 216, kBoard}, {600, 0, kBackground}});
 }
 
-TEST_F(BoardRendering, TheLabelNamesTheSideToMove) {
+TEST_F(BoardRendering, WithoutPicturesAFrameHoldsOnlyTheLabelOfTheSideToMove) {
     GameScene scene(screen_);
-    auto labelArea = [&] {
-        paint(kBackground);
-        scene.draw();
-        std::string pixels;
-        for (int y = 50; y < 82; ++y) {
-            const auto* row = static_cast<const char*>(screen_->pixels) + y * screen_->pitch;
-            pixels.append(row + 650 * 2, 60 * 2);
-        }
-        return pixels;
-    };
-    const std::string blue = labelArea();
-    scene.turn = 1;
-    const std::string red = labelArea();
-    scene.turn = 7;
-    EXPECT_NE(blue, red);
-    EXPECT_EQ(labelArea(), red);
-}
-
-TEST_F(BoardRendering, WithoutPicturesAFrameHoldsOnlyTheLabel) {
-    GameScene scene(screen_);
-    leftClick(scene, 4, 6);
+    click(scene, 4, 6);
     ASSERT_EQ(scene.selected.piece, Pawn);
-    paint(kBackground);
-    EXPECT_TRUE(scene.draw());
-    int changedInside = 0;
-    int changedOutside = 0;
-    for (int y = 0; y < 600; ++y) {
-        for (int x = 0; x < 800; ++x) {
-            if (pixel(x, y) == colour(kBackground)) {
-                continue;
+    auto frameOutsideAndInsideLabel = [&] {
+        paint(kBackground);
+        EXPECT_TRUE(scene.draw());
+        std::string outside;
+        std::string label;
+        for (int y = 0; y < 600; ++y) {
+            for (int x = 0; x < 800; ++x) {
+                // Four 16 x 32 cells, 10 pixels apart, from (650, 50).
+                const bool inLabel = x >= 650 && x < 696 && y >= 50 && y < 82;
+                (inLabel ? label : outside) += pixel(x, y) == colour(kBackground) ? '.' : '#';
             }
-            // "Blue": four 16 x 32 cells, 10 pixels apart, from (650, 50).
-            const bool inLabel = x >= 650 && x < 696 && y >= 50 && y < 82;
-            ++(inLabel ? changedInside : changedOutside);
         }
-    }
-    EXPECT_GT(changedInside, 0);
-    EXPECT_EQ(changedOutside, 0);
+        EXPECT_EQ(outside.find('#'), std::string::npos);
+        return label;
+    };
+    const std::string blue = frameOutsideAndInsideLabel();
+    EXPECT_NE(blue.find('#'), std::string::npos);
+    scene.turn = 1;
+    const std::string red = frameOutsideAndInsideLabel();
+    EXPECT_NE(red, blue);
+    scene.turn = 7;
+    EXPECT_EQ(frameOutsideAndInsideLabel(), red);
 }
 
 }  // namespace
