@@ -124,7 +124,11 @@ class Scene:
 
 
 def _paste(frame, picture, position):
-    """Blends `picture` over `frame` with its top-left corner at `position`, clipped."""
+    """Blends `picture` over `frame` with its top-left corner at `position`, clipped.
+
+    The game blends every picture into a 16-bit screen, so each layer lands on colours that
+    have already lost their low bits; the touched area is cut down the same way here.
+    """
     if picture is None:
         return
     x, y = position
@@ -133,7 +137,10 @@ def _paste(frame, picture, position):
     bottom = min(picture.size[1], frame.size[1] - y)
     if left >= right or top >= bottom:
         return
-    frame.alpha_composite(picture, dest=(x + left, y + top), source=(left, top, right, bottom))
+    box = (x + left, y + top, x + right, y + bottom)
+    area = frame.crop(box)
+    area.alpha_composite(picture.crop((left, top, right, bottom)))
+    frame.paste(area.point(_QUANTIZE_RGBA), box)
 
 
 def _draw_text(frame, font, position, text):
@@ -174,12 +181,14 @@ def render(pictures, scene):
     return frame.convert("RGB")
 
 
-# The window is 16 bits deep: 5 bits of red and blue, 6 of green. What reaches the X server
-# has lost the low bits, and blending at that depth rounds differently from blending at 8
-# bits, so colours are compared within a margin that covers both but not a wrong picture.
-TOLERANCE = 20
+# What reaches the X server from the 16-bit window has 5 bits of red and blue and 6 of
+# green. SDL blends at that depth with its own rounding, which can land one 5-bit step away
+# from blending at 8 bits; the margin covers that step and no more, so that a picture that is
+# wrong, missing or shifted by a pixel stands out.
+TOLERANCE = 16
 _QUANTIZE = [v & 0xF8 for v in range(256)] + [v & 0xFC for v in range(256)] + \
             [v & 0xF8 for v in range(256)]
+_QUANTIZE_RGBA = _QUANTIZE + list(range(256))
 
 
 def mismatch_mask(shot, expected):

@@ -147,6 +147,9 @@ class GameSession:
         if images is not None:
             os.symlink(os.path.abspath(images), os.path.join(self.tmp, "image"))
         self.server = XServer(self.tmp)
+        # Our server takes no cookies; keep the user's cookie file out of every connection.
+        self.xauthority = os.path.join(self.tmp, "no-cookies")
+        os.environ["XAUTHORITY"] = self.xauthority
         self.dpy = xdisplay.Display(self.server.name)
         for extension in ("XTEST", "DAMAGE"):
             if not self.dpy.has_extension(extension):
@@ -159,7 +162,8 @@ class GameSession:
 
         env = {key: value for key, value in os.environ.items()
                if not key.startswith("SDL_") and key not in ("DISPLAY", "XAUTHORITY")}
-        env.update(DISPLAY=self.server.name, SDL_AUDIODRIVER="dummy")
+        env.update(DISPLAY=self.server.name, XAUTHORITY=self.xauthority,
+                   SDL_AUDIODRIVER="dummy")
         self.stdout_path = os.path.join(self.tmp, "game.log")
         with open(self.stdout_path, "wb") as log:
             self.process = subprocess.Popen([self.game], cwd=rundir, env=env,
@@ -245,16 +249,19 @@ class GameSession:
         xtest.fake_input(self.dpy, X.MotionNotify, x=ox + x, y=oy + y)
         self.dpy.sync()
 
-    def click(self, x, y, button=1):
+    def click(self, x, y, button=1, while_held=None):
         """Press and release at window pixel (x, y), each seen by the game in its own frame.
 
         Two presented frames after an event mean that a frame's update ran with it: the
         first frame may have been started before the event arrived, the second was not.
+        `while_held` runs once the game has seen the button down, before the release.
         """
         self.move_to(x, y)
         self.wait_frames(2, what="the pointer motion to be seen")
         xtest.fake_input(self.dpy, X.ButtonPress, button)
         self.wait_frames(2, what="the button press to be seen")
+        if while_held is not None:
+            while_held()
         xtest.fake_input(self.dpy, X.ButtonRelease, button)
         self.wait_frames(2, what="the button release to be acted on")
 
