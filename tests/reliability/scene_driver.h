@@ -1,0 +1,112 @@
+#pragma once
+
+// Drives a game scene without a display: a pointer that the caller moves and clicks, a
+// scratch working directory whose ../image/ is either missing or a chosen picture folder, and
+// the process's resident memory. Shared by the reliability tests, the fuzzer and the benchmarks.
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "SDL.h"
+#include "game/game_scene.h"
+#include "input/mouse.h"
+
+namespace ixo::reliability {
+
+// Where the mouse reader finds the pointer; one per process, like the mouse itself.
+struct FakePointer {
+    int x = 0;
+    int y = 0;
+    Uint8 buttons = 0;
+
+    static FakePointer& instance() {
+        static FakePointer pointer;
+        return pointer;
+    }
+    static Uint8 read(int* x, int* y) {
+        const FakePointer& pointer = instance();
+        *x = pointer.x;
+        *y = pointer.y;
+        return pointer.buttons;
+    }
+    // Puts this pointer in charge of the mouse, with no button held in the frame before.
+    static void install() {
+        instance() = FakePointer{};
+        Mouse::setStateReader(&FakePointer::read);
+        Mouse::instance() = Mouse{};
+    }
+    static void uninstall() {
+        Mouse::setStateReader(nullptr);
+        Mouse::instance() = Mouse{};
+    }
+};
+
+// The scene as its constructor leaves it, without loading the pictures again.
+inline void startNewGame(GameScene& scene) {
+    scene.board.reset();
+    scene.moveMap.clear();
+    scene.turn = 0;
+    scene.selected = Cell{};
+    scene.selected.piece = -1;
+    Mouse::instance() = Mouse{};
+}
+
+// The committed artwork: next to this file's folder unless IXO_IMAGE_DIR names another.
+inline std::filesystem::path repositoryImages() {
+    if (const char* configured = std::getenv("IXO_IMAGE_DIR")) {
+        return configured;
+    }
+    return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "image";
+}
+
+// A fresh <tmp>/ixo-XXXXXX with a run/ folder to work in, so the scene's ../image/ is
+// <tmp>/ixo-XXXXXX/image: absent, a link to real pictures, or a folder the caller fills.
+class ScratchDirectory {
+  public:
+    ScratchDirectory() : previous_(std::filesystem::current_path()) {
+        std::string pattern = (std::filesystem::temp_directory_path() / "ixo-XXXXXX").string();
+        if (!mkdtemp(pattern.data())) {
+            std::perror("mkdtemp");
+            std::abort();
+        }
+        root_ = pattern;
+        std::filesystem::create_directories(root_ / "run");
+        std::filesystem::current_path(root_ / "run");
+    }
+    ~ScratchDirectory() {
+        std::error_code ignored;
+        std::filesystem::current_path(previous_, ignored);
+        std::filesystem::remove_all(root_, ignored);
+    }
+    ScratchDirectory(const ScratchDirectory&) = delete;
+    ScratchDirectory& operator=(const ScratchDirectory&) = delete;
+
+    const std::filesystem::path& root() const { return root_; }
+    std::filesystem::path images() const { return root_ / "image"; }
+    void linkImages(const std::filesystem::path& folder) const {
+        std::filesystem::create_directory_symlink(folder, images());
+    }
+
+  private:
+    std::filesystem::path previous_;
+    std::filesystem::path root_;
+};
+
+// Resident set size in kilobytes, from the second field of /proc/self/statm.
+inline long residentKilobytes() {
+    long pages = 0;
+    long resident = 0;
+    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) {
+            resident = 0;
+        }
+        std::fclose(statm);
+    }
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+}  // namespace ixo::reliability

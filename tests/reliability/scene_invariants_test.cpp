@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "scene_driver.h"
+#include "scene_invariants.h"
+
+namespace ixo::reliability {
+namespace {
+
+// The checker guards the fuzzer and the soak; a fault it cannot see would let both pass
+// silently, so each kind of damage is planted by hand here.
+class SceneInvariantsTest : public ::testing::Test {
+  protected:
+    void SetUp() override { FakePointer::install(); }
+    void TearDown() override { FakePointer::uninstall(); }
+
+    // Selects Blue's rook at column 7, row 7, whose destinations fill most of its row.
+    void selectBlueRook(GameScene& scene) {
+        const Board frame = boardOfSideToMove(scene);
+        scene.selected = frame.cellAt(7, 7);
+        scene.moveMap.computeDestinations(frame, 7, 7);
+    }
+
+    ScratchDirectory directory_;
+};
+
+TEST_F(SceneInvariantsTest, AnHonestMoveWithCapturePassesAndEveryPlantedFaultIsCaught) {
+    GameScene scene(SDL_GetVideoSurface());
+    SceneInvariants honest(scene);
+    selectBlueRook(scene);
+    ASSERT_EQ(honest.check(scene), "");
+    // The rook takes Red's pawn at column 7, row 2 once the way is clear, as update() would.
+    scene.board.place(7, 6, Empty, 0);
+    SceneInvariants afterClearing(scene);
+    selectBlueRook(scene);
+    ASSERT_EQ(afterClearing.check(scene), "");
+    scene.board.place(7, 2, Rook, 0);
+    scene.board.place(7, 7, Empty, 0);
+    scene.selected.piece = -1;
+    scene.moveMap.clear();
+    scene.turn = 1;
+    EXPECT_EQ(afterClearing.check(scene), "");
+
+    const std::vector<std::pair<const char*, std::function<void(GameScene&)>>> faults = {
+        {"a cell that names another square", [](GameScene& s) { s.board.cells[10].column = 2; }},
+        {"a piece code past the king", [](GameScene& s) { s.board.cells[0].piece = 15; }},
+        {"a negative piece code", [](GameScene& s) { s.board.cells[0].piece = -1; }},
+        {"an owner that is no side", [](GameScene& s) { s.board.cells[0].owner = 2; }},
+        {"an empty cell with an owner", [](GameScene& s) { s.board.cells[40].owner = 1; }},
+        {"a piece out of nowhere", [](GameScene& s) { s.board.place(4, 4, Gold, 0); }},
+        {"a quiet change of the board",
+         [](GameScene& s) {
+             s.board.place(4, 5, Pawn, 0);
+             s.board.place(4, 6, Empty, 0);
+         }},
+        {"a turn passed without a move", [](GameScene& s) { s.turn = 1; }},
+        {"a turn value never written", [](GameScene& s) { s.turn = 2; }},
+        {"a selection of Red's piece on Blue's turn",
+         [](GameScene& s) {
+             s.selected = s.board.cellAt(4, 2);
+             s.moveMap.computeDestinations(s.board.flipped(), 4, 6);
+         }},
+        {"highlights that are not the piece's destinations",
+         [this](GameScene& s) {
+             selectBlueRook(s);
+             s.moveMap.marks[0] = 1;
+         }},
+        {"a selection that does not match its square",
+         [this](GameScene& s) {
+             selectBlueRook(s);
+             s.selected.piece = Bishop;
+         }},
+        {"highlights with nothing selected", [](GameScene& s) { s.moveMap.marks[40] = 1; }},
+        {"a move map entry other than 0 or 1",
+         [this](GameScene& s) {
+             selectBlueRook(s);
+             s.moveMap.marks[7 * 9 + 6] = 2;
+         }},
+    };
+    for (const auto& [name, plant] : faults) {
+        SCOPED_TRACE(name);
+        GameScene damaged(SDL_GetVideoSurface());
+        SceneInvariants invariants(damaged);
+        plant(damaged);
+        EXPECT_NE(invariants.check(damaged), "");
+    }
+}
+
+TEST_F(SceneInvariantsTest, APassedTurnMustClearTheSelectionAndEmptyTheOrigin) {
+    GameScene scene(SDL_GetVideoSurface());
+    selectBlueRook(scene);
+    const SceneInvariants selected(scene);
+
+    auto moveRook = [](GameScene& s) {
+        s.board.place(7, 6, Rook, 0);
+        s.board.place(7, 7, Empty, 0);
+        s.turn = 1;
+    };
+    {
+        SceneInvariants invariants = selected;
+        const Board before = scene.board;
+        moveRook(scene);  // the selection stays behind
+        EXPECT_NE(invariants.check(scene), "");
+        scene.board = before;
+        scene.turn = 0;
+    }
+    {
+        SceneInvariants invariants = selected;
+        const Board before = scene.board;
+        const Cell selection = scene.selected;
+        // The rook appears at its target but its origin keeps a copy.
+        scene.board.place(7, 6, Rook, 0);
+        scene.board.place(7, 7, Rook, 0);
+        scene.selected.piece = -1;
+        scene.moveMap.clear();
+        scene.turn = 1;
+        EXPECT_NE(invariants.check(scene), "");
+        scene.board = before;
+        scene.selected = selection;
+        scene.turn = 0;
+    }
+}
+
+}  // namespace
+}  // namespace ixo::reliability
