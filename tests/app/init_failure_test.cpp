@@ -5,68 +5,38 @@
 #include <algorithm>
 #include <climits>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
-#include "SDL.h"
-#include "app/application.h"
-#include "media/text.h"
-
-namespace ixo {
 namespace {
 
-// Sets one SDL driver variable for the life of a test and restores the dummy driver.
-struct DriverOverride {
-    DriverOverride(const char* variable, const char* value) : variable(variable) {
-        setenv(variable, value, 1);
-    }
-    ~DriverOverride() { setenv(variable, "dummy", 1); }
-    const char* variable;
-};
-
-TEST(InitFailure, NamesSdlWhenVideoCannotStartAndOpensNothing) {
-    DriverOverride video("SDL_VIDEODRIVER", "no-such-driver");
-    Application app;
-    EXPECT_FALSE(app.init("Ixo", 800, 600, 16, false));
-    EXPECT_EQ(app.failure().rfind("could not start SDL: ", 0), 0u) << app.failure();
-    EXPECT_EQ(app.screen(), nullptr);
-    app.shutdown();
-    EXPECT_EQ(SDL_WasInit(SDL_INIT_EVERYTHING), 0u);
-}
-
-TEST(InitFailure, NamesTheAudioDeviceAndHowToRunWithoutSoundAndCreatesNoFont) {
-    DriverOverride audio("SDL_AUDIODRIVER", "no-such-driver");
-    Application app;
-    EXPECT_FALSE(app.init("Ixo", 800, 600, 16, false));
-    EXPECT_NE(app.failure().find("could not open the audio device: "), std::string::npos);
-    EXPECT_NE(app.failure().find("SDL_AUDIODRIVER=dummy"), std::string::npos);
-    EXPECT_EQ(app.failure().find('\n'), std::string::npos);
-    EXPECT_EQ(fontImage, nullptr);
-    app.shutdown();
-    EXPECT_EQ(SDL_WasInit(SDL_INIT_EVERYTHING), 0u);
-}
-
-// The program itself: one line on standard error and status 1, without touching a window.
-TEST(InitFailure, TheProgramReportsOneLineAndExitsWithOne) {
+// Runs the program with one SDL driver that cannot exist; returns its exit status and output.
+std::pair<int, std::string> runWithout(const std::string& driverVariable) {
     char self[PATH_MAX] = {};
-    ASSERT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
+    if (readlink("/proc/self/exe", self, sizeof self - 1) <= 0)
+        return {-1, "no /proc"};
     const std::string program =
         std::string(self).substr(0, std::string(self).rfind('/')) + "/../src/ixo-shogi";
     if (access(program.c_str(), X_OK) != 0)
-        GTEST_SKIP() << "not built: " << program;
-
-    FILE* output = popen(("SDL_AUDIODRIVER=no-such-driver " + program + " 2>&1").c_str(), "r");
-    ASSERT_NE(output, nullptr);
+        return {-1, "not built: " + program};
+    FILE* output = popen((driverVariable + "=no-such-driver " + program + " 2>&1").c_str(), "r");
     std::string text;
     char chunk[256];
-    while (std::fgets(chunk, sizeof chunk, output))
+    while (output && std::fgets(chunk, sizeof chunk, output))
         text += chunk;
-    const int status = pclose(output);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 1);
-    EXPECT_NE(text.find("could not open the audio device"), std::string::npos) << text;
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
+    const int status = output ? pclose(output) : -1;
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text};
+}
+
+TEST(InitFailure, TheProgramNamesWhatCouldNotBeOpenedOnOneLineAndExitsWithOne) {
+    const auto video = runWithout("SDL_VIDEODRIVER");
+    EXPECT_EQ(video.first, 1);
+    EXPECT_EQ(video.second.rfind("ixo-shogi: could not start SDL: ", 0), 0u) << video.second;
+    const auto audio = runWithout("SDL_AUDIODRIVER");
+    EXPECT_EQ(audio.first, 1);
+    EXPECT_NE(audio.second.find("could not open the audio device: "), std::string::npos)
+        << audio.second;
+    EXPECT_NE(audio.second.find("SDL_AUDIODRIVER=dummy runs without sound"), std::string::npos);
+    EXPECT_EQ(std::count(audio.second.begin(), audio.second.end(), '\n'), 1) << audio.second;
 }
 
 }  // namespace
-}  // namespace ixo

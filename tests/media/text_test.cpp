@@ -65,16 +65,16 @@ class BitmapText : public ::testing::Test {
 };
 SDL_Surface* BitmapText::screen = nullptr;
 
-TEST_F(BitmapText, BlueSitsInFourCellsTenPixelsApartFromItsCorner) {
+TEST_F(BitmapText, BlueSitsInFourCellsTenPixelsApartAndHighBytesAreBlanks) {
     drawText(screen, 650, 50, "%s", "Blue");
-    const auto expected = expectedLine("Blue", 650, 50);
-    EXPECT_GT(inked(expected), 100u);
-    EXPECT_EQ(pixels(), expected);
-}
-
-TEST_F(BitmapText, BytesFrom127UpAreBlanksThatStillTakeTheirPlace) {
     drawText(screen, 100, 300, "B\xE9u\x7F!\x8F\xAB");
-    EXPECT_EQ(pixels(), expectedLine("B u !  ", 100, 300));
+    auto expected = expectedLine("Blue", 650, 50);
+    const auto second = expectedLine("B u !  ", 100, 300);
+    EXPECT_GT(inked(expected), 100u);
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        if (second[i] != background)
+            expected[i] = second[i];
+    EXPECT_EQ(pixels(), expected);
 }
 
 TEST_F(BitmapText, ALongTextIsCutAt511Characters) {
