@@ -119,6 +119,17 @@ TEST_F(BoardRendering, NoShadowCoversAPieceEvenWhereATallShadowReachesIntoTheSqu
         {{140, 433, bluePiece(Pawn)}, {140, 488, bluePiece(Bishop)}, {140, 494, kBlueShadow}});
 }
 
+// A board that update() never makes, as a fuzzer or a bad edit might leave it: codes without
+// a picture must not reach past the picture arrays into the neighbouring fields.
+TEST_F(BoardRendering, ACodeWithoutAPictureDrawsOnlyItsShadow) {
+    writeArtwork();
+    GameScene scene(screen_);
+    scene.board.cells[8 * 9 + 8] = Cell{-1, 0, 8, 8};  // bluePieces[-1] would be the board
+    scene.board.cells[4 * 9 + 4] = Cell{15, 1, 4, 4};
+    scene.draw();
+    expectColours({{700, 300, kBackground}, {316, 299, kBoard}, {324, 320, kRedShadow}});
+}
+
 TEST_F(BoardRendering, ASelectionShowsItsHighlightsAndPortraitOnlyWhileItLasts) {
     writeArtwork();
     GameScene scene(screen_);
