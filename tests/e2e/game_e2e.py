@@ -77,8 +77,10 @@ def check_window(session):
     legacy = window.property_bytes("WM_NAME", X.AnyPropertyType)
     if legacy is None or not legacy.startswith(b"Ixo"):
         raise AssertionError(f"WM_NAME is {legacy!r}, expected it to start with Ixo")
-    if (window.width, window.height) != model.WINDOW:
-        raise AssertionError(f"window is {window.width} x {window.height}, expected 800 x 600")
+    for what, size in (("window", window.outer_size), ("drawing area", (window.width,
+                                                                        window.height))):
+        if size != model.WINDOW:
+            raise AssertionError(f"{what} is {size[0]} x {size[1]}, expected 800 x 600")
 
 
 def expect_exit_zero(session, how):

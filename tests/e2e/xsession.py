@@ -94,10 +94,17 @@ class GameWindow:
         self.dpy = dpy
         self.toplevel = toplevel
         self.root = dpy.screen().root
-        # SDL draws into a child of the captioned window; both have the same size here, but
-        # the pointer has to be placed relative to the one that receives the events.
-        children = toplevel.query_tree().children
-        self.canvas = children[0] if children else toplevel
+        outer = toplevel.get_geometry()
+        self.outer_size = (outer.width, outer.height)
+        # SDL draws into a child of the captioned window. Pointer positions and screenshots
+        # are taken relative to the window that is actually painted.
+        self.canvas = toplevel
+        largest = 0
+        for child in toplevel.query_tree().children:
+            geometry = child.get_geometry()
+            area = geometry.width * geometry.height
+            if child.get_attributes().map_state == X.IsViewable and area > largest:
+                self.canvas, largest = child, area
         geometry = self.canvas.get_geometry()
         self.width, self.height = geometry.width, geometry.height
         origin = self.canvas.translate_coords(self.root, 0, 0)
