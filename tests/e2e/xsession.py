@@ -11,6 +11,7 @@ an input event, the game has pumped that event and run a full update with it (se
 wait_frames).
 """
 
+import ctypes
 import os
 import select
 import shutil
@@ -34,6 +35,15 @@ def _deadline(seconds):
     return time.monotonic() + seconds
 
 
+_libc = ctypes.CDLL(None, use_errno=True)
+_PR_SET_PDEATHSIG = 1
+
+
+def _die_with_parent():
+    """Runs in the child: if the test is killed outright, its server and game go too."""
+    _libc.prctl(_PR_SET_PDEATHSIG, signal.SIGKILL)
+
+
 class XServer:
     """An Xvfb on a display number it picked itself (-displayfd), torn down on close."""
 
@@ -45,7 +55,7 @@ class XServer:
                 ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
                  f"{width}x{height}x24", "-nolisten", "tcp", "-noreset"],
                 pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=log,
-                stderr=subprocess.STDOUT, start_new_session=True)
+                stderr=subprocess.STDOUT, preexec_fn=_die_with_parent)
         os.close(write_end)
         try:
             number = self._read_display_number(read_end, _deadline(15))
@@ -175,7 +185,8 @@ class GameSession:
         with open(self.stdout_path, "wb") as log:
             self.process = subprocess.Popen([self.game], cwd=rundir, env=env,
                                             stdin=subprocess.DEVNULL, stdout=log,
-                                            stderr=subprocess.STDOUT)
+                                            stderr=subprocess.STDOUT,
+                                            preexec_fn=_die_with_parent)
         self.window = GameWindow(self.dpy, self._find_window(_deadline(20)))
         self._watch_frames()
         # No window manager runs here, so give the window the keyboard focus as one would.
