@@ -9,7 +9,7 @@
 set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
-binary=$(realpath "${1:-$repo/build/src/ixo-shogi}")
+binary=$(realpath "${1:-$repo/build/ixo-shogi}")
 output=$(realpath -m "${2:-$repo/docs/screenshot.png}")
 display=${SCREENSHOT_DISPLAY:-:59}
 scratch=$(mktemp -d)
