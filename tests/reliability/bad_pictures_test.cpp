@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,11 @@ struct Kind {
     // Decoding it costs seconds, so the sweep over every picture is left to IXO_BAD_PICTURES_FULL.
     bool slow;
 };
+
+// Test names and failure messages show the kind by name rather than as raw bytes.
+void PrintTo(const Kind& kind, std::ostream* out) {
+    *out << kind.name;
+}
 
 // The files come from tools/bad_pictures.py; "folder" and "unreadable" are made here.
 const Kind kKinds[] = {
@@ -165,7 +171,9 @@ class BadPictures : public ::testing::TestWithParam<Kind> {
         scratch_.reset();
         FakePointer::uninstall();
         // Every scene of the test is gone by now, with all it decoded.
-        EXPECT_LT(residentKilobytes() - startKilobytes_, 32 * 1024);
+        if (kResidentMemoryIsMeaningful) {
+            EXPECT_LT(residentKilobytes() - startKilobytes_, 32 * 1024);
+        }
     }
 
     void plant(const std::string& path) {
