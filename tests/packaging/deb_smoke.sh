@@ -12,6 +12,9 @@ set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/../.." && pwd -P)
 build=${1:-$repo/build-pkg}
+mkdir -p "$build"
+# apt takes a bare relative name for a package name, so the .deb's path must be absolute.
+build=$(cd "$build" && pwd -P)
 jobs=${JOBS:-2}
 sudo=()
 [ "$(id -u)" -eq 0 ] || sudo=(sudo)
