@@ -89,7 +89,6 @@ set(CPACK_PACKAGE_DESCRIPTION
     "A shogi board for two people who share one computer and one mouse. Blue moves first \
 from the bottom, Red answers from the top; select a piece with a left click, see where it \
 may go, click a lit square to move there.")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
