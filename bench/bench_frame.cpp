@@ -1,0 +1,227 @@
+// What one frame costs: GameScene::update followed by GameScene::draw on the game's 16-bit
+// screen (dummy video driver) with the real artwork, beside the bare cost of exactly the same
+// SDL blits replayed in a plain loop. The difference is the program's own work per frame.
+//
+// The blits are taken from the scene itself: this program defines SDL_UpperBlit, which the
+// scene's calls bind to, records each call when asked and hands it on to SDL's own.
+#include <benchmark/benchmark.h>
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <vector>
+
+#include "../tests/reliability/scene_driver.h"
+#include "SDL.h"
+#include "game/game_scene.h"
+#include "media/text.h"
+
+namespace {
+
+using ixo::GameScene;
+using ixo::reliability::FakePointer;
+
+struct Blit {
+    SDL_Surface* source;
+    bool wholeSource;
+    SDL_Rect sourceRect;
+    SDL_Surface* target;
+    SDL_Rect targetRect;
+};
+
+using UpperBlit = int (*)(SDL_Surface*, SDL_Rect*, SDL_Surface*, SDL_Rect*);
+
+UpperBlit sdlUpperBlit() {
+    static const auto real = reinterpret_cast<UpperBlit>(dlsym(RTLD_NEXT, "SDL_UpperBlit"));
+    return real;
+}
+
+std::vector<Blit>* recording = nullptr;
+// With this set the blits are dropped, and a frame costs only the program's own work.
+bool droppingBlits = false;
+
+}  // namespace
+
+extern "C" int SDL_UpperBlit(SDL_Surface* source, SDL_Rect* sourceRect, SDL_Surface* target,
+                             SDL_Rect* targetRect) {
+    if (recording) {
+        recording->push_back({source, sourceRect == nullptr, sourceRect ? *sourceRect : SDL_Rect{},
+                              target, targetRect ? *targetRect : SDL_Rect{}});
+    }
+    if (droppingBlits) {
+        return 0;
+    }
+    return sdlUpperBlit()(source, sourceRect, target, targetRect);
+}
+
+namespace {
+
+// SDL, the screen, the font and a working folder whose ../image/ is the real artwork, for the
+// whole run.
+struct Stage {
+    Stage() {
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        if (SDL_Init(SDL_INIT_VIDEO) != 0 || !SDL_SetVideoMode(800, 600, 16, SDL_HWSURFACE) ||
+            !ixo::createFont() || !sdlUpperBlit()) {
+            std::fprintf(stderr, "no dummy screen: %s\n", SDL_GetError());
+            std::exit(1);
+        }
+        directory.linkImages(ixo::reliability::repositoryImages());
+        FakePointer::install();
+    }
+    ixo::reliability::ScratchDirectory directory;
+};
+
+Stage& stage() {
+    static Stage instance;
+    return instance;
+}
+
+void click(GameScene& scene, int column, int row) {
+    FakePointer& pointer = FakePointer::instance();
+    pointer.x = 64 + 56 * column + 28;
+    pointer.y = 48 + 56 * row + 28;
+    pointer.buttons = SDL_BUTTON(SDL_BUTTON_LEFT);
+    scene.update();
+    pointer.buttons = 0;
+    scene.update();
+}
+
+enum Position { Start, RookSelected, CrowdedMidGame };
+
+// A game well under way: every piece still on the board, shuffled over it, a third of them
+// promoted, Red to move with its promoted rook selected in the open, so that highlights,
+// shadows, pieces and the portrait are all at their busiest.
+void setUpMidGame(GameScene& scene) {
+    std::mt19937 random(11);
+    std::vector<ixo::Cell> pieces;
+    for (const ixo::Cell& cell : scene.board.cells) {
+        if (cell.piece != ixo::Empty && cell.piece != ixo::Rook) {
+            pieces.push_back(cell);
+        }
+    }
+    for (int index = 0; index < ixo::kSquareCount; ++index) {
+        scene.board.place(index % 9, index / 9, ixo::Empty, 0);
+    }
+    // Red's promoted rook in the middle, on an open row and column.
+    scene.board.place(4, 4, ixo::PromotedRook, 1);
+    scene.board.place(2, 6, ixo::Rook, 0);
+    std::vector<int> squares;
+    for (int index = 0; index < ixo::kSquareCount; ++index) {
+        if (index / 9 != 4 && index % 9 != 4 && index != 6 * 9 + 2) {
+            squares.push_back(index);
+        }
+    }
+    std::shuffle(squares.begin(), squares.end(), random);
+    for (std::size_t i = 0; i < pieces.size() && i < squares.size(); ++i) {
+        const int code = pieces[i].piece;
+        const bool promote = code != ixo::Gold && code != ixo::King && code % 2 == 1 && i % 3 == 0;
+        const int square = squares[i];
+        // The board pulls a piece in the zone up by itself; outside it the shuffle decides.
+        scene.board.place(square % 9, square / 9, promote ? code + 1 : code, pieces[i].owner);
+    }
+    scene.turn = 1;
+    click(scene, 4, 4);
+}
+
+void frame(benchmark::State& state, Position position, bool ownWorkOnly) {
+    stage();
+    GameScene scene(SDL_GetVideoSurface());
+    FakePointer::instance() = FakePointer{};
+    if (position == RookSelected) {
+        click(scene, 7, 7);
+    } else if (position == CrowdedMidGame) {
+        setUpMidGame(scene);
+    }
+    if (position != Start && scene.selected.piece == -1) {
+        state.SkipWithError("the piece could not be selected");
+        return;
+    }
+    std::vector<Blit> blits;
+    recording = &blits;
+    scene.update();
+    scene.draw();
+    recording = nullptr;
+
+    droppingBlits = ownWorkOnly;
+    for (auto _ : state) {
+        scene.update();
+        scene.draw();
+        benchmark::ClobberMemory();
+    }
+    droppingBlits = false;
+    state.counters["blits"] = static_cast<double>(blits.size());
+    state.counters["highlights"] = scene.moveMap.count();
+}
+
+// The same blits, same surfaces and rectangles, in a loop that does nothing else.
+void bareBlits(benchmark::State& state, Position position, bool displayFormat) {
+    stage();
+    GameScene scene(SDL_GetVideoSurface());
+    FakePointer::instance() = FakePointer{};
+    if (position == RookSelected) {
+        click(scene, 7, 7);
+    } else if (position == CrowdedMidGame) {
+        setUpMidGame(scene);
+    }
+    std::vector<Blit> blits;
+    recording = &blits;
+    scene.draw();
+    recording = nullptr;
+
+    // For comparison only: the pictures converted once to the screen's format, which the
+    // game does not do.
+    std::vector<SDL_Surface*> converted;
+    if (displayFormat) {
+        for (Blit& blit : blits) {
+            SDL_Surface* copy = blit.source->flags & SDL_SRCALPHA
+                                    ? SDL_DisplayFormatAlpha(blit.source)
+                                    : SDL_DisplayFormat(blit.source);
+            converted.push_back(copy);
+            blit.source = copy;
+        }
+    }
+    const UpperBlit upperBlit = sdlUpperBlit();
+    for (auto _ : state) {
+        for (const Blit& blit : blits) {
+            SDL_Rect sourceRect = blit.sourceRect;
+            SDL_Rect targetRect = blit.targetRect;
+            upperBlit(blit.source, blit.wholeSource ? nullptr : &sourceRect, blit.target,
+                      &targetRect);
+        }
+        benchmark::ClobberMemory();
+    }
+    for (SDL_Surface* copy : converted) {
+        SDL_FreeSurface(copy);
+    }
+    state.counters["blits"] = static_cast<double>(blits.size());
+}
+
+BENCHMARK_CAPTURE(frame, startPosition, Start, false)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(bareBlits, startPosition, Start, false)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(frame, ownWorkStartPosition, Start, true);
+BENCHMARK_CAPTURE(frame, rookSelected, RookSelected, false)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(bareBlits, rookSelected, RookSelected, false)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(frame, ownWorkRookSelected, RookSelected, true);
+BENCHMARK_CAPTURE(frame, crowdedMidGame, CrowdedMidGame, false)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(frame, ownWorkCrowdedMidGame, CrowdedMidGame, true);
+BENCHMARK_CAPTURE(bareBlits, crowdedMidGame, CrowdedMidGame, false)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(bareBlits, crowdedMidGameInDisplayFormat, CrowdedMidGame, true)
+    ->Unit(benchmark::kMicrosecond);
+
+// The update alone, with the pointer still: the controller's share of a quiet frame.
+void updateOnly(benchmark::State& state) {
+    stage();
+    GameScene scene(SDL_GetVideoSurface());
+    FakePointer::instance() = FakePointer{};
+    setUpMidGame(scene);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(scene.update());
+    }
+}
+BENCHMARK(updateOnly);
+
+}  // namespace
+BENCHMARK_MAIN();
