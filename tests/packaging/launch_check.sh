@@ -58,17 +58,23 @@ export DISPLAY=$display
 game_pid=$!
 echo "started '$*' from / on display $display"
 
+# SDL 2 underneath sdl12-compat maps and destroys a short-lived window before the real one,
+# so a window counts only once it is still there to be measured at the game's size.
 window=
 for _ in $(seq 200); do
     running "$game_pid" || fail "the game exited before its window appeared"
-    window=$(xdotool search --onlyvisible --name '^Ixo' 2>/dev/null | head -1 || true)
-    [ -n "$window" ] && break
+    for candidate in $(xdotool search --onlyvisible --name '^Ixo' 2>/dev/null || true); do
+        geometry=$(xdotool getwindowgeometry --shell "$candidate" 2>/dev/null) || continue
+        eval "$geometry"
+        if [ "$WIDTH" -eq 800 ] && [ "$HEIGHT" -eq 600 ]; then
+            window=$candidate
+            break 2
+        fi
+    done
     sleep 0.1
 done
-[ -n "$window" ] || fail "no window captioned Ixo... appeared"
-eval "$(xdotool getwindowgeometry --shell "$window")"
+[ -n "$window" ] || fail "no 800 x 600 window captioned Ixo... appeared"
 echo "window $window at ($X, $Y), $WIDTH x $HEIGHT"
-[ "$WIDTH" -eq 800 ] && [ "$HEIGHT" -eq 600 ] || fail "the window is $WIDTH x $HEIGHT, not 800 x 600"
 
 screenshot_args=()
 if [ -n "${ARTIFACTS:-}" ]; then
