@@ -211,6 +211,68 @@ BENCHMARK_CAPTURE(bareBlits, crowdedMidGame, CrowdedMidGame, false)->Unit(benchm
 BENCHMARK_CAPTURE(bareBlits, crowdedMidGameInDisplayFormat, CrowdedMidGame, true)
     ->Unit(benchmark::kMicrosecond);
 
+enum Layer { Background, Portrait, BoardPicture, Highlights, Shadows, Pieces, Label };
+
+bool inLayer(const GameScene& scene, const SDL_Surface* source, Layer layer) {
+    switch (layer) {
+        case Background:
+            return source == scene.background.surface();
+        case Portrait:
+            return source == scene.portrait.surface();
+        case BoardPicture:
+            return source == scene.boardPicture.surface();
+        case Highlights:
+            return source == scene.highlight.surface();
+        case Shadows:
+            return source == scene.blueShadow.surface() || source == scene.redShadow.surface();
+        case Pieces:
+            for (int code = 1; code <= ixo::King; ++code) {
+                if (source == scene.bluePieces[code].surface() ||
+                    source == scene.redPieces[code].surface()) {
+                    return true;
+                }
+            }
+            return false;
+        case Label:
+            return ixo::fontImage && source == ixo::fontImage->surface();
+    }
+    return false;
+}
+
+// Where the blitting time of the busiest frame goes, one layer at a time.
+void blitsOfLayer(benchmark::State& state, Layer layer) {
+    stage();
+    GameScene scene(SDL_GetVideoSurface());
+    FakePointer::instance() = FakePointer{};
+    setUpMidGame(scene);
+    std::vector<Blit> blits;
+    recording = &blits;
+    scene.draw();
+    recording = nullptr;
+    blits.erase(
+        std::remove_if(blits.begin(), blits.end(),
+                       [&](const Blit& blit) { return !inLayer(scene, blit.source, layer); }),
+        blits.end());
+    const UpperBlit upperBlit = sdlUpperBlit();
+    for (auto _ : state) {
+        for (const Blit& blit : blits) {
+            SDL_Rect sourceRect = blit.sourceRect;
+            SDL_Rect targetRect = blit.targetRect;
+            upperBlit(blit.source, blit.wholeSource ? nullptr : &sourceRect, blit.target,
+                      &targetRect);
+        }
+        benchmark::ClobberMemory();
+    }
+    state.counters["blits"] = static_cast<double>(blits.size());
+}
+BENCHMARK_CAPTURE(blitsOfLayer, background, Background)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(blitsOfLayer, portrait, Portrait)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(blitsOfLayer, board, BoardPicture)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(blitsOfLayer, highlights, Highlights)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(blitsOfLayer, shadows, Shadows)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(blitsOfLayer, pieces, Pieces)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(blitsOfLayer, label, Label)->Unit(benchmark::kMicrosecond);
+
 // The update alone, with the pointer still: the controller's share of a quiet frame.
 void updateOnly(benchmark::State& state) {
     stage();

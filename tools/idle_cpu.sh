@@ -5,7 +5,7 @@
 # the game presented per second.
 #
 # usage: tools/idle_cpu.sh [GAME] [SECONDS]   (default: build/ixo-shogi, 10)
-# Needs Xvfb and gcc.
+# Needs Xvfb, xdpyinfo (x11-utils) and gcc.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 game=$(realpath "${1:-$root/build/ixo-shogi}")
@@ -25,7 +25,7 @@ mkdir "$work/run"
 ln -s "$root/image" "$work/image"
 
 exec 3<> "$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
 xvfb=$!
 for _ in $(seq 100); do
     display=$(head -n1 "$work/display" 2>/dev/null || true)
@@ -33,6 +33,11 @@ for _ in $(seq 100); do
     sleep 0.1
 done
 [ -n "$display" ] || { echo "Xvfb did not start" >&2; exit 1; }
+# The number comes before the server takes connections; wait until it answers.
+for _ in $(seq 100); do
+    xdpyinfo -display ":$display" >/dev/null 2>&1 && break
+    sleep 0.1
+done
 
 # utime + stime of a process, in clock ticks.
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
