@@ -42,6 +42,8 @@ def main():
         'extremes': raw32(-2**31, -2**31, LEFT) + raw32(-2**31, -2**31, 0)
         + raw32(2**31 - 1, 2**31 - 1, LEFT) + raw32(2**31 - 1, 2**31 - 1, 0),
         'held': bytes([LEFT | (3 << 3)]) * 8 + bytes([3 << 3]),
+        # An input that ends inside a frame's pointer bytes: the reader once ran past its end.
+        'cut-short': click(4, 6) + bytes([LEFT | (2 << 3)]) + b'\x10\x00',
     }
     for name, data in seeds.items():
         with open(os.path.join(folder, name), 'wb') as seed:
