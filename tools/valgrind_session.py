@@ -13,6 +13,7 @@ import argparse
 import os
 import re
 import shlex
+import shutil
 import stat
 import sys
 import tempfile
@@ -92,7 +93,9 @@ def main():
         print(text[-20000:])
         print("FAILED: " + "; ".join(failures) + f" (report: {log})")
         return 1
-    print(f"no leaks and no errors (report: {log})")
+    print("no leaks and no errors")
+    if args.log is None:
+        shutil.rmtree(work, ignore_errors=True)
     return 0
 
 
