@@ -14,7 +14,14 @@ build=$(cd "$1" && pwd -P)
 mkdir -p "$2"
 scratch=$(cd "$2" && pwd -P)
 source_dir=$(cd "$(dirname "$0")/../.." && pwd -P)
-rm -rf "$scratch"/*
+# The scratch folder is emptied first; refuse folders that must never be emptied.
+case $scratch in
+/ | "$HOME" | "$source_dir" | "$build")
+    echo "refusing to use $scratch as the scratch folder" >&2
+    exit 2
+    ;;
+esac
+rm -rf "${scratch:?}"/*
 
 failures=0
 fail() {

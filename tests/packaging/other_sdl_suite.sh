@@ -131,6 +131,7 @@ int main() {
     return 0;
 }
 PROBE
+# shellcheck disable=SC2046  # pkg-config's answer is a list of words
 c++ -o "$probe" "$probe.cpp" $(pkg-config --cflags --libs sdl SDL_image)
 versions=$("$probe")
 echo "== probe: $versions"
