@@ -75,6 +75,14 @@ done
 if ldd /usr/lib/games/ixo-shogi/ixo-shogi | grep 'not found'; then
     fail "the installed program lacks libraries"
 fi
+# A machine without build tools has none of the -dev packages: every library the program
+# loads must come from a runtime package.
+while read -r library; do
+    owner=$(dpkg -S "$(readlink -f "$library")" 2>/dev/null | cut -d: -f1 | head -1) || true
+    case $owner in
+    *-dev) fail "$library comes from the development package $owner" ;;
+    esac
+done < <(ldd /usr/lib/games/ixo-shogi/ixo-shogi | awk '$3 ~ /^\// { print $3 }')
 if command -v desktop-file-validate >/dev/null; then
     desktop-file-validate /usr/share/applications/ixo-shogi.desktop ||
         fail "the installed desktop entry does not validate"
