@@ -20,7 +20,7 @@ from Xlib import X
 
 import frame_model as model
 from frame_model import BISHOP, BLUE, PAWN, PROMOTED_BISHOP, PROMOTED_PAWN, RED, SILVER
-from xsession import GameSession, SessionError
+from xsession import GameSession
 
 CAPTION = b"Ixo\xe5\xb0\x86\xe6\xa3\x8b"
 BACKGROUND_SPOT = (700, 400)  # right of the board, clear of the label and the portrait
@@ -53,9 +53,12 @@ class Check:
             raise AssertionError(f"{what}: the window does not show what it should "
                                  f"({total} pixels differ): " + "; ".join(wrong))
 
-    def save(self, folder):
+    def save(self, folder, screen=None):
+        """Writes every frame compared so far, and `screen`, the whole screen at the end."""
         shutil.rmtree(folder, ignore_errors=True)
         os.makedirs(folder)
+        if screen is not None:
+            screen.save(os.path.join(folder, "screen-at-failure.png"))
         for index, (what, shot, expected, mask) in enumerate(self.frames):
             stem = os.path.join(folder, f"{index:02d}-" + "".join(
                 ch if ch.isalnum() else "-" for ch in what)[:60])
@@ -260,10 +263,13 @@ def main():
     session = None
     check = None
     try:
-        session = GameSession(args.game, images)
+        # Not started yet, so that a run that fails on the way up still has a screen to
+        # show for it.
+        session = GameSession(args.game, images, start=False)
         check = Check(session, pictures)
+        session.start()
         run(session, check)
-    except (AssertionError, SessionError, OSError) as error:
+    except Exception as error:  # X protocol errors too: every failure gets its report
         print(f"FAIL: {args.scenario}: {error}")
         traceback.print_exc(file=sys.stdout)
         if session is not None and session.server is not None:
@@ -271,7 +277,7 @@ def main():
             if server_log:
                 print(f"X server log:\n{server_log}")
         if check is not None:
-            check.save(folder)
+            check.save(folder, session.screen_now())
             print(f"Screenshots of the failing run: {folder}")
         return 1
     finally:

@@ -9,6 +9,13 @@ session counts frames instead: it watches the DAMAGE extension, and every frame 
 presents shows up as a damage notification on the window. Once two presented frames follow
 an input event, the game has pumped that event and run a full update with it (see
 wait_frames).
+
+Start-up is followed through the same events. Under some SDL builds (sdl12-compat on SDL 2)
+a captioned window is mapped and destroyed again before the one the game keeps, and the
+kept window is first shown black before the game has drawn anything. So a window is the
+game's only once it is still there after we have hooked onto it, and its first frame is the
+first whole-window paint that shows anything at all: the game always draws at least the
+label, so an all-black paint is the library presenting a screen nobody has drawn yet.
 """
 
 import ctypes
@@ -21,7 +28,7 @@ import tempfile
 import time
 
 from PIL import Image
-from Xlib import X, XK, Xatom, display as xdisplay, protocol
+from Xlib import X, XK, Xatom, display as xdisplay, error as xerror, protocol
 from Xlib.ext import damage, xtest
 
 CAPTION_PREFIX = b"Ixo"
@@ -101,6 +108,7 @@ class GameWindow:
     """The game's top-level window, found by its caption, plus the means to drive it."""
 
     def __init__(self, dpy, toplevel):
+        """Raises Xlib.error.XError if the window is destroyed while we look at it."""
         self.dpy = dpy
         self.toplevel = toplevel
         self.root = dpy.screen().root
@@ -138,23 +146,32 @@ class GameWindow:
 class GameSession:
     """Runs the built game in a private X server from a working directory of our making.
 
-    `images` is the folder to offer as ../image/ (None: no such folder at all).
+    `images` is the folder to offer as ../image/ (None: no such folder at all). With
+    start=False nothing runs until start(), so that a caller can still look at the screen
+    when starting fails; it must then call close() itself.
     """
 
-    def __init__(self, game, images, keep_dir=None):
+    def __init__(self, game, images, keep_dir=None, start=True, args=()):
         self.game = os.path.abspath(game)
+        self.args = list(args)
+        self.images = images
         self.tmp = tempfile.mkdtemp(prefix="ixo-e2e-")
         self.server = None
         self.process = None
         self.dpy = None
         self.window = None
+        self.damage = None
         self.shots = []
         self.exit_status = None
-        try:
-            self._start(images)
-        except BaseException:
-            self.close()
-            raise
+        if start:
+            try:
+                self.start()
+            except BaseException:
+                self.close()
+                raise
+
+    def start(self):
+        self._start(self.images)
 
     # -- start-up ----------------------------------------------------------------------
 
@@ -183,29 +200,60 @@ class GameSession:
                    SDL_AUDIODRIVER="dummy")
         self.stdout_path = os.path.join(self.tmp, "game.log")
         with open(self.stdout_path, "wb") as log:
-            self.process = subprocess.Popen([self.game], cwd=rundir, env=env,
-                                            stdin=subprocess.DEVNULL, stdout=log,
-                                            stderr=subprocess.STDOUT,
-                                            preexec_fn=_die_with_parent)
-        self.window = GameWindow(self.dpy, self._find_window(_deadline(20)))
-        self._watch_frames()
+            self.process = subprocess.Popen(
+                [self.game] + self.args, cwd=rundir, env=env, stdin=subprocess.DEVNULL,
+                stdout=log, stderr=subprocess.STDOUT, preexec_fn=_die_with_parent)
+        self.window = self._attach(_deadline(20))
         # No window manager runs here, so give the window the keyboard focus as one would.
         self.dpy.set_input_focus(self.window.toplevel, X.RevertToParent, X.CurrentTime)
         self.dpy.sync()
 
+    def _attach(self, deadline):
+        """Finds the game's window and waits for its first frame; returns the GameWindow.
+
+        A window that is unmapped or destroyed before that frame was only a passing one of
+        the library's, and the search goes on for the next.
+        """
+        while True:
+            toplevel = self._find_window(deadline)
+            try:
+                window = GameWindow(self.dpy, toplevel)
+                # Both selections are in place before the check below, so from then on its
+                # going away is reported to us as an event.
+                toplevel.change_attributes(event_mask=X.StructureNotifyMask
+                                           | X.SubstructureNotifyMask)
+                self.damage = window.canvas.damage_create(damage.DamageReportRawRectangles)
+                self.dpy.sync()
+                viewable = all(part.get_attributes().map_state == X.IsViewable
+                               for part in (toplevel, window.canvas))
+            except xerror.XError:
+                viewable = False
+            if viewable:
+                self.window = window
+                if self._wait_first_frame(deadline):
+                    return window
+            # Its damage object is left alone: the server frees it with the window, and
+            # the notices of one merely hidden carry that object's id, not the next one's.
+            # A hidden window that comes back is found again by the search.
+            self.window = None
+            self.damage = None
+
     def _find_window(self, deadline):
         while True:
             for window in self.root.query_tree().children:
-                attributes = window.get_attributes()
-                name = self._name_of(window)
-                if (name is not None and name.startswith(CAPTION_PREFIX)
-                        and attributes.map_state == X.IsViewable):
+                # Hear about its caption being set as well as about its mapping.
+                window.change_attributes(event_mask=X.PropertyChangeMask,
+                                         onerror=xerror.CatchError())
+                try:
+                    name = self._name_of(window)
+                    viewable = window.get_attributes().map_state == X.IsViewable
+                except xerror.XError:
+                    continue  # destroyed while we looked at it
+                if name is not None and name.startswith(CAPTION_PREFIX) and viewable:
                     return window
             self._ensure_running("before its window appeared")
-            if time.monotonic() > deadline:
-                raise SessionError("no window captioned Ixo... appeared")
-            # Map and create events wake us early; the caption may change without one.
-            select.select([self.dpy], [], [], 0.05)
+            # Any creation, mapping or property change may be the one we wait for.
+            self._next_event(deadline, "a window captioned Ixo...")
             while self.dpy.pending_events():
                 self.dpy.next_event()
 
@@ -218,11 +266,26 @@ class GameSession:
                 return data if isinstance(data, bytes) else bytes(data)
         return None
 
-    def _watch_frames(self):
-        self.damage = self.window.canvas.damage_create(damage.DamageReportRawRectangles)
-        self.window.toplevel.change_attributes(event_mask=X.StructureNotifyMask)
-        # The first frame proves that the scene exists and draws.
-        self.wait_frames(1, what="the first frame")
+    def _vanishes(self, event):
+        """Whether the event says the attached window is gone or hidden."""
+        if event.type not in (X.UnmapNotify, X.DestroyNotify):
+            return False
+        return event.window.id in (self.window.toplevel.id, self.window.canvas.id)
+
+    def _wait_first_frame(self, deadline):
+        """True once the attached window shows a drawn frame, False if it went away."""
+        while True:
+            event = self._next_event(deadline, "the first frame")
+            if self._vanishes(event):
+                return False
+            if not self._is_frame(event):
+                continue
+            try:
+                drawn = self._capture().getbbox() is not None
+            except xerror.XError:
+                continue  # gone: its unmap or destroy notice is on its way
+            if drawn:
+                return True
 
     # -- events and frames -------------------------------------------------------------
 
@@ -256,9 +319,16 @@ class GameSession:
         seen = 0
         while seen < count:
             event = self._next_event(deadline, what)
-            if (event.type == self.damage_event and event.area.width >= self.window.width
-                    and event.area.height >= self.window.height):
+            if self._vanishes(event):
+                raise SessionError(f"the game's window went away while waiting for {what}")
+            if self._is_frame(event):
                 seen += 1
+
+    def _is_frame(self, event):
+        return (event.type == self.damage_event
+                and event.damage == self.damage
+                and event.area.width >= self.window.width
+                and event.area.height >= self.window.height)
 
     # -- input -------------------------------------------------------------------------
 
@@ -306,14 +376,31 @@ class GameSession:
 
     # -- screen ------------------------------------------------------------------------
 
+    def _capture(self, drawable=None, size=None):
+        drawable = drawable or self.window.canvas
+        width, height = size or (self.window.width, self.window.height)
+        raw = drawable.get_image(0, 0, width, height, X.ZPixmap, 0xFFFFFFFF)
+        return Image.frombytes("RGB", (width, height), raw.data, "raw", "BGRX")
+
     def screenshot(self, label):
         """The window's pixels as an RGB picture; kept for the failure report."""
-        raw = self.window.canvas.get_image(0, 0, self.window.width, self.window.height,
-                                           X.ZPixmap, 0xFFFFFFFF)
-        picture = Image.frombytes("RGB", (self.window.width, self.window.height), raw.data,
-                                  "raw", "BGRX")
+        picture = self._capture()
         self.shots.append((label, picture))
         return picture
+
+    def screen_now(self):
+        """The whole screen as it is, for a failure report; None if it cannot be had.
+
+        Unlike a screenshot of the window, this works before the window was found or after
+        it went away.
+        """
+        if self.dpy is None:
+            return None
+        try:
+            screen = self.dpy.screen()
+            return self._capture(self.root, (screen.width_in_pixels, screen.height_in_pixels))
+        except Exception:  # the server itself may be what failed
+            return None
 
     # -- shut-down ---------------------------------------------------------------------
 
