@@ -20,6 +20,7 @@ import tempfile
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
+sys.dont_write_bytecode = True  # leave no cache behind in the test folder
 
 from xsession import GameSession  # noqa: E402
 
