@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # One entry for players and developers:
 #   ./setup.sh play   install what is missing, build, and start the game
-#   ./setup.sh test   install what is missing, build, and run the whole test suite
+#   ./setup.sh test   install what is missing, build, and run the whole test suite: plain,
+#                     sanitized, a short fuzz run, and against the other SDL 1.2 flavour
 # Non-interactive and repeatable: only missing Debian packages are installed, with sudo only
 # when not already root.
 set -euo pipefail
@@ -63,6 +64,13 @@ play)
 test)
     install_missing "${build_packages[@]}" "${test_packages[@]}"
     build build
+    # The same suite once more with AddressSanitizer and UndefinedBehaviorSanitizer, a short
+    # bounded fuzz run of the turn controller, and the suite against the SDL 1.2 flavour this
+    # machine does not have installed (classic SDL or sdl12-compat), so that both keep working.
+    JOBS="$jobs" tools/sanitized_suite.sh
+    JOBS="$jobs" tools/fuzz_short.sh
+    JOBS="$jobs" tests/packaging/other_sdl_suite.sh
+    # Last, so that the run ends with the plain suite's summary.
     ctest --test-dir build --output-on-failure -j "$jobs"
     ;;
 *)
