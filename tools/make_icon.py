@@ -13,10 +13,8 @@ Usage:
 """
 
 import argparse
-import filecmp
 import os
 import sys
-import tempfile
 
 from PIL import Image, ImageDraw
 
@@ -89,17 +87,7 @@ def main():
                         help="redraw into a temporary folder and compare with --out")
     args = parser.parse_args()
     if args.check:
-        with tempfile.TemporaryDirectory() as scratch:
-            names = build(scratch)
-            differing = [name for name in names
-                         if not os.path.exists(os.path.join(args.out, name))
-                         or not filecmp.cmp(os.path.join(scratch, name),
-                                            os.path.join(args.out, name), shallow=False)]
-        if differing:
-            print("differ from a fresh drawing: " + ", ".join(differing))
-            return 1
-        print(f"all {len(names)} icons match a fresh drawing")
-        return 0
+        return make_images.check_fresh_drawing(build, args.out, "icons")
     names = build(args.out)
     print(f"wrote {len(names)} icons under {args.out}")
     return 0

@@ -612,6 +612,22 @@ def build(out):
     return written
 
 
+def check_fresh_drawing(build_into, out, what):
+    """Redraws with `build_into` in a temporary folder and compares byte for byte with `out`,
+    so a changed routine or font shows up before the committed files go stale; 0 if all match."""
+    with tempfile.TemporaryDirectory() as scratch:
+        names = build_into(scratch)
+        differing = [name for name in names
+                     if not os.path.exists(os.path.join(out, name))
+                     or not filecmp.cmp(os.path.join(scratch, name),
+                                        os.path.join(out, name), shallow=False)]
+    if differing:
+        print("differ from a fresh drawing: " + ", ".join(differing))
+        return 1
+    print(f"all {len(names)} {what} match a fresh drawing")
+    return 0
+
+
 def preview(out, path):
     """The start position laid out with the game's own geometry, for a look without the game."""
     start = [7, 9, 11, 13, 14, 13, 11, 9, 7, 0, 5, 0, 0, 0, 0, 0, 3, 0] + [1] * 9
@@ -653,17 +669,7 @@ def main():
     parser.add_argument("--preview", metavar="FILE")
     args = parser.parse_args()
     if args.check:
-        with tempfile.TemporaryDirectory() as scratch:
-            names = build(scratch)
-            differing = [name for name in names
-                         if not os.path.exists(os.path.join(args.out, name))
-                         or not filecmp.cmp(os.path.join(scratch, name),
-                                            os.path.join(args.out, name), shallow=False)]
-        if differing:
-            print("differ from a fresh drawing: " + ", ".join(differing))
-            return 1
-        print(f"all {len(names)} pictures match a fresh drawing")
-        return 0
+        return check_fresh_drawing(build, args.out, "pictures")
     names = build(args.out)
     print(f"wrote {len(names)} pictures under {args.out}")
     if args.preview:
