@@ -3,7 +3,6 @@
 #include <cstdlib>
 
 #include "input/mouse.h"
-#include "media/text.h"
 
 namespace ixo::test {
 
@@ -18,25 +17,6 @@ Uint8 readFakePointer(int* x, int* y) {
     *y = pointerY;
     return pointerButtons;
 }
-
-// SDL, a 16-bit screen and the font for the whole program, shut down at the end so that the
-// leak checker sees everything released.
-class SdlEnvironment : public ::testing::Environment {
-  public:
-    void SetUp() override {
-        setenv("SDL_VIDEODRIVER", "dummy", 0);
-        ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
-        ASSERT_NE(SDL_SetVideoMode(800, 600, 16, SDL_HWSURFACE), nullptr) << SDL_GetError();
-        ASSERT_TRUE(createFont());
-    }
-    void TearDown() override {
-        destroyFont();
-        SDL_Quit();
-    }
-};
-
-[[maybe_unused]] ::testing::Environment* const sdlEnvironment =
-    ::testing::AddGlobalTestEnvironment(new SdlEnvironment);
 
 }  // namespace
 

@@ -1,3 +1,5 @@
+// Linked into every suite that draws: such tests share one SDL, opened once for the whole
+// program, rather than each opening and closing its own.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -5,7 +7,7 @@
 #include "SDL.h"
 #include "media/text.h"
 
-namespace ixo::reliability {
+namespace ixo::test {
 namespace {
 
 // The game's own screen, 800 x 600 at 16 bits, and its font for the whole program, closed at
@@ -28,4 +30,4 @@ class SdlEnvironment : public ::testing::Environment {
     ::testing::AddGlobalTestEnvironment(new SdlEnvironment);
 
 }  // namespace
-}  // namespace ixo::reliability
+}  // namespace ixo::test
