@@ -156,6 +156,29 @@ void frame(benchmark::State& state, Position position, bool ownWorkOnly) {
     state.counters["highlights"] = scene.moveMap.count();
 }
 
+std::vector<Blit> recordDraw(GameScene& scene) {
+    std::vector<Blit> blits;
+    recording = &blits;
+    scene.draw();
+    recording = nullptr;
+    return blits;
+}
+
+// Straight to SDL's own blit, past the recording hook, so that only SDL's time is measured.
+void replayBlits(benchmark::State& state, const std::vector<Blit>& blits) {
+    const UpperBlit upperBlit = sdlUpperBlit();
+    for (auto _ : state) {
+        for (const Blit& blit : blits) {
+            SDL_Rect sourceRect = blit.sourceRect;
+            SDL_Rect targetRect = blit.targetRect;
+            upperBlit(blit.source, blit.wholeSource ? nullptr : &sourceRect, blit.target,
+                      &targetRect);
+        }
+        benchmark::ClobberMemory();
+    }
+    state.counters["blits"] = static_cast<double>(blits.size());
+}
+
 // The same blits, same surfaces and rectangles, in a loop that does nothing else.
 void bareBlits(benchmark::State& state, Position position, bool displayFormat) {
     stage();
@@ -166,10 +189,7 @@ void bareBlits(benchmark::State& state, Position position, bool displayFormat) {
     } else if (position == CrowdedMidGame) {
         setUpMidGame(scene);
     }
-    std::vector<Blit> blits;
-    recording = &blits;
-    scene.draw();
-    recording = nullptr;
+    std::vector<Blit> blits = recordDraw(scene);
 
     // For comparison only: the pictures converted once to the screen's format, which the
     // game does not do.
@@ -183,20 +203,10 @@ void bareBlits(benchmark::State& state, Position position, bool displayFormat) {
             blit.source = copy;
         }
     }
-    const UpperBlit upperBlit = sdlUpperBlit();
-    for (auto _ : state) {
-        for (const Blit& blit : blits) {
-            SDL_Rect sourceRect = blit.sourceRect;
-            SDL_Rect targetRect = blit.targetRect;
-            upperBlit(blit.source, blit.wholeSource ? nullptr : &sourceRect, blit.target,
-                      &targetRect);
-        }
-        benchmark::ClobberMemory();
-    }
+    replayBlits(state, blits);
     for (SDL_Surface* copy : converted) {
         SDL_FreeSurface(copy);
     }
-    state.counters["blits"] = static_cast<double>(blits.size());
 }
 
 BENCHMARK_CAPTURE(frame, startPosition, Start, false)->Unit(benchmark::kMicrosecond);
@@ -245,25 +255,12 @@ void blitsOfLayer(benchmark::State& state, Layer layer) {
     GameScene scene(SDL_GetVideoSurface());
     FakePointer::instance() = FakePointer{};
     setUpMidGame(scene);
-    std::vector<Blit> blits;
-    recording = &blits;
-    scene.draw();
-    recording = nullptr;
+    std::vector<Blit> blits = recordDraw(scene);
     blits.erase(
         std::remove_if(blits.begin(), blits.end(),
                        [&](const Blit& blit) { return !inLayer(scene, blit.source, layer); }),
         blits.end());
-    const UpperBlit upperBlit = sdlUpperBlit();
-    for (auto _ : state) {
-        for (const Blit& blit : blits) {
-            SDL_Rect sourceRect = blit.sourceRect;
-            SDL_Rect targetRect = blit.targetRect;
-            upperBlit(blit.source, blit.wholeSource ? nullptr : &sourceRect, blit.target,
-                      &targetRect);
-        }
-        benchmark::ClobberMemory();
-    }
-    state.counters["blits"] = static_cast<double>(blits.size());
+    replayBlits(state, blits);
 }
 BENCHMARK_CAPTURE(blitsOfLayer, background, Background)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(blitsOfLayer, portrait, Portrait)->Unit(benchmark::kMicrosecond);
