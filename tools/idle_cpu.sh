@@ -11,33 +11,10 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 game=$(realpath "${1:-$root/build/ixo-shogi}")
 seconds=${2:-10}
 
-work=$(mktemp -d)
-xvfb=
+# shellcheck source=tools/private_xvfb.sh
+source "$root/tools/private_xvfb.sh"
 pid=
-cleanup() {
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null
-    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-gcc -O2 -shared -fPIC -o "$work/frame_probe.so" "$root/tools/frame_probe.c" -ldl
-mkdir "$work/run"
-ln -s "$root/image" "$work/image"
-
-exec 3<> "$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-for _ in $(seq 100); do
-    display=$(head -n1 "$work/display" 2>/dev/null || true)
-    [ -n "$display" ] && break
-    sleep 0.1
-done
-[ -n "$display" ] || { echo "Xvfb did not start" >&2; exit 1; }
-# The number comes before the server takes connections; wait until it answers.
-for _ in $(seq 100); do
-    xdpyinfo -display ":$display" >/dev/null 2>&1 && break
-    sleep 0.1
-done
+trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; private_xvfb_cleanup' EXIT
 
 # utime + stime of a process, in clock ticks.
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }

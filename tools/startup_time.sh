@@ -10,31 +10,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 game=$(realpath "${1:-$root/build/ixo-shogi}")
 runs=${2:-10}
 
-work=$(mktemp -d)
-xvfb=
-cleanup() {
-    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-gcc -O2 -shared -fPIC -o "$work/frame_probe.so" "$root/tools/frame_probe.c" -ldl
-mkdir "$work/run"
-ln -s "$root/image" "$work/image"
-
-exec 3<> "$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-for _ in $(seq 100); do
-    display=$(head -n1 "$work/display" 2>/dev/null || true)
-    [ -n "$display" ] && break
-    sleep 0.1
-done
-[ -n "$display" ] || { echo "Xvfb did not start" >&2; exit 1; }
-# The number comes before the server takes connections; wait until it answers.
-for _ in $(seq 100); do
-    xdpyinfo -display ":$display" >/dev/null 2>&1 && break
-    sleep 0.1
-done
+# shellcheck source=tools/private_xvfb.sh
+source "$root/tools/private_xvfb.sh"
 
 cd "$work/run"
 for run in $(seq "$runs"); do
