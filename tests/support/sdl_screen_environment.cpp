@@ -1,5 +1,5 @@
-// Linked into every suite that draws: such tests share one SDL, opened once for the whole
-// program, rather than each opening and closing its own.
+// Linked into the suites whose tests draw whole scenes: they share one SDL, opened once for
+// the program, since opening and closing it around every test would cost more than the tests.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
