@@ -6,8 +6,6 @@ namespace ixo {
 
 namespace {
 
-constexpr int kLastPieceCode = King;
-
 // Shadows sit a little right of the square's edge with their middle 50 pixels down, and a
 // piece stands centred with its foot 4 pixels above the square's bottom edge; together they
 // make the pieces look raised off the board.
@@ -61,7 +59,7 @@ bool GameScene::draw() {
             const Cell& cell = board.cells[row * kBoardSize + column];
             // The arrays have a picture for each known code only; anything else stays unseen
             // rather than reading past them.
-            if (cell.piece <= Empty || cell.piece > kLastPieceCode) {
+            if (cell.piece <= Empty || cell.piece > King) {
                 continue;
             }
             const Image& picture = cell.owner == 1 ? redPieces[cell.piece] : bluePieces[cell.piece];

@@ -4,12 +4,6 @@
 
 namespace ixo {
 
-namespace {
-
-constexpr int kPieceKinds = 14;
-
-}  // namespace
-
 GameScene::GameScene(SDL_Surface* screen) : screen(screen) {
     moveMap.clear();
     selected.piece = -1;
@@ -18,7 +12,7 @@ GameScene::GameScene(SDL_Surface* screen) : screen(screen) {
     // game stays playable with that picture invisible.
     background.load("../image/bg.jpg");
     boardPicture.load("../image/board.jpg");
-    for (int code = 1; code <= kPieceKinds; ++code) {
+    for (int code = 1; code <= King; ++code) {
         bluePieces[code].load(formatString("../image/team/sample/1p/%02d.png", code));
         redPieces[code].load(formatString("../image/team/sample/2p/%02d.png", code));
     }
@@ -36,10 +30,10 @@ GameScene::~GameScene() {
     highlight.free();
     blueShadow.free();
     redShadow.free();
-    for (int code = kPieceKinds; code >= 0; --code) {
+    for (int code = King; code >= 0; --code) {
         redPieces[code].free();
     }
-    for (int code = kPieceKinds; code >= 0; --code) {
+    for (int code = King; code >= 0; --code) {
         bluePieces[code].free();
     }
     boardPicture.free();

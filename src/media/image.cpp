@@ -12,22 +12,23 @@ Image::~Image() {
     free();
 }
 
-bool Image::load(const std::string& path) {
-    // A failed load must leave the image empty rather than showing the picture it replaced.
+void Image::releaseSurface() {
     if (surface_) {
         SDL_FreeSurface(surface_);
         surface_ = nullptr;
     }
+}
+
+bool Image::load(const std::string& path) {
+    // A failed load must leave the image empty rather than showing the picture it replaced.
+    releaseSurface();
     path_ = path;
     surface_ = IMG_Load(path_.c_str());
     return surface_ != nullptr;
 }
 
 bool Image::loadFromMemory(const void* data, int size) {
-    if (surface_) {
-        SDL_FreeSurface(surface_);
-        surface_ = nullptr;
-    }
+    releaseSurface();
     path_ = "(memory)";
     if (!data || size <= 0) {
         return false;
@@ -41,10 +42,7 @@ bool Image::loadFromMemory(const void* data, int size) {
 }
 
 void Image::free() {
-    if (surface_) {
-        SDL_FreeSurface(surface_);
-        surface_ = nullptr;
-    }
+    releaseSurface();
     path_.clear();
 }
 

@@ -30,6 +30,8 @@ class Image {
     SDL_Surface* surface() const { return surface_; }
 
   private:
+    void releaseSurface();
+
     std::string path_;
     SDL_Surface* surface_ = nullptr;
 };
