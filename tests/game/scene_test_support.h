@@ -2,25 +2,32 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <optional>
 #include <string>
 
 #include "SDL.h"
 #include "game/game_scene.h"
 #include "game/geometry.h"
+#include "reliability/scene_driver.h"
 
 namespace ixo::test {
 
 constexpr Uint8 kLeftButton = SDL_BUTTON(SDL_BUTTON_LEFT);
 constexpr Uint8 kRightButton = SDL_BUTTON(SDL_BUTTON_RIGHT);
 
-// Runs each test in <tmp>/run, with <tmp>/image for the pictures it writes, so the scene's
-// ../image/ paths never reach the real artwork; and puts a fake pointer in charge of the mouse
-// so that frames can be driven without a display.
+// Runs each test in a scratch <tmp>/run, with <tmp>/image for the pictures it writes, so the
+// scene's ../image/ paths never reach the real artwork; and puts a fake pointer in charge of
+// the mouse so that frames can be driven without a display.
 class SceneTest : public ::testing::Test {
   protected:
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override {
+        scratch_.emplace();
+        reliability::FakePointer::install();
+    }
+    void TearDown() override {
+        reliability::FakePointer::uninstall();
+        scratch_.reset();
+    }
 
     // A solid picture, written as a BMP whatever its name says: the loader goes by content.
     void writePicture(const std::string& path, int width, int height, Uint8 r, Uint8 g, Uint8 b);
@@ -31,10 +38,7 @@ class SceneTest : public ::testing::Test {
     void click(GameScene& scene, int column, int row, Uint8 buttons = kLeftButton);
 
   private:
-    std::filesystem::path previous_;
-    std::filesystem::path root_;
+    std::optional<reliability::ScratchDirectory> scratch_;
 };
-
-int pieceCount(const Board& board);
 
 }  // namespace ixo::test

@@ -1,6 +1,7 @@
 #include <string>
 #include <tuple>
 
+#include "reliability/scene_invariants.h"
 #include "scene_test_support.h"
 
 namespace ixo::test {
@@ -102,12 +103,12 @@ TEST_P(TurnController, ALeftReleaseOnALitSquareMovesOnceAndPassesTheTurn) {
 
 TEST_P(TurnController, APawnCapturingIntoTheFarRowsIsPromotedAndKeepsItsOwner) {
     scene_.board.place(0, screenRow(3), Pawn, owner());
-    const int pieces = pieceCount(scene_.board);
+    const int pieces = reliability::piecesOn(scene_.board);
     clickOwn(0, 3);
     clickOwn(0, 2);
     EXPECT_EQ(scene_.board.cellAt(0, screenRow(2)), (Cell{PromotedPawn, owner(), 0, screenRow(2)}));
     EXPECT_EQ(scene_.board.cellAt(0, screenRow(3)), (Cell{Empty, 0, 0, screenRow(3)}));
-    EXPECT_EQ(pieceCount(scene_.board), pieces - 1);
+    EXPECT_EQ(reliability::piecesOn(scene_.board), pieces - 1);
 }
 
 TEST_P(TurnController, APromotedPieceShowsThePortraitOfItsOwnCode) {
