@@ -33,22 +33,6 @@ TEST(Destinations, EveryPieceAloneOnTheBoardReachesItsKnownNumberOfSquares) {
     }
 }
 
-TEST(Destinations, StartPositionGivesTheSideToMoveItsOpeningMovesOnEitherBoard) {
-    Board blue;
-    blue.reset();
-    const Board red = blue.flipped();
-    // Rows 6 to 8 of the side to move; on Red's flipped board the rook stands on the left.
-    const int counts[3][9] = {
-        {1, 1, 1, 1, 1, 1, 1, 1, 1}, {0, 0, 0, 0, 0, 0, 0, 6, 0}, {1, 0, 2, 3, 3, 3, 2, 0, 1}};
-    for (int row = 6; row <= 8; ++row) {
-        for (int column = 0; column < kBoardSize; ++column) {
-            EXPECT_EQ(destinationCount(blue, column, row), counts[row - 6][column]);
-            EXPECT_EQ(destinationCount(red, column, row),
-                      counts[row - 6][row == 7 ? 8 - column : column]);
-        }
-    }
-}
-
 TEST(Destinations, EmptyOffBoardAndUnknownSquaresGiveAnEmptyMap) {
     Board board = emptyBoard();
     for (const auto& [column, row] : {std::pair{-1, 4}, {9, 4}, {4, -1}, {4, 9}, {4, 4}}) {
