@@ -2,7 +2,8 @@
 
 // Drives a game scene without a display: a pointer that the caller moves and clicks, a
 // scratch working directory whose ../image/ is either missing or a chosen picture folder, and
-// the process's resident memory. Shared by the reliability tests, the fuzzer and the benchmarks.
+// the process's resident memory. Shared by the game and reliability tests, the fuzzer and the
+// benchmarks.
 
 #include <unistd.h>
 
