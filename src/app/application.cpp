@@ -3,6 +3,7 @@
 #include "SDL_mixer.h"
 #include "app/scene.h"
 #include "input/keyboard.h"
+#include "input/mouse.h"
 #include "media/text.h"
 
 namespace ixo {
@@ -111,6 +112,14 @@ bool Application::pollEvents() {
         }
         if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) {
             return false;
+        }
+        // Every button change and key press is noted as it comes, so that none is lost when
+        // it begins and ends between two snapshots.
+        if (event.type == SDL_KEYDOWN) {
+            Keyboard::instance().noteKeyDown(event.key.keysym.sym);
+        } else if (event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP) {
+            Mouse::instance().noteButton(event.button.button, event.type == SDL_MOUSEBUTTONDOWN,
+                                         event.button.x, event.button.y);
         }
     }
     return true;

@@ -21,6 +21,19 @@ void Keyboard::refreshFrom(const Uint8* keys) {
     keyZ = keys[SDLK_z] != 0;
     keyCPressed = keyCHeld() && !keyCPrevious;
     keyCPrevious = keyCHeld();
+    presses_ = pendingPresses_;
+    pendingPresses_.fill(0);
+}
+
+void Keyboard::noteKeyDown(SDLKey key) {
+    // The count saturates rather than wraps: no pass sees 65535 presses of one key.
+    if (key >= 0 && key < SDLK_LAST && pendingPresses_[key] != UINT16_MAX) {
+        ++pendingPresses_[key];
+    }
+}
+
+int Keyboard::presses(SDLKey key) const {
+    return key >= 0 && key < SDLK_LAST ? presses_[key] : 0;
 }
 
 }  // namespace ixo

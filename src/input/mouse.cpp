@@ -1,5 +1,7 @@
 #include "input/mouse.h"
 
+#include <algorithm>
+
 namespace ixo {
 
 namespace {
@@ -17,6 +19,15 @@ void Mouse::setStateReader(StateReader reader) {
     stateReader = reader ? reader : &SDL_GetMouseState;
 }
 
+void Mouse::noteButton(std::uint8_t button, bool pressed, std::int32_t eventX,
+                       std::int32_t eventY) {
+    if ((button != SDL_BUTTON_LEFT && button != SDL_BUTTON_RIGHT) ||
+        pendingCount == kPendingLimit) {
+        return;
+    }
+    pending[pendingCount++] = ButtonEvent{button, pressed, eventX, eventY};
+}
+
 void Mouse::refresh() {
     // The old levels are kept first: a release is "up now, down at the refresh before".
     leftWasDown = leftDown;
@@ -26,8 +37,40 @@ void Mouse::refresh() {
     const Uint8 buttons = stateReader(&pointerX, &pointerY);
     x = pointerX;
     y = pointerY;
+    if (pendingCount > 0) {
+        replayPending();
+        return;
+    }
     leftDown = (buttons & SDL_BUTTON(SDL_BUTTON_LEFT)) ? 1 : 0;
     rightDown = (buttons & SDL_BUTTON(SDL_BUTTON_RIGHT)) ? 1 : 0;
+}
+
+// Applies the noted changes in order up to and including the first release of a button that
+// was seen down, which then counts as this pass's release at the event's own position: the
+// click lands where the button came up, not where the pointer has gone since. What follows
+// that release waits for the next refresh, so two clicks in one gap stay two clicks. The
+// sampled levels are not used meanwhile, since SDL has already applied the events still
+// waiting here.
+void Mouse::replayPending() {
+    int used = 0;
+    bool released = false;
+    while (used < pendingCount && !released) {
+        const ButtonEvent& event = pending[used++];
+        std::uint8_t& level = event.button == SDL_BUTTON_LEFT ? leftDown : rightDown;
+        std::uint8_t& before = event.button == SDL_BUTTON_LEFT ? leftWasDown : rightWasDown;
+        if (event.pressed) {
+            level = 1;
+        } else if (level != 0) {
+            // A release with no press seen began outside the game; it was never a click here.
+            before = 1;
+            level = 0;
+            x = event.x;
+            y = event.y;
+            released = true;
+        }
+    }
+    std::copy(pending.begin() + used, pending.begin() + pendingCount, pending.begin());
+    pendingCount -= used;
 }
 
 }  // namespace ixo

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "SDL.h"
@@ -8,10 +9,24 @@ namespace ixo {
 
 // The pointer and the left and right button levels at the latest refresh and the one
 // before, from which a release edge is seen in exactly one frame.
+//
+// Levels are sampled once a pass, which alone would miss a click whose press and release
+// both fall between two samples (a touchpad tap, a remote desktop, a busy machine). So the
+// button events that the main loop sees are noted too, and a refresh replays them first.
 struct Mouse {
     // Where refresh() reads the pointer; SDL_GetMouseState unless a test or a fuzzer
     // substitutes its own, since SDL 1.2 offers no way to set button levels without a display.
     using StateReader = Uint8 (*)(int* x, int* y);
+
+    struct ButtonEvent {
+        std::uint8_t button;  // SDL_BUTTON_LEFT or SDL_BUTTON_RIGHT
+        bool pressed;
+        std::int32_t x;
+        std::int32_t y;
+    };
+    // A pass takes at most one release from here; more than this many unread button changes
+    // can only come from a flood, and the newest of those are dropped.
+    static constexpr int kPendingLimit = 32;
 
     std::int32_t x = 0;
     std::int32_t y = 0;
@@ -19,13 +34,23 @@ struct Mouse {
     std::uint8_t rightDown = 0;
     std::uint8_t leftWasDown = 0;
     std::uint8_t rightWasDown = 0;
+    std::array<ButtonEvent, kPendingLimit> pending{};
+    int pendingCount = 0;
 
     static Mouse& instance();
     static void setStateReader(StateReader reader);  // nullptr restores SDL_GetMouseState
 
+    // A press or release of the left or right button as SDL reported it; other buttons
+    // (the wheel among them) are ignored.
+    void noteButton(std::uint8_t button, bool pressed, std::int32_t x, std::int32_t y);
+    bool hasPendingEvents() const { return pendingCount > 0; }
+
     void refresh();
     bool leftReleased() const { return leftDown == 0 && leftWasDown != 0; }
     bool rightReleased() const { return rightDown == 0 && rightWasDown != 0; }
+
+  private:
+    void replayPending();
 };
 
 }  // namespace ixo

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "shogi/move.h"
+
+namespace ixo {
+
+class GameScene;
+
+// What happened to the position in a pass. A replay is the same move made again, so it is
+// told apart only for those who care (the record does not, the sounds do not).
+enum class MoveEvent {
+    Played,     // a move made on the board by a player (or read from a record)
+    TakenBack,  // the move was undone; the board is the position before it
+    Replayed,   // a taken-back move was made again
+};
+
+// Told about every change of position after the scene's state (board, turn, history) has been
+// updated, so it may read the scene. The scene does not own its observers.
+class GameObserver {
+  public:
+    virtual ~GameObserver() = default;
+    virtual void onMoveEvent(const GameScene& scene, const Move& move, MoveEvent event) = 0;
+};
+
+}  // namespace ixo
