@@ -2,6 +2,7 @@
 #include "game/game_scene.h"
 #include "game/geometry.h"
 #include "input/mouse.h"
+#include "shogi/move.h"
 
 namespace ixo {
 
@@ -29,8 +30,9 @@ void selectPiece(GameScene& scene, const Board& working, Square square,
     scene.portrait.load(formatString(portraitPattern, scene.selected.piece));
 }
 
-// True when the move was made on `working`, which the caller then keeps.
-bool moveSelectedPiece(GameScene& scene, Board& working, Square square) {
+// True when the selected piece moved to `square`; `made` then describes the move in screen
+// squares. `square` and the selection are in the frame of the side to move.
+bool moveSelectedPiece(GameScene& scene, const Board& working, Square square, Move& made) {
     const Mouse& mouse = Mouse::instance();
     // Cancelling first means a sloppy two-button release never moves a piece by accident.
     if (mouse.rightReleased()) {
@@ -46,15 +48,16 @@ bool moveSelectedPiece(GameScene& scene, Board& working, Square square) {
         !Board::inBounds(square.column, square.row)) {
         return false;
     }
-    // Judged afresh rather than from the stored highlights, so the move is only ever what the
-    // rules allow on the board as it stands.
-    MoveMap destinations;
-    destinations.computeDestinations(working, scene.selected.column, scene.selected.row);
-    if (!destinations.isMarked(square.column, square.row)) {
+    // Judged afresh by the rules rather than from the stored highlights, so the move is only
+    // ever what the rules allow on the board as it stands.
+    const bool redToMove = scene.turn != 0;
+    const Square from = redToMove ? mirrorRow({scene.selected.column, scene.selected.row})
+                                  : Square{scene.selected.column, scene.selected.row};
+    const Square to = redToMove ? mirrorRow(square) : square;
+    if (!playMove(scene.board, redToMove ? 1 : 0, from.column, from.row, to.column, to.row,
+                  &made)) {
         return false;
     }
-    working.place(square.column, square.row, scene.selected.piece, scene.selected.owner);
-    working.place(scene.selected.column, scene.selected.row, Empty, 0);
     scene.selected.piece = kNothingSelected;
     scene.moveMap.clear();
     return true;
@@ -77,9 +80,11 @@ std::string GameScene::update() {
         selectPiece(*this, working, square,
                     redToMove ? "../image/team/sample/2pcg/%02d.png"
                               : "../image/team/sample/1pcg/%02d.png");
-    } else if (moveSelectedPiece(*this, working, square)) {
-        board = redToMove ? working.flipped() : working;
-        turn = redToMove ? 0 : 1;
+    } else {
+        Move made;
+        if (moveSelectedPiece(*this, working, square, made)) {
+            turn = redToMove ? 0 : 1;
+        }
     }
     return "loop";
 }

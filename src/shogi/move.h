@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "shogi/board.h"
+
 namespace ixo {
 
 // One move as it was made, in screen squares (column 0 at the left, row 0 at the top, as
@@ -27,5 +29,17 @@ struct Move {
     }
     friend bool operator!=(const Move& a, const Move& b) { return !(a == b); }
 };
+
+// Moves `side`'s piece between two screen squares when the rules allow it there, judging
+// in that side's own frame exactly as a click does, with forced promotion. On true the board
+// holds the new position and `made` (if given) the move; on false nothing has changed. The
+// turn controller and the record reader both come through here, so a move is only ever
+// what a player could have made with the mouse.
+bool playMove(Board& board, int side, int fromColumn, int fromRow, int toColumn, int toRow,
+              Move* made = nullptr);
+
+// Puts the position back as it was before `move`: the piece on its origin as it stood, and
+// whatever it captured back on the destination with its owner.
+void takeBackMove(Board& board, const Move& move);
 
 }  // namespace ixo
