@@ -40,6 +40,45 @@ TEST(MouseEdges, AReleaseIsSeenInExactlyOneFrameOnlyAfterTheButtonWasSeenDown) {
     EXPECT_EQ(Mouse::instance().y, -4);
 }
 
+// A click whose press and release both fall between two refreshes: the sampled levels never
+// see the button down, only the noted events do.
+TEST(MouseEdges, ButtonEventsBetweenTwoRefreshesMakeOneReleaseEachAtTheirOwnPosition) {
+    Mouse::setStateReader(&readButtons);
+    buttons = 0;
+    Mouse& mouse = Mouse::instance();
+    mouse = Mouse();
+    mouse.noteButton(SDL_BUTTON_LEFT, true, 100, 200);
+    mouse.noteButton(SDL_BUTTON_LEFT, false, 110, 210);
+    mouse.noteButton(SDL_BUTTON_RIGHT, true, 5, 6);
+    mouse.noteButton(SDL_BUTTON_RIGHT, false, 7, 8);
+    mouse.noteButton(SDL_BUTTON_WHEELUP, true, 0, 0);
+    mouse.noteButton(SDL_BUTTON_LEFT, false, 1, 1);  // no press seen: not a click
+    std::string seen;
+    for (int pass = 0; pass < 4; ++pass) {
+        mouse.refresh();
+        seen += mouse.leftReleased() ? "L" : (mouse.rightReleased() ? "R" : ".");
+        seen += std::to_string(mouse.x) + "," + std::to_string(mouse.y) + " ";
+    }
+    EXPECT_EQ(seen, "L110,210 R7,8 .321,-4 .321,-4 ");
+    EXPECT_FALSE(mouse.hasPendingEvents());
+    Mouse::setStateReader(nullptr);
+}
+
+TEST(KeyboardEdges, EveryKeyDownIsCountedForExactlyTheNextRefresh) {
+    Keyboard keyboard;
+    const Uint8 keys[SDLK_LAST] = {};
+    keyboard.noteKeyDown(SDLK_u);
+    keyboard.noteKeyDown(SDLK_u);
+    keyboard.noteKeyDown(SDLKey(-1));
+    keyboard.noteKeyDown(SDLK_LAST);
+    EXPECT_EQ(keyboard.presses(SDLK_u), 0);
+    keyboard.refreshFrom(keys);
+    EXPECT_EQ(keyboard.presses(SDLK_u), 2);
+    EXPECT_EQ(keyboard.presses(SDLK_r), 0);
+    keyboard.refreshFrom(keys);
+    EXPECT_EQ(keyboard.presses(SDLK_u), 0);
+}
+
 TEST(KeyboardEdges, CountsAPressOfCOnceEachTimeItIsSeenGoingDown) {
     Keyboard keyboard;
     Uint8 keys[SDLK_LAST] = {};
