@@ -40,6 +40,12 @@ GameScene::~GameScene() {
     background.free();
 }
 
+void GameScene::notify(const Move& move, MoveEvent event) const {
+    for (GameObserver* observer : observers) {
+        observer->onMoveEvent(*this, move, event);
+    }
+}
+
 std::string GameScene::name() {
     return "game";
 }

@@ -2,8 +2,11 @@
 
 #include <string>
 
+#include <vector>
 #include "SDL.h"
+
 #include "app/scene.h"
+#include "game/game_events.h"
 #include "media/image.h"
 #include "shogi/board.h"
 #include "shogi/move_map.h"
@@ -37,6 +40,10 @@ class GameScene : public Scene {
     MoveMap moveMap;
     int turn = 0;     // 0 Blue to move, anything else Red
     Cell selected{};  // piece -1: nothing selected
+
+    // Told of every change of position, in the order they were added; not owned.
+    std::vector<GameObserver*> observers;
+    void notify(const Move& move, MoveEvent event) const;
 };
 
 }  // namespace ixo

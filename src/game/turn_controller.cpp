@@ -84,6 +84,7 @@ std::string GameScene::update() {
         Move made;
         if (moveSelectedPiece(*this, working, square, made)) {
             turn = redToMove ? 0 : 1;
+            notify(made, MoveEvent::Played);
         }
     }
     return "loop";
