@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Writes one bad picture file of every kind into the folder given, for the game to choke on.
+"""Writes one bad picture or sound file of every kind into the folder given, for the game to
+choke on.
 
     bad_pictures.py OUT_DIR [ARTWORK_DIR]
 
@@ -33,6 +34,15 @@ def huge_png(width, height):
             + chunk(b'IEND', b''))
 
 
+def wav(frames, claimed_data_bytes=None):
+    """A mono 16-bit 22050 Hz WAV of `frames` samples whose data chunk may claim another size."""
+    data = b''.join(struct.pack('<h', (index * 997) % 20000 - 10000) for index in range(frames))
+    size = len(data) if claimed_data_bytes is None else claimed_data_bytes
+    fmt = struct.pack('<HHIIHH', 1, 1, 22050, 44100, 2, 16)
+    return (b'RIFF' + struct.pack('<I', 36 + size) + b'WAVE' + b'fmt ' + struct.pack('<I', 16)
+            + fmt + b'data' + struct.pack('<I', size) + data)
+
+
 def encoded(picture, fmt):
     out = io.BytesIO()
     picture.save(out, fmt)
@@ -62,6 +72,9 @@ def main():
         # Mostly flat, so the file stays small while the decoded surface is 64 MB.
         'four-thousand': encoded(Image.new('RGB', (4000, 4000), (40, 90, 160)), 'PNG'),
         'unreadable': real_png,
+        # The same faults in the sounds' own format.
+        'truncated-wav': wav(2000)[:2000],
+        'huge-header-wav': wav(64, claimed_data_bytes=0x7FFFFFF0),
     }
     for name, data in kinds.items():
         with open(os.path.join(out, name), 'wb') as f:

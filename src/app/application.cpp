@@ -1,6 +1,5 @@
 #include "app/application.h"
 
-#include "SDL_mixer.h"
 #include "app/scene.h"
 #include "input/keyboard.h"
 #include "input/mouse.h"
@@ -39,12 +38,10 @@ bool Application::init(const std::string& caption, int width, int height, int bi
         return false;
     }
 
-    if (Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 1024) < 0) {
-        failure_ = "could not open the audio device: " + sdlError() +
-                   " (SDL_AUDIODRIVER=dummy runs without sound)";
-        return false;
+    // A board game needs no sound, so a missing device is no reason to stop here.
+    if (!muted_) {
+        mixer_.open();
     }
-    audioOpen_ = true;
 
     // A font that fails to decode only leaves the labels blank; the game is still playable.
     createFont();
@@ -83,16 +80,27 @@ int Application::run() {
 
 void Application::shutdown() {
     destroyFont();
-    if (audioOpen_) {
-        Mix_CloseAudio();
-        audioOpen_ = false;
-    }
+    // The sounds and their device go before SDL itself.
+    mixer_.close();
     if (sdlStarted_) {
         SDL_Quit();
         sdlStarted_ = false;
     }
     // The surface belonged to SDL and is gone with it.
     screen_ = nullptr;
+}
+
+void Application::setMuted(bool muted) {
+    muted_ = muted;
+    // Before init (or after shutdown) this only decides whether init opens the device.
+    if (!screen_) {
+        return;
+    }
+    if (muted_) {
+        mixer_.close();
+    } else {
+        mixer_.open();
+    }
 }
 
 void Application::setScene(Scene* next) {

@@ -3,13 +3,14 @@
 #include <string>
 
 #include "SDL.h"
+#include "media/sound.h"
 
 namespace ixo {
 
 class Scene;
 
-// Opens SDL, the window and the audio device, drives the current scene once per pass of the
-// main loop, and shuts everything down in order. Owns the current scene.
+// Opens SDL, the window and (unless muted) the audio device, drives the current scene once per pass
+// of the main loop, and shuts everything down in order. Owns the current scene.
 class Application {
   public:
     Application() = default;
@@ -17,8 +18,10 @@ class Application {
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 
-    // True when SDL, the window and the audio device are open. On false, failure() names
-    // what could not be opened and what was opened is still open (shutdown() closes it).
+    // True when SDL and the window are open: with those the game can be played. A sound
+    // device that cannot be opened is told on stderr and the game goes on silent. On false,
+    // failure() names what could not be opened and what was opened is still open (shutdown()
+    // closes it).
     bool init(const std::string& caption, int width, int height, int bitsPerPixel, bool fullscreen);
     int run();
     void shutdown();
@@ -27,6 +30,11 @@ class Application {
     void setScene(Scene* next);
     Scene* scene() const { return scene_; }
     SDL_Surface* screen() const { return screen_; }
+
+    // Muted, the audio device is closed (or, before init, never opened); unmuting opens it.
+    void setMuted(bool muted);
+    bool muted() const { return muted_; }
+    Mixer& mixer() { return mixer_; }
 
     virtual bool pollEvents();
     virtual bool onTransition(const std::string& sceneName, const std::string& updateResult);
@@ -42,7 +50,8 @@ class Application {
     std::string failure_;
     long framesPresented_ = 0;
     bool sdlStarted_ = false;
-    bool audioOpen_ = false;
+    bool muted_ = false;
+    Mixer mixer_;
 };
 
 }  // namespace ixo

@@ -3,16 +3,30 @@
 #include <new>
 
 #include "game/game_scene.h"
+#include "input/keyboard.h"
 
 namespace ixo {
+
+ShogiApp::ShogiApp(Options options) : options_(std::move(options)) {
+    // Decided before init, so that a game started muted never opens the audio device.
+    setMuted(options_.mute);
+}
 
 ShogiApp::~ShogiApp() = default;
 
 bool ShogiApp::onTransition(const std::string& sceneName, const std::string&) {
+    // Every press toggles, so two presses within one pass leave the sound as it was.
+    if (Keyboard::instance().presses(SDLK_m) % 2 != 0) {
+        setMuted(!muted());
+    }
     // The board is the only scene, so whatever it reports keeps it; an empty name means there
     // is none yet (or the last allocation failed) and the board is created again.
     if (sceneName.empty()) {
-        setScene(new (std::nothrow) GameScene(screen()));
+        GameScene* scene = new (std::nothrow) GameScene(screen());
+        if (scene) {
+            scene->observers.push_back(&moveSounds_);
+        }
+        setScene(scene);
     }
     return true;
 }

@@ -5,13 +5,15 @@
 
 #include "app/application.h"
 #include "app/options.h"
+#include "game/move_sounds.h"
 
 namespace ixo {
 
-// The application of this game: its one rule creates the game scene when there is none.
+// The application of this game: its one rule creates the game scene when there is none, and
+// M mutes and unmutes the sounds of its moves.
 class ShogiApp : public Application {
   public:
-    explicit ShogiApp(Options options = {}) : options_(std::move(options)) {}
+    explicit ShogiApp(Options options = {});
     ~ShogiApp() override;
     bool onTransition(const std::string& sceneName, const std::string& updateResult) override;
 
@@ -19,6 +21,7 @@ class ShogiApp : public Application {
 
   private:
     Options options_;
+    MoveSounds moveSounds_{mixer()};
 };
 
 }  // namespace ixo

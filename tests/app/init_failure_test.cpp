@@ -29,16 +29,12 @@ std::pair<int, std::string> runWithout(const std::string& driverVariable) {
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text};
 }
 
+// Only a missing screen stops the game; a missing sound device does not (sound_device_test).
 TEST(InitFailure, TheProgramNamesWhatCouldNotBeOpenedOnOneLineAndExitsWithOne) {
     const auto video = runWithout("SDL_VIDEODRIVER");
     EXPECT_EQ(video.first, 1);
     EXPECT_EQ(video.second.rfind("ixo-shogi: could not start SDL: ", 0), 0u) << video.second;
-    const auto audio = runWithout("SDL_AUDIODRIVER");
-    EXPECT_EQ(audio.first, 1);
-    EXPECT_NE(audio.second.find("could not open the audio device: "), std::string::npos)
-        << audio.second;
-    EXPECT_NE(audio.second.find("SDL_AUDIODRIVER=dummy runs without sound"), std::string::npos);
-    EXPECT_EQ(std::count(audio.second.begin(), audio.second.end(), '\n'), 1) << audio.second;
+    EXPECT_EQ(std::count(video.second.begin(), video.second.end(), '\n'), 1) << video.second;
 }
 
 }  // namespace
