@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """The game played as a player plays it: a real window, real mouse and keyboard events.
 
-Usage: game_e2e.py --game BIN --images DIR --font PNG --artifacts DIR SCENARIO
+Usage: game_e2e.py --game BIN --images DIR --sounds DIR --font PNG --artifacts DIR SCENARIO
 
 Each scenario starts its own X server and game and checks what the window shows against
 frames composed from the picture files (frame_model). When a scenario fails, every
@@ -223,12 +223,90 @@ def scenario_scripted_game(session, check):
     expect_exit_zero(session, "Escape with a piece selected")
 
 
+# What SDL's disk audio driver writes: the mixed output, 16-bit stereo at 22050 Hz.
+AUDIO_FILE = "audio.raw"
+AUDIO_BYTES_PER_SECOND = 22050 * 2 * 2
+
+
+def audio_written(session):
+    try:
+        with open(os.path.join(session.rundir, AUDIO_FILE), "rb") as audio:
+            return audio.read()
+    except FileNotFoundError:
+        return b""
+
+
+def wait_audio(session, size, what, timeout=15.0):
+    """The audio written so far, once there is at least `size` bytes of it."""
+    deadline = time.monotonic() + timeout
+    while True:
+        audio = audio_written(session)
+        if len(audio) >= size:
+            return audio
+        if time.monotonic() > deadline:
+            raise AssertionError(f"only {len(audio)} bytes of audio after {timeout:.0f} s, "
+                                 f"waiting for {what}\n{session.game_output()}")
+        session._ensure_running(f"while waiting for {what}")
+        time.sleep(0.05)
+
+
+def scenario_sound(session, check):
+    check.screen_shows(model.Scene(), "start position, sound on the disk driver")
+    wait_audio(session, AUDIO_BYTES_PER_SECOND // 4, "the audio device to start")
+    game = Game(session, check)
+    game.select((2, 6), [(2, 5)], "Blue selects a pawn: no sound")
+    game.cancel("a cancel: no sound")
+    game.ignores("a refused click: no sound", square=(4, 4))
+    game.select((2, 6), [(2, 5)], "Blue selects the pawn again")
+    before = audio_written(session)
+    if before.count(0) != len(before):
+        raise AssertionError(f"{len(before) - before.count(0)} of the {len(before)} bytes of "
+                             "audio before the first move are not silence")
+    game.move((2, 5), "Blue's pawn steps forward")
+    # The knock lasts a fifth of a second; half a second of audio holds all of it.
+    after = wait_audio(session, len(before) + AUDIO_BYTES_PER_SECOND // 2,
+                       "the audio after the move")[len(before):]
+    samples = [abs(int.from_bytes(after[i:i + 2], "little", signed=True))
+               for i in range(0, len(after) - 1, 2)]
+    loud = sum(1 for sample in samples if sample > 1000)
+    # A knock is some thousands of samples above -30 dB; a stray click would be a handful.
+    if loud < 500:
+        raise AssertionError(f"the move was not heard: {loud} loud samples of {len(samples)}, "
+                             f"peak {max(samples)}")
+    session.press_escape()
+    expect_exit_zero(session, "Escape after a sounded move")
+
+
+def scenario_no_audio_device(session, check):
+    check_window(session)
+    game = Game(session, check)
+    game.shows("start position without a sound device")
+    game.select((2, 6), [(2, 5)], "Blue selects a pawn")
+    game.move((2, 5), "Blue's pawn steps forward, in silence")
+    session.press_escape()
+    expect_exit_zero(session, "Escape without a sound device")
+    told = [line for line in session.game_output().splitlines() if "audio device" in line]
+    if len(told) != 1:
+        raise AssertionError(f"expected one line about the audio device\n{session.game_output()}")
+
+
 # scenario: (function, offers ../image/, needs the full picture set)
 SCENARIOS = {
     "escape": (scenario_escape, True, False),
     "close-request": (scenario_close_request, True, False),
     "no-pictures": (scenario_no_pictures, False, False),
     "scripted-game": (scenario_scripted_game, True, True),
+    "sound": (scenario_sound, True, True),
+    "no-audio-device": (scenario_no_audio_device, True, True),
+}
+
+# The environment a scenario needs on top of the session's own.
+SCENARIO_ENV = {
+    # A write delay under the length of one buffer (46 ms), so the file grows about as fast
+    # as sound would play: classic SDL 1.2 waits 150 ms per buffer unless told otherwise.
+    "sound": {"SDL_AUDIODRIVER": "disk", "SDL_DISKAUDIOFILE": AUDIO_FILE,
+              "SDL_DISKAUDIODELAY": "40"},
+    "no-audio-device": {"SDL_AUDIODRIVER": "no-such-driver"},
 }
 
 # The scripted game looks for these; without them its checks could not tell moves apart.
@@ -243,6 +321,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--game", required=True)
     parser.add_argument("--images", required=True)
+    parser.add_argument("--sounds", required=True)
     parser.add_argument("--font", required=True)
     parser.add_argument("--artifacts", required=True)
     parser.add_argument("scenario", choices=sorted(SCENARIOS))
@@ -265,7 +344,10 @@ def main():
     try:
         # Not started yet, so that a run that fails on the way up still has a screen to
         # show for it.
-        session = GameSession(args.game, images, start=False)
+        session = GameSession(args.game, images, start=False,
+                              env=SCENARIO_ENV.get(args.scenario))
+        # Found at ../sound/ as an installed game finds them.
+        os.symlink(os.path.abspath(args.sounds), os.path.join(session.tmp, "sound"))
         check = Check(session, pictures)
         session.start()
         run(session, check)

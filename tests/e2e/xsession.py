@@ -148,14 +148,18 @@ class GameSession:
 
     `images` is the folder to offer as ../image/ (None: no such folder at all). With
     start=False nothing runs until start(), so that a caller can still look at the screen
-    when starting fails; it must then call close() itself.
+    when starting fails; it must then call close() itself. `env` adds to or overrides the
+    game's environment (SDL's dummy audio driver by default); relative paths in it are
+    taken from the game's working directory, `rundir`.
     """
 
-    def __init__(self, game, images, keep_dir=None, start=True, args=()):
+    def __init__(self, game, images, keep_dir=None, start=True, args=(), env=None):
         self.game = os.path.abspath(game)
         self.args = list(args)
+        self.extra_env = dict(env or {})
         self.images = images
         self.tmp = tempfile.mkdtemp(prefix="ixo-e2e-")
+        self.rundir = os.path.join(self.tmp, "run")
         self.server = None
         self.process = None
         self.dpy = None
@@ -176,7 +180,7 @@ class GameSession:
     # -- start-up ----------------------------------------------------------------------
 
     def _start(self, images):
-        rundir = os.path.join(self.tmp, "run")
+        rundir = self.rundir
         os.mkdir(rundir)
         if images is not None:
             os.symlink(os.path.abspath(images), os.path.join(self.tmp, "image"))
@@ -198,6 +202,7 @@ class GameSession:
                if not key.startswith("SDL_") and key not in ("DISPLAY", "XAUTHORITY")}
         env.update(DISPLAY=self.server.name, XAUTHORITY=self.xauthority,
                    SDL_AUDIODRIVER="dummy")
+        env.update(self.extra_env)
         self.stdout_path = os.path.join(self.tmp, "game.log")
         with open(self.stdout_path, "wb") as log:
             self.process = subprocess.Popen(
