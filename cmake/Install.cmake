@@ -1,8 +1,9 @@
 # Installation and the Debian package.
 #
-# The game reads its pictures from ../image/ relative to its working directory and takes no
-# options, so what gets installed on the command path is a small launcher that changes into
-# the installed picture folder and runs the real program from a private folder.
+# The game reads its pictures from ../image/ and its sounds from ../sound/ relative to its
+# working directory, so what gets installed on the command path is a small launcher that
+# changes into the installed picture folder (beside which the sound folder lies) and runs the
+# real program from a private folder.
 #
 # Where things go is decided when installing, not when configuring, because
 # `cmake --install build --prefix P` and CPack both choose the prefix at that moment:
@@ -11,6 +12,7 @@
 #   /usr/games/ixo-shogi            launcher   P/bin/ixo-shogi
 #   /usr/lib/games/ixo-shogi/       program    P/libexec/ixo-shogi/
 #   /usr/share/games/ixo-shogi/     pictures   P/share/ixo-shogi/
+#     (image/ and sound/)           and sounds
 #
 # The desktop entry and the icons go to share/applications and share/icons/hicolor in both.
 include(GNUInstallDirs)
@@ -41,10 +43,12 @@ if(IXO_LAYOUT STREQUAL "GAMES" OR (IXO_LAYOUT STREQUAL "AUTO" AND ixo_prefix STR
     set(IXO_INSTALL_BINDIR games)
     set(IXO_INSTALL_PROGRAMDIR lib/games/ixo-shogi)
     set(IXO_INSTALL_PICTUREDIR share/games/ixo-shogi/image)
+    set(IXO_INSTALL_SOUNDDIR share/games/ixo-shogi/sound)
 else()
     set(IXO_INSTALL_BINDIR "${IXO_PLAIN_BINDIR}")
     set(IXO_INSTALL_PROGRAMDIR "${IXO_PLAIN_LIBEXECDIR}/ixo-shogi")
     set(IXO_INSTALL_PICTUREDIR "${IXO_PLAIN_DATADIR}/ixo-shogi/image")
+    set(IXO_INSTALL_SOUNDDIR "${IXO_PLAIN_DATADIR}/ixo-shogi/sound")
 endif()
 # Any prefix stands in for the real one: only the relative paths between the folders count.
 file(RELATIVE_PATH IXO_LAUNCHER_TO_PROGRAM "/prefix/${IXO_INSTALL_BINDIR}"
@@ -60,6 +64,9 @@ install(PROGRAMS ${CMAKE_CURRENT_BINARY_DIR}/ixo-shogi.launcher
 # Only the pictures themselves: image/ may also hold notes or sources of the artwork.
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/image/ DESTINATION "\${IXO_INSTALL_PICTUREDIR}"
         FILES_MATCHING PATTERN "*.png" PATTERN "*.jpg")
+# Beside the pictures, so that the game, started inside the picture folder, finds ../sound/.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/sound/ DESTINATION "\${IXO_INSTALL_SOUNDDIR}"
+        FILES_MATCHING PATTERN "*.wav")
 install(FILES ${IXO_PACKAGING_DIR}/ixo-shogi.desktop
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
 foreach(size ${IXO_ICON_SIZES})

@@ -69,7 +69,8 @@ echo "== installed ${#files[@]} files, among them:"
 printf '   %s\n' /usr/games/ixo-shogi /usr/lib/games/ixo-shogi/ixo-shogi \
     /usr/share/applications/ixo-shogi.desktop /usr/share/icons/hicolor/256x256/apps/ixo-shogi.png
 for path in /usr/games/ixo-shogi /usr/lib/games/ixo-shogi/ixo-shogi \
-    /usr/share/games/ixo-shogi/image/board.jpg /usr/share/applications/ixo-shogi.desktop; do
+    /usr/share/games/ixo-shogi/image/board.jpg /usr/share/games/ixo-shogi/sound/move.wav \
+    /usr/share/applications/ixo-shogi.desktop; do
     [ -e "$path" ] || fail "$path is not installed"
 done
 if ldd /usr/lib/games/ixo-shogi/ixo-shogi | grep 'not found'; then

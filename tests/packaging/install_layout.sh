@@ -49,13 +49,25 @@ expect_pictures() {
     [ "$count" -gt 0 ] || fail "the source tree has no pictures under image/"
 }
 
+# Every sound of the source tree must be installed beside the pictures, byte for byte.
+expect_sounds() {
+    sounds=$1
+    count=0
+    for sound in "$source_dir"/sound/*.wav; do
+        count=$((count + 1))
+        cmp -s "$sound" "$sounds/$(basename "$sound")" || fail "sound $sound not installed in $sounds"
+    done
+    [ "$count" -gt 0 ] || fail "the source tree has no sounds under sound/"
+}
+
 # Replaces the installed program with a script that prints its working directory and
-# whether ../image/bg.jpg can be read from there.
+# whether ../image/bg.jpg and ../sound/move.wav can be read from there.
 install_probe() {
     cat >"$1" <<'PROBE'
 #!/bin/sh
 pwd -P
 if [ -r ../image/bg.jpg ]; then echo "pictures found"; else echo "pictures missing"; fi
+if [ -r ../sound/move.wav ]; then echo "sounds found"; else echo "sounds missing"; fi
 PROBE
     chmod +x "$1"
 }
@@ -73,6 +85,7 @@ expect_launch() {
     [ "$(echo "$output" | sed -n 1p)" = "$expected_dir" ] ||
         fail "$what: started in $(echo "$output" | sed -n 1p), expected $expected_dir"
     [ "$(echo "$output" | sed -n 2p)" = "pictures found" ] || fail "$what: ../image/ not readable"
+    [ "$(echo "$output" | sed -n 3p)" = "sounds found" ] || fail "$what: ../sound/ not readable"
 }
 
 check_desktop_entry() {
@@ -105,6 +118,7 @@ if quiet_install cmake --install "$build" --prefix "$plain"; then
     expect_executable "$plain/bin/ixo-shogi"
     expect_executable "$plain/libexec/ixo-shogi/ixo-shogi"
     expect_pictures "$plain/share/ixo-shogi/image"
+    expect_sounds "$plain/share/ixo-shogi/sound"
     check_desktop_entry "$plain/share/applications/ixo-shogi.desktop"
     check_icons "$plain/share"
 
@@ -139,6 +153,7 @@ if quiet_install env DESTDIR="$staged" cmake --install "$build" --prefix /usr; t
     expect_executable "$usr/games/ixo-shogi"
     expect_executable "$usr/lib/games/ixo-shogi/ixo-shogi"
     expect_pictures "$usr/share/games/ixo-shogi/image"
+    expect_sounds "$usr/share/games/ixo-shogi/sound"
     check_desktop_entry "$usr/share/applications/ixo-shogi.desktop"
     check_icons "$usr/share"
     [ ! -e "$usr/bin" ] || fail "the games layout installed into /usr/bin"
