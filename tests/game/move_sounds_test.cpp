@@ -46,13 +46,11 @@ TEST_F(MoveSoundsTest, OnlyMovesAreHeardEachOnceAndACaptureSoundsHeavier) {
 }
 
 TEST_F(MoveSoundsTest, ATakeBackSoundsSoftAndAReplaySoundsAsTheMoveFirstDid) {
-    Move quiet;
     Move capture;
     capture.captured = Bishop;
-    capture.capturedOwner = 1;
     scene_.notify(capture, MoveEvent::TakenBack);
     scene_.notify(capture, MoveEvent::Replayed);
-    scene_.notify(quiet, MoveEvent::Replayed);
+    scene_.notify(Move{}, MoveEvent::Replayed);
     EXPECT_EQ(heard(), (std::vector<Sound>{Sound::TakeBack, Sound::Capture, Sound::Move}));
 }
 
