@@ -53,8 +53,11 @@ def main():
         script.write("#!/bin/sh\nexec " + " ".join(shlex.quote(part) for part in command) + "\n")
     os.chmod(wrapper, os.stat(wrapper).st_mode | stat.S_IXUSR)
 
-    session = GameSession(wrapper, args.images)
+    session = GameSession(wrapper, args.images, start=False)
     try:
+        # The sounds as well, so that loading and playing them is watched too.
+        os.symlink(os.path.join(ROOT, "sound"), os.path.join(session.tmp, "sound"))
+        session.start()
         labels = [session.screenshot("start").crop(LABEL_BOX).tobytes()]
 
         def move(origin, target):
