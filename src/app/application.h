@@ -9,8 +9,8 @@ namespace ixo {
 
 class Scene;
 
-// Opens SDL, the window and (unless muted) the audio device, drives the current scene once per pass
-// of the main loop, and shuts everything down in order. Owns the current scene.
+// Opens SDL, the window and (unless muted) the audio device, drives the current scene once
+// per pass of the main loop, and shuts everything down in order. Owns the current scene.
 class Application {
   public:
     Application() = default;
