@@ -1,5 +1,6 @@
 #include "shogi/kif.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <string_view>
@@ -62,6 +63,23 @@ constexpr string_view kSame = "同";
 
 // Longer lines are refused outright; real records stay far below this even in comments.
 constexpr std::size_t kMaxLineBytes = 8192;
+
+// The width of a move in a fixed-pitch font, where KIF's full-width characters take two
+// columns; the longest move, "２二銀成(31)", takes 12, and the time column starts after 13.
+constexpr int kMoveColumnWidth = 13;
+
+int displayWidth(string_view text) {
+    int width = 0;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            width += 1;
+        } else if (byte >= 0xC0) {
+            width += 2;
+        }
+    }
+    return width;
+}
 
 int fileOf(int column) {
     return kBoardSize - column;
@@ -365,7 +383,7 @@ std::string kifMoveText(const Move& move, const Move* previous) {
 
 std::string writeKif(const std::vector<Move>& moves, const std::string& startTime) {
     std::string text;
-    text.reserve(200 + moves.size() * 24);
+    text.reserve(200 + moves.size() * 48);
     // Readers that look for an encoding line take this one; the others skip it as a comment.
     text += "#KIF version=2.0 encoding=UTF-8\n";
     text += "開始日時：" + startTime + "\n";
@@ -377,8 +395,12 @@ std::string writeKif(const std::vector<Move>& moves, const std::string& startTim
     for (std::size_t index = 0; index < moves.size(); ++index) {
         std::snprintf(number, sizeof number, "%4zu ", index + 1);
         text += number;
-        text += kifMoveText(moves[index], index > 0 ? &moves[index - 1] : nullptr);
-        text += '\n';
+        const std::string move = kifMoveText(moves[index], index > 0 ? &moves[index - 1] : nullptr);
+        text += move;
+        // The game keeps no clock, so every time is zero, written as the common writers do:
+        // readers that expect the column, or line the moves up by it, get it where they look.
+        text.append(std::max<int>(1, kMoveColumnWidth - displayWidth(move)), ' ');
+        text += "( 0:00/00:00:00)\n";
     }
     return text;
 }
