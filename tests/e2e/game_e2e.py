@@ -16,6 +16,10 @@ import sys
 import time
 import traceback
 
+import e2e_ready
+
+e2e_ready.or_skip()
+
 from Xlib import X
 
 import frame_model as model
