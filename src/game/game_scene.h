@@ -1,8 +1,8 @@
 #pragma once
 
 #include <string>
-
 #include <vector>
+
 #include "SDL.h"
 
 #include "app/scene.h"
