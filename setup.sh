@@ -127,8 +127,15 @@ play)
     exec ./ixo-shogi
     ;;
 test)
-    install_missing "${build_packages[@]}" "${test_packages[@]}" \
-        "$(clang_runtime_package "$(clang_version_text)")" "$(hardening_check_package)"
+    if [ -n "$dry_run" ]; then
+        runtime=$(clang_runtime_package "$(clang_version_text)" 2>/dev/null) ||
+            runtime="<clang's-runtime,named-once-clang-is-installed>"
+        install_missing "${build_packages[@]}" "${test_packages[@]}" "$runtime" \
+            "$(hardening_check_package)"
+    fi
+    install_missing "${build_packages[@]}" "${test_packages[@]}"
+    # Named from what the first round left: clang's own version and apt's updated lists.
+    install_missing "$(clang_runtime_package "$(clang_version_text)")" "$(hardening_check_package)"
     build build
     # The package made from this build, checked by lintian and hardening-check, installed,
     # started and removed again.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,14 @@ class GameScene : public Scene {
     // Told of every change of position, in the order they were added; not owned.
     std::vector<GameObserver*> observers;
     void notify(const Move& move, MoveEvent event) const;
+
+    // Image::load, and a line on stderr with SDL_image's reason when it fails, once per path
+    // however often that picture is asked for again: a missing picture only stays invisible,
+    // so the terminal is the one place a player can learn why.
+    bool loadPicture(Image& picture, const std::string& path);
+
+  private:
+    std::set<std::string> reportedPictures;
 };
 
 }  // namespace ixo

@@ -27,7 +27,7 @@ void selectPiece(GameScene& scene, const Board& working, Square square,
     }
     scene.selected = working.cellAt(square.column, square.row);
     scene.moveMap = destinations;
-    scene.portrait.load(formatString(portraitPattern, scene.selected.piece));
+    scene.loadPicture(scene.portrait, formatString(portraitPattern, scene.selected.piece));
 }
 
 // True when the selected piece moved to `square`; `made` then describes the move in screen

@@ -126,8 +126,30 @@ def scenario_no_pictures(session, check):
     click_square(session, 4, 6)
     selected = model.Scene(selected=(4, 6), highlights=[(4, 5)])
     check.screen_shows(selected, "no pictures: a pawn selected, nothing to show for it")
+    # The same portrait asked for again must not be reported again.
+    session.click(*model.square_centre(4, 4), button=3)
+    click_square(session, 4, 6)
+    check.screen_shows(selected, "no pictures: the pawn selected once more")
     session.press_escape()
     expect_exit_zero(session, "Escape without pictures")
+    expect_picture_reports(session, FIXED_PICTURES + ["team/sample/1pcg/01.png"])
+
+
+def expect_picture_reports(session, missing):
+    """The game's stderr names each missing picture once, with a reason, then the folder."""
+    with open(session.stdout_path, errors="replace") as log:
+        lines = log.read().splitlines()
+    for path in missing:
+        prefix = f"ixo-shogi: cannot load the picture ../image/{path}: "
+        reports = [line for line in lines if line.startswith(prefix)]
+        if len(reports) != 1 or len(reports[0]) == len(prefix):
+            raise AssertionError(f"expected one report with a reason for {path}, got "
+                                 f"{reports}\n{session.game_output()}")
+    folder = os.path.join(os.path.realpath(session.tmp), "image") + "/"
+    hint = [line for line in lines if "found none of the game's pictures" in line]
+    if len(hint) != 1 or folder not in hint[0] or "ixo-shogi command" not in hint[0]:
+        raise AssertionError(f"expected one line naming {folder} and how to start the game, "
+                             f"got {hint}\n{session.game_output()}")
 
 
 class Game:
@@ -234,6 +256,11 @@ SCENARIOS = {
     "no-pictures": (scenario_no_pictures, False, False),
     "scripted-game": (scenario_scripted_game, True, True),
 }
+
+# The pictures the game loads at start, each of which it must report when it is missing.
+FIXED_PICTURES = ["bg.jpg", "board.jpg"] + [
+    f"team/sample/{folder}/{code:02d}.png" for code in range(1, 15) for folder in ("1p", "2p")
+] + ["kager.png", "kageb.png", "hikari.png"]
 
 # The scripted game looks for these; without them its checks could not tell moves apart.
 NEEDED_PICTURES = ["bg.jpg", "board.jpg", "hikari.png", "kageb.png", "kager.png"] + [

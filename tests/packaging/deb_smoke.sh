@@ -51,11 +51,13 @@ echo "== lintian -I --pedantic"
 if ! command -v lintian >/dev/null; then
     fail "lintian is not installed (Debian package lintian)"
 fi
-tags=$(lintian -I --pedantic "$package" 2>/dev/null) || fail "lintian could not check the package"
+status=0
+tags=$(lintian -I --pedantic "$package" 2>/dev/null) || status=$?
 if [ -n "$tags" ]; then
     echo "$tags" >&2
     fail "lintian reports tags on $(basename "$package")"
 fi
+[ "$status" -eq 0 ] || fail "lintian failed with status $status"
 
 # What the package asks for must be runtime libraries only, SDL 1.2 in either flavour.
 depends=$(dpkg-deb --field "$package" Depends)
