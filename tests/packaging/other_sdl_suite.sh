@@ -22,7 +22,6 @@ set -euo pipefail
 repo=$(cd "$(dirname "$0")/../.." && pwd -P)
 jobs=${JOBS:-2}
 
-
 # sdl12-compat calls itself 1.2.50 or later; the classic library ended at 1.2.15. The version
 # tells the flavours apart where the package names do not: from Debian 13 on, sdl12-compat
 # is what libsdl1.2-dev and libsdl1.2debian install.
