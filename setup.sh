@@ -127,15 +127,21 @@ play)
     exec ./ixo-shogi
     ;;
 test)
+    # node and npm may come from elsewhere than Debian; only when absent are Debian's taken.
+    node_packages=()
+    command -v node >/dev/null || node_packages+=(nodejs)
+    command -v npm >/dev/null || node_packages+=(npm)
     if [ -n "$dry_run" ]; then
         runtime=$(clang_runtime_package "$(clang_version_text)" 2>/dev/null) ||
             runtime="<clang's-runtime,named-once-clang-is-installed>"
-        install_missing "${build_packages[@]}" "${test_packages[@]}" "$runtime" \
-            "$(hardening_check_package)"
+        install_missing "${build_packages[@]}" "${test_packages[@]}" \
+            ${node_packages[@]+"${node_packages[@]}"} "$runtime" "$(hardening_check_package)"
     fi
-    install_missing "${build_packages[@]}" "${test_packages[@]}"
+    install_missing "${build_packages[@]}" "${test_packages[@]}" ${node_packages[@]+"${node_packages[@]}"}
     # Named from what the first round left: clang's own version and apt's updated lists.
     install_missing "$(clang_runtime_package "$(clang_version_text)")" "$(hardening_check_package)"
+    # The independent KIF reader the records are checked against, at the version locked.
+    (cd tests/interop && npm ci --no-audit --no-fund --loglevel=error)
     build build
     # The package made from this build, checked by lintian and hardening-check, installed,
     # started and removed again.
