@@ -53,6 +53,7 @@ inline void startNewGame(GameScene& scene) {
     scene.turn = 0;
     scene.selected = Cell{};
     scene.selected.piece = -1;
+    scene.history = MoveHistory{};
     Mouse::instance() = Mouse{};
 }
 
