@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdio>
 #include <string_view>
+#include <utility>
 
 namespace ixo {
 
@@ -89,8 +90,12 @@ int columnOf(int file) {
     return kBoardSize - file;
 }
 
+bool startsWith(string_view text, string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
 bool consume(string_view& text, string_view prefix) {
-    if (text.substr(0, prefix.size()) != prefix) {
+    if (!startsWith(text, prefix)) {
         return false;
     }
     text.remove_prefix(prefix.size());
@@ -107,27 +112,21 @@ void skipSpaces(string_view& text) {
     }
 }
 
-string_view trimmed(string_view text) {
-    skipSpaces(text);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
-        text.remove_suffix(1);
-    }
-    while (text.size() >= kIdeographicSpace.size() &&
-           text.substr(text.size() - kIdeographicSpace.size()) == kIdeographicSpace) {
-        text.remove_suffix(kIdeographicSpace.size());
-        while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
-            text.remove_suffix(1);
-        }
-    }
-    return text;
-}
-
-bool startsWith(string_view text, string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
-
 bool endsWith(string_view text, string_view suffix) {
     return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+string_view trimmed(string_view text) {
+    skipSpaces(text);
+    for (;;) {
+        if (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
+            text.remove_suffix(1);
+        } else if (endsWith(text, kIdeographicSpace)) {
+            text.remove_suffix(kIdeographicSpace.size());
+        } else {
+            return text;
+        }
+    }
 }
 
 bool isDigit(char c) {
@@ -190,9 +189,9 @@ class Reader {
     void setLine(int number) { lineNumber_ = number; }
 
   private:
-    bool fail(const char* reason) {
+    bool fail(std::string reason) {
         result_.errorLine = lineNumber_;
-        result_.error = reason;
+        result_.error = std::move(reason);
         return false;
     }
     bool readHeader(string_view key, string_view value);
@@ -270,7 +269,7 @@ bool Reader::readMoveLine(string_view line) {
         }
     }
     if (result_.moves.size() >= static_cast<std::size_t>(kKifMaxMoves)) {
-        return fail("more than 10000 moves");
+        return fail("more than " + std::to_string(kKifMaxMoves) + " moves");
     }
     if (!playRecorded(line)) {
         return false;
