@@ -10,6 +10,7 @@ namespace ixo {
 ShogiApp::ShogiApp(Options options) : options_(std::move(options)) {
     // Decided before init, so that a game started muted never opens the audio device.
     setMuted(options_.mute);
+    addObserver(&moveSounds_);
 }
 
 ShogiApp::~ShogiApp() = default;
@@ -22,11 +23,13 @@ bool ShogiApp::onTransition(const std::string& sceneName, const std::string&) {
     // The board is the only scene, so whatever it reports keeps it; an empty name means there
     // is none yet (or the last allocation failed) and the board is created again.
     if (sceneName.empty()) {
-        GameScene* scene = new (std::nothrow) GameScene(screen());
-        if (scene) {
-            scene->observers.push_back(&moveSounds_);
+        GameScene* game = new (std::nothrow) GameScene(screen());
+        if (game) {
+            // The moves were read through the same rules, so they replay as they were read.
+            game->resume(openingMoves_);
+            game->observers = observers_;
         }
-        setScene(scene);
+        setScene(game);
     }
     return true;
 }

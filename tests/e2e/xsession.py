@@ -153,13 +153,17 @@ class GameSession:
     taken from the game's working directory, `rundir`.
     """
 
-    def __init__(self, game, images, keep_dir=None, start=True, args=(), env=None):
+    def __init__(self, game, images, keep_dir=None, start=True, args=(), data_home=None,
+                 env=None):
         self.game = os.path.abspath(game)
         self.args = list(args)
         self.extra_env = dict(env or {})
         self.images = images
         self.tmp = tempfile.mkdtemp(prefix="ixo-e2e-")
         self.rundir = os.path.join(self.tmp, "run")
+        # The game keeps a record of every game under XDG_DATA_HOME: never the real home's.
+        # A caller passes its own folder to carry the records from one session to the next.
+        self.data_home = data_home or os.path.join(self.tmp, "data")
         self.server = None
         self.process = None
         self.dpy = None
@@ -201,7 +205,7 @@ class GameSession:
         env = {key: value for key, value in os.environ.items()
                if not key.startswith("SDL_") and key not in ("DISPLAY", "XAUTHORITY")}
         env.update(DISPLAY=self.server.name, XAUTHORITY=self.xauthority,
-                   SDL_AUDIODRIVER="dummy")
+                   SDL_AUDIODRIVER="dummy", XDG_DATA_HOME=self.data_home)
         env.update(self.extra_env)
         self.stdout_path = os.path.join(self.tmp, "game.log")
         with open(self.stdout_path, "wb") as log:
