@@ -6,8 +6,8 @@
 
 #include "app/application.h"
 #include "app/options.h"
-#include "game/move_sounds.h"
 #include "game/game_events.h"
+#include "game/move_sounds.h"
 #include "shogi/move.h"
 
 namespace ixo {
