@@ -49,7 +49,7 @@ bool Mixer::open() {
     for (int index = 0; index < kSoundCount; ++index) {
         chunks_[index] = Mix_LoadWAV(kPaths[index]);
         if (!chunks_[index] && !fileTroubleTold_[index]) {
-            std::fprintf(stderr, "ixo-shogi: could not load the sound %s: %s\n", kPaths[index],
+            std::fprintf(stderr, "ixo-shogi: cannot load the sound %s: %s\n", kPaths[index],
                          mixerError());
             fileTroubleTold_[index] = true;
         }
