@@ -1,6 +1,7 @@
 #include <vector>
 
 #include "game/move_sounds.h"
+#include "input/keyboard.h"
 #include "scene_test_support.h"
 
 namespace ixo::test {
@@ -46,12 +47,20 @@ TEST_F(MoveSoundsTest, OnlyMovesAreHeardEachOnceAndACaptureSoundsHeavier) {
 }
 
 TEST_F(MoveSoundsTest, ATakeBackSoundsSoftAndAReplaySoundsAsTheMoveFirstDid) {
-    Move capture;
-    capture.captured = Bishop;
-    scene_.notify(capture, MoveEvent::TakenBack);
-    scene_.notify(capture, MoveEvent::Replayed);
-    scene_.notify(Move{}, MoveEvent::Replayed);
-    EXPECT_EQ(heard(), (std::vector<Sound>{Sound::TakeBack, Sound::Capture, Sound::Move}));
+    click(scene_, 2, 6);
+    click(scene_, 2, 5);
+    click(scene_, 6, 2);
+    click(scene_, 6, 3);
+    click(scene_, 1, 7);
+    click(scene_, 7, 1);  // Blue's bishop takes Red's
+    player_.heard.clear();
+    for (SDLKey key : {SDLK_u, SDLK_r}) {
+        Keyboard::instance().noteKeyDown(key);
+        Keyboard::instance().refresh();
+        frame(scene_, 0, 0, 0);
+    }
+    Keyboard::instance().refresh();
+    EXPECT_EQ(heard(), (std::vector<Sound>{Sound::TakeBack, Sound::Capture}));
 }
 
 }  // namespace
