@@ -170,6 +170,7 @@ TEST_F(BoardRendering, WithoutPicturesAFrameHoldsOnlyTheLabelOfTheSideToMove) {
     ASSERT_EQ(scene.selected.piece, Pawn);
     auto frameOutsideAndInsideLabel = [&] {
         paint(kBackground);
+        scene.invalidate();  // the screen was painted over behind the scene's back
         EXPECT_TRUE(scene.draw());
         std::string outside;
         std::string label;
