@@ -2,6 +2,7 @@
 #include <tuple>
 
 #include "app/format.h"
+#include "input/mouse.h"
 #include "scene_test_support.h"
 
 namespace ixo::test {
@@ -191,6 +192,54 @@ TEST_F(BoardRendering, WithoutPicturesAFrameHoldsOnlyTheLabelOfTheSideToMove) {
     EXPECT_NE(red, blue);
     scene.turn = 7;
     EXPECT_EQ(frameOutsideAndInsideLabel(), red);
+}
+
+// A frame is painted when anything it is drawn from changed, by whatever means, and only then;
+// a frame that is not painted leaves the screen alone.
+TEST_F(BoardRendering, AFrameIsPaintedOnceForEachChangeOfWhatItShows) {
+    writeArtwork();
+    write("team/sample/1pcg/07.png", 200, 100, kRedPortrait);
+    GameScene scene(screen_);
+    EXPECT_TRUE(scene.draw());
+    frame(scene, 300, 300, 0);  // the pointer moves, nothing is clicked
+    paint({1, 2, 3});
+    EXPECT_FALSE(scene.draw());
+    expectColours({{700, 300, {1, 2, 3}}});
+
+    auto paintsOnceAfter = [&](const char* change, auto&& act) {
+        act();
+        EXPECT_TRUE(scene.draw()) << change;
+        EXPECT_FALSE(scene.draw()) << change << ", drawn again";
+    };
+    paintsOnceAfter("select", [&] { click(scene, 4, 6); });
+    paintsOnceAfter("cancel", [&] { click(scene, 4, 4, kRightButton); });
+    paintsOnceAfter("a piece put back", [&] { scene.board.place(4, 6, Empty, 0); });
+    paintsOnceAfter("an empty square turned Red", [&] { scene.board.cells[40].owner = 1; });
+    paintsOnceAfter("the turn passed", [&] { scene.turn = 1; });
+    paintsOnceAfter("a highlight", [&] { scene.moveMap.marks[0] = 1; });
+    paintsOnceAfter("a selection", [&] { scene.selected.piece = Lance; });
+    paintsOnceAfter("a new portrait",
+                    [&] { scene.portrait.load("../image/team/sample/1pcg/07.png"); });
+    paintsOnceAfter("invalidate", [&] { scene.invalidate(); });
+    // A portrait is not part of a frame without a selection.
+    scene.selected.piece = -1;
+    EXPECT_TRUE(scene.draw());
+    scene.portrait.free();
+    EXPECT_FALSE(scene.draw());
+}
+
+// A press and a release that both come between two passes still select, where the button
+// came up.
+TEST_F(BoardRendering, APressAndReleaseWithinOnePassSelectAtTheReleasePosition) {
+    writeArtwork();
+    GameScene scene(screen_);
+    scene.draw();
+    Mouse::instance().noteButton(SDL_BUTTON_LEFT, true, 300, 300);
+    Mouse::instance().noteButton(SDL_BUTTON_LEFT, false, squareLeft(4) + 5, squareTop(6) + 5);
+    frame(scene, 10, 10, 0);
+    EXPECT_EQ(scene.selected.piece, Pawn);
+    EXPECT_TRUE(scene.draw());
+    expectColours({{288, 328, kHighlight}});
 }
 
 }  // namespace
