@@ -45,7 +45,7 @@ pid=
 
 awk -v g=$((game_after - game_before)) -v x=$((x_after - x_before)) -v t="$ticks_per_second" \
     -v s="$seconds" 'BEGIN {
-        printf "game: %.0f%% of one core over %d s\n", 100 * g / t / s, s
-        printf "Xvfb: %.0f%% of one core over the same time\n", 100 * x / t / s
+        printf "game: %.1f%% of one core over %d s\n", 100 * g / t / s, s
+        printf "Xvfb: %.1f%% of one core over the same time\n", 100 * x / t / s
     }'
 grep 'probe:' "$work/probe.txt" | grep -v 'first frame' || true

@@ -124,6 +124,8 @@ def clicks(pointer, count, stamps_path, hold):
     unlit = stamps.pixel_after(0.3)
     lit = None
     latencies = []
+    selects = []  # these include decoding the portrait
+    cancels = []
     lost = 0
     selected = False
     for _ in range(count):
@@ -158,6 +160,7 @@ def clicks(pointer, count, stamps_path, hold):
         else:
             selected = select
             latencies.append((shown - sent) * 1000.0)
+            (selects if select else cancels).append(latencies[-1])
         # Irregular pauses, so that the clicks do not fall in step with the game's passes.
         time.sleep(random.uniform(0.03, 0.07))
     if not latencies:
@@ -168,6 +171,10 @@ def clicks(pointer, count, stamps_path, hold):
     print(f"latency ms: median {statistics.median(latencies):.2f}, "
           f"90th percentile {latencies[int(0.9 * (len(latencies) - 1))]:.2f}, "
           f"worst {latencies[-1]:.2f}, best {latencies[0]:.2f}")
+    for name, kind in (("select", selects), ("cancel", cancels)):
+        if kind:
+            print(f"  {name}: {len(kind)}, median {statistics.median(kind):.2f}, "
+                  f"worst {max(kind):.2f}")
 
 
 def main():

@@ -12,6 +12,9 @@ GameScene::GameScene(SDL_Surface* screen) : screen(screen) {
     // game stays playable with that picture invisible.
     background.load("../image/bg.jpg");
     boardPicture.load("../image/board.jpg");
+    // The two largest pictures are drawn in every frame; see matchScreenFormat.
+    background.matchScreenFormat();
+    boardPicture.matchScreenFormat();
     for (int code = 1; code <= King; ++code) {
         bluePieces[code].load(formatString("../image/team/sample/1p/%02d.png", code));
         redPieces[code].load(formatString("../image/team/sample/2p/%02d.png", code));

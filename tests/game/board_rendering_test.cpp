@@ -1,5 +1,6 @@
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "app/format.h"
 #include "input/mouse.h"
@@ -226,6 +227,42 @@ TEST_F(BoardRendering, AFrameIsPaintedOnceForEachChangeOfWhatItShows) {
     EXPECT_TRUE(scene.draw());
     scene.portrait.free();
     EXPECT_FALSE(scene.draw());
+}
+
+// The background is converted to the screen's format once; the frame must not show it.
+TEST_F(BoardRendering, TheBackgroundHeldInTheScreenFormatShowsTheFilesOwnPixels) {
+    SDL_Surface* picture =
+        SDL_CreateRGBSurface(SDL_SWSURFACE, 800, 600, 24, 0xFF0000, 0x00FF00, 0x0000FF, 0);
+    ASSERT_NE(picture, nullptr);
+    for (int y = 0; y < 600; ++y) {
+        for (int x = 0; x < 800; ++x) {
+            Uint8* at = static_cast<Uint8*>(picture->pixels) + y * picture->pitch + 3 * x;
+            at[0] = Uint8(x * 7 + y);  // every value of every channel somewhere
+            at[1] = Uint8(y * 3 + x / 5);
+            at[2] = Uint8(x ^ y);
+        }
+    }
+    write("board.jpg", 1, 1, kBoard);  // makes the folder
+    ASSERT_EQ(SDL_SaveBMP(picture, "../image/bg.jpg"), 0);
+    SDL_FreeSurface(picture);
+
+    auto besideTheBoardBelowTheLabel = [&] {
+        std::vector<Uint16> pixels;
+        for (int y = 100; y < 600; ++y) {
+            for (int x = 570; x < 800; ++x) {
+                pixels.push_back(pixel(x, y));
+            }
+        }
+        return pixels;
+    };
+    GameScene scene(screen_);
+    ASSERT_EQ(scene.background.surface()->format->BitsPerPixel, 16);
+    scene.draw();
+    const std::vector<Uint16> drawn = besideTheBoardBelowTheLabel();
+    Image file;
+    ASSERT_TRUE(file.load("../image/bg.jpg"));
+    file.draw(screen_, 0, 0);
+    EXPECT_TRUE(drawn == besideTheBoardBelowTheLabel());
 }
 
 // A press and a release that both come between two passes still select, where the button
