@@ -62,7 +62,13 @@ play)
     exec ./ixo-shogi
     ;;
 test)
-    install_missing "${build_packages[@]}" "${test_packages[@]}"
+    # node and npm may come from elsewhere than Debian; only when absent are Debian's taken.
+    node_packages=()
+    command -v node >/dev/null || node_packages+=(nodejs)
+    command -v npm >/dev/null || node_packages+=(npm)
+    install_missing "${build_packages[@]}" "${test_packages[@]}" ${node_packages[@]+"${node_packages[@]}"}
+    # The independent KIF reader the records are checked against, at the version locked.
+    (cd tests/interop && npm ci --no-audit --no-fund --loglevel=error)
     build build
     # The same suite once more with AddressSanitizer and UndefinedBehaviorSanitizer, a short
     # bounded fuzz run of the turn controller, and the suite against the SDL 1.2 flavour this

@@ -1,5 +1,8 @@
 #!/usr/bin/env python3
-"""Writes a small seed corpus for the game scene fuzzer into the folder given.
+"""Writes a small seed corpus for one of the fuzzers into the folder given:
+    fuzz_seeds.py FOLDER                 frames for the game scene fuzzer
+    fuzz_seeds.py --kif FOLDER DICT      records for the KIF reader fuzzer, and its dictionary
+
 
 Frames are encoded as the fuzzer reads them: a control byte (button levels in the low three
 bits, pointer kind in bits 3 and 4), then the pointer's bytes. Clicks on square centres give
@@ -28,9 +31,7 @@ def raw32(x, y, buttons):
     return bytes([buttons | (2 << 3)]) + struct.pack('<ii', x, y)
 
 
-def main():
-    folder = sys.argv[1]
-    os.makedirs(folder, exist_ok=True)
+def scene_seeds():
     seeds = {
         # select, cancel, select again and move; Red answers; Blue's bishop takes Red's
         # bishop and is promoted on landing.
@@ -45,6 +46,68 @@ def main():
         # An input that ends inside a frame's pointer bytes: the reader once ran past its end.
         'cut-short': click(4, 6) + bytes([LEFT | (2 << 3)]) + b'\x10\x00',
     }
+    return seeds
+
+
+HEADER = '手合割：平手\n手数----指手---------消費時間--\n'
+# The bishop trade, as the game writes it and with another writer's time columns.
+TRADE = ['７六歩(77)', '３四歩(33)', '２二角成(88)', '同　銀(31)']
+
+
+def moves(texts, times=False):
+    lines = []
+    for number, text in enumerate(texts, 1):
+        lines.append('%4d %s%s\n' % (number, text, '   ( 0:01/00:00:01)' if times else ''))
+    return ''.join(lines)
+
+
+def kif_seeds():
+    good = {
+        'plain': '#KIF version=2.0 encoding=UTF-8\n開始日時：2026/01/01 00:00:00\n' + HEADER
+        + moves(TRADE),
+        'times-end': HEADER + moves(TRADE, times=True) + '   5 投了\nまで4手で後手の勝ち\n',
+        'variants': '後手：R\n先手：B\n' + HEADER + moves(['７六歩(77)', '５二王(51)', '５八玉(59)',
+                                                       '５一王(52)'])
+        + '*comment\n&bookmark\n変化：3手\n',
+    }
+    seeds = {name: text.encode() for name, text in good.items()}
+    seeds['crlf-bom'] = b'\xef\xbb\xbf' + good['plain'].replace('\n', '\r\n').encode()
+    seeds['shift-jis'] = good['times-end'].replace('\n', '\r\n').encode('cp932')
+    broken = {
+        'drop': HEADER + moves(['５五歩打']),
+        'handicap': '手合割：香落ち\n' + moves(['５二玉(51)']),
+        'diagram': '後手の持駒：なし\n  ９ ８ ７ ６ ５ ４ ３ ２ １\n+---------------------------+\n',
+        'not-promoted': HEADER + moves(['７六歩(77)', '３四歩(33)', '２二角(88)']),
+        'declined': HEADER + moves(['７六歩(77)', '３四歩(33)', '２二角不成(88)']),
+        'numbering': HEADER + '   1 ７六歩(77)\n   3 ３四歩(33)\n',
+        'cut-short': (HEADER + moves(TRADE))[:-9],
+    }
+    seeds.update({name: text.encode() for name, text in broken.items()})
+    return seeds
+
+
+# Pieces of KIF for the fuzzer to splice in, written as escaped bytes as libFuzzer wants them.
+KIF_TOKENS = ['同', '　', '成', '不成', '打', '歩', '香', '桂', '銀', '金', '角', '飛', '玉', '王',
+              'と', '成香', '杏', '成桂', '圭', '成銀', '全', '馬', '龍', '竜', '１', '５', '９',
+              '一', '五', '九', '(77)', '(11)', '(99)', '：', '手合割：', '平手', '持駒', 'まで',
+              '投了', '中断', '変化：', '手数----', '( 0:00/00:00:00)', '\r\n', '#KIF ',
+              'encoding=Shift_JIS']
+
+
+def write_dictionary(path):
+    with open(path, 'w') as dictionary:
+        for token in KIF_TOKENS:
+            data = token.encode()
+            dictionary.write('"%s"\n' % ''.join('\\x%02x' % byte for byte in data))
+
+
+def main():
+    if sys.argv[1] == '--kif':
+        folder, seeds = sys.argv[2], kif_seeds()
+        write_dictionary(sys.argv[3])
+    else:
+        folder, seeds = sys.argv[1], scene_seeds()
+    os.makedirs(folder, exist_ok=True)
     for name, data in seeds.items():
         with open(os.path.join(folder, name), 'wb') as seed:
             seed.write(data)

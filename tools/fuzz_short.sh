@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The bounded fuzz run for CI: builds the game scene fuzzer with clang, AddressSanitizer and
-# UndefinedBehaviorSanitizer, then feeds it frames for FUZZ_SECONDS (default 60) starting from
-# a generated seed corpus. Exits non-zero when the fuzzer finds a crash, a sanitizer report or
-# a broken invariant; the input that did it is left in the build folder.
+# The bounded fuzz run for CI: builds the fuzzers with clang, AddressSanitizer and
+# UndefinedBehaviorSanitizer, then runs each from a generated seed corpus: the game scene on
+# frames for two thirds of FUZZ_SECONDS (default 90), the record reader on bytes for the rest.
+# Exits non-zero when a fuzzer finds a crash, a sanitizer report or a broken invariant; the
+# input that did it is left in the build folder.
 #
 # Longer runs: FUZZ_SECONDS=600 tools/fuzz_short.sh
 # Environment: FUZZ_BUILD_DIR (default build-fuzz), JOBS (default 2).
@@ -10,18 +11,26 @@ set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${FUZZ_BUILD_DIR:-$root/build-fuzz}
-seconds=${FUZZ_SECONDS:-60}
+seconds=${FUZZ_SECONDS:-90}
+scene_seconds=$((seconds * 2 / 3))
+kif_seconds=$((seconds - scene_seconds))
 jobs=${JOBS:-2}
 
 cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DIXO_FUZZ=ON -DIXO_SANITIZE=ON -DBUILD_TESTING=OFF -DIXO_BENCHMARKS=OFF >/dev/null
-cmake --build "$build" --target fuzz_game_scene -j "$jobs"
+cmake --build "$build" --target fuzz_game_scene fuzz_kif_reader -j "$jobs"
 
 corpus=$(mktemp -d)
 trap 'rm -rf "$corpus"' EXIT
-/usr/bin/python3 "$root/tools/fuzz_seeds.py" "$corpus"
+/usr/bin/python3 "$root/tools/fuzz_seeds.py" "$corpus/scene"
+/usr/bin/python3 "$root/tools/fuzz_seeds.py" --kif "$corpus/kif" "$corpus/kif.dict"
 
 # The dummy drivers need no display or sound card; the harness sets them too.
 SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
-    "$build/fuzz/fuzz_game_scene" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-    -print_final_stats=1 -artifact_prefix="$build/" "$corpus"
+    "$build/fuzz/fuzz_game_scene" -max_total_time="$scene_seconds" -timeout=10 \
+    -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$build/" "$corpus/scene"
+
+# Inputs up to a little over the reader's longest line, so that limit is reached too.
+"$build/fuzz/fuzz_kif_reader" -max_total_time="$kif_seconds" -timeout=10 -rss_limit_mb=2048 \
+    -max_len=12000 -dict="$corpus/kif.dict" -print_final_stats=1 \
+    -artifact_prefix="$build/kif-" "$corpus/kif"

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+namespace ixo {
+
+// The largest record file the game opens. Check the file's size before reading it whole;
+// the KIF reader's own text limit allows for this much Shift_JIS growing in UTF-8.
+constexpr std::size_t kMaxRecordFileBytes = 1u << 20;
+
+// The bytes of a record file as UTF-8 text. A UTF-8 byte-order mark is removed; valid UTF-8
+// is kept as it is; anything else is converted from Shift_JIS (Windows code page 932), the
+// encoding of most .kif files. A "#KIF ... encoding=Shift_JIS" line (or CP932, SJIS) makes
+// Shift_JIS the first choice even when the bytes would also pass as UTF-8.
+// Returns nothing when the bytes are neither valid UTF-8 nor valid Shift_JIS.
+std::optional<std::string> decodeRecordText(const std::string& bytes);
+
+}  // namespace ixo

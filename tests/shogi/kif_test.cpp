@@ -1,0 +1,163 @@
+#include "shogi/kif.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "shogi/random_game.h"
+
+namespace ixo {
+namespace {
+
+// Two lines of header, so the first move of a record built here is on line 3.
+std::string record(const std::string& moves) {
+    return "手合割：平手\n手数----指手---------消費時間--\n" + moves;
+}
+
+const std::string kBishopTrade =
+    "   1 ７六歩(77)\n   2 ３四歩(33)\n   3 ２二角成(88)\n   4 同　銀(31)\n";
+
+struct KifCase {
+    const char* what;
+    std::string text;
+    int moves;          // moves read when accepted; -1 when refused
+    int errorLine;      // when refused
+    const char* cause;  // part of the reason when refused
+};
+
+TEST(KifReader, AcceptsTheUsualFormsAndRefusesWhatThisGameCannotPlay) {
+    std::string tooManyMoves;
+    for (int number = 1; number <= kKifMaxMoves + 1; ++number) {
+        // Both kings step forward and back, which any number of times is a legal game here.
+        static const char* const kShuffle[] = {"５八玉(59)", "５二玉(51)", "５九玉(58)",
+                                               "５一玉(52)"};
+        tooManyMoves += std::to_string(number) + " " + kShuffle[(number - 1) % 4] + "\n";
+    }
+    const KifCase cases[] = {
+        {"plain moves, 同　 and a promotion", record(kBishopTrade), 4, 0, ""},
+        {"CRLF line ends",
+         "手合割：平手\r\n手数----指手---------消費時間--\r\n   1 ７六歩(77)\r\n   2 "
+         "３四歩(33)\r\n",
+         2, 0, ""},
+        {"headers in any order, comments of every kind, no move table header",
+         "#KIF version=2.0 encoding=UTF-8\n先手：A\n* a comment\n手合割：平手　\n&しおり\n"
+         "開始日時：2024/01/01\n後手の持駒：なし\n   1 ７六歩(77)\n*comment on the move\n",
+         1, 0, ""},
+        {"time columns and the variation mark",
+         record("   1 ７六歩(77)   ( 0:01/00:00:01)\n   2 ３四歩(33)   ( 0:10/00:00:10)+\n"), 2, 0,
+         ""},
+        {"同 without its space", record("1 ７六歩(77)\n2 ３四歩(33)\n3 ２二角成(88)\n4 同銀(31)\n"),
+         4, 0, ""},
+        {"end word, closing line and a variation after it",
+         record(kBishopTrade + "   5 投了\nまで4手で後手の勝ち\n変化：3手\n   3 ７七角(88)\n"), 4,
+         0, ""},
+        {"closing line alone", record(kBishopTrade + "まで4手で後手の勝ち\n"), 4, 0, ""},
+        {"中断", record("   1 ７六歩(77)\n   2 中断\n"), 1, 0, ""},
+        {"不成 where the piece does not promote anyway", record("   1 ７六歩不成(77)\n"), 1, 0, ""},
+        {"an empty game", record(""), 0, 0, ""},
+
+        {"not KIF at all", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), -1, 1,
+         "not a KIF record"},
+        {"headers but nothing of a game", "title：something\n", -1, 1, "not a KIF record"},
+        {"a handicap", "手合割：香落ち\n   1 ５二玉(51)\n", -1, 1, "even game"},
+        {"a board diagram", "後手の持駒：なし\n  ９ ８ ７ ６ ５ ４ ３ ２ １\n", -1, 2, "set-up"},
+        {"pieces in hand", "先手の持駒：歩二\n", -1, 1, "set-up"},
+        {"a drop", record("   1 ５五歩打\n"), -1, 3, "drops"},
+        {"an empty origin", record("   1 ７六歩(76)\n"), -1, 3, "no piece"},
+        {"the other side's piece", record("   1 ３四歩(33)\n"), -1, 3, "other side"},
+        {"the wrong piece named", record("   1 ７六銀(77)\n"), -1, 3, "piece named"},
+        {"a square the piece cannot reach", record("   1 ７五歩(77)\n"), -1, 3, "cannot move"},
+        {"不成 where promotion is forced",
+         record("   1 ７六歩(77)\n   2 ３四歩(33)\n   3 ２二角不成(88)\n"), -1, 5, "不成"},
+        {"a missing 成", record("   1 ７六歩(77)\n   2 ３四歩(33)\n   3 ２二角(88)\n"), -1, 5,
+         "no 成"},
+        {"成 where nothing promotes", record("   1 ７六歩成(77)\n"), -1, 3, "does not promote"},
+        {"同 as the first move", record("   1 同　歩(77)\n"), -1, 3, "no move before"},
+        {"a move number out of order", record("   1 ７六歩(77)\n   3 ３四歩(33)\n"), -1, 4,
+         "out of order"},
+        {"an unknown piece", record("   1 ７六象(77)\n"), -1, 3, "unknown piece"},
+        {"no origin", record("   1 ７六歩\n"), -1, 3, "origin"},
+        {"words after the move", record("   1 ７六歩(77) 強気\n"), -1, 3, "after the move"},
+        {"a line too long", record("*" + std::string(9000, 'x') + "\n"), -1, 3, "too long"},
+        {"over 10,000 moves", record(tooManyMoves), -1, kKifMaxMoves + 3, "10000"},
+        {"text over the limit", std::string(kKifMaxTextBytes + 1, '#'), -1, 0, "too long"},
+    };
+    for (const KifCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        const KifReading reading = readKif(c.text);
+        if (c.moves >= 0) {
+            EXPECT_TRUE(reading.ok()) << reading.errorLine << ": " << reading.error;
+            EXPECT_EQ(static_cast<int>(reading.moves.size()), c.moves);
+        } else {
+            EXPECT_FALSE(reading.ok());
+            EXPECT_EQ(reading.errorLine, c.errorLine) << reading.error;
+            EXPECT_NE(reading.error.find(c.cause), std::string::npos) << reading.error;
+        }
+    }
+}
+
+TEST(KifReader, ReadsTheMovesItNames) {
+    const KifReading reading = readKif(record(kBishopTrade));
+    ASSERT_TRUE(reading.ok()) << reading.error;
+    ASSERT_EQ(reading.moves.size(), 4u);
+    // ２二角成(88): Blue's bishop from column 1, row 7 takes Red's bishop and promotes.
+    EXPECT_EQ(reading.moves[2], (Move{1, 7, 7, 1, Bishop, 0, Bishop, 1, true}));
+    // 同　銀(31): Red's silver takes it back on the same square.
+    EXPECT_EQ(reading.moves[3], (Move{6, 0, 7, 1, Silver, 1, PromotedBishop, 0, false}));
+}
+
+TEST(KifWriter, NamesEveryPieceAsKifWritersDo) {
+    const char* const names[] = {"",     "歩", "と",   "角", "馬",   "飛", "龍", "香",
+                                 "成香", "桂", "成桂", "銀", "成銀", "金", "玉"};
+    for (int piece = Pawn; piece <= King; ++piece) {
+        const Move move{2, 6, 2, 5, static_cast<std::int8_t>(piece), 1, Empty, 0, false};
+        EXPECT_EQ(kifMoveText(move, nullptr), std::string("７六") + names[piece] + "(77)");
+    }
+    const Move bishop{1, 7, 7, 1, Bishop, 0, Bishop, 1, true};
+    const Move silver{6, 0, 7, 1, Silver, 1, PromotedBishop, 0, false};
+    EXPECT_EQ(kifMoveText(bishop, nullptr), "２二角成(88)");
+    EXPECT_EQ(kifMoveText(silver, &bishop), "同　銀(31)");
+    EXPECT_EQ(kifMoveText(bishop, &silver), "同　角成(88)");
+
+    const std::string text = writeKif({bishop}, "2026/01/02 03:04:05");
+    EXPECT_NE(text.find("開始日時：2026/01/02 03:04:05\n"), std::string::npos);
+    EXPECT_NE(text.find("\n手合割：平手\n先手：Blue\n後手：Red\n手数----指手---------消費時間--\n"
+                        "   1 ２二角成(88) ( 0:00/00:00:00)\n"),
+              std::string::npos);
+    EXPECT_EQ(text.find('\r'), std::string::npos);
+}
+
+// A long random game, kings taken and all, written after every move: the record must always
+// read back to exactly the moves played, and so to the position on the board.
+TEST(KifRoundTrip, EveryPrefixOfARandomGameReadsBackToTheSameMoves) {
+    std::mt19937 random(20261207);
+    const std::vector<Move> game = randomGame(random, 400);
+    ASSERT_EQ(game.size(), 400u);
+    std::vector<Move> played;
+    for (const Move& move : game) {
+        played.push_back(move);
+        const KifReading reading = readKif(writeKif(played, "2026/12/07 10:00:00"));
+        ASSERT_TRUE(reading.ok()) << "after move " << played.size() << ", line "
+                                  << reading.errorLine << ": " << reading.error;
+        ASSERT_EQ(reading.moves, played) << "after move " << played.size();
+    }
+
+    // The same record with every name in its other common spelling reads the same.
+    std::string text = writeKif(game, "2026/12/07 10:00:00");
+    const std::pair<std::string, std::string> variants[] = {
+        {"成香", "杏"}, {"成桂", "圭"}, {"成銀", "全"}, {"龍", "竜"}, {"玉", "王"}};
+    for (const auto& [written, variant] : variants) {
+        ASSERT_NE(text.find(written), std::string::npos) << written << " never moves";
+        for (std::size_t at = text.find(written); at != std::string::npos;
+             at = text.find(written, at)) {
+            text.replace(at, written.size(), variant);
+        }
+    }
+    const KifReading reading = readKif(text);
+    ASSERT_TRUE(reading.ok()) << reading.errorLine << ": " << reading.error;
+    EXPECT_EQ(reading.moves, game);
+}
+
+}  // namespace
+}  // namespace ixo
