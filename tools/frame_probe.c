@@ -5,9 +5,10 @@
  * IXO_PROBE_EXIT_AFTER=N the game leaves right after its N-th frame.
  *
  * With IXO_PROBE_STAMPS=FILE every presented frame appends one line to FILE: the
- * CLOCK_MONOTONIC time in nanoseconds just after the flip returned and, with
- * IXO_PROBE_PIXEL=X,Y, the value of the screen's pixel at (X, Y) in that frame, so that a
- * driver can tell the frame that shows an input's effect from one that does not.
+ * CLOCK_MONOTONIC time in nanoseconds just after the flip returned, the value of the
+ * screen's pixel at (X, Y) of IXO_PROBE_PIXEL=X,Y in that frame (so that a driver can tell
+ * the frame that shows an input's effect from one that does not), and how many nanoseconds
+ * the flip itself took.
  * Built by tools/private_xvfb.sh for the measuring scripts. */
 #ifndef _GNU_SOURCE
 #define _GNU_SOURCE
@@ -52,7 +53,7 @@ static unsigned long pixelAt(SDL_Surface* screen) {
     return value;
 }
 
-static void stamp(SDL_Surface* screen) {
+static void stamp(SDL_Surface* screen, long long flipStarted) {
     if (stamps == -2) {
         return;
     }
@@ -69,7 +70,9 @@ static void stamp(SDL_Surface* screen) {
         }
     }
     char line[64];
-    const int length = snprintf(line, sizeof line, "%lld %lx\n", monotonicNs(), pixelAt(screen));
+    const long long flipped = monotonicNs();
+    const int length = snprintf(line, sizeof line, "%lld %lx %lld\n", flipped, pixelAt(screen),
+                                flipped - flipStarted);
     if (write(stamps, line, (size_t)length) != length) {
         stamps = -2;
     }
@@ -80,8 +83,9 @@ int SDL_Flip(SDL_Surface* screen) {
     if (!flip) {
         flip = (int (*)(SDL_Surface*))dlsym(RTLD_NEXT, "SDL_Flip");
     }
+    const long long started = monotonicNs();
     const int result = flip(screen);
-    stamp(screen);
+    stamp(screen, started);
     if (++frames == 1) {
         firstFrame = now();
         const char* start = getenv("IXO_PROBE_T0");
@@ -101,7 +105,7 @@ __attribute__((destructor)) static void reportRate(void) {
     if (frames > 1) {
         fprintf(stderr, "probe: %ld frames, %.0f per second after the first\n", frames,
                 (frames - 1) / (now() - firstFrame));
-    } else {
-        fprintf(stderr, "probe: %ld frames\n", frames);
+    } else if (frames == 1) {
+        fprintf(stderr, "probe: 1 frame, none after it\n");
     }
 }

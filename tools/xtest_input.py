@@ -86,17 +86,20 @@ def motion(pointer, seconds, rate):
 
 
 class Stamps:
-    """The lines the frame probe appends: (monotonic seconds, pixel) per presented frame."""
+    """The lines the frame probe appends: (monotonic seconds, pixel) per presented frame.
+    The time each flip took is kept in flip_ms."""
 
     def __init__(self, path):
         self.file = open(path, "r")
         self.buffer = ""
+        self.flip_ms = []
 
     def frames(self):
         self.buffer += self.file.read()
         *lines, self.buffer = self.buffer.split("\n")
         for line in lines:
-            stamp, pixel = line.split()
+            stamp, pixel, flip = line.split()
+            self.flip_ms.append(int(flip) / 1e6)
             yield int(stamp) / 1e9, pixel
 
     def pixel_after(self, settle):
@@ -171,6 +174,8 @@ def clicks(pointer, count, stamps_path, hold):
     print(f"latency ms: median {statistics.median(latencies):.2f}, "
           f"90th percentile {latencies[int(0.9 * (len(latencies) - 1))]:.2f}, "
           f"worst {latencies[-1]:.2f}, best {latencies[0]:.2f}")
+    print(f"  SDL_Flip itself: median {statistics.median(stamps.flip_ms):.2f} ms "
+          f"over {len(stamps.flip_ms)} frames")
     for name, kind in (("select", selects), ("cancel", cancels)):
         if kind:
             print(f"  {name}: {len(kind)}, median {statistics.median(kind):.2f}, "
