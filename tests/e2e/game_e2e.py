@@ -20,7 +20,7 @@ from Xlib import X
 
 import frame_model as model
 from frame_model import BISHOP, BLUE, PAWN, PROMOTED_BISHOP, PROMOTED_PAWN, RED, SILVER
-from xsession import GameSession, SessionError
+from xsession import GameSession, SessionTimeout
 
 CAPTION = b"Ixo\xe5\xb0\x86\xe6\xa3\x8b"
 BACKGROUND_SPOT = (700, 400)  # right of the board, clear of the label and the portrait
@@ -53,7 +53,7 @@ class Check:
             self.session.forget_frames()
             try:
                 self.session.wait_frames(1, timeout=0.2)
-            except SessionError:
+            except SessionTimeout:
                 pass  # no frame yet; look again
 
     def _compare(self, scene, what):

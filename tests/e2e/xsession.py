@@ -39,6 +39,10 @@ class SessionError(AssertionError):
     """Something the test expected of the program or the server did not happen."""
 
 
+class SessionTimeout(SessionError):
+    """What the session waited for did not come in time."""
+
+
 def _deadline(seconds):
     return time.monotonic() + seconds
 
@@ -299,7 +303,7 @@ class GameSession:
         while not self.dpy.pending_events():
             remaining = deadline - time.monotonic()
             if remaining <= 0:
-                raise SessionError(f"timed out waiting for {what}")
+                raise SessionTimeout(f"timed out waiting for {what}")
             select.select([self.dpy], [], [], min(remaining, 0.2))
             if self.process is not None:
                 self._ensure_running(f"while waiting for {what}")
@@ -334,10 +338,8 @@ class GameSession:
         """Fails if a frame comes within the settling time after the last forget_frames."""
         try:
             self.wait_frames(1, timeout=self.SETTLE if settle is None else settle)
-        except SessionError as error:
-            if "timed out" in str(error):
-                return
-            raise
+        except SessionTimeout:
+            return
         raise SessionError(f"a frame was presented after {what}, which changes nothing")
 
     def _is_frame(self, event):
