@@ -24,6 +24,7 @@ endif()
 
 set(IXO_PACKAGING_DIR ${PROJECT_SOURCE_DIR}/packaging)
 set(IXO_ICON_SIZES 16 22 24 32 48 64 128 256)
+set(IXO_APPSTREAM_ID org.ixoshogi.ixo_shogi)
 
 # Runs first in the install script: picks the layout for the prefix in force and writes the
 # launcher with the paths from its own folder to the program and to the pictures.
@@ -55,6 +56,15 @@ configure_file("${IXO_LAUNCHER_TEMPLATE}" "${IXO_LAUNCHER_OUTPUT}" @ONLY)
 ]])
 
 install(TARGETS ixo-shogi RUNTIME DESTINATION "\${IXO_INSTALL_PROGRAMDIR}")
+# A stripping install (CPack's, or `cmake --install --strip`) also drops the compiler's
+# .comment and .note sections, which nothing reads at run time, as Debian's own tools do.
+install(CODE "
+if(CMAKE_INSTALL_DO_STRIP)
+    execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+                            \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/\${IXO_INSTALL_PROGRAMDIR}/ixo-shogi\"
+                    COMMAND_ERROR_IS_FATAL ANY)
+endif()
+")
 install(PROGRAMS ${CMAKE_CURRENT_BINARY_DIR}/ixo-shogi.launcher
         DESTINATION "\${IXO_INSTALL_BINDIR}" RENAME ixo-shogi)
 # Only the pictures themselves: image/ may also hold notes or sources of the artwork.
@@ -62,6 +72,8 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/image/ DESTINATION "\${IXO_INSTALL_PICTU
         FILES_MATCHING PATTERN "*.png" PATTERN "*.jpg")
 install(FILES ${IXO_PACKAGING_DIR}/ixo-shogi.desktop
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
+install(FILES ${IXO_PACKAGING_DIR}/${IXO_APPSTREAM_ID}.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/metainfo)
 foreach(size ${IXO_ICON_SIZES})
     set(icon ${IXO_PACKAGING_DIR}/icons/${size}x${size}/ixo-shogi.png)
     if(EXISTS ${icon})
@@ -69,6 +81,43 @@ foreach(size ${IXO_ICON_SIZES})
                 DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor/${size}x${size}/apps)
     endif()
 endforeach()
+
+# The documents a distribution expects beside the program. Manual pages and the changelog
+# are installed compressed, the way Debian's tools would have left them; -n keeps the file
+# name and time stamp out of the archive, so rebuilding yields the same bytes.
+configure_file(${IXO_PACKAGING_DIR}/ixo-shogi.6.in ${CMAKE_CURRENT_BINARY_DIR}/ixo-shogi.6 @ONLY)
+find_program(IXO_GZIP gzip REQUIRED)
+set(IXO_COMPRESSED_DOCS "")
+function(ixo_compress source name)
+    set(plain ${CMAKE_CURRENT_BINARY_DIR}/compressed/${name})
+    add_custom_command(
+        OUTPUT ${plain}.gz
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/compressed
+        COMMAND ${CMAKE_COMMAND} -E copy ${source} ${plain}
+        COMMAND ${IXO_GZIP} -9nf ${plain}
+        DEPENDS ${source}
+        VERBATIM)
+    set(IXO_COMPRESSED_DOCS ${IXO_COMPRESSED_DOCS} ${plain}.gz PARENT_SCOPE)
+endfunction()
+ixo_compress(${CMAKE_CURRENT_BINARY_DIR}/ixo-shogi.6 ixo-shogi.6)
+ixo_compress(${IXO_PACKAGING_DIR}/changelog changelog)
+add_custom_target(ixo_compressed_docs ALL DEPENDS ${IXO_COMPRESSED_DOCS})
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/compressed/ixo-shogi.6.gz
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/compressed/changelog.gz
+              ${IXO_PACKAGING_DIR}/copyright
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+# The changelog and the AppStream releases name the version too; a release that forgets
+# one of them would ship a package that contradicts itself.
+file(STRINGS ${IXO_PACKAGING_DIR}/changelog ixo_changelog_top LIMIT_COUNT 1)
+file(STRINGS ${IXO_PACKAGING_DIR}/${IXO_APPSTREAM_ID}.metainfo.xml ixo_newest_release
+     REGEX "<release " LIMIT_COUNT 1)
+if(NOT ixo_changelog_top MATCHES "^ixo-shogi \\(${PROJECT_VERSION}\\) " OR
+   NOT ixo_newest_release MATCHES "version=\"${PROJECT_VERSION}\"")
+    message(WARNING "packaging/changelog or the AppStream file does not begin with version "
+                    "${PROJECT_VERSION}: add an entry to each")
+endif()
 
 # A quick check that needs no display and touches nothing outside the build folder: install
 # into temporary prefixes of both layouts and start the launcher with a stand-in program.
@@ -85,10 +134,18 @@ set(CPACK_PACKAGE_NAME ixo-shogi)
 set(CPACK_PACKAGE_VENDOR "Ixo Shogi developers")
 set(CPACK_PACKAGE_CONTACT "${IXO_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "hot-seat shogi (Japanese chess) for two players")
+# CPack keeps these line breaks; Debian wants the lines of a description under 80 columns.
 set(CPACK_PACKAGE_DESCRIPTION
-    "A shogi board for two people who share one computer and one mouse. Blue moves first \
-from the bottom, Red answers from the top; select a piece with a left click, see where it \
-may go, click a lit square to move there.")
+    "Ixo Shogi is a shogi (Japanese chess) board for two people who share one
+computer and one mouse and take turns at it: a hot-seat game. Blue moves first
+from the bottom, Red answers from the top; select a piece with a left click,
+see where it may go, click a lit square to move there.
+
+Every piece moves by the rules of shogi and promotion is forced. Captured
+pieces leave the game for good: there are no pieces in hand and no drops.
+Nothing tests for check or checkmate, and there is no computer opponent and
+no network play. Moves can be taken back and replayed, and every game is kept
+as a KIF record that other shogi programs can read.")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)

@@ -1,15 +1,43 @@
 #include <cstdio>
+#include <ctime>
+#include <string>
 
 #include "SDL.h"
+#include "app/options.h"
 #include "app/shogi_app.h"
+#include "record/record_keeper.h"
 
-int main(int, char*[]) {
+int main(int argc, char* argv[]) {
+    const ixo::CommandLine line = ixo::parseCommandLine(argc, argv);
+    if (line.exitStatus >= 0) {
+        std::fputs(line.message.c_str(), line.exitStatus == 0 ? stdout : stderr);
+        return line.exitStatus;
+    }
+    const ixo::Options& options = line.options;
+
+    // A record is read whole before any window opens, so a refused one leaves nothing behind
+    // on the screen or on the disk.
+    const ixo::GamesFolder folder = ixo::gamesFolder();
+    ixo::OpenedGame game;
+    game.startTime = std::time(nullptr);
+    if (options.continueLast || !options.recordPath.empty()) {
+        std::string error;
+        if (!ixo::openGame(options.continueLast, options.recordPath, folder, game.startTime, game,
+                           error)) {
+            std::fprintf(stderr, "ixo-shogi: %s\n", error.c_str());
+            return 1;
+        }
+    }
+    ixo::RecordKeeper keeper(folder, game.startTime, game.recordPath);
+
     // "Ixo" and the two characters of the word shogi in UTF-8, which is what SDL 1.2 hands on
     // to X11 for a window title.
     static const char caption[] = "Ixo\xE5\xB0\x86\xE6\xA3\x8B";
 
-    ixo::ShogiApp application;
-    if (!application.init(caption, 800, 600, 16, false)) {
+    ixo::ShogiApp application(options);
+    application.startFrom(game.moves);
+    application.addObserver(&keeper);
+    if (!application.init(caption, 800, 600, 16, options.fullscreen)) {
         // Without a screen or a font there is nothing to draw on; say why and leave.
         std::fprintf(stderr, "ixo-shogi: %s\n", application.failure().c_str());
         application.shutdown();

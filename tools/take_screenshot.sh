@@ -42,7 +42,9 @@ fi
 
 # The game reads its pictures from ../image/, so it runs from a folder next to image/.
 # The X11 driver is named so that SDL cannot fall back to drawing somewhere else.
-(cd "$repo/tools" && SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy exec "$binary" >/dev/null) &
+# The moves played here are no game of anyone's: their record stays in the scratch folder.
+(cd "$repo/tools" && SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy XDG_DATA_HOME="$scratch/data" \
+    exec "$binary" >/dev/null) &
 game_pid=$!
 wait_for xdotool search --name Ixo || { echo "the game opened no window" >&2; exit 1; }
 sleep 0.5

@@ -13,4 +13,17 @@ struct Options {
     std::string recordPath;     // FILE: a KIF record to open; empty for a new game
 };
 
+// What the command line asks for. When `exitStatus` is 0 or more the program prints
+// `message` (on stdout for 0, on stderr otherwise) and exits with it before opening anything.
+struct CommandLine {
+    Options options;
+    int exitStatus = -1;
+    std::string message;
+};
+
+CommandLine parseCommandLine(int argc, const char* const argv[]);
+
+// The --help text: the options, the keys, and where the records are kept.
+std::string usage();
+
 }  // namespace ixo

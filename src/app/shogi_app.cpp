@@ -12,7 +12,13 @@ bool ShogiApp::onTransition(const std::string& sceneName, const std::string&) {
     // The board is the only scene, so whatever it reports keeps it; an empty name means there
     // is none yet (or the last allocation failed) and the board is created again.
     if (sceneName.empty()) {
-        setScene(new (std::nothrow) GameScene(screen()));
+        GameScene* game = new (std::nothrow) GameScene(screen());
+        if (game) {
+            // The moves were read through the same rules, so they replay as they were read.
+            game->resume(openingMoves_);
+            game->observers = observers_;
+        }
+        setScene(game);
     }
     return true;
 }

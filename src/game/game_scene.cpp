@@ -1,29 +1,73 @@
 #include "game/game_scene.h"
 
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "SDL_image.h"
+
 #include "app/format.h"
 
 namespace ixo {
+
+namespace {
+
+constexpr const char* kPictureFolder = "../image/";
+
+// A game started from the wrong folder shows a black window; this says where it looked and
+// how it is meant to be started.
+void reportNoPictures() {
+    std::error_code error;
+    std::filesystem::path searched = std::filesystem::absolute(kPictureFolder, error);
+    const std::string shown =
+        error ? std::string(kPictureFolder) : searched.lexically_normal().string();
+    std::fprintf(stderr,
+                 "ixo-shogi: found none of the game's pictures in %s (the folder ../image/ "
+                 "as seen from where the game was started). Start the installed ixo-shogi "
+                 "command, or start the game in a build folder whose ../image/ is the "
+                 "repository's image/ folder (cd build && ./ixo-shogi).\n",
+                 shown.c_str());
+}
+
+}  // namespace
 
 GameScene::GameScene(SDL_Surface* screen) : screen(screen) {
     moveMap.clear();
     selected.piece = -1;
 
-    // A missing picture only leaves its Image empty, so the load results are not kept: the
-    // game stays playable with that picture invisible.
-    background.load("../image/bg.jpg");
-    boardPicture.load("../image/board.jpg");
+    // A missing picture only leaves its Image empty: the game stays playable with that
+    // picture invisible.
+    int loaded = 0;
+    loaded += loadPicture(background, "../image/bg.jpg");
+    loaded += loadPicture(boardPicture, "../image/board.jpg");
     // The two largest pictures are drawn in every frame; see matchScreenFormat.
     background.matchScreenFormat();
     boardPicture.matchScreenFormat();
     for (int code = 1; code <= King; ++code) {
-        bluePieces[code].load(formatString("../image/team/sample/1p/%02d.png", code));
-        redPieces[code].load(formatString("../image/team/sample/2p/%02d.png", code));
+        loaded +=
+            loadPicture(bluePieces[code], formatString("../image/team/sample/1p/%02d.png", code));
+        loaded +=
+            loadPicture(redPieces[code], formatString("../image/team/sample/2p/%02d.png", code));
     }
-    redShadow.load("../image/kager.png");
-    blueShadow.load("../image/kageb.png");
-    highlight.load("../image/hikari.png");
+    loaded += loadPicture(redShadow, "../image/kager.png");
+    loaded += loadPicture(blueShadow, "../image/kageb.png");
+    loaded += loadPicture(highlight, "../image/hikari.png");
+    if (loaded == 0) {
+        reportNoPictures();
+    }
 
     board.reset();
+}
+
+bool GameScene::loadPicture(Image& picture, const std::string& path) {
+    if (picture.load(path)) {
+        return true;
+    }
+    if (reportedPictures.insert(path).second) {
+        std::fprintf(stderr, "ixo-shogi: cannot load the picture %s: %s\n", path.c_str(),
+                     IMG_GetError());
+    }
+    return false;
 }
 
 // Explicit, in reverse order of the fields, so that every surface is gone before the

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "game/game_events.h"
 #include "media/image.h"
 #include "shogi/board.h"
+#include "shogi/history.h"
 #include "shogi/move_map.h"
 
 namespace ixo {
@@ -45,14 +47,27 @@ class GameScene : public Scene {
     Image portrait;
     Board board;
     MoveMap moveMap;
-    int turn = 0;     // 0 Blue to move, anything else Red
-    Cell selected{};  // piece -1: nothing selected
+    int turn = 0;         // 0 Blue to move, anything else Red
+    Cell selected{};      // piece -1: nothing selected
+    MoveHistory history;  // the moves that led to `board`, and those taken back since
+
+    // Plays a record's moves from the start position without telling the observers (the
+    // record already holds them), leaving the last position with its side to move and nothing
+    // selected. False, with the board at the start, if a move is not legal where it stands.
+    bool resume(const std::vector<Move>& moves);
 
     // Told of every change of position, in the order they were added; not owned.
     std::vector<GameObserver*> observers;
     void notify(const Move& move, MoveEvent event) const;
 
+    // Image::load, and a line on stderr with SDL_image's reason when it fails, once per path
+    // however often that picture is asked for again: a missing picture only stays invisible,
+    // so the terminal is the one place a player can learn why.
+    bool loadPicture(Image& picture, const std::string& path);
+
   private:
+    std::set<std::string> reportedPictures;
+
     // Exactly what the picture is made from, as it was at the last painted frame.
     struct FrameState {
         bool valid = false;

@@ -1,6 +1,7 @@
 #include "app/format.h"
 #include "game/game_scene.h"
 #include "game/geometry.h"
+#include "input/keyboard.h"
 #include "input/mouse.h"
 #include "shogi/move.h"
 
@@ -27,7 +28,7 @@ void selectPiece(GameScene& scene, const Board& working, Square square,
     }
     scene.selected = working.cellAt(square.column, square.row);
     scene.moveMap = destinations;
-    scene.portrait.load(formatString(portraitPattern, scene.selected.piece));
+    scene.loadPicture(scene.portrait, formatString(portraitPattern, scene.selected.piece));
 }
 
 // True when the selected piece moved to `square`; `made` then describes the move in screen
@@ -63,10 +64,60 @@ bool moveSelectedPiece(GameScene& scene, const Board& working, Square square, Mo
     return true;
 }
 
+// After any change of position the side to move is the one whose move comes next, and a
+// selection made in the other side's frame would be drawn on the wrong squares.
+void settle(GameScene& scene, int sideToMove) {
+    scene.turn = sideToMove;
+    scene.selected.piece = kNothingSelected;
+    scene.moveMap.clear();
+}
+
+// Every key press counts, even several in one pass. The order of presses within a pass is not
+// known, so all take-backs come before all replays; the mouse then acts on the position
+// they leave, in the frame of whoever is to move by then.
+void stepThroughHistory(GameScene& scene) {
+    const Keyboard& keys = Keyboard::instance();
+    for (int count = keys.presses(SDLK_u) + keys.presses(SDLK_BACKSPACE); count > 0; --count) {
+        const Move* undone = scene.history.takeBack(scene.board);
+        if (!undone) {
+            break;  // at the start: nothing to undo, and the selection stays
+        }
+        settle(scene, undone->owner);
+        scene.notify(*undone, MoveEvent::TakenBack);
+    }
+    for (int count = keys.presses(SDLK_r); count > 0; --count) {
+        const Move* redone = scene.history.replay(scene.board);
+        if (!redone) {
+            break;
+        }
+        settle(scene, redone->owner == 0 ? 1 : 0);
+        scene.notify(*redone, MoveEvent::Replayed);
+    }
+}
+
 }  // namespace
+
+bool GameScene::resume(const std::vector<Move>& moves) {
+    board.reset();
+    history = MoveHistory{};
+    for (const Move& move : moves) {
+        Move made;
+        if (!playMove(board, history.sideToMove(), move.fromColumn, move.fromRow, move.toColumn,
+                      move.toRow, &made)) {
+            board.reset();
+            history = MoveHistory{};
+            settle(*this, 0);
+            return false;
+        }
+        history.record(made);
+    }
+    settle(*this, history.sideToMove());
+    return true;
+}
 
 std::string GameScene::update() {
     Mouse::instance().refresh();
+    stepThroughHistory(*this);
     const Mouse& mouse = Mouse::instance();
     const Square pointer = squareAt(mouse.x, mouse.y);
 
@@ -83,6 +134,7 @@ std::string GameScene::update() {
     } else {
         Move made;
         if (moveSelectedPiece(*this, working, square, made)) {
+            history.record(made);
             turn = redToMove ? 0 : 1;
             notify(made, MoveEvent::Played);
         }

@@ -10,13 +10,19 @@ mask of the pixels that differ.
 """
 
 import argparse
+import glob
 import os
+import re
 import shutil
 import sys
 import time
 import traceback
 
-from Xlib import X
+import e2e_ready
+
+e2e_ready.or_skip()
+
+from Xlib import X, XK
 
 import frame_model as model
 from frame_model import BISHOP, BLUE, PAWN, PROMOTED_BISHOP, PROMOTED_PAWN, RED, SILVER
@@ -142,8 +148,30 @@ def scenario_no_pictures(session, check):
     click_square(session, 4, 6)
     selected = model.Scene(selected=(4, 6), highlights=[(4, 5)])
     check.screen_shows(selected, "no pictures: a pawn selected, nothing to show for it")
+    # The same portrait asked for again must not be reported again.
+    session.click(*model.square_centre(4, 4), button=3)
+    click_square(session, 4, 6)
+    check.screen_shows(selected, "no pictures: the pawn selected once more")
     session.press_escape()
     expect_exit_zero(session, "Escape without pictures")
+    expect_picture_reports(session, FIXED_PICTURES + ["team/sample/1pcg/01.png"])
+
+
+def expect_picture_reports(session, missing):
+    """The game's stderr names each missing picture once, with a reason, then the folder."""
+    with open(session.stdout_path, errors="replace") as log:
+        lines = log.read().splitlines()
+    for path in missing:
+        prefix = f"ixo-shogi: cannot load the picture ../image/{path}: "
+        reports = [line for line in lines if line.startswith(prefix)]
+        if len(reports) != 1 or len(reports[0]) == len(prefix):
+            raise AssertionError(f"expected one report with a reason for {path}, got "
+                                 f"{reports}\n{session.game_output()}")
+    folder = os.path.join(os.path.realpath(session.tmp), "image") + "/"
+    hint = [line for line in lines if "found none of the game's pictures" in line]
+    if len(hint) != 1 or folder not in hint[0] or "ixo-shogi command" not in hint[0]:
+        raise AssertionError(f"expected one line naming {folder} and how to start the game, "
+                             f"got {hint}\n{session.game_output()}")
 
 
 class Game:
@@ -179,6 +207,20 @@ class Game:
         self.scene.selected = None
         self.scene.highlights = set()
         self.scene.turn = RED if self.scene.turn == BLUE else BLUE
+        self.shows(what)
+
+    def play(self, origin, destination, what):
+        """Selects and moves in one go, checking only the position it leads to."""
+        click_square(self.session, *origin)
+        self.scene.selected = origin
+        self.move(destination, what)
+
+    def key(self, keysym, scene, what):
+        """A key press that brings `scene` to the screen."""
+        self.session.forget_frames()
+        self.session.key(keysym)
+        self.session.wait_frames(1, what=f"the frame showing the key press ({what})")
+        self.scene = scene.copy()
         self.shows(what)
 
     def ignores(self, what, square=None, at=None):
@@ -247,6 +289,57 @@ def scenario_scripted_game(session, check):
     expect_exit_zero(session, "Escape with a piece selected")
 
 
+def recorded_moves(data_home):
+    """The move lines of the one record in the games folder."""
+    records = glob.glob(os.path.join(data_home, "ixo-shogi", "games", "*.kifu"))
+    if len(records) != 1:
+        raise AssertionError(f"expected one record, found {records}")
+    with open(records[0], encoding="utf-8") as record:
+        return [line.split()[1] for line in record if re.match(r"^\s*\d+ ", line)]
+
+
+def scenario_take_back_and_continue(session, check):
+    """Three moves, two taken back, one replayed; then --continue shows that position."""
+    game = Game(session, check)
+    positions = [game.scene.copy()]
+    for origin, destination, what in (((2, 6), (2, 5), "Blue's pawn steps forward"),
+                                      ((6, 2), (6, 3), "Red's pawn steps forward"),
+                                      ((7, 6), (7, 5), "Blue's second pawn steps forward")):
+        game.play(origin, destination, what)
+        positions.append(game.scene.copy())
+    # A piece in hand must not survive a take-back: the highlight would be in Red's frame.
+    game.select((5, 2), [(5, 3)], "Red selects a pawn before taking back")
+    game.key(XK.XK_u, positions[2], "U takes back Blue's last move; Red's pawn is unselected")
+    game.key(XK.XK_BackSpace, positions[1], "Backspace takes back Red's move: Red to move")
+    game.key(XK.XK_r, positions[2], "R replays Red's move: Blue to move")
+    session.press_escape()
+    expect_exit_zero(session, "Escape after the take-backs")
+    moves = recorded_moves(session.data_home)
+    if moves != ["７六歩(77)", "３四歩(33)"]:
+        raise AssertionError(f"the record holds {moves} after three moves, two taken back and "
+                             "one replayed")
+
+    again = GameSession(session.game, session.images, start=False, args=["--continue"],
+                        data_home=session.data_home)
+    try:
+        check.session = again
+        again.start()
+        check.screen_shows(positions[2], "--continue: the position after two moves, Blue to "
+                                         "move")
+        # It goes on in the same record.
+        continued = Game(again, check)
+        continued.scene = positions[2].copy()
+        continued.play((7, 6), (7, 5), "Blue moves on in the continued game")
+        again.press_escape()
+        expect_exit_zero(again, "Escape in the continued game")
+    finally:
+        check.session = session
+        again.close()
+    moves = recorded_moves(session.data_home)
+    if len(moves) != 3:
+        raise AssertionError(f"the continued record holds {moves}")
+
+
 def scenario_idle(session, check):
     # Nobody plays: after its first frame the game presents nothing more.
     session.forget_frames()
@@ -298,9 +391,15 @@ SCENARIOS = {
     "close-request": (scenario_close_request, True, False),
     "no-pictures": (scenario_no_pictures, False, False),
     "scripted-game": (scenario_scripted_game, True, True),
+    "take-back-and-continue": (scenario_take_back_and_continue, True, True),
     "idle": (scenario_idle, True, False),
     "covered": (scenario_covered, True, True),
 }
+
+# The pictures the game loads at start, each of which it must report when it is missing.
+FIXED_PICTURES = ["bg.jpg", "board.jpg"] + [
+    f"team/sample/{folder}/{code:02d}.png" for code in range(1, 15) for folder in ("1p", "2p")
+] + ["kager.png", "kageb.png", "hikari.png"]
 
 # The scripted game looks for these; without them its checks could not tell moves apart.
 NEEDED_PICTURES = ["bg.jpg", "board.jpg", "hikari.png", "kageb.png", "kager.png"] + [

@@ -11,6 +11,10 @@ window lives until the session has hooked onto it, so the hard case is taken eve
 import os
 import sys
 
+import e2e_ready
+
+e2e_ready.or_skip()
+
 from Xlib import X, XK, display as xdisplay
 
 CAPTION = b"Ixo\xe5\xb0\x86\xe6\xa3\x8b"

@@ -156,11 +156,14 @@ class GameSession:
     when starting fails; it must then call close() itself.
     """
 
-    def __init__(self, game, images, keep_dir=None, start=True, args=()):
+    def __init__(self, game, images, keep_dir=None, start=True, args=(), data_home=None):
         self.game = os.path.abspath(game)
         self.args = list(args)
         self.images = images
         self.tmp = tempfile.mkdtemp(prefix="ixo-e2e-")
+        # The game keeps a record of every game under XDG_DATA_HOME: never the real home's.
+        # A caller passes its own folder to carry the records from one session to the next.
+        self.data_home = data_home or os.path.join(self.tmp, "data")
         self.server = None
         self.process = None
         self.dpy = None
@@ -202,7 +205,7 @@ class GameSession:
         env = {key: value for key, value in os.environ.items()
                if not key.startswith("SDL_") and key not in ("DISPLAY", "XAUTHORITY")}
         env.update(DISPLAY=self.server.name, XAUTHORITY=self.xauthority,
-                   SDL_AUDIODRIVER="dummy")
+                   SDL_AUDIODRIVER="dummy", XDG_DATA_HOME=self.data_home)
         self.stdout_path = os.path.join(self.tmp, "game.log")
         with open(self.stdout_path, "wb") as log:
             self.process = subprocess.Popen(

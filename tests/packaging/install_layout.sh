@@ -49,13 +49,14 @@ expect_pictures() {
     [ "$count" -gt 0 ] || fail "the source tree has no pictures under image/"
 }
 
-# Replaces the installed program with a script that prints its working directory and
-# whether ../image/bg.jpg can be read from there.
+# Replaces the installed program with a script that prints its working directory, whether
+# ../image/bg.jpg can be read from there, and its arguments one a line.
 install_probe() {
     cat >"$1" <<'PROBE'
 #!/bin/sh
 pwd -P
 if [ -r ../image/bg.jpg ]; then echo "pictures found"; else echo "pictures missing"; fi
+printf '%s\n' "$@"
 PROBE
     chmod +x "$1"
 }
@@ -110,6 +111,16 @@ if quiet_install cmake --install "$build" --prefix "$plain"; then
 
     install_probe "$plain/libexec/ixo-shogi/ixo-shogi"
     expect_launch "$plain/bin/ixo-shogi" "$plain/share/ixo-shogi/image" "plain prefix"
+
+    # The game starts elsewhere, so a record named from the user's folder must reach it whole;
+    # options stay as they are, and after "--" everything is a file.
+    mkdir -p "$scratch/user folder"
+    arguments=$(cd "$scratch/user folder" && "$plain/bin/ixo-shogi" --mute "my game.kifu" \
+        /abs/game.kif -- -odd | sed 1,2d)
+    expected_arguments=$(printf '%s\n' --mute "$scratch/user folder/my game.kifu" /abs/game.kif \
+        -- "$scratch/user folder/-odd")
+    [ "$arguments" = "$expected_arguments" ] ||
+        fail "the launcher passed on [$arguments], expected [$expected_arguments]"
 
     mkdir -p "$scratch/elsewhere"
     ln -s "$plain/bin/ixo-shogi" "$scratch/elsewhere/ixo-shogi"

@@ -53,8 +53,9 @@ done
 display=:$(tr -d '\n' <"$scratch/display")
 export DISPLAY=$display
 
-# No sound device here: SDL's dummy audio driver stands in, as the README advises.
-(cd / && exec env SDL_AUDIODRIVER=dummy "$@") >"$scratch/game.log" 2>&1 &
+# No sound device here: SDL's dummy audio driver stands in, as the README advises. Game
+# records go to the scratch folder, never into the real home.
+(cd / && exec env SDL_AUDIODRIVER=dummy XDG_DATA_HOME="$scratch/data" "$@") >"$scratch/game.log" 2>&1 &
 game_pid=$!
 echo "started '$*' from / on display $display"
 

@@ -15,27 +15,45 @@
 # "-LE e2e").
 # Needs apt-get (downloads only) and dpkg-deb. Installs the other flavour's runtime
 # dependencies (such as libsdl2-2.0-0) when they are missing; those are plain libraries.
+# Where the archive has no classic library any more (Debian 13), there is no other flavour:
+# the script says so and exits 0.
 set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/../.." && pwd -P)
 jobs=${JOBS:-2}
 
-installed() {
-    dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
+# sdl12-compat calls itself 1.2.50 or later; the classic library ended at 1.2.15. The version
+# tells the flavours apart where the package names do not: from Debian 13 on, sdl12-compat
+# is what libsdl1.2-dev and libsdl1.2debian install.
+is_compat_version() {
+    local patch=${1#*:}
+    patch=${patch#1.2.}
+    patch=${patch%%[!0-9]*}
+    [ -n "$patch" ] && [ "$patch" -ge 50 ]
 }
 
 flavour=${1:-}
 if [ -z "$flavour" ]; then
-    if installed libsdl1.2-compat-dev; then flavour=classic; else flavour=compat; fi
+    if is_compat_version "$(pkg-config --modversion sdl 2>/dev/null)"; then
+        flavour=classic
+    else
+        flavour=compat
+    fi
 fi
 case $flavour in
 compat)
     sdl_packages=(libsdl1.2-compat libsdl1.2-compat-shim libsdl1.2-compat-dev)
-    runtime_needs=(libsdl2-2.0-0)
+    library_package=libsdl1.2-compat
     ;;
 classic)
     sdl_packages=(libsdl1.2debian libsdl1.2-dev)
-    runtime_needs=(libasound2 libcaca0 libpulse0 libx11-6 libxext6)
+    library_package=libsdl1.2debian
+    candidate=$(apt-cache policy libsdl1.2debian 2>/dev/null | awk '$1 == "Candidate:" { print $2 }')
+    if [ -z "$candidate" ] || [ "$candidate" = "(none)" ] || is_compat_version "$candidate"; then
+        echo "== SKIPPED: this release has no classic SDL 1.2 to test against" \
+            "(libsdl1.2debian: ${candidate:-unknown}); sdl12-compat is the only flavour here"
+        exit 0
+    fi
     ;;
 *)
     echo "usage: $0 [compat|classic] [BUILD_DIR]" >&2
@@ -54,25 +72,16 @@ root=$build/sdl-root
 libdir=$root/usr/lib/$multiarch
 debs=$build/sdl-debs
 
-apt_install_missing() {
-    local missing=() package
-    for package in "$@"; do installed "$package" || missing+=("$package"); done
-    [ "${#missing[@]}" -eq 0 ] && return 0
-    local sudo=()
-    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-    echo "Installing runtime libraries: ${missing[*]}"
-    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-        "${missing[@]}" >/dev/null
-}
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
 
 echo "== SDL 1.2 flavour under test: $flavour (private copy in $root)"
-apt_install_missing "${runtime_needs[@]}"
 
 mkdir -p "$debs"
 (
     cd "$debs"
     if ! apt-get download "${sdl_packages[@]}" "${dev_packages[@]}" >/dev/null 2>download.log; then
-        apt-get update -qq >/dev/null
+        "${sudo[@]}" apt-get update -qq >/dev/null
         apt-get download "${sdl_packages[@]}" "${dev_packages[@]}" >/dev/null
     fi
 )
@@ -80,6 +89,13 @@ rm -rf "$root"
 for deb in "$debs"/*.deb; do
     dpkg-deb -x "$deb" "$root"
 done
+
+# The private library's own dependencies (SDL 2 under sdl12-compat; ALSA, PulseAudio and X
+# libraries under the classic one) are plain runtime libraries, installed system-wide under
+# whatever names this release gives them.
+library_depends=$(dpkg-deb -f "$(ls "$debs/${library_package}"_*.deb | head -1)" Depends)
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get satisfy -y -qq --no-install-recommends \
+    "$library_depends" >/dev/null
 
 # The unpacked pkg-config files name /usr; point them at the private copy.
 for pc in "$libdir"/pkgconfig/*.pc; do

@@ -10,11 +10,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "SDL.h"
 #include "game/game_scene.h"
+#include "game/geometry.h"
+#include "input/keyboard.h"
 #include "input/mouse.h"
+#include "shogi/move.h"
 
 namespace ixo::reliability {
 
@@ -53,7 +58,60 @@ inline void startNewGame(GameScene& scene) {
     scene.turn = 0;
     scene.selected = Cell{};
     scene.selected.piece = -1;
+    scene.history = MoveHistory{};
     Mouse::instance() = Mouse{};
+}
+
+// A left click on a screen square: pressed in one frame, released in the next.
+inline void clickSquare(GameScene& scene, int column, int row) {
+    FakePointer& pointer = FakePointer::instance();
+    pointer.x = squareLeft(column) + kSquareSize / 2;
+    pointer.y = squareTop(row) + kSquareSize / 2;
+    pointer.buttons = SDL_BUTTON(SDL_BUTTON_LEFT);
+    scene.update();
+    pointer.buttons = 0;
+    scene.update();
+}
+
+// One frame in which `key` went down `times` times, as the main loop would count it.
+inline void pressKey(GameScene& scene, SDLKey key, int times = 1) {
+    static const Uint8 noKeysHeld[SDLK_LAST] = {};
+    for (int press = 0; press < times; ++press) {
+        Keyboard::instance().noteKeyDown(key);
+    }
+    Keyboard::instance().refreshFrom(noKeysHeld);
+    scene.update();
+    Keyboard::instance().refreshFrom(noKeysHeld);  // so the next frame sees no presses
+}
+
+// Every move the rules allow `side` on `board`, in screen squares.
+inline std::vector<Move> legalMoves(const Board& board, int side) {
+    std::vector<Move> moves;
+    for (int from = 0; from < kBoardSize * kBoardSize; ++from) {
+        for (int to = 0; to < kBoardSize * kBoardSize; ++to) {
+            Board trial = board;
+            Move made;
+            if (playMove(trial, side, from % kBoardSize, from / kBoardSize, to % kBoardSize,
+                         to / kBoardSize, &made)) {
+                moves.push_back(made);
+            }
+        }
+    }
+    return moves;
+}
+
+// Plays a random legal move for the side to move the way a player does, with two clicks;
+// false when that side has no move left.
+inline bool clickRandomMove(GameScene& scene, std::mt19937& random) {
+    const std::vector<Move> moves = legalMoves(scene.board, scene.turn);
+    if (moves.empty()) {
+        return false;
+    }
+    const Move& move =
+        moves[std::uniform_int_distribution<std::size_t>(0, moves.size() - 1)(random)];
+    clickSquare(scene, move.fromColumn, move.fromRow);
+    clickSquare(scene, move.toColumn, move.toRow);
+    return true;
 }
 
 // The committed artwork: next to this file's folder unless IXO_IMAGE_DIR names another.

@@ -1,0 +1,132 @@
+#include "record/record_keeper.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+#include "game/game_scene.h"
+#include "record/text_encoding.h"
+#include "shogi/kif.h"
+
+namespace ixo {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Enough for every game two people can start within one second, and a bound on the search.
+constexpr int kMostAttempts = 100;
+
+std::string kifTime(std::time_t when) {
+    std::tm local{};
+    localtime_r(&when, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y/%m/%d %H:%M:%S", &local);
+    return text;
+}
+
+}  // namespace
+
+RecordKeeper::RecordKeeper(GamesFolder folder, std::time_t startTime, std::string recordPath)
+    : folder_(std::move(folder)), startTime_(startTime), recordPath_(std::move(recordPath)) {}
+
+void RecordKeeper::onMoveEvent(const GameScene& scene, const Move&, MoveEvent) {
+    write(scene.history.played());
+}
+
+bool RecordKeeper::write(const std::vector<Move>& moves) {
+    const std::string text = writeKif(moves, kifTime(startTime_));
+    std::string error;
+    if (!recordPath_.empty()) {
+        if (!writeFileAtomically(recordPath_, text, false, error)) {
+            complain(error);
+            return false;
+        }
+        return true;
+    }
+    if (folder_.path.empty()) {
+        complain(folder_.problem);
+        return false;
+    }
+    std::error_code failure;
+    fs::create_directories(folder_.path, failure);
+    if (failure) {
+        complain("cannot make the folder " + folder_.path + ": " + failure.message());
+        return false;
+    }
+    for (int attempt = 1; attempt <= kMostAttempts; ++attempt) {
+        const std::string path = folder_.path + "/" + recordName(startTime_, attempt);
+        if (fs::exists(fs::symlink_status(path, failure))) {
+            continue;
+        }
+        if (writeFileAtomically(path, text, true, error)) {
+            recordPath_ = path;
+            return true;
+        }
+        // Another game took the name between the look and the write: try the next one.
+        if (!fs::exists(fs::symlink_status(path, failure))) {
+            complain(error);
+            return false;
+        }
+    }
+    complain("no free name for a record in " + folder_.path);
+    return false;
+}
+
+void RecordKeeper::complain(const std::string& why) {
+    if (!complained_) {
+        std::fprintf(stderr, "ixo-shogi: games are not being recorded: %s\n", why.c_str());
+        complained_ = true;
+    }
+}
+
+bool openGame(bool continueLast, const std::string& file, const GamesFolder& folder,
+              std::time_t now, OpenedGame& game, std::string& error) {
+    std::string path = file;
+    if (continueLast) {
+        if (folder.path.empty()) {
+            error = "no games folder: " + folder.problem;
+            return false;
+        }
+        path = newestRecord(folder.path);
+        if (path.empty()) {
+            error = "no game to continue in " + folder.path;
+            return false;
+        }
+    }
+    std::string bytes;
+    std::string why;
+    if (!readRecordFile(path, bytes, why)) {
+        error = path + ": " + why;
+        return false;
+    }
+    const std::optional<std::string> text = decodeRecordText(bytes);
+    if (!text) {
+        error = path + ": neither UTF-8 nor Shift_JIS text";
+        return false;
+    }
+    KifReading reading = readKif(*text);
+    if (!reading.ok()) {
+        error = path + ":" +
+                (reading.errorLine > 0 ? std::to_string(reading.errorLine) + ":" : "") + " " +
+                reading.error;
+        return false;
+    }
+    game.moves = std::move(reading.moves);
+    game.recordPath.clear();
+    game.startTime = now;
+    // Only a record of our own is written on; anything else, even in the games folder, is
+    // only read, and the game goes on in a new record.
+    const fs::path name = fs::path(path).filename();
+    if (!folder.path.empty() && name.extension() == ".kifu" && isInFolder(path, folder.path)) {
+        game.recordPath = path;
+        const std::time_t started = startTimeOfRecordName(name.string());
+        if (started != -1) {
+            game.startTime = started;
+        }
+    }
+    return true;
+}
+
+}  // namespace ixo

@@ -1,0 +1,64 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/options.h"
+
+namespace ixo::test {
+namespace {
+
+struct Case {
+    std::vector<const char*> arguments;  // after the program's name
+    int exitStatus;                      // -1: the game starts
+    bool fullscreen;
+    bool mute;
+    bool continueLast;
+    std::string recordPath;
+    std::string said;  // part of the message, for those that exit
+};
+
+TEST(CommandLine, Table) {
+    const Case cases[] = {
+        {{}, -1, false, false, false, "", ""},
+        {{"--fullscreen", "--mute"}, -1, true, true, false, "", ""},
+        {{"--continue"}, -1, false, false, true, "", ""},
+        {{"game.kifu", "--mute"}, -1, false, true, false, "game.kifu", ""},
+        {{"-"}, -1, false, false, false, "-", ""},
+        {{"--", "--odd.kif"}, -1, false, false, false, "--odd.kif", ""},
+        {{"--mute", "--help", "--bogus"}, 0, false, false, false, "", "U or Backspace"},
+        {{"--version"}, 0, false, false, false, "", "ixo-shogi 0."},
+        {{"--bogus"}, 2, false, false, false, "", "unknown option --bogus\nUsage:"},
+        {{"-x"}, 2, false, false, false, "", "unknown option -x"},
+        {{"a.kif", "b.kif"}, 2, false, false, false, "", "one game"},
+        {{"--continue", "a.kif"}, 2, false, false, false, "", "cannot both"},
+        {{""}, 2, false, false, false, "", "empty file name"},
+    };
+    for (const Case& expected : cases) {
+        std::vector<const char*> argv{"ixo-shogi"};
+        argv.insert(argv.end(), expected.arguments.begin(), expected.arguments.end());
+        const CommandLine line = parseCommandLine(static_cast<int>(argv.size()), argv.data());
+        std::string shown;
+        for (const char* argument : expected.arguments) {
+            shown += std::string(" [") + argument + "]";
+        }
+        SCOPED_TRACE(shown);
+        EXPECT_EQ(line.exitStatus, expected.exitStatus);
+        EXPECT_NE(line.message.find(expected.said), std::string::npos) << line.message;
+        if (expected.exitStatus < 0) {
+            EXPECT_EQ(line.options.fullscreen, expected.fullscreen);
+            EXPECT_EQ(line.options.mute, expected.mute);
+            EXPECT_EQ(line.options.continueLast, expected.continueLast);
+            EXPECT_EQ(line.options.recordPath, expected.recordPath);
+        }
+    }
+}
+
+TEST(CommandLine, HelpSaysWhereTheRecordsAreKept) {
+    setenv("XDG_DATA_HOME", "/somewhere/data", 1);
+    EXPECT_NE(usage().find("/somewhere/data/ixo-shogi/games"), std::string::npos) << usage();
+    unsetenv("XDG_DATA_HOME");
+}
+
+}  // namespace
+}  // namespace ixo::test

@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "record/record_keeper.h"
+#include "record/record_store.h"
+#include "reliability/scene_driver.h"
+#include "shogi/kif.h"
+
+namespace ixo::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string contents(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+void put(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+std::vector<std::string> namesIn(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The first moves of a game, as the rules make them.
+std::vector<Move> opening(int count) {
+    Board board;
+    board.reset();
+    std::vector<Move> moves;
+    const int squares[][4] = {{2, 6, 2, 5}, {6, 2, 6, 3}, {1, 7, 7, 1}, {6, 0, 7, 1}};
+    for (int index = 0; index < count; ++index) {
+        Move made;
+        EXPECT_TRUE(playMove(board, index % 2, squares[index][0], squares[index][1],
+                             squares[index][2], squares[index][3], &made));
+        moves.push_back(made);
+    }
+    return moves;
+}
+
+class RecordStore : public ::testing::Test {
+  protected:
+    reliability::ScratchDirectory scratch_;
+    const fs::path games_ = scratch_.root() / "data/ixo-shogi/games";
+    const std::time_t start_ = std::time(nullptr);
+};
+
+TEST(GamesFolder, FollowsXdgDataHomeOnlyWhenItIsAbsolute) {
+    EXPECT_EQ(gamesFolderFor("/x/data", "/home/a").path, "/x/data/ixo-shogi/games");
+    EXPECT_EQ(gamesFolderFor("relative", "/home/a").path, "/home/a/.local/share/ixo-shogi/games");
+    EXPECT_EQ(gamesFolderFor("", "/home/a").path, "/home/a/.local/share/ixo-shogi/games");
+    EXPECT_EQ(gamesFolderFor(nullptr, nullptr).path, "");
+    EXPECT_NE(gamesFolderFor(nullptr, "").problem, "");
+}
+
+TEST_F(RecordStore, NothingIsWrittenBeforeTheFirstMoveAndTwoGamesOfOneSecondGetTwoFiles) {
+    RecordKeeper first({games_.string(), ""}, start_);
+    EXPECT_FALSE(fs::exists(games_));
+    ASSERT_TRUE(first.write(opening(1)));
+    RecordKeeper second({games_.string(), ""}, start_);
+    ASSERT_TRUE(second.write(opening(2)));
+    ASSERT_TRUE(first.write(opening(3)));
+    EXPECT_EQ(namesIn(games_),
+              (std::vector<std::string>{recordName(start_, 2), recordName(start_)}));
+    EXPECT_TRUE(std::regex_match(recordName(start_, 2), std::regex(R"(\d{8}-\d{6}-2\.kifu)")));
+    EXPECT_EQ(readKif(contents(first.recordPath())).moves, opening(3));
+    EXPECT_EQ(readKif(contents(second.recordPath())).moves, opening(2));
+
+    // Everything taken back: the record says so rather than keeping moves not on the board.
+    ASSERT_TRUE(first.write({}));
+    const KifReading empty = readKif(contents(first.recordPath()));
+    EXPECT_TRUE(empty.ok()) << empty.error;
+    EXPECT_TRUE(empty.moves.empty());
+}
+
+// A full disk is what a write that cannot finish looks like; the file size limit makes one.
+TEST_F(RecordStore, AWriteThatFailsHalfwayLeavesTheOldRecordWholeAndNoLeftovers) {
+    fs::create_directories(games_);
+    const fs::path record = games_ / "game.kifu";
+    put(record, "old record");
+    rlimit previous{};
+    getrlimit(RLIMIT_FSIZE, &previous);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = previous;
+    small.rlim_cur = 4;
+    setrlimit(RLIMIT_FSIZE, &small);
+    std::string error;
+    const bool written =
+        writeFileAtomically(record.string(), "a much longer new record", false, error);
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_FALSE(written);
+    EXPECT_NE(error, "");
+    EXPECT_EQ(contents(record), "old record");
+    EXPECT_EQ(namesIn(games_), std::vector<std::string>{"game.kifu"});
+}
+
+TEST_F(RecordStore, WithoutAUsableFolderTheGameGoesOnAndSaysWhyOnce) {
+    put(scratch_.root() / "data", "a file where the folder should be");
+    RecordKeeper keeper({games_.string(), ""}, start_);
+    RecordKeeper homeless(gamesFolderFor(nullptr, nullptr), start_);
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(keeper.write(opening(1)));
+    EXPECT_FALSE(keeper.write(opening(2)));
+    EXPECT_FALSE(homeless.write(opening(1)));
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 2) << said;
+    EXPECT_NE(said.find(games_.string()), std::string::npos) << said;
+}
+
+TEST_F(RecordStore, ReadingRefusesFoldersPipesAndFilesOverOneMebibyte) {
+    std::string bytes;
+    std::string error;
+    EXPECT_FALSE(readRecordFile(scratch_.root().string(), bytes, error));
+    const fs::path pipe = scratch_.root() / "pipe";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_FALSE(readRecordFile(pipe.string(), bytes, error));  // and does not wait for a writer
+    const fs::path large = scratch_.root() / "large.kif";
+    put(large, std::string(1024 * 1024 + 1, '#'));
+    EXPECT_FALSE(readRecordFile(large.string(), bytes, error));
+    fs::resize_file(large, 1024 * 1024);
+    EXPECT_TRUE(readRecordFile(large.string(), bytes, error)) << error;
+}
+
+TEST_F(RecordStore, ContinueOpensTheRecordWrittenLastAndGoesOnWritingIt) {
+    RecordKeeper older({games_.string(), ""}, start_ + 60);
+    ASSERT_TRUE(older.write(opening(3)));
+    RecordKeeper newer({games_.string(), ""}, start_);
+    ASSERT_TRUE(newer.write(opening(2)));
+    put(games_ / ".20991231-000000.kifu.AbCdEf", "a temporary file left by a crash");
+    fs::last_write_time(older.recordPath(),
+                        fs::last_write_time(newer.recordPath()) - std::chrono::hours(1));
+
+    OpenedGame game;
+    std::string error;
+    ASSERT_TRUE(openGame(true, "", {games_.string(), ""}, start_ + 600, game, error)) << error;
+    EXPECT_EQ(game.recordPath, newer.recordPath());
+    EXPECT_EQ(game.moves, opening(2));
+    EXPECT_EQ(game.startTime, start_);
+
+    const GamesFolder empty{(scratch_.root() / "none").string(), ""};
+    EXPECT_FALSE(openGame(true, "", empty, start_, game, error));
+}
+
+TEST_F(RecordStore, AFileFromElsewhereIsOnlyReadAndARefusalNamesFileAndLine) {
+    const fs::path file = scratch_.root() / "from elsewhere.kif";
+    put(file, writeKif(opening(2), "2020/01/01 00:00:00"));
+    OpenedGame game;
+    std::string error;
+    ASSERT_TRUE(openGame(false, file.string(), {games_.string(), ""}, start_, game, error));
+    EXPECT_EQ(game.moves, opening(2));
+    EXPECT_EQ(game.recordPath, "");
+    EXPECT_EQ(game.startTime, start_);
+
+    std::string text = writeKif(opening(2), "2020/01/01 00:00:00");
+    text.replace(text.find("(77)"), 4, "(78)");  // the pawn is not there
+    put(file, text);
+    EXPECT_FALSE(openGame(false, file.string(), {games_.string(), ""}, start_, game, error));
+    const auto line = std::count(text.begin(), text.begin() + text.find("(78)"), '\n') + 1;
+    EXPECT_EQ(error.rfind(file.string() + ":" + std::to_string(line) + ": ", 0), 0u) << error;
+}
+
+}  // namespace
+}  // namespace ixo::test
