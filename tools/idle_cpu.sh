@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# CPU use of the built game while it sits idle with its window open in a private Xvfb: the
-# loop has no frame timer and pauses 1 ms per drawn frame, so it keeps drawing. Samples the
-# game's and the X server's CPU time over SECONDS after a short settling time, and the frames
-# the game presented per second.
+# CPU use of the built game while it sits idle with its window open in a private Xvfb.
+# Samples the game's and the X server's CPU time over SECONDS after a short settling time,
+# and counts the frames the game presented. With IXO_MOTION_RATE set (tools/motion_cpu.sh),
+# the pointer moves over the board that many times a second while the CPU time is sampled.
 #
 # usage: tools/idle_cpu.sh [GAME] [SECONDS]   (default: build/ixo-shogi, 10)
-# Needs Xvfb, xdpyinfo (x11-utils) and gcc.
+# Needs Xvfb, xdpyinfo (x11-utils), gcc and SDL 1.2's headers; for motion, the Debian
+# python3 with python3-xlib.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 game=$(realpath "${1:-$root/build/ixo-shogi}")
@@ -25,11 +26,18 @@ DISPLAY=":$display" SDL_AUDIODRIVER=dummy LD_PRELOAD="$work/frame_probe.so" \
     "$game" 2>"$work/probe.txt" &
 pid=$!
 sleep 3
+mover=
+if [ -n "${IXO_MOTION_RATE:-}" ]; then
+    DISPLAY=":$display" /usr/bin/python3 "$root/tools/xtest_input.py" motion "$seconds" \
+        "$IXO_MOTION_RATE" &
+    mover=$!
+fi
 game_before=$(cpu_ticks "$pid")
 x_before=$(cpu_ticks "$xvfb")
 sleep "$seconds"
 game_after=$(cpu_ticks "$pid")
 x_after=$(cpu_ticks "$xvfb")
+[ -n "$mover" ] && wait "$mover"
 # SDL turns SIGTERM into a quit request, so the game ends through its own shut-down.
 kill -TERM "$pid"
 wait "$pid" || true
@@ -37,7 +45,7 @@ pid=
 
 awk -v g=$((game_after - game_before)) -v x=$((x_after - x_before)) -v t="$ticks_per_second" \
     -v s="$seconds" 'BEGIN {
-        printf "game: %.0f%% of one core over %d s\n", 100 * g / t / s, s
-        printf "Xvfb: %.0f%% of one core over the same time\n", 100 * x / t / s
+        printf "game: %.1f%% of one core over %d s\n", 100 * g / t / s, s
+        printf "Xvfb: %.1f%% of one core over the same time\n", 100 * x / t / s
     }'
 grep 'probe:' "$work/probe.txt" | grep -v 'first frame' || true

@@ -4,7 +4,7 @@
 # probe built into it, and an Xvfb of its own that already answers on a free display.
 # Expects $root (the checkout); sets $work, $xvfb and $display. Both go away on exit through
 # private_xvfb_cleanup; a script that starts processes of its own ends them and then calls it.
-# Needs Xvfb, xdpyinfo (x11-utils) and gcc.
+# Needs Xvfb, xdpyinfo (x11-utils), gcc and SDL 1.2's headers (pkg-config sdl).
 
 work=$(mktemp -d)
 xvfb=
@@ -14,7 +14,10 @@ private_xvfb_cleanup() {
 }
 trap private_xvfb_cleanup EXIT
 # shellcheck disable=SC2154  # root is the sourcing script's
-gcc -O2 -shared -fPIC -o "$work/frame_probe.so" "$root/tools/frame_probe.c" -ldl
+# The probe reads the screen surface, so it needs SDL's headers (either flavour: same layout).
+# shellcheck disable=SC2046  # pkg-config's answer is a list of words
+gcc -O2 -shared -fPIC -o "$work/frame_probe.so" "$root/tools/frame_probe.c" \
+    $(pkg-config --cflags sdl) -ldl
 mkdir "$work/run"
 ln -s "$root/image" "$work/image"
 

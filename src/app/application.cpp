@@ -1,5 +1,6 @@
 #include "app/application.h"
 
+#include "app/event_wait.h"
 #include "app/scene.h"
 #include "input/keyboard.h"
 #include "input/mouse.h"
@@ -8,6 +9,10 @@
 namespace ixo {
 
 namespace {
+
+// A still board waits for input, but never longer than this, so that nothing the event
+// source fails to report can hold the loop for good.
+constexpr int kIdleWaitLimitMs = 250;
 
 std::string sdlError() {
     const char* error = SDL_GetError();
@@ -61,15 +66,25 @@ int Application::run() {
         }
         // The scene is replaced only through onTransition, after its own calls have returned,
         // so none of its operations ever runs on a destroyed object.
+        Scene* const current = scene_;
         const std::string updateResult = scene_->update();
-        if (scene_->draw()) {
+        const bool drawn = scene_->draw();
+        // A frame uncovered or brought back from the taskbar may have lost its pixels on
+        // screen; the surface still holds them, so presenting it again restores the window.
+        if (drawn || windowNeedsFrame_) {
             SDL_Flip(screen_);
             ++framesPresented_;
             SDL_Delay(1);
         }
+        windowNeedsFrame_ = false;
         const std::string sceneName = scene_->name();
         if (!onTransition(sceneName, updateResult)) {
             break;
+        }
+        // Nothing new on screen and no input left over: the next pass can only differ once
+        // an event comes. A new scene has not drawn yet, so it gets its pass at once.
+        if (!drawn && scene_ == current && !Mouse::instance().hasPendingEvents()) {
+            waitForEvent(kIdleWaitLimitMs);
         }
     }
     // The scene's pictures must be freed while SDL still runs.
@@ -123,7 +138,11 @@ bool Application::pollEvents() {
         }
         // Every button change and key press is noted as it comes, so that none is lost when
         // it begins and ends between two snapshots.
-        if (event.type == SDL_KEYDOWN) {
+        if (event.type == SDL_VIDEOEXPOSE ||
+            (event.type == SDL_ACTIVEEVENT && event.active.gain != 0 &&
+             (event.active.state & SDL_APPACTIVE) != 0)) {
+            windowNeedsFrame_ = true;
+        } else if (event.type == SDL_KEYDOWN) {
             Keyboard::instance().noteKeyDown(event.key.keysym.sym);
         } else if (event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP) {
             Mouse::instance().noteButton(event.button.button, event.type == SDL_MOUSEBUTTONDOWN,

@@ -41,7 +41,8 @@ class Application {
 
     // What init() could not open, with SDL's reason; empty after a successful init.
     const std::string& failure() const { return failure_; }
-    // Frames presented by run(): one per pass whose draw() returned true.
+    // Frames presented by run(): one per pass whose draw() returned true or whose window was
+    // uncovered or restored.
     long framesPresented() const { return framesPresented_; }
 
   private:
@@ -49,6 +50,7 @@ class Application {
     SDL_Surface* screen_ = nullptr;
     std::string failure_;
     long framesPresented_ = 0;
+    bool windowNeedsFrame_ = false;
     bool sdlStarted_ = false;
     bool muted_ = false;
     Mixer mixer_;

@@ -15,7 +15,51 @@ constexpr int kPieceFoot = kSquareSize - 4;
 
 }  // namespace
 
+bool GameScene::showsCurrentState() const {
+    const FrameState& last = lastFrame_;
+    if (!last.valid || last.screen != screen || last.redToMove != (turn != 0) ||
+        last.pieceSelected != (selected.piece != -1)) {
+        return false;
+    }
+    // The portrait is drawn only while something is selected; a new picture may land where
+    // the old one was freed, so its path tells it apart as well.
+    if (last.pieceSelected &&
+        (last.portrait != portrait.surface() || last.portraitPath != portrait.path())) {
+        return false;
+    }
+    for (int index = 0; index < kSquareCount; ++index) {
+        const Cell& cell = board.cells[index];
+        if (last.pieces[index] != cell.piece || last.owners[index] != cell.owner ||
+            last.lit[index] != (moveMap.marks[index] == 1)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void GameScene::rememberCurrentState() {
+    FrameState& last = lastFrame_;
+    last.valid = true;
+    last.screen = screen;
+    last.redToMove = turn != 0;
+    last.pieceSelected = selected.piece != -1;
+    last.portrait = portrait.surface();
+    if (last.portraitPath != portrait.path()) {
+        last.portraitPath = portrait.path();
+    }
+    for (int index = 0; index < kSquareCount; ++index) {
+        last.pieces[index] = board.cells[index].piece;
+        last.owners[index] = board.cells[index].owner;
+        last.lit[index] = moveMap.marks[index] == 1;
+    }
+}
+
 bool GameScene::draw() {
+    if (showsCurrentState()) {
+        return false;
+    }
+    rememberCurrentState();
+
     background.draw(screen, 0, 0);
     // Under the board, so a wide portrait never hides a square.
     if (selected.piece != -1) {

@@ -40,6 +40,9 @@ GameScene::GameScene(SDL_Surface* screen) : screen(screen) {
     int loaded = 0;
     loaded += loadPicture(background, "../image/bg.jpg");
     loaded += loadPicture(boardPicture, "../image/board.jpg");
+    // The two largest pictures are drawn in every frame; see matchScreenFormat.
+    background.matchScreenFormat();
+    boardPicture.matchScreenFormat();
     for (int code = 1; code <= King; ++code) {
         loaded +=
             loadPicture(bluePieces[code], formatString("../image/team/sample/1p/%02d.png", code));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <set>
 #include <string>
 #include <vector>
@@ -27,7 +28,13 @@ class GameScene : public Scene {
 
     std::string name() override;
     std::string update() override;
+    // False, painting nothing, when the frame would equal the last one drawn: what is on
+    // screen is already right. Decided from the state itself, so any way of changing it
+    // (the controller, a take-back, a loaded game) gets its frame without telling anyone.
     bool draw() override;
+    // The next draw() paints whatever the state, for callers that repaint the screen
+    // themselves or change what draw() does not look at (the pictures, the screen).
+    void invalidate() { lastFrame_.valid = false; }
 
     SDL_Surface* screen;
     Image background;
@@ -60,6 +67,23 @@ class GameScene : public Scene {
 
   private:
     std::set<std::string> reportedPictures;
+
+    // Exactly what the picture is made from, as it was at the last painted frame.
+    struct FrameState {
+        bool valid = false;
+        SDL_Surface* screen = nullptr;
+        std::array<std::int8_t, kSquareCount> pieces{};
+        std::array<std::int8_t, kSquareCount> owners{};
+        std::array<bool, kSquareCount> lit{};
+        bool redToMove = false;
+        bool pieceSelected = false;
+        const SDL_Surface* portrait = nullptr;
+        std::string portraitPath;
+    };
+    bool showsCurrentState() const;
+    void rememberCurrentState();
+
+    FrameState lastFrame_;
 };
 
 }  // namespace ixo

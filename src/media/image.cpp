@@ -46,6 +46,20 @@ void Image::free() {
     path_.clear();
 }
 
+void Image::matchScreenFormat() {
+    const SDL_Surface* screen = SDL_GetVideoSurface();
+    if (!surface_ || !screen || surface_->format->Amask != 0 ||
+        (surface_->flags & (SDL_SRCALPHA | SDL_SRCCOLORKEY)) != 0 ||
+        surface_->format->BitsPerPixel == screen->format->BitsPerPixel) {
+        return;
+    }
+    SDL_Surface* converted = SDL_DisplayFormat(surface_);
+    if (converted) {
+        SDL_FreeSurface(surface_);
+        surface_ = converted;
+    }
+}
+
 void Image::draw(SDL_Surface* target, Sint16 x, Sint16 y) const {
     if (!surface_ || !target) {
         return;

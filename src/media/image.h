@@ -19,6 +19,12 @@ class Image {
     bool load(const std::string& path);
     bool loadFromMemory(const void* data, int size);
     void free();
+    // An opaque picture is converted once to the screen's format, so that drawing it is a
+    // plain copy rather than a conversion of every pixel in every frame; the pixels on screen
+    // come out the same. Pictures with an alpha channel or a colour key keep their own
+    // format, since blending from another one could round differently. Without a screen, or
+    // if the conversion fails, the picture stays as it was.
+    void matchScreenFormat();
 
     void draw(SDL_Surface* target, Sint16 x, Sint16 y) const;
     void drawPart(SDL_Surface* target, Sint16 x, Sint16 y, Sint16 sourceX, Sint16 sourceY,

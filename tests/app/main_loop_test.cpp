@@ -92,6 +92,29 @@ TEST_F(MainLoop, ADrawThatReturnsFalseIsNeverFlipped) {
     EXPECT_EQ(app.framesPresented(), 0);
 }
 
+// The screen surface still holds the last frame, so a window that was covered or minimised
+// gets it presented again even though the scene has nothing new to draw.
+TEST_F(MainLoop, AnUncoveredOrRestoredWindowIsPresentedAgainWithoutADraw) {
+    app.drawsFrames = false;
+    app.passesLeft = 4;
+    SDL_Event event{};
+    event.type = SDL_VIDEOEXPOSE;
+    ASSERT_EQ(SDL_PushEvent(&event), 0);
+    event.type = SDL_ACTIVEEVENT;
+    event.active.gain = 1;
+    event.active.state = SDL_APPINPUTFOCUS;  // focus alone leaves the pixels where they were
+    ASSERT_EQ(SDL_PushEvent(&event), 0);
+    EXPECT_EQ(app.run(), 0);
+    EXPECT_EQ(app.framesPresented(), 1);
+
+    ASSERT_TRUE(app.init("Ixo", 800, 600, 16, false)) << app.failure();
+    app.passesLeft = 4;
+    event.active.state = SDL_APPACTIVE;
+    ASSERT_EQ(SDL_PushEvent(&event), 0);
+    EXPECT_EQ(app.run(), 0);
+    EXPECT_EQ(app.framesPresented(), 2);
+}
+
 TEST_F(MainLoop, EscapeKeyDownEndsTheLoopBeforeAnySceneExists) {
     push(SDL_KEYDOWN, SDLK_ESCAPE);
     EXPECT_EQ(app.run(), 0);

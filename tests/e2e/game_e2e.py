@@ -26,7 +26,7 @@ from Xlib import X, XK
 
 import frame_model as model
 from frame_model import BISHOP, BLUE, PAWN, PROMOTED_BISHOP, PROMOTED_PAWN, RED, SILVER
-from xsession import GameSession
+from xsession import GameSession, SessionTimeout
 
 CAPTION = b"Ixo\xe5\xb0\x86\xe6\xa3\x8b"
 BACKGROUND_SPOT = (700, 400)  # right of the board, clear of the label and the portrait
@@ -41,6 +41,28 @@ class Check:
         self.frames = []
 
     def screen_shows(self, scene, what):
+        wrong, total = self._compare(scene, what)
+        if wrong:
+            raise AssertionError(f"{what}: the window does not show what it should "
+                                 f"({total} pixels differ): " + "; ".join(wrong))
+
+    def screen_comes_back(self, scene, what, timeout=5.0):
+        """Like screen_shows, but allows the game a few frames to repaint the window."""
+        deadline = time.monotonic() + timeout
+        while True:
+            wrong, total = self._compare(scene, what)
+            if not wrong:
+                return
+            if time.monotonic() >= deadline:
+                raise AssertionError(f"{what}: the window is not whole again "
+                                     f"({total} pixels differ): " + "; ".join(wrong))
+            self.session.forget_frames()
+            try:
+                self.session.wait_frames(1, timeout=0.2)
+            except SessionTimeout:
+                pass  # no frame yet; look again
+
+    def _compare(self, scene, what):
         shot = self.session.screenshot(what)
         expected = model.render(self.pictures, scene)
         mask = model.mismatch_mask(shot, expected)
@@ -54,10 +76,7 @@ class Check:
             # rounding quirk from being reported as a wrong picture.
             if count > 2:
                 wrong.append(f"{name}: {count} of {area} pixels")
-        total = model.count_mismatches(mask)
-        if wrong:
-            raise AssertionError(f"{what}: the window does not show what it should "
-                                 f"({total} pixels differ): " + "; ".join(wrong))
+        return wrong, model.count_mismatches(mask)
 
     def save(self, folder, screen=None):
         """Writes every frame compared so far, and `screen`, the whole screen at the end."""
@@ -99,8 +118,9 @@ def expect_exit_zero(session, how):
                              f"{session.game_output()}")
 
 
-def click_square(session, column, row, button=1):
-    session.click(*model.square_centre(column, row), button=button)
+def click_square(session, column, row, button=1, changes=True, quick=False):
+    session.click(*model.square_centre(column, row), button=button, changes=changes,
+                  quick=quick)
 
 
 # -- scenarios -----------------------------------------------------------------------------
@@ -165,10 +185,10 @@ class Game:
     def shows(self, what):
         self.check.screen_shows(self.scene, what)
 
-    def select(self, square, destinations, what, check_press=False):
+    def select(self, square, destinations, what, check_press=False, quick=False):
         # The game acts on releases only: with the button still down nothing may show yet.
         held = (lambda: self.shows(f"{what}: button still down")) if check_press else None
-        self.session.click(*model.square_centre(*square), while_held=held)
+        self.session.click(*model.square_centre(*square), while_held=held, quick=quick)
         self.scene.selected = square
         self.scene.highlights = set(destinations)
         self.shows(what)
@@ -179,11 +199,11 @@ class Game:
         self.scene.highlights = set()
         self.shows(what)
 
-    def move(self, destination, what, becomes=None):
+    def move(self, destination, what, becomes=None, quick=False):
         origin = self.scene.selected
         piece, owner = self.scene.board.pop(origin)
         self.scene.board[destination] = (becomes or piece, owner)
-        click_square(self.session, *destination)
+        click_square(self.session, *destination, quick=quick)
         self.scene.selected = None
         self.scene.highlights = set()
         self.scene.turn = RED if self.scene.turn == BLUE else BLUE
@@ -197,17 +217,18 @@ class Game:
 
     def key(self, keysym, scene, what):
         """A key press that brings `scene` to the screen."""
+        self.session.forget_frames()
         self.session.key(keysym)
-        self.session.wait_frames(2, what=f"the key press to be acted on ({what})")
+        self.session.wait_frames(1, what=f"the frame showing the key press ({what})")
         self.scene = scene.copy()
         self.shows(what)
 
     def ignores(self, what, square=None, at=None):
         """A click that must leave everything as it was."""
         if square is not None:
-            click_square(self.session, *square)
+            click_square(self.session, *square, changes=False)
         else:
-            self.session.click(*at)
+            self.session.click(*at, changes=False)
         self.shows(what)
 
 
@@ -219,6 +240,8 @@ def scenario_scripted_game(session, check):
     # Nothing may react to clicks that are not the side to move picking a movable piece.
     game.ignores("Blue clicks a Red pawn", square=(4, 2))
     game.ignores("Blue clicks an empty square", square=(4, 4))
+    session.click(*model.square_centre(4, 2), changes=False, quick=True)
+    game.shows("Blue taps a Red pawn")
     game.ignores("Blue clicks the background beside the board", at=BACKGROUND_SPOT)
     game.ignores("Blue clicks its knight, which has no move", square=(1, 8))
     game.ignores("Blue clicks its bishop, boxed in by its own pieces", square=(1, 7))
@@ -233,8 +256,10 @@ def scenario_scripted_game(session, check):
     # Red plays on the flipped board: clicks on screen row r act on its row 8 - r, and its
     # pawn's destination must still be lit below it on the screen.
     game.ignores("Red clicks a Blue pawn", square=(2, 5))
-    game.select((6, 2), [(6, 3)], "Red selects its pawn in column 6")
-    game.move((6, 3), "Red's pawn steps forward, opening both bishops' diagonal")
+    # Press and release with no pause between them, as a touchpad tap or `xdotool click`
+    # sends them: both reach the game between two of its passes and still make a click.
+    game.select((6, 2), [(6, 3)], "Red selects its pawn in column 6", quick=True)
+    game.move((6, 3), "Red's pawn steps forward, opening both bishops' diagonal", quick=True)
 
     game.select((1, 7), [(2, 6), (3, 5), (4, 4), (5, 3), (6, 2), (7, 1)],
                 "Blue selects its bishop: the open diagonal is lit")
@@ -364,6 +389,51 @@ def scenario_take_back_and_continue(session, check):
         raise AssertionError(f"the continued record holds {moves}")
 
 
+def scenario_idle(session, check):
+    # Nobody plays: after its first frame the game presents nothing more.
+    session.forget_frames()
+    session.expect_no_frame("the first frame", settle=2.0)
+    check.screen_shows(model.Scene(), "start position after two idle seconds")
+    session.press_escape()
+    expect_exit_zero(session, "Escape after idling")
+
+
+def scenario_covered(session, check):
+    game = Game(session, check)
+    game.select((2, 6), [(2, 5)], "Blue selects the pawn in column 2")
+    # Another window over part of the game, painted so that left-over pixels would show;
+    # then it goes away, and the game's window must show the whole frame again.
+    dpy = session.dpy
+    ox, oy = session.window.origin
+    screen = dpy.screen()
+    cover = screen.root.create_window(
+        ox + 100, oy + 50, 600, 450, 0, screen.root_depth,
+        background_pixel=screen.white_pixel, override_redirect=True)
+    cover.map()
+    dpy.sync()
+    cover.clear_area()
+    dpy.sync()
+    time.sleep(0.2)
+    cover.unmap()
+    cover.destroy()
+    dpy.sync()
+    check.screen_comes_back(game.scene, "uncovered after another window lay over it")
+
+    # What a window manager does when the window is minimised and restored.
+    toplevel = session.window.toplevel
+    toplevel.unmap()
+    dpy.sync()
+    time.sleep(0.2)
+    toplevel.map()
+    dpy.sync()
+    session.dpy.set_input_focus(toplevel, X.RevertToParent, X.CurrentTime)
+    check.screen_comes_back(game.scene, "restored after being unmapped")
+    # The game still plays on after both.
+    game.move((2, 5), "Blue's pawn steps forward after the window came back")
+    session.press_escape()
+    expect_exit_zero(session, "Escape after the window came back")
+
+
 # scenario: (function, offers ../image/, needs the full picture set)
 SCENARIOS = {
     "escape": (scenario_escape, True, False),
@@ -371,6 +441,8 @@ SCENARIOS = {
     "no-pictures": (scenario_no_pictures, False, False),
     "scripted-game": (scenario_scripted_game, True, True),
     "take-back-and-continue": (scenario_take_back_and_continue, True, True),
+    "idle": (scenario_idle, True, False),
+    "covered": (scenario_covered, True, True),
     "sound": (scenario_sound, True, True),
     "no-audio-device": (scenario_no_audio_device, True, True),
 }

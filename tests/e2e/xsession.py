@@ -3,12 +3,13 @@
 Everything here talks to an Xvfb that this module started itself; the caller's DISPLAY is
 never read, so a test can neither disturb nor depend on someone's desktop.
 
-Timing: the game samples the mouse buttons once per frame and acts on a release seen in a
-later frame than the press. Fixed sleeps would make that a race on a loaded machine, so the
-session counts frames instead: it watches the DAMAGE extension, and every frame the game
-presents shows up as a damage notification on the window. Once two presented frames follow
-an input event, the game has pumped that event and run a full update with it (see
-wait_frames).
+Timing: the game presents a frame only when the picture changes, and waits for events in
+between. Fixed sleeps would make a check a race on a loaded machine, so the session watches
+the DAMAGE extension instead: every frame the game presents shows up as a damage
+notification that covers the whole window. An input that must change the picture is followed
+by waiting for that frame (see click). Where the picture must stay as it is, the session lets
+a short settling time pass and checks that no frame came (see expect_no_frame); the caller
+then compares the window with the frame it expects.
 
 Start-up is followed through the same events. Under some SDL builds (sdl12-compat on SDL 2)
 a captioned window is mapped and destroyed again before the one the game keeps, and the
@@ -36,6 +37,10 @@ CAPTION_PREFIX = b"Ixo"
 
 class SessionError(AssertionError):
     """Something the test expected of the program or the server did not happen."""
+
+
+class SessionTimeout(SessionError):
+    """What the session waited for did not come in time."""
 
 
 def _deadline(seconds):
@@ -307,23 +312,28 @@ class GameSession:
         while not self.dpy.pending_events():
             remaining = deadline - time.monotonic()
             if remaining <= 0:
-                raise SessionError(f"timed out waiting for {what}")
+                raise SessionTimeout(f"timed out waiting for {what}")
             select.select([self.dpy], [], [], min(remaining, 0.2))
             if self.process is not None:
                 self._ensure_running(f"while waiting for {what}")
         return self.dpy.next_event()
 
-    def wait_frames(self, count=2, timeout=10.0, what="frames"):
-        """Returns after `count` whole frames were presented after everything sent so far.
+    # A game that is waiting has answered an input within milliseconds; this leaves room for a
+    # loaded machine before a missing frame counts as none.
+    SETTLE = 0.3
 
-        Only drawing that the server did after our earlier requests is counted: the sync
-        makes sure those were handled, and notices that came before it are dropped. A frame
-        repaints the whole window in one piece; smaller notices (the software cursor being
-        put back, for one) are not frames.
-        """
+    def forget_frames(self):
+        """Drops every frame notice up to now, so that later waits count only new frames."""
         self.dpy.sync()
         while self.dpy.pending_events():
             self.dpy.next_event()
+
+    def wait_frames(self, count=1, timeout=10.0, what="a frame"):
+        """Returns once `count` whole frames came after the last forget_frames.
+
+        A frame repaints the whole window in one piece; smaller notices (the software cursor
+        being put back, for one) are not frames.
+        """
         deadline = _deadline(timeout)
         seen = 0
         while seen < count:
@@ -332,6 +342,14 @@ class GameSession:
                 raise SessionError(f"the game's window went away while waiting for {what}")
             if self._is_frame(event):
                 seen += 1
+
+    def expect_no_frame(self, what, settle=None):
+        """Fails if a frame comes within the settling time after the last forget_frames."""
+        try:
+            self.wait_frames(1, timeout=self.SETTLE if settle is None else settle)
+        except SessionTimeout:
+            return
+        raise SessionError(f"a frame was presented after {what}, which changes nothing")
 
     def _is_frame(self, event):
         return (event.type == self.damage_event
@@ -346,21 +364,30 @@ class GameSession:
         xtest.fake_input(self.dpy, X.MotionNotify, x=ox + x, y=oy + y)
         self.dpy.sync()
 
-    def click(self, x, y, button=1, while_held=None):
-        """Press and release at window pixel (x, y), each seen by the game in its own frame.
+    def click(self, x, y, button=1, while_held=None, changes=True, quick=False):
+        """Press and release at window pixel (x, y); returns once the game has acted on it.
 
-        Two presented frames after an event mean that a frame's update ran with it: the
-        first frame may have been started before the event arrived, the second was not.
-        `while_held` runs once the game has seen the button down, before the release.
+        With `changes` the release must bring one new frame; without, none may come. Pointer
+        motion and the press alone change nothing on screen, so they must bring no frame
+        either; `while_held` runs once that is checked, before the release. `quick` sends
+        press and release together, as `xdotool click` does, so that both reach the game
+        between two of its passes.
         """
         self.move_to(x, y)
-        self.wait_frames(2, what="the pointer motion to be seen")
+        self.forget_frames()
         xtest.fake_input(self.dpy, X.ButtonPress, button)
-        self.wait_frames(2, what="the button press to be seen")
-        if while_held is not None:
-            while_held()
+        if not quick:
+            self.dpy.sync()
+            if while_held is not None:
+                self.expect_no_frame("the pointer motion and the button press")
+                while_held()
+                self.forget_frames()
         xtest.fake_input(self.dpy, X.ButtonRelease, button)
-        self.wait_frames(2, what="the button release to be acted on")
+        self.dpy.sync()
+        if changes:
+            self.wait_frames(1, what="the frame showing the click")
+        else:
+            self.expect_no_frame("the click")
 
     def key(self, keysym):
         code = self.dpy.keysym_to_keycode(keysym)

@@ -1,7 +1,9 @@
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "app/format.h"
+#include "input/mouse.h"
 #include "scene_test_support.h"
 
 namespace ixo::test {
@@ -170,6 +172,7 @@ TEST_F(BoardRendering, WithoutPicturesAFrameHoldsOnlyTheLabelOfTheSideToMove) {
     ASSERT_EQ(scene.selected.piece, Pawn);
     auto frameOutsideAndInsideLabel = [&] {
         paint(kBackground);
+        scene.invalidate();  // the screen was painted over behind the scene's back
         EXPECT_TRUE(scene.draw());
         std::string outside;
         std::string label;
@@ -190,6 +193,90 @@ TEST_F(BoardRendering, WithoutPicturesAFrameHoldsOnlyTheLabelOfTheSideToMove) {
     EXPECT_NE(red, blue);
     scene.turn = 7;
     EXPECT_EQ(frameOutsideAndInsideLabel(), red);
+}
+
+// A frame is painted when anything it is drawn from changed, by whatever means, and only then;
+// a frame that is not painted leaves the screen alone.
+TEST_F(BoardRendering, AFrameIsPaintedOnceForEachChangeOfWhatItShows) {
+    writeArtwork();
+    write("team/sample/1pcg/07.png", 200, 100, kRedPortrait);
+    GameScene scene(screen_);
+    EXPECT_TRUE(scene.draw());
+    frame(scene, 300, 300, 0);  // the pointer moves, nothing is clicked
+    paint({1, 2, 3});
+    EXPECT_FALSE(scene.draw());
+    expectColours({{700, 300, {1, 2, 3}}});
+
+    auto paintsOnceAfter = [&](const char* change, auto&& act) {
+        act();
+        EXPECT_TRUE(scene.draw()) << change;
+        EXPECT_FALSE(scene.draw()) << change << ", drawn again";
+    };
+    paintsOnceAfter("select", [&] { click(scene, 4, 6); });
+    paintsOnceAfter("cancel", [&] { click(scene, 4, 4, kRightButton); });
+    paintsOnceAfter("a piece put back", [&] { scene.board.place(4, 6, Empty, 0); });
+    paintsOnceAfter("an empty square turned Red", [&] { scene.board.cells[40].owner = 1; });
+    paintsOnceAfter("the turn passed", [&] { scene.turn = 1; });
+    paintsOnceAfter("a highlight", [&] { scene.moveMap.marks[0] = 1; });
+    paintsOnceAfter("a selection", [&] { scene.selected.piece = Lance; });
+    paintsOnceAfter("a new portrait",
+                    [&] { scene.portrait.load("../image/team/sample/1pcg/07.png"); });
+    paintsOnceAfter("invalidate", [&] { scene.invalidate(); });
+    // A portrait is not part of a frame without a selection.
+    scene.selected.piece = -1;
+    EXPECT_TRUE(scene.draw());
+    scene.portrait.free();
+    EXPECT_FALSE(scene.draw());
+}
+
+// The background is converted to the screen's format once; the frame must not show it.
+TEST_F(BoardRendering, TheBackgroundHeldInTheScreenFormatShowsTheFilesOwnPixels) {
+    SDL_Surface* picture =
+        SDL_CreateRGBSurface(SDL_SWSURFACE, 800, 600, 24, 0xFF0000, 0x00FF00, 0x0000FF, 0);
+    ASSERT_NE(picture, nullptr);
+    for (int y = 0; y < 600; ++y) {
+        for (int x = 0; x < 800; ++x) {
+            Uint8* at = static_cast<Uint8*>(picture->pixels) + y * picture->pitch + 3 * x;
+            at[0] = Uint8(x * 7 + y);  // every value of every channel somewhere
+            at[1] = Uint8(y * 3 + x / 5);
+            at[2] = Uint8(x ^ y);
+        }
+    }
+    write("board.jpg", 1, 1, kBoard);  // makes the folder
+    ASSERT_EQ(SDL_SaveBMP(picture, "../image/bg.jpg"), 0);
+    SDL_FreeSurface(picture);
+
+    auto besideTheBoardBelowTheLabel = [&] {
+        std::vector<Uint16> pixels;
+        for (int y = 100; y < 600; ++y) {
+            for (int x = 570; x < 800; ++x) {
+                pixels.push_back(pixel(x, y));
+            }
+        }
+        return pixels;
+    };
+    GameScene scene(screen_);
+    ASSERT_EQ(scene.background.surface()->format->BitsPerPixel, 16);
+    scene.draw();
+    const std::vector<Uint16> drawn = besideTheBoardBelowTheLabel();
+    Image file;
+    ASSERT_TRUE(file.load("../image/bg.jpg"));
+    file.draw(screen_, 0, 0);
+    EXPECT_TRUE(drawn == besideTheBoardBelowTheLabel());
+}
+
+// A press and a release that both come between two passes still select, where the button
+// came up.
+TEST_F(BoardRendering, APressAndReleaseWithinOnePassSelectAtTheReleasePosition) {
+    writeArtwork();
+    GameScene scene(screen_);
+    scene.draw();
+    Mouse::instance().noteButton(SDL_BUTTON_LEFT, true, 300, 300);
+    Mouse::instance().noteButton(SDL_BUTTON_LEFT, false, squareLeft(4) + 5, squareTop(6) + 5);
+    frame(scene, 10, 10, 0);
+    EXPECT_EQ(scene.selected.piece, Pawn);
+    EXPECT_TRUE(scene.draw());
+    expectColours({{288, 328, kHighlight}});
 }
 
 }  // namespace

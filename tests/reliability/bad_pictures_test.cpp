@@ -123,6 +123,8 @@ void frameAt(GameScene& scene, SceneInvariants& invariants, int column, int row,
     pointer.y = squareTop(row) + kSquareSize / 2;
     pointer.buttons = buttons;
     ASSERT_EQ(scene.update(), "loop");
+    // Every frame is painted, changed or not: the bad pictures are drawn as often as can be.
+    scene.invalidate();
     ASSERT_TRUE(scene.draw());
     const std::string broken = invariants.check(scene);
     ASSERT_TRUE(broken.empty()) << broken;

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Click-to-frame latency of the built game in a private Xvfb: COUNT XTest clicks that
+# alternately select a pawn and cancel, each timed from the sending of its release to the
+# first presented frame that shows its effect (stamped by the frame probe around SDL_Flip).
+# Prints the median, the 90th percentile and the worst, and how many clicks never showed.
+#
+# usage: tools/click_latency.sh [GAME] [COUNT] [HOLD_MS]   (default: build/ixo-shogi, 200, 5)
+#   HOLD_MS 0 sends press and release at once, like `xdotool click`.
+# Needs what tools/private_xvfb.sh needs, and the Debian python3 with python3-xlib.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+game=$(realpath "${1:-$root/build/ixo-shogi}")
+count=${2:-200}
+hold=${3:-5}
+
+# shellcheck source=tools/private_xvfb.sh
+source "$root/tools/private_xvfb.sh"
+pid=
+trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; private_xvfb_cleanup' EXIT
+
+# The pixel watched is the middle of the square that Blue's pawn in column 2 may step to:
+# lit while it is selected, plain board otherwise.
+: >"$work/stamps"
+cd "$work/run"
+DISPLAY=":$display" SDL_AUDIODRIVER=dummy LD_PRELOAD="$work/frame_probe.so" \
+    IXO_PROBE_STAMPS="$work/stamps" IXO_PROBE_PIXEL=204,356 "$game" 2>"$work/probe.txt" &
+pid=$!
+DISPLAY=":$display" /usr/bin/python3 "$root/tools/xtest_input.py" clicks "$count" \
+    "$work/stamps" --hold "$hold"
+kill -TERM "$pid"
+wait "$pid" || true
+pid=

@@ -1,0 +1,206 @@
+#!/usr/bin/python3
+"""Synthetic mouse input for the measuring scripts, sent through XTest to the game's window
+on $DISPLAY (a private Xvfb of the calling script).
+
+  xtest_input.py motion SECONDS RATE
+      moves the pointer over the board RATE times a second for SECONDS, pressing nothing.
+  xtest_input.py clicks COUNT STAMPS [--hold MS]
+      clicks COUNT times, alternately the left button on Blue's pawn in column 2 (selects
+      it) and the right button (cancels), and times each click from the sending of its
+      release to the first presented frame that shows its effect. STAMPS is the file the
+      frame probe appends to (IXO_PROBE_STAMPS, with IXO_PROBE_PIXEL on the square the pawn
+      may move to, which is lit only while the pawn is selected). --hold is how long the
+      button stays down; 0 sends press and release together, as `xdotool click` does.
+"""
+
+import argparse
+import os
+import random
+import statistics
+import sys
+import time
+
+from Xlib import X, display as xdisplay, error as xerror
+from Xlib.ext import xtest
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests",
+                                "e2e"))
+from xsession import GameWindow  # noqa: E402  (found through the path set just above)
+
+PAWN = (2, 6)
+LIT_SQUARE = (2, 5)  # where that pawn may step
+WAIT_FOR_FRAME = 1.0  # a click with no frame showing it by then counts as lost
+
+
+def square_centre(column, row):
+    return 64 + 56 * column + 28, 48 + 56 * row + 28
+
+
+def find_game(dpy, timeout=20.0):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        for window in dpy.screen().root.query_tree().children:
+            try:
+                name = window.get_wm_name()
+                viewable = window.get_attributes().map_state == X.IsViewable
+                if viewable and isinstance(name, (str, bytes)) and name[:3] in ("Ixo", b"Ixo"):
+                    return GameWindow(dpy, window)
+            except xerror.XError:
+                continue
+        time.sleep(0.05)
+    sys.exit("no window captioned Ixo appeared")
+
+
+class Pointer:
+    def __init__(self, dpy, window):
+        self.dpy = dpy
+        self.window = window
+
+    def move(self, x, y):
+        ox, oy = self.window.origin
+        xtest.fake_input(self.dpy, X.MotionNotify, x=ox + x, y=oy + y)
+        self.dpy.flush()
+
+    def button(self, button, pressed):
+        xtest.fake_input(self.dpy, X.ButtonPress if pressed else X.ButtonRelease, button)
+
+
+def motion(pointer, seconds, rate):
+    """Sweeps the board square by square, never clicking; paced against the clock so that
+    the rate holds even when a send is late."""
+    period = 1.0 / rate
+    start = time.monotonic()
+    sent = 0
+    while True:
+        due = start + sent * period
+        now = time.monotonic()
+        if now - start >= seconds:
+            break
+        if due > now:
+            time.sleep(due - now)
+        x = 70 + (sent * 7) % 490
+        y = 54 + (sent * 3) % 490
+        pointer.move(x, y)
+        sent += 1
+    print(f"motion: {sent} events in {time.monotonic() - start:.1f} s")
+
+
+class Stamps:
+    """The lines the frame probe appends: (monotonic seconds, pixel) per presented frame.
+    The time each flip took is kept in flip_ms."""
+
+    def __init__(self, path):
+        self.file = open(path, "r")
+        self.buffer = ""
+        self.flip_ms = []
+
+    def frames(self):
+        self.buffer += self.file.read()
+        *lines, self.buffer = self.buffer.split("\n")
+        for line in lines:
+            stamp, pixel, flip = line.split()
+            self.flip_ms.append(int(flip) / 1e6)
+            yield int(stamp) / 1e9, pixel
+
+    def pixel_after(self, settle):
+        """The pixel of the last frame presented within `settle` s (at least one frame)."""
+        pixel = None
+        end = time.monotonic() + settle
+        while time.monotonic() < end or pixel is None:
+            for _, pixel in self.frames():
+                pass
+            time.sleep(0.01)
+        return pixel
+
+    def first_showing(self, pixel, after, deadline):
+        """The time of the first frame at or after `after` whose pixel is `pixel`."""
+        while time.monotonic() < deadline:
+            for stamp, value in self.frames():
+                if stamp >= after and value == pixel:
+                    return stamp
+            time.sleep(0.002)
+        return None
+
+
+def clicks(pointer, count, stamps_path, hold):
+    stamps = Stamps(stamps_path)
+    unlit = stamps.pixel_after(0.3)
+    lit = None
+    latencies = []
+    selects = []  # these include decoding the portrait
+    cancels = []
+    lost = 0
+    selected = False
+    for _ in range(count):
+        # Selecting where nothing is selected and cancelling otherwise, so that every click
+        # changes the picture, even after a lost one.
+        select = not selected
+        if select:
+            pointer.move(*square_centre(*PAWN))
+        pointer.button(1 if select else 3, True)
+        pointer.dpy.sync()
+        if hold:
+            time.sleep(hold / 1000.0)
+        sent = time.monotonic()
+        pointer.button(1 if select else 3, False)
+        pointer.dpy.sync()
+        expected = lit if select else unlit
+        if expected is None:
+            # The lit value is learnt from the first frame after the first select that
+            # differs from the unlit square.
+            deadline = time.monotonic() + WAIT_FOR_FRAME
+            shown = None
+            while shown is None and time.monotonic() < deadline:
+                for stamp, value in stamps.frames():
+                    if stamp >= sent and value != unlit:
+                        shown, lit = stamp, value
+                        break
+                time.sleep(0.002)
+        else:
+            shown = stamps.first_showing(expected, sent, time.monotonic() + WAIT_FOR_FRAME)
+        if shown is None:
+            lost += 1
+        else:
+            selected = select
+            latencies.append((shown - sent) * 1000.0)
+            (selects if select else cancels).append(latencies[-1])
+        # Irregular pauses, so that the clicks do not fall in step with the game's passes.
+        time.sleep(random.uniform(0.03, 0.07))
+    if not latencies:
+        print(f"clicks: {count} sent, none shown on screen ({lost} lost)")
+        return
+    latencies.sort()
+    print(f"clicks: {count} sent, {len(latencies)} shown, {lost} lost")
+    print(f"latency ms: median {statistics.median(latencies):.2f}, "
+          f"90th percentile {latencies[int(0.9 * (len(latencies) - 1))]:.2f}, "
+          f"worst {latencies[-1]:.2f}, best {latencies[0]:.2f}")
+    print(f"  SDL_Flip itself: median {statistics.median(stamps.flip_ms):.2f} ms "
+          f"over {len(stamps.flip_ms)} frames")
+    for name, kind in (("select", selects), ("cancel", cancels)):
+        if kind:
+            print(f"  {name}: {len(kind)}, median {statistics.median(kind):.2f}, "
+                  f"worst {max(kind):.2f}")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    sub = parser.add_subparsers(dest="mode", required=True)
+    moving = sub.add_parser("motion")
+    moving.add_argument("seconds", type=float)
+    moving.add_argument("rate", type=float)
+    clicking = sub.add_parser("clicks")
+    clicking.add_argument("count", type=int)
+    clicking.add_argument("stamps")
+    clicking.add_argument("--hold", type=float, default=5.0)
+    args = parser.parse_args()
+
+    dpy = xdisplay.Display()
+    pointer = Pointer(dpy, find_game(dpy))
+    if args.mode == "motion":
+        motion(pointer, args.seconds, args.rate)
+    else:
+        clicks(pointer, args.count, args.stamps, args.hold)
+
+
+if __name__ == "__main__":
+    main()
