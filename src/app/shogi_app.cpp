@@ -31,6 +31,10 @@ bool ShogiApp::onTransition(const std::string& sceneName, const std::string&) {
         }
         setScene(game);
     }
+    // The loop calls this rule after the pass's frame has been presented.
+    for (GameObserver* observer : observers_) {
+        observer->afterFrame();
+    }
     return true;
 }
 

@@ -20,6 +20,9 @@ class GameObserver {
   public:
     virtual ~GameObserver() = default;
     virtual void onMoveEvent(const GameScene& scene, const Move& move, MoveEvent event) = 0;
+    // Once a pass, after that pass's frame is on the screen: work that may take a while (a
+    // write to disk) waits for this, so a click's effect is never shown late because of it.
+    virtual void afterFrame() {}
 };
 
 }  // namespace ixo

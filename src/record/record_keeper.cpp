@@ -32,7 +32,15 @@ RecordKeeper::RecordKeeper(GamesFolder folder, std::time_t startTime, std::strin
     : folder_(std::move(folder)), startTime_(startTime), recordPath_(std::move(recordPath)) {}
 
 void RecordKeeper::onMoveEvent(const GameScene& scene, const Move&, MoveEvent) {
-    write(scene.history.played());
+    unwritten_ = scene.history.played();
+    changed_ = true;
+}
+
+void RecordKeeper::afterFrame() {
+    if (changed_) {
+        changed_ = false;
+        write(unwritten_);
+    }
 }
 
 bool RecordKeeper::write(const std::vector<Move>& moves) {

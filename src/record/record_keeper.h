@@ -22,7 +22,10 @@ class RecordKeeper : public GameObserver {
     // A new game started at `startTime`, or with `recordPath` one to go on writing.
     RecordKeeper(GamesFolder folder, std::time_t startTime, std::string recordPath = "");
 
+    // Notes the moves that now lead to the position; afterFrame() writes them, once the
+    // frame that shows the change is up, so the disk never delays it.
     void onMoveEvent(const GameScene& scene, const Move& move, MoveEvent event) override;
+    void afterFrame() override;
     bool write(const std::vector<Move>& moves);
 
     // The file being written; empty until the first write chose one.
@@ -35,6 +38,8 @@ class RecordKeeper : public GameObserver {
     std::time_t startTime_;
     std::string recordPath_;
     bool complained_ = false;
+    std::vector<Move> unwritten_;
+    bool changed_ = false;
 };
 
 // The game the command line asks for: the moves to start from and where its record goes.

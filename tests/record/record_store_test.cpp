@@ -94,6 +94,19 @@ TEST_F(RecordStore, NothingIsWrittenBeforeTheFirstMoveAndTwoGamesOfOneSecondGetT
 }
 
 // A full disk is what a write that cannot finish looks like; the file size limit makes one.
+// A synced write can take many milliseconds; it must come after the frame that shows the move.
+TEST_F(RecordStore, AMoveIsWrittenOnlyAfterTheFrameThatShowsIt) {
+    GameScene scene(nullptr);
+    RecordKeeper keeper({games_.string(), ""}, start_);
+    const Move move = opening(1).front();
+    scene.history.record(move);
+    keeper.onMoveEvent(scene, move, MoveEvent::Played);
+    EXPECT_FALSE(fs::exists(games_));
+    keeper.afterFrame();
+    ASSERT_EQ(namesIn(games_).size(), 1u);
+    EXPECT_NE(contents(games_ / namesIn(games_).front()).find("(77)"), std::string::npos);
+}
+
 TEST_F(RecordStore, AWriteThatFailsHalfwayLeavesTheOldRecordWholeAndNoLeftovers) {
     fs::create_directories(games_);
     const fs::path record = games_ / "game.kifu";

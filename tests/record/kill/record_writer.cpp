@@ -54,6 +54,7 @@ int main(int argc, char* argv[]) {
         scene.observers.push_back(&keeper);
         for (;;) {
             step(scene, random);
+            keeper.afterFrame();
         }
     }
 
