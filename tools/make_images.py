@@ -458,7 +458,7 @@ def background_picture():
 
     # The side panel: how to play, and the name of the game.
     help_colour = (150, 156, 170)
-    y = 322
+    y = 310
     for line in ("Left click one of your pieces", "to select it, then a lit square",
                  "to move there.", "", "Right click: cancel", "U or Backspace: take back",
                  "R: replay    M: sound on/off", "Esc: quit"):
