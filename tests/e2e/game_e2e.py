@@ -370,6 +370,8 @@ def scenario_take_back_and_continue(session, check):
 
     again = GameSession(session.game, session.images, start=False, args=["--continue"],
                         data_home=session.data_home)
+    # The same sounds as the first session, so the continued game loads them too.
+    os.symlink(os.readlink(os.path.join(session.tmp, "sound")), os.path.join(again.tmp, "sound"))
     try:
         check.session = again
         again.start()
