@@ -44,9 +44,7 @@ void GameScene::rememberCurrentState() {
     last.redToMove = turn != 0;
     last.pieceSelected = selected.piece != -1;
     last.portrait = portrait.surface();
-    if (last.portraitPath != portrait.path()) {
-        last.portraitPath = portrait.path();
-    }
+    last.portraitPath = portrait.path();
     for (int index = 0; index < kSquareCount; ++index) {
         last.pieces[index] = board.cells[index].piece;
         last.owners[index] = board.cells[index].owner;
