@@ -20,12 +20,15 @@ struct Move {
     std::int8_t captured = 0;       // PieceCode taken on the destination; 0 for none
     std::int8_t capturedOwner = 0;  // 0 when nothing was taken
     bool promoted = false;          // the piece arrived as the next code up
+    // Placed from the mover's hand (standard rules only): `piece` is the kind dropped, the
+    // origin is (-1, -1) and nothing is captured.
+    bool dropped = false;
 
     friend bool operator==(const Move& a, const Move& b) {
         return a.fromColumn == b.fromColumn && a.fromRow == b.fromRow && a.toColumn == b.toColumn &&
                a.toRow == b.toRow && a.piece == b.piece && a.owner == b.owner &&
                a.captured == b.captured && a.capturedOwner == b.capturedOwner &&
-               a.promoted == b.promoted;
+               a.promoted == b.promoted && a.dropped == b.dropped;
     }
     friend bool operator!=(const Move& a, const Move& b) { return !(a == b); }
 };
