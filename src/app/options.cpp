@@ -1,6 +1,10 @@
 #include "app/options.h"
 
+#include <getopt.h>
+
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "record/record_store.h"
 
@@ -10,26 +14,72 @@
 
 namespace ixo {
 
+namespace {
+
+// One row per option feeds both the parser and --help, so the two cannot drift apart.
+struct OptionRow {
+    const char* name;
+    const char* argument;  // shown in --help; null for an option that takes none
+    int key;               // getopt_long's value for it
+    const char* help;      // may hold "\n" for a second line
+};
+
+enum OptionKey : int {
+    kHelp = 'h',
+    kVersion = 0x100,
+    kFullscreen,
+    kMute,
+    kContinue,
+};
+
+constexpr OptionRow kOptionRows[] = {
+    {"continue", nullptr, kContinue, "go on with the last game played"},
+    {"fullscreen", nullptr, kFullscreen, "fill the screen instead of opening a window"},
+    {"mute", nullptr, kMute, "play no sounds"},
+    {"help", nullptr, kHelp, "show this help and exit"},
+    {"version", nullptr, kVersion, "show the version and exit"},
+};
+
+constexpr int kHelpColumn = 17;
+
+std::string optionHelp() {
+    std::string text =
+        "  FILE           open a game record (KIF, .kif or .kifu) and go on from its\n"
+        "                 last position\n";
+    for (const OptionRow& row : kOptionRows) {
+        std::string left = std::string("  --") + row.name;
+        if (row.argument) {
+            left += std::string(" ") + row.argument;
+        }
+        left.resize(std::max<std::size_t>(left.size() + 1, kHelpColumn), ' ');
+        text += left;
+        for (const char* help = row.help; *help != '\0'; ++help) {
+            text += *help;
+            if (*help == '\n') {
+                text += std::string(kHelpColumn, ' ');
+            }
+        }
+        text += '\n';
+    }
+    return text;
+}
+
+}  // namespace
+
 std::string usage() {
     const GamesFolder folder = gamesFolder();
     return std::string(
                "Usage: ixo-shogi [--fullscreen] [--mute] [--continue | FILE]\n"
                "Shogi for two players sharing one computer and one mouse.\n"
-               "\n"
-               "  FILE           open a game record (KIF, .kif or .kifu) and go on from its\n"
-               "                 last position\n"
-               "  --continue     go on with the last game played\n"
-               "  --fullscreen   fill the screen instead of opening a window\n"
-               "  --mute         play no sounds\n"
-               "  --help         show this help and exit\n"
-               "  --version      show the version and exit\n"
-               "\n"
-               "Left click one of your pieces to select it, then a lit square to move there;\n"
-               "right click cancels. U or Backspace takes back a move, R replays it,\n"
-               "M turns the sound off and on, Esc quits.\n"
-               "\n"
-               "Every game is kept as a KIF record after every move, in\n"
-               "$XDG_DATA_HOME/ixo-shogi/games (by default ~/.local/share/ixo-shogi/games)") +
+               "\n") +
+           optionHelp() +
+           "\n"
+           "Left click one of your pieces to select it, then a lit square to move there;\n"
+           "right click cancels. U or Backspace takes back a move, R replays it,\n"
+           "M turns the sound off and on, Esc quits.\n"
+           "\n"
+           "Every game is kept as a KIF record after every move, in\n"
+           "$XDG_DATA_HOME/ixo-shogi/games (by default ~/.local/share/ixo-shogi/games)" +
            (folder.path.empty() ? ";\nhere there is no such folder: " + folder.problem
                                 : ",\nhere " + folder.path) +
            ".\n";
@@ -42,26 +92,64 @@ CommandLine parseCommandLine(int argc, const char* const argv[]) {
         line.message = "ixo-shogi: " + why + "\n" + usage();
         return line;
     };
-    bool optionsEnded = false;
-    for (int index = 1; index < argc; ++index) {
-        const char* argument = argv[index];
-        if (!optionsEnded && argument[0] == '-' && argument[1] != '\0') {
-            if (std::strcmp(argument, "--") == 0) {
-                optionsEnded = true;
-            } else if (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0) {
+
+    std::vector<option> longOptions;
+    for (const OptionRow& row : kOptionRows) {
+        longOptions.push_back(
+            {row.name, row.argument ? required_argument : no_argument, nullptr, row.key});
+    }
+    longOptions.push_back({nullptr, 0, nullptr, 0});
+    // getopt_long permutes the pointers (never the strings), so it gets a copy of the array;
+    // that keeps "ixo-shogi game.kifu --mute" working as every GNU program does.
+    std::vector<char*> arguments;
+    for (int index = 0; index < argc; ++index) {
+        arguments.push_back(const_cast<char*>(argv[index]));
+    }
+    arguments.push_back(nullptr);
+    // The messages are our own, so the parser stays quiet; 0 makes glibc start afresh, which
+    // the tests rely on when they parse many command lines in one process.
+    opterr = 0;
+    optind = 0;
+    for (;;) {
+        const int key = getopt_long(argc, arguments.data(), ":h", longOptions.data(), nullptr);
+        if (key == -1) {
+            break;
+        }
+        switch (key) {
+            case kHelp:
                 return {Options{}, 0, usage()};
-            } else if (std::strcmp(argument, "--version") == 0) {
+            case kVersion:
                 return {Options{}, 0, "ixo-shogi " IXO_VERSION "\n"};
-            } else if (std::strcmp(argument, "--fullscreen") == 0) {
+            case kFullscreen:
                 line.options.fullscreen = true;
-            } else if (std::strcmp(argument, "--mute") == 0) {
+                break;
+            case kMute:
                 line.options.mute = true;
-            } else if (std::strcmp(argument, "--continue") == 0) {
+                break;
+            case kContinue:
                 line.options.continueLast = true;
-            } else {
-                return refuse(std::string("unknown option ") + argument);
-            }
-        } else if (line.options.recordPath.empty() && argument[0] != '\0') {
+                break;
+            case ':':
+                return refuse(std::string("option ") + arguments[optind - 1] + " needs a value");
+            default:
+                // glibc leaves the long option's own value in optopt when it was given one
+                // it does not take ("--mute=yes").
+                if (optopt >= kVersion) {
+                    return refuse(std::string("option ") + arguments[optind - 1] +
+                                  " takes no value");
+                }
+                if (optopt != 0 && optopt != '?') {
+                    return refuse(std::string("unknown option -") + static_cast<char>(optopt));
+                }
+                return refuse(std::string("unknown option ") + arguments[optind - 1]);
+        }
+        if (line.exitStatus >= 0) {
+            return line;
+        }
+    }
+    for (int index = optind; index < argc; ++index) {
+        const char* argument = arguments[index];
+        if (line.options.recordPath.empty() && argument[0] != '\0') {
             line.options.recordPath = argument;
         } else {
             return refuse(argument[0] == '\0' ? "an empty file name"
