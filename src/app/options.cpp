@@ -30,10 +30,15 @@ enum OptionKey : int {
     kFullscreen,
     kMute,
     kContinue,
+    kRules,
 };
 
 constexpr OptionRow kOptionRows[] = {
     {"continue", nullptr, kContinue, "go on with the last game played"},
+    {"rules", "RULES", kRules,
+     "simple (the default): captured pieces leave the game, promotion is\n"
+     "forced, no check; standard: shogi as everyone plays it, with drops,\n"
+     "the choice to promote, check and mate"},
     {"fullscreen", nullptr, kFullscreen, "fill the screen instead of opening a window"},
     {"mute", nullptr, kMute, "play no sounds"},
     {"help", nullptr, kHelp, "show this help and exit"},
@@ -128,6 +133,16 @@ CommandLine parseCommandLine(int argc, const char* const argv[]) {
                 break;
             case kContinue:
                 line.options.continueLast = true;
+                break;
+            case kRules:
+                if (std::strcmp(optarg, "simple") == 0) {
+                    line.options.rules = RuleSet::Simple;
+                } else if (std::strcmp(optarg, "standard") == 0) {
+                    line.options.rules = RuleSet::Standard;
+                } else {
+                    return refuse(std::string("--rules is simple or standard, not ") + optarg);
+                }
+                line.options.rulesGiven = true;
                 break;
             case ':':
                 return refuse(std::string("option ") + arguments[optind - 1] + " needs a value");

@@ -2,15 +2,19 @@
 
 #include <string>
 
+#include "shogi/position.h"
+
 namespace ixo {
 
 // What the command line asked for. With no arguments every field keeps its default and the
 // game starts exactly as it always has.
 struct Options {
-    bool fullscreen = false;    // --fullscreen
-    bool mute = false;          // --mute: no sound, and no audio device opened
-    bool continueLast = false;  // --continue: the newest record in the games folder
-    std::string recordPath;     // FILE: a KIF record to open; empty for a new game
+    bool fullscreen = false;          // --fullscreen
+    bool mute = false;                // --mute: no sound, and no audio device opened
+    bool continueLast = false;        // --continue: the newest record in the games folder
+    std::string recordPath;           // FILE: a KIF record to open; empty for a new game
+    RuleSet rules = RuleSet::Simple;  // --rules; an opened record brings its own
+    bool rulesGiven = false;          // --rules was on the command line
 };
 
 // What the command line asks for. When `exitStatus` is 0 or more the program prints

@@ -27,6 +27,9 @@ bool ShogiApp::onTransition(const std::string& sceneName, const std::string&) {
         if (game) {
             // The moves were read through the same rules, so they replay as they were read.
             game->resume(openingMoves_);
+            if (options_.rules == RuleSet::Standard) {
+                game->resumeStandard(StandardGame{});
+            }
             game->observers = observers_;
         }
         setScene(game);

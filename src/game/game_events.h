@@ -12,6 +12,9 @@ enum class MoveEvent {
     Played,     // a move made on the board by a player (or read from a record)
     TakenBack,  // the move was undone; the board is the position before it
     Replayed,   // a taken-back move was made again
+    // The standard game ended without a move (a resignation, a declaration, a foul, time),
+    // or its ending was taken back; `move` is the last move played, if any.
+    Ended,
 };
 
 // Told about every change of position after the scene's state (board, turn, history) has been
@@ -23,6 +26,8 @@ class GameObserver {
     // Once a pass, after that pass's frame is on the screen: work that may take a while (a
     // write to disk) waits for this, so a click's effect is never shown late because of it.
     virtual void afterFrame() {}
+    // The players started a new game (N): the scene holds its start position and no moves.
+    virtual void onNewGame(const GameScene&) {}
 };
 
 }  // namespace ixo

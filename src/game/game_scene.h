@@ -13,6 +13,8 @@
 #include "shogi/board.h"
 #include "shogi/history.h"
 #include "shogi/move_map.h"
+#include "shogi/position.h"
+#include "shogi/standard_rules.h"
 
 namespace ixo {
 
@@ -50,11 +52,18 @@ class GameScene : public Scene {
     int turn = 0;         // 0 Blue to move, anything else Red
     Cell selected{};      // piece -1: nothing selected
     MoveHistory history;  // the moves that led to `board`, and those taken back since
+    // Which game is played. Under the standard rules `standard` owns the position, hands and
+    // moves, and `board` and `turn` mirror it after every change, so drawing reads one place.
+    RuleSet rules = RuleSet::Simple;
+    StandardGame standard;
 
     // Plays a record's moves from the start position without telling the observers (the
     // record already holds them), leaving the last position with its side to move and nothing
     // selected. False, with the board at the start, if a move is not legal where it stands.
     bool resume(const std::vector<Move>& moves);
+    // Takes over a standard game as it stands (read from a record, perhaps ended), with its
+    // side to move and nothing selected; sets `rules` to Standard. Observers are not told.
+    void resumeStandard(const StandardGame& game);
 
     // Told of every change of position, in the order they were added; not owned.
     std::vector<GameObserver*> observers;
