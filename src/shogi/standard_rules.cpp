@@ -12,21 +12,21 @@ const char* refusalText(Refusal why) {
         case Refusal::None:
             return "";
         case Refusal::NotYourPiece:
-            return "that is not a piece of yours";
+            return "That is not a piece of yours to move";
         case Refusal::CannotMoveThere:
-            return "the piece can't move like that";
+            return "The piece can't move like that";
         case Refusal::LeavesKingInCheck:
-            return "that would leave your king in check";
+            return "That would leave your king in check";
         case Refusal::TwoPawns:
-            return "a second pawn on that file";
+            return "A second pawn on that file";
         case Refusal::PawnDropMate:
-            return "a pawn drop may not give mate";
+            return "A pawn drop may not give mate";
         case Refusal::DeadPiece:
-            return "the piece could never move from there";
+            return "The piece could never move from there";
         case Refusal::BadPromotion:
-            return "the piece can't promote there";
+            return "The piece can't promote there";
         case Refusal::GameOver:
-            return "the game is over";
+            return "The game is over";
     }
     return "";
 }
