@@ -58,7 +58,7 @@ void RecordKeeper::afterFrame() {
     if (changed_) {
         changed_ = false;
         if (rules_ == RuleSet::Standard) {
-            write(unwrittenStandard_);
+            writeStandard(unwrittenStandard_);
         } else {
             write(unwritten_);
         }
@@ -69,7 +69,7 @@ bool RecordKeeper::write(const std::vector<Move>& moves) {
     return writeText(writeKif(moves, kifTime(startTime_)));
 }
 
-bool RecordKeeper::write(const StandardGame& game) {
+bool RecordKeeper::writeStandard(const StandardGame& game) {
     return writeText(writeStandardKif(game, kifTime(startTime_), kept_));
 }
 

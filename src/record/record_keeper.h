@@ -33,7 +33,7 @@ class RecordKeeper : public GameObserver {
     void onNewGame(const GameScene& scene) override;
     void afterFrame() override;
     bool write(const std::vector<Move>& moves);  // a simple-rules game
-    bool write(const StandardGame& game);
+    bool writeStandard(const StandardGame& game);
 
     // The file being written; empty until the first write chose one.
     const std::string& recordPath() const { return recordPath_; }

@@ -133,12 +133,12 @@ TEST(StandardKifReader, ReadsWhatOtherProgramsWriteAndRefusesEachRuleInAPlayersW
 }
 
 TEST(StandardKifReader, OnlyTheGamesOwnSimpleRecordsReadUnderTheSimpleRules) {
-    // Blue's king walks into the rook's file: the simple rules never judge check.
+    // The bishop trade, promotion forced as the simple rules play it.
     const std::vector<Move> simpleMoves = [] {
         Board board;
         board.reset();
         std::vector<Move> moves;
-        const int squares[][4] = {{2, 6, 2, 5}, {1, 1, 1, 4}, {4, 8, 3, 7}, {1, 4, 3, 4}};
+        const int squares[][4] = {{2, 6, 2, 5}, {6, 2, 6, 3}, {1, 7, 7, 1}, {6, 0, 7, 1}};
         for (int index = 0; index < 4; ++index) {
             Move made;
             EXPECT_TRUE(playMove(board, index % 2, squares[index][0], squares[index][1],
