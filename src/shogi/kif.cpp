@@ -961,7 +961,7 @@ std::string endingText(const StandardGame& game, std::size_t moves, bool handica
 
 }  // namespace
 
-std::string kifMoveText(const Move& move, const Move* previous, bool declined) {
+std::string kifMoveText(const Move& move, const Move* previous) {
     std::string text;
     if (previous && previous->toColumn == move.toColumn && previous->toRow == move.toRow) {
         text += kSame;
@@ -981,8 +981,6 @@ std::string kifMoveText(const Move& move, const Move* previous, bool declined) {
     }
     if (move.promoted) {
         text += "成";
-    } else if (declined) {
-        text += "不成";
     }
     char origin[32];
     std::snprintf(origin, sizeof origin, "(%d%d)", fileOf(move.fromColumn), move.fromRow + 1);
@@ -1055,16 +1053,9 @@ std::string writeStandardKif(const StandardGame& game, const std::string& startT
     }
     text += "手数----指手---------消費時間--\n";
 
-    // Replayed to tell a declined promotion from a move that could not promote at all.
-    Position position = start;
     for (std::size_t index = 0; index < moves.size(); ++index) {
-        const Move& move = moves[index];
-        const bool declined = !move.dropped && !move.promoted &&
-                              promotionFor(position, move.fromColumn, move.fromRow, move.toColumn,
-                                           move.toRow) == Promotion::Optional;
         appendMoveLine(text, index + 1,
-                       kifMoveText(move, index > 0 ? &moves[index - 1] : nullptr, declined));
-        playStandardMove(position, requestOf(move));
+                       kifMoveText(moves[index], index > 0 ? &moves[index - 1] : nullptr));
     }
     text += endingText(game, moves.size(), !handicap.empty() && handicap != kEvenGame);
     return text;

@@ -35,10 +35,12 @@ struct KifHeader {
 };
 
 // One move as KIF writes it: destination (full-width file digit, kanji rank) or "同　" when
-// it lands where `previous` landed, the piece's name as it stood, "成" when it promoted or
-// "不成" when it could have and did not (`declined`), and then the origin as two ASCII digits
-// in parentheses, or "打" for a drop: "７六歩(77)", "同　角成(88)", "５五角打".
-std::string kifMoveText(const Move& move, const Move* previous, bool declined = false);
+// it lands where `previous` landed, the piece's name as it stood, "成" when it promoted, and
+// then the origin as two ASCII digits in parentheses, or "打" for a drop: "７六歩(77)",
+// "同　角成(88)", "５五角打". A promotion declined is written as a plain move, as the KIF
+// format has it: readers that follow it (tsshogi among them) take "不成" for the end of the
+// game, though this reader accepts it.
+std::string kifMoveText(const Move& move, const Move* previous);
 
 // A whole record of a simple-rules game from the start position, Blue moving first, with LF
 // line ends. `startTime` is "YYYY/MM/DD HH:MM:SS" in local time.

@@ -172,12 +172,13 @@ StandardGame played(const Position& start, const std::vector<const char*>& usi) 
     return game;
 }
 
+// A declined promotion is a plain move in KIF; "不成" would end the game for tsshogi.
 TEST(StandardKifWriter, WritesDropsDeclinedPromotionsAndTheEndingAndReadsBackTheSameGame) {
     StandardGame game = played(Position::start(), {"7g7f", "3c3d", "8h2b", "3a2b", "B*5e"});
     game.resign();
     const std::string text = writeStandardKif(game, "2026/01/02 03:04:05");
     EXPECT_NE(text.find(std::string("\n") + kStandardRulesMarker + "\n"), std::string::npos);
-    EXPECT_NE(text.find("   3 ２二角不成(88) ( 0:00/00:00:00)\n   4 同　銀(31)"), std::string::npos)
+    EXPECT_NE(text.find("   3 ２二角(88)   ( 0:00/00:00:00)\n   4 同　銀(31)"), std::string::npos)
         << text;
     EXPECT_NE(text.find("   5 ５五角打     ( 0:00/00:00:00)\n   6 投了\nまで5手で先手の勝ち\n"),
               std::string::npos)
