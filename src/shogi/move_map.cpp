@@ -2,15 +2,13 @@
 
 #include <cstdint>
 
+#include "shogi/movement.h"
+
 namespace ixo {
 
 namespace {
 
-// A ray may start anywhere a caller computed a square from, and nine strides of any size
-// from the edge of the int range would overflow; 64 bits hold every square a ray can try.
-using Coordinate = std::int64_t;
-
-constexpr int kLongestRay = 9;
+using Coordinate = RayCoordinate;
 
 bool onBoard(Coordinate column, Coordinate row) {
     return column >= 0 && column < kBoardSize && row >= 0 && row < kBoardSize;
@@ -76,18 +74,9 @@ bool MoveMap::stepUpLeft(const Board& board, int column, int row) {
 }
 
 void MoveMap::ray(const Board& board, int column, int row, int columnStep, int rowStep) {
-    // A ray without a direction would judge its own square over and over; the piece's own
-    // square is never a destination.
-    if (columnStep == 0 && rowStep == 0) {
-        return;
-    }
-    for (int k = 1; k <= kLongestRay; ++k) {
-        const Coordinate targetColumn = Coordinate{column} + Coordinate{k} * columnStep;
-        const Coordinate targetRow = Coordinate{row} + Coordinate{k} * rowStep;
-        if (!judgeSquare(*this, board, targetColumn, targetRow)) {
-            return;
-        }
-    }
+    walkRay(column, row, columnStep, rowStep, [&](Coordinate targetColumn, Coordinate targetRow) {
+        return judgeSquare(*this, board, targetColumn, targetRow);
+    });
 }
 
 void MoveMap::rayUp(const Board& board, int column, int row) {

@@ -121,8 +121,8 @@ class StandardGame {
 
     // A legal move for the side to move; refused after the game has ended.
     bool play(const MoveRequest& request, Move* made = nullptr, Refusal* why = nullptr);
-    void resign();           // the side to move resigns
-    void declareImpasse();   // the side to move declares; wins or loses by the rule
+    void resign();          // the side to move resigns
+    void declareImpasse();  // the side to move declares; wins or loses by the rule
     void loseByFoul(int side);
     void loseOnTime(int side);
 
@@ -135,14 +135,21 @@ class StandardGame {
     std::size_t ply() const;
 
   private:
+    void judgeEnd();  // mate, no move or repetition at the current ply
+    void endHere(GameEnd how, int winner);
+
     Position start_;
     Position position_;
     std::vector<Move> moves_;
-    std::vector<std::uint64_t> keys_;     // key after each move, keys_[0] of start
-    std::vector<bool> gaveCheck_;         // whether move i left the opponent in check
+    std::vector<std::uint64_t> keys_;  // key after each move, keys_[0] of start
+    std::vector<bool> gaveCheck_;      // whether move i left the opponent in check
     std::size_t ply_ = 0;
     Outcome outcome_;
-    std::size_t outcomePly_ = 0;          // ply at which the outcome was reached
+    std::size_t outcomePly_ = 0;  // ply at which the outcome was reached
+    // An ending that came without a move (resignation, a declaration, a foul, time) and the
+    // ply it came at, kept while it is taken back so replay brings it back.
+    Outcome ending_;
+    std::size_t endingPly_ = 0;
 };
 
 }  // namespace ixo
