@@ -352,7 +352,9 @@ std::string refusalReason(Refusal why, int piece, int side) {
         case Refusal::CannotMoveThere:
             return "a " + name + " cannot move like that";
         case Refusal::LeavesKingInCheck:
-            return std::string("it would leave ") + sideName(side) + "'s king in check";
+            return piece == King
+                       ? "the king would stand in check there"
+                       : std::string("it would leave ") + sideName(side) + "'s king in check";
         case Refusal::TwoPawns:
             return std::string(sideName(side)) +
                    " already has an unpromoted pawn on that file (二歩)";
@@ -491,6 +493,13 @@ bool Reader::readLine(string_view line) {
     }
     const std::size_t colon = line.find(kHeaderColon);
     if (colon == string_view::npos || colon == 0) {
+        // U+FFFD is what a program leaves when it decoded Shift_JIS as UTF-8 and saved it:
+        // the characters are gone, and the player should know it is not this reader's fault.
+        if (line.find("\xEF\xBF\xBD") != string_view::npos) {
+            return fail(
+                "the record's characters were lost (replaced by U+FFFD) when the file "
+                "was converted once; it cannot be read");
+        }
         return fail(sawKif_ ? "not a line of a KIF record" : "not a KIF record");
     }
     return readHeader(trimmed(line.substr(0, colon)),
