@@ -107,7 +107,7 @@ bool consume(string_view& text, string_view prefix) {
 
 void skipSpaces(string_view& text) {
     while (!text.empty()) {
-        if (text.front() == ' ' || text.front() == '\t') {
+        if (text.front() == ' ' || text.front() == '\t' || text.front() == '\r') {
             text.remove_prefix(1);
         } else if (!consume(text, kIdeographicSpace)) {
             return;
@@ -122,7 +122,7 @@ bool endsWith(string_view text, string_view suffix) {
 string_view trimmed(string_view text) {
     skipSpaces(text);
     for (;;) {
-        if (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
+        if (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) {
             text.remove_suffix(1);
         } else if (endsWith(text, kIdeographicSpace)) {
             text.remove_suffix(kIdeographicSpace.size());
@@ -527,8 +527,11 @@ bool Reader::readHeader(string_view key, string_view value) {
         }
         sawKif_ = true;
         return readHand(sideOfKey(key), value);
-    } else if (key == "手番" && standard() && !started_) {
-        sideGiven_ = startsWith(value, "後手") || startsWith(value, "上手") ? 1 : 0;
+    } else if (key == "手番") {
+        // Whose turn the set-up position is; it says nothing once the moves have begun.
+        if (standard() && !started_) {
+            sideGiven_ = startsWith(value, "後手") || startsWith(value, "上手") ? 1 : 0;
+        }
         return true;
     }
     if (!value.empty()) {
