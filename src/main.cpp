@@ -13,7 +13,7 @@ int main(int argc, char* argv[]) {
         std::fputs(line.message.c_str(), line.exitStatus == 0 ? stdout : stderr);
         return line.exitStatus;
     }
-    const ixo::Options& options = line.options;
+    ixo::Options options = line.options;
 
     // A record is read whole before any window opens, so a refused one leaves nothing behind
     // on the screen or on the disk.
@@ -27,15 +27,30 @@ int main(int argc, char* argv[]) {
             std::fprintf(stderr, "ixo-shogi: %s\n", error.c_str());
             return 1;
         }
+        // A game goes on under the rules it was played under: a simple game has no hands to
+        // drop from, and a standard one may hold pieces the simple rules cannot place. So the
+        // record's rules win over --rules, and the player is told.
+        if (options.rulesGiven && options.rules != game.rules) {
+            std::fprintf(stderr,
+                         "ixo-shogi: the game was played under the %s rules; it goes on "
+                         "under them, not the %s rules\n",
+                         game.rules == ixo::RuleSet::Standard ? "standard" : "simple",
+                         options.rules == ixo::RuleSet::Standard ? "standard" : "simple");
+        }
+        options.rules = game.rules;
     }
-    ixo::RecordKeeper keeper(folder, game.startTime, game.recordPath);
+    ixo::RecordKeeper keeper(folder, game.startTime, game.recordPath, game.headers);
 
     // "Ixo" and the two characters of the word shogi in UTF-8, which is what SDL 1.2 hands on
     // to X11 for a window title.
     static const char caption[] = "Ixo\xE5\xB0\x86\xE6\xA3\x8B";
 
     ixo::ShogiApp application(options);
-    application.startFrom(game.moves);
+    if (game.rules == ixo::RuleSet::Standard) {
+        application.startFrom(game.standard);
+    } else {
+        application.startFrom(game.moves);
+    }
     application.addObserver(&keeper);
     if (!application.init(caption, 800, 600, 16, options.fullscreen)) {
         // Without a screen or a font there is nothing to draw on; say why and leave.

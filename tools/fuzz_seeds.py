@@ -84,6 +84,57 @@ def kif_seeds():
         'cut-short': (HEADER + moves(TRADE))[:-9],
     }
     seeds.update({name: text.encode() for name, text in broken.items()})
+    seeds.update({name: text.encode() for name, text in standard_seeds().items()})
+    return seeds
+
+
+SIMPLE_MARK = '#ixo-shogi rules=simple\n'
+STANDARD_MARK = '#ixo-shogi rules=standard\n'
+# Bishops traded without promoting, a bishop dropped: the standard game's own notation.
+DROP = ['７六歩(77)', '３四歩(33)', '２二角(88)', '同　銀(31)', '５五角打']
+FILES = '  ９ ８ ７ ６ ５ ４ ３ ２ １\n'
+BORDER = '+---------------------------+\n'
+EMPTY_ROW = '| ・ ・ ・ ・ ・ ・ ・ ・ ・|'
+RANKS = '一二三四五六七八九'
+
+
+def diagram(rows, blue_hand, red_hand='なし', red_to_move=False):
+    rows = rows + [EMPTY_ROW] * (9 - len(rows))
+    text = '後手の持駒：%s\n' % red_hand + FILES + BORDER
+    text += ''.join(row + RANKS[index] + '\n' for index, row in enumerate(rows))
+    text += BORDER + '先手の持駒：%s\n' % blue_hand
+    return text + ('後手番\n' if red_to_move else '')
+
+
+CORNER = ['| ・ ・ ・ ・ ・ ・ ・v桂v玉|', EMPTY_ROW, '| ・ ・ ・ ・ ・ ・ ・ 金 ・|']
+
+
+def standard_seeds():
+    """Records of the standard rules, as other programs and this game write them."""
+    table = '手数----指手---------消費時間--\n'
+    good = {
+        'std-drop-resign': STANDARD_MARK + HEADER + moves(DROP, times=True)
+        + '   6 投了\nまで5手で先手の勝ち\n',
+        'std-funari-variation': HEADER + moves(['７六歩(77)', '３四歩(33)', '２二角不成(88)'])
+        + '   4 反則勝ち\n変化：3手\n   3 ２二角成(88)\n',
+        'std-handicap': '手合割：二枚落ち\n下手：A\n上手：B\n' + table
+        + moves(['５二玉(51)', '７六歩(77)']) + '   3 切れ負け\n',
+        'std-diagram-mate': diagram(CORNER, '金　歩二') + table + moves(['１二金打']) + '   2 詰み\n',
+        'std-diagram-red': diagram(['| ・ ・ ・ ・v玉 ・ ・ ・ ・|'] + [EMPTY_ROW] * 7
+                                   + ['| ・ ・ ・ ・ 玉 ・ ・ ・ ・|'],
+                                   '歩十八', '飛二　角二', True) + table + moves(['５二玉(51)']),
+        'old-simple': '先手：Blue\n後手：Red\n' + HEADER + moves(TRADE),
+    }
+    seeds = {name: text for name, text in good.items()}
+    broken = {
+        'std-pawn-drop-mate': diagram(CORNER, '歩') + table + moves(['１二歩打']),
+        'std-two-pawns': HEADER + moves(['７六歩(77)', '３四歩(33)', '７五歩(76)', '３五歩(34)',
+                                         '７四歩(75)', '同　歩(73)', '４八銀(39)', '３三歩打']),
+        'std-dead-diagram': diagram(['| ・ ・ ・ ・ 歩 ・ ・ ・v玉|'], 'なし') + table,
+        'std-short-row': diagram([EMPTY_ROW, '| ・ ・ ・|'], 'なし') + table,
+        'simple-marked-drop': SIMPLE_MARK + HEADER + moves(['５五歩打']),
+    }
+    seeds.update(broken)
     return seeds
 
 
@@ -92,7 +143,11 @@ KIF_TOKENS = ['同', '　', '成', '不成', '打', '歩', '香', '桂', '銀', 
               'と', '成香', '杏', '成桂', '圭', '成銀', '全', '馬', '龍', '竜', '１', '５', '９',
               '一', '五', '九', '(77)', '(11)', '(99)', '：', '手合割：', '平手', '持駒', 'まで',
               '投了', '中断', '変化：', '手数----', '( 0:00/00:00:00)', '\r\n', '#KIF ',
-              'encoding=Shift_JIS']
+              'encoding=Shift_JIS', '詰み', '千日手', '入玉勝ち', '反則勝ち', '反則負け', '切れ負け',
+              '香落ち', '飛車落ち', '二枚落ち', '十枚落ち', '詰将棋', '先手の持駒：', '後手の持駒：',
+              '下手：', '上手：', '先手番', '後手番', '手番：', '|', 'v', '・', '十', '二', 'なし',
+              '+---------------------------+', '  ９ ８ ７ ６ ５ ４ ３ ２ １',
+              '#ixo-shogi rules=simple', '#ixo-shogi rules=standard', '先手：Blue', '後手：Red']
 
 
 def write_dictionary(path):

@@ -426,7 +426,41 @@ def highlight_picture():
     return image
 
 
-def background_picture():
+SIMPLE_HELP = ("Left click one of your pieces", "to select it, then a lit square",
+               "to move there.", "", "Right click: cancel", "U or Backspace: take back",
+               "R: replay    M: sound on/off", "Esc: quit")
+STANDARD_HELP = ("Left click a piece on the board", "or in hand, then a lit square.",
+                 "Right click: cancel", "U or Backspace: take back",
+                 "R: replay    M: sound on/off", "N twice: new game", "G twice: resign",
+                 "D twice: declare impasse", "Esc: quit")
+
+# The game's hand slots (src/game/geometry.h): Blue's stand right of the board, level with
+# its back ranks; Red's left of the board, from the top.
+HAND_SLOT = (50, 56)
+BLUE_STAND = (600, 488, 800, 600)
+RED_STAND = (4, 48, 60, 48 + 7 * 56)
+
+
+def piece_stand(image, box, seed):
+    """A wooden stand for the pieces in hand, lower and darker than the board."""
+    left, top, right, bottom = box
+    width, height = right - left, bottom - top
+    grain = wood(width, height, seed, (186, 134, 70), (140, 94, 42), 20, waviness=1.2,
+                 vertical=width < height)
+    mask = Image.new("L", (width * SS, height * SS), 0)
+    ImageDraw.Draw(mask).rounded_rectangle((0, 0, width * SS - 1, height * SS - 1),
+                                           radius=4 * SS, fill=255)
+    mask = mask.reduce(SS)
+    shade = Image.new("L", image.size, 0)
+    ImageDraw.Draw(shade).rounded_rectangle((left + 3, top + 5, right + 3, bottom + 5), radius=4,
+                                            fill=170)
+    paint(image, shade.filter(ImageFilter.GaussianBlur(5)), (4, 5, 8))
+    image.paste(grain, (left, top), mask)
+    rim = ImageChops.subtract(mask, mask.filter(ImageFilter.MinFilter(3)))
+    paint(image, rim, (60, 36, 16), (left, top), opacity=0.7)
+
+
+def background_picture(help_lines=SIMPLE_HELP, standard=False):
     image = vertical_gradient((WINDOW_W, WINDOW_H), (38, 44, 56), (20, 23, 30))
     # A vignette keeps the eye on the board.
     glow = Image.new("L", (WINDOW_W // 4, WINDOW_H // 4), 0)
@@ -456,19 +490,142 @@ def background_picture():
         cy = BOARD_Y + SQUARE * row + SQUARE // 2
         paint(image, glyph, coordinate, (round(cx - glyph.width / 2), round(cy - glyph.height / 2)))
 
-    # The side panel: how to play, and the name of the game.
+    # The side panel: how to play, and the name of the game where the hands leave room.
     help_colour = (150, 156, 170)
-    y = 310
-    for line in ("Left click one of your pieces", "to select it, then a lit square",
-                 "to move there.", "", "Right click: cancel", "U or Backspace: take back",
-                 "R: replay    M: sound on/off", "Esc: quit"):
+    y = 306 if standard else 310
+    for line in help_lines:
         if line:
             draw_text(image, (616, y), line, "regular", 12, help_colour)
         y += 19
-    title = glyph_mask("将棋", "brush", 56 * SS).reduce(SS)
-    paint(image, title, (120, 104, 80), (700 - title.width // 2, 500), opacity=0.8)
-    draw_text(image, (700, 482), "Ixo", "bold", 16, (120, 104, 80), anchor="mm")
+    if standard:
+        piece_stand(image, BLUE_STAND, 31)
+        piece_stand(image, RED_STAND, 32)
+    else:
+        title = glyph_mask("将棋", "brush", 56 * SS).reduce(SS)
+        paint(image, title, (120, 104, 80), (700 - title.width // 2, 500), opacity=0.8)
+        draw_text(image, (700, 482), "Ixo", "bold", 16, (120, 104, 80), anchor="mm")
     return dither(image, 21, 3)
+
+
+def square_light(size, colour, fill_opacity, rim_colour, rim_opacity):
+    """A rounded, translucent mark of one square or slot."""
+    width, height = size
+    image = Image.new("RGBA", size, (0, 0, 0, 0))
+    box = (3 * SS, 3 * SS, (width - 3) * SS - 1, (height - 3) * SS - 1)
+    big = Image.new("L", (width * SS, height * SS), 0)
+    ImageDraw.Draw(big).rounded_rectangle(box, radius=5 * SS, fill=255)
+    layer = Image.new("RGBA", size, colour + (0,))
+    layer.putalpha(big.reduce(SS).point(lambda v: int(v * fill_opacity)))
+    image.alpha_composite(layer)
+    if rim_opacity:
+        ring = Image.new("L", (width * SS, height * SS), 0)
+        ImageDraw.Draw(ring).rounded_rectangle(box, radius=5 * SS, outline=255, width=2 * SS)
+        rim = Image.new("RGBA", size, rim_colour + (0,))
+        rim.putalpha(ring.reduce(SS).point(lambda v: int(v * rim_opacity)))
+        image.alpha_composite(rim)
+    return image
+
+
+def last_move_picture():
+    """The squares of the last move: a warm tint, so they read under the green highlights."""
+    return square_light((SQUARE, SQUARE), (236, 168, 48), 0.42, (255, 214, 120), 0.55)
+
+
+def check_picture():
+    """A red glow round the king in check."""
+    size = SQUARE
+    big = Image.new("L", (size * SS, size * SS), 0)
+    ImageDraw.Draw(big).ellipse((6 * SS, 6 * SS, (size - 6) * SS, (size - 6) * SS), fill=255)
+    glow = big.filter(ImageFilter.GaussianBlur(4 * SS)).reduce(SS)
+    image = Image.new("RGBA", (size, size), (236, 36, 24, 0))
+    image.putalpha(glow.point(lambda v: int(v * 0.80)))
+    ring = Image.new("L", (size * SS, size * SS), 0)
+    ImageDraw.Draw(ring).rounded_rectangle((2 * SS, 2 * SS, (size - 2) * SS - 1,
+                                            (size - 2) * SS - 1), radius=6 * SS, outline=255,
+                                           width=4 * SS)
+    rim = Image.new("RGBA", (size, size), (255, 70, 50, 0))
+    rim.putalpha(ring.reduce(SS))
+    image.alpha_composite(rim)
+    return image
+
+
+def promotion_picture():
+    """The plaque of the choice to promote: two squares, the promoted piece goes on the left."""
+    width, height = 2 * SQUARE, SQUARE
+    image = vertical_gradient((width, height), (58, 50, 44), (26, 22, 20)).convert("RGBA")
+    lines = Image.new("L", (width * SS, height * SS), 0)
+    draw = ImageDraw.Draw(lines)
+    draw.rectangle((0, 0, width * SS - 1, height * SS - 1), outline=255, width=2 * SS)
+    draw.rectangle((SQUARE * SS - SS // 2, 4 * SS, SQUARE * SS + SS // 2, (height - 4) * SS),
+                   fill=255)
+    paint(image, lines.reduce(SS), (226, 186, 96))
+    return dither(image, 41, 2)
+
+
+COUNT_CELL = (18, 16)
+
+
+def counts_picture(side):
+    """Badges for 2 to 18 pieces of a kind in hand, side by side; Red's each turned round."""
+    cw, ch = COUNT_CELL
+    strip = Image.new("RGBA", (cw * 17, ch), (0, 0, 0, 0))
+    for count in range(2, 19):
+        cell = Image.new("RGBA", (cw, ch), (0, 0, 0, 0))
+        badge = Image.new("L", (cw * SS, ch * SS), 0)
+        ImageDraw.Draw(badge).rounded_rectangle((0, 0, cw * SS - 1, ch * SS - 1), radius=5 * SS,
+                                                fill=255)
+        paint(cell, badge.reduce(SS), (24, 20, 18), opacity=0.85)
+        draw_text(cell, (cw / 2, ch / 2 + 0.5), str(count), "bold", 12, (250, 240, 220),
+                  anchor="mm")
+        if side == RED:
+            cell = cell.transpose(Image.ROTATE_180)
+        strip.alpha_composite(cell, ((count - 2) * cw, 0))
+    return strip
+
+
+ENDINGS = {
+    # file name: (title for a winner, Japanese, whether it is a draw)
+    "checkmate": ("Checkmate", "詰み"),
+    "resignation": ("{loser} resigns", "投了"),
+    "repetition": ("Fourfold repetition", "千日手"),
+    "perpetual-check": ("Perpetual check by {loser}", "連続王手の千日手"),
+    "impasse": ("{winner} wins by impasse", "入玉宣言"),
+    "failed-impasse": ("{loser}'s declaration fails", "宣言失敗"),
+    "illegal-move": ("Illegal move by {loser}", "反則負け"),
+    "time-up": ("{loser} ran out of time", "時間切れ"),
+}
+BANNER = (392, 132)
+
+
+def banner_picture(ending, winner):
+    """The end of the game over the middle of the board: how, who won, and what next."""
+    width, height = BANNER
+    title, japanese = ENDINGS[ending]
+    names = {BLUE: "Blue", RED: "Red"}
+    if winner is None:
+        verdict, frame = "A draw", (210, 196, 160)
+        title = title.format(winner="", loser="")
+    else:
+        loser = RED if winner == BLUE else BLUE
+        title = title.format(winner=names[winner], loser=names[loser])
+        verdict, frame = f"{names[winner]} wins", SIDE[winner]["frame"]
+    image = vertical_gradient((width, height), (40, 34, 30), (18, 15, 14)).convert("RGBA")
+    mask = Image.new("L", (width * SS, height * SS), 0)
+    ImageDraw.Draw(mask).rounded_rectangle((0, 0, width * SS - 1, height * SS - 1),
+                                           radius=10 * SS, fill=255)
+    alpha = mask.reduce(SS).point(lambda v: int(v * 0.94))
+    rim = Image.new("L", (width * SS, height * SS), 0)
+    ImageDraw.Draw(rim).rounded_rectangle((SS, SS, (width - 1) * SS - 1, (height - 1) * SS - 1),
+                                          radius=9 * SS, outline=255, width=3 * SS)
+    paint(image, rim.reduce(SS), frame)
+    draw_text(image, (width / 2, 30), japanese, "bold", 22, (240, 226, 190), anchor="mm")
+    draw_text(image, (width / 2, 62), title, "bold", 17, (246, 238, 220), anchor="mm")
+    draw_text(image, (width / 2, 90), verdict, "bold", 19, frame, anchor="mm")
+    draw_text(image, (width / 2, 116), "U: take back     N twice: new game", "regular", 11,
+              (180, 172, 156), anchor="mm")
+    image = dither(image, 50 + len(ending) + (0 if winner is None else winner + 1), 2)
+    image.putalpha(alpha)
+    return image
 
 
 # ----------------------------------------------------------------------------------------
@@ -604,6 +761,19 @@ def build(out):
     png(shadow_picture(BLUE), "kageb.png")
     png(shadow_picture(RED), "kager.png")
     png(highlight_picture(), "hikari.png")
+    # The standard rules' pictures, which the simple game never loads.
+    jpeg(background_picture(STANDARD_HELP, standard=True), "bg-standard.jpg")
+    png(last_move_picture(), "last-move.png")
+    png(check_picture(), "check.png")
+    png(square_light(HAND_SLOT, (60, 200, 110), 0.38, (150, 255, 170), 0.85), "hand-light.png")
+    png(promotion_picture(), "promotion.png")
+    png(counts_picture(BLUE), "counts-1p.png")
+    png(counts_picture(RED), "counts-2p.png")
+    for ending in ENDINGS:
+        winners = (None,) if ending == "repetition" else (BLUE, RED)
+        for winner in winners:
+            name = {None: "draw", BLUE: "blue", RED: "red"}[winner]
+            png(banner_picture(ending, winner), f"banner/{ending}-{name}.png")
     for side in (BLUE, RED):
         for code in range(1, 15):
             width, height = piece_size(code)

@@ -38,7 +38,8 @@ constexpr OptionRow kOptionRows[] = {
     {"rules", "RULES", kRules,
      "simple (the default): captured pieces leave the game, promotion is\n"
      "forced, no check; standard: shogi as everyone plays it, with drops,\n"
-     "the choice to promote, check and mate"},
+     "the choice to promote, check and mate. A game opened from a record\n"
+     "goes on under the rules it was played under"},
     {"fullscreen", nullptr, kFullscreen, "fill the screen instead of opening a window"},
     {"mute", nullptr, kMute, "play no sounds"},
     {"help", nullptr, kHelp, "show this help and exit"},
@@ -74,7 +75,7 @@ std::string optionHelp() {
 std::string usage() {
     const GamesFolder folder = gamesFolder();
     return std::string(
-               "Usage: ixo-shogi [--fullscreen] [--mute] [--continue | FILE]\n"
+               "Usage: ixo-shogi [--fullscreen] [--mute] [--rules RULES] [--continue | FILE]\n"
                "Shogi for two players sharing one computer and one mouse.\n"
                "\n") +
            optionHelp() +

@@ -26,9 +26,10 @@ bool ShogiApp::onTransition(const std::string& sceneName, const std::string&) {
         GameScene* game = new (std::nothrow) GameScene(screen());
         if (game) {
             // The moves were read through the same rules, so they replay as they were read.
-            game->resume(openingMoves_);
             if (options_.rules == RuleSet::Standard) {
-                game->resumeStandard(StandardGame{});
+                game->resumeStandard(openingStandard_ ? *openingStandard_ : StandardGame{});
+            } else {
+                game->resume(openingMoves_);
             }
             game->observers = observers_;
         }

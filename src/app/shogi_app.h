@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "game/game_events.h"
 #include "game/move_sounds.h"
 #include "shogi/move.h"
+#include "shogi/standard_rules.h"
 
 namespace ixo {
 
@@ -22,9 +24,14 @@ class ShogiApp : public Application {
 
     const Options& options() const { return options_; }
 
-    // The game scene starts from the position these moves lead to (a record that was opened)
-    // instead of the start position.
+    // The game scene starts from a record that was opened instead of the start position: the
+    // position these simple-rules moves lead to, or a standard game as the record leaves it
+    // (its start, its moves and its ending), which also makes the game a standard one.
     void startFrom(std::vector<Move> moves) { openingMoves_ = std::move(moves); }
+    void startFrom(const StandardGame& game) {
+        openingStandard_ = game;
+        options_.rules = RuleSet::Standard;
+    }
     // Told of every change of position in the game scene; not owned, must outlive the scene.
     void addObserver(GameObserver* observer) { observers_.push_back(observer); }
 
@@ -32,6 +39,7 @@ class ShogiApp : public Application {
     Options options_;
     MoveSounds moveSounds_{mixer()};
     std::vector<Move> openingMoves_;
+    std::optional<StandardGame> openingStandard_;
     std::vector<GameObserver*> observers_;
 };
 

@@ -34,7 +34,13 @@ bool GameScene::showsCurrentState() const {
             return false;
         }
     }
-    return true;
+    FrameState now;
+    describeStandard(now);
+    return last.notice == now.notice && last.standard == now.standard && last.hands == now.hands &&
+           last.lastFrom == now.lastFrom && last.lastTo == now.lastTo &&
+           last.checkedKing == now.checkedKing && last.choiceSquare == now.choiceSquare &&
+           last.choicePiece == now.choicePiece && last.choiceOwner == now.choiceOwner &&
+           last.ending == now.ending && last.winner == now.winner && last.handPick == now.handPick;
 }
 
 void GameScene::rememberCurrentState() {
@@ -50,33 +56,23 @@ void GameScene::rememberCurrentState() {
         last.owners[index] = board.cells[index].owner;
         last.lit[index] = moveMap.marks[index] == 1;
     }
+    describeStandard(last);
 }
 
-bool GameScene::draw() {
-    if (showsCurrentState()) {
-        return false;
-    }
-    rememberCurrentState();
-
-    background.draw(screen, 0, 0);
-    // Under the board, so a wide portrait never hides a square.
-    if (selected.piece != -1) {
-        portrait.draw(screen, static_cast<Sint16>(kWindowWidth - portrait.width()), 0);
-    }
-    boardPicture.draw(screen, kBoardLeft, kBoardTop);
-
-    // Red's map is held in its mirrored frame, so its rows are turned back to the screen's.
+void GameScene::drawHighlights(bool mirrored) const {
     for (int row = 0; row < kBoardSize; ++row) {
         for (int column = 0; column < kBoardSize; ++column) {
             if (moveMap.marks[row * kBoardSize + column] != 1) {
                 continue;
             }
-            const int screenRow = turn == 0 ? row : kBoardSize - 1 - row;
+            const int screenRow = mirrored ? kBoardSize - 1 - row : row;
             highlight.draw(screen, static_cast<Sint16>(squareLeft(column)),
                            static_cast<Sint16>(squareTop(screenRow)));
         }
     }
+}
 
+void GameScene::drawPieces() const {
     // All shadows before any piece: a tall piece reaching into the square above or below must
     // never be painted over by a neighbour's shadow.
     for (int row = 0; row < kBoardSize; ++row) {
@@ -111,12 +107,36 @@ bool GameScene::draw() {
                 static_cast<Sint16>(squareTop(row) + kPieceFoot - picture.height()));
         }
     }
+}
+
+bool GameScene::draw() {
+    if (showsCurrentState()) {
+        return false;
+    }
+    rememberCurrentState();
+    if (rules == RuleSet::Standard) {
+        drawStandard();
+        return true;
+    }
+
+    background.draw(screen, 0, 0);
+    // Under the board, so a wide portrait never hides a square.
+    if (selected.piece != -1) {
+        portrait.draw(screen, static_cast<Sint16>(kWindowWidth - portrait.width()), 0);
+    }
+    boardPicture.draw(screen, kBoardLeft, kBoardTop);
+    // Red's map is held in its mirrored frame, so its rows are turned back to the screen's.
+    drawHighlights(turn != 0);
+    drawPieces();
 
     // Literal formats: the label must never be read as a format with arguments missing.
     if (turn == 0) {
         drawText(screen, 650, 50, "Blue");
     } else {
         drawText(screen, 650, 50, "Red");
+    }
+    if (!notice.empty()) {
+        drawText(screen, kNoticeLeft, kNoticeTop, "%s", notice.c_str());
     }
     return true;
 }

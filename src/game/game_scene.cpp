@@ -73,6 +73,18 @@ bool GameScene::loadPicture(Image& picture, const std::string& path) {
 // Explicit, in reverse order of the fields, so that every surface is gone before the
 // application shuts SDL down, whatever the member destructors would do on their own.
 GameScene::~GameScene() {
+    for (int ending = kEndingCount - 1; ending >= 0; --ending) {
+        for (int winner = 2; winner >= 0; --winner) {
+            banners[ending][winner].free();
+        }
+    }
+    handCounts[1].free();
+    handCounts[0].free();
+    promotionPlaque.free();
+    handLight.free();
+    checkMark.free();
+    lastMoveMark.free();
+    standardBackground.free();
     portrait.free();
     highlight.free();
     blueShadow.free();

@@ -57,6 +57,36 @@ class GameScene : public Scene {
     RuleSet rules = RuleSet::Simple;
     StandardGame standard;
 
+    // Standard rules only. While a piece is selected, `selected` and `moveMap` are in screen
+    // squares for both sides (the standard rules judge in screen squares); a piece picked
+    // from the hand has column and row -1.
+    //
+    // A move that may promote or not waits here until the player picks one of the two.
+    bool choosingPromotion = false;
+    MoveRequest pendingMove;
+
+    // The line under the board: why a move was refused, or what a key asks. Empty: nothing.
+    std::string notice;
+    // N (both rule sets), G and D (standard) ask first; the same key again within
+    // kConfirmWindowMs confirms. The clock is a member so tests can step it.
+    enum class Question { None, NewGame, Resign, Impasse };
+    static constexpr Uint32 kConfirmWindowMs = 3000;
+    Question asking = Question::None;
+    Uint32 askedAt = 0;
+    Uint32 (*ticks)() = &SDL_GetTicks;
+
+    // Pictures only the standard rules show, loaded by resumeStandard so the simple game
+    // loads exactly what it always did.
+    Image standardBackground;
+    Image lastMoveMark;
+    Image checkMark;
+    Image handLight;
+    Image promotionPlaque;
+    Image handCounts[2];  // per side, one cell per count from 2 to kMostInHand
+    static constexpr int kMostInHand = 18;
+    static constexpr int kEndingCount = static_cast<int>(GameEnd::TimeUp) + 1;
+    Image banners[kEndingCount][3];  // by ending and winner + 1 (0 a draw)
+
     // Plays a record's moves from the start position without telling the observers (the
     // record already holds them), leaving the last position with its side to move and nothing
     // selected. False, with the board at the start, if a move is not legal where it stands.
@@ -64,6 +94,10 @@ class GameScene : public Scene {
     // Takes over a standard game as it stands (read from a record, perhaps ended), with its
     // side to move and nothing selected; sets `rules` to Standard. Observers are not told.
     void resumeStandard(const StandardGame& game);
+
+    // Starts the game again from the start position under the same rules, as a confirmed N
+    // does; observers get onNewGame.
+    void startNewGame();
 
     // Told of every change of position, in the order they were added; not owned.
     std::vector<GameObserver*> observers;
@@ -88,7 +122,30 @@ class GameScene : public Scene {
         bool pieceSelected = false;
         const SDL_Surface* portrait = nullptr;
         std::string portraitPath;
+        std::string notice;
+        bool standard = false;
+        std::array<Hand, 2> hands{};
+        int lastFrom = -1;  // square indexes; -1 none
+        int lastTo = -1;
+        int checkedKing = -1;
+        int choiceSquare = -1;  // where the choice to promote is asked; -1 none
+        int choicePiece = 0;
+        int choiceOwner = 0;
+        GameEnd ending = GameEnd::None;
+        int winner = -1;
+        int handPick = -1;  // side * 16 + kind of a piece picked from a hand; -1 none
     };
+    // The standard rules' part of a frame, in the form FrameState keeps it.
+    void describeStandard(FrameState& frame) const;
+    void drawStandard() const;
+    void drawHands() const;
+    void drawPromotionChoice() const;
+    void loadStandardPictures();
+    void drawPieces() const;
+    void drawHighlights(bool mirrored) const;
+    // The text under the board, as it is drawn this frame.
+    std::string noticeShown() const;
+    bool standardPicturesLoaded_ = false;
     bool showsCurrentState() const;
     void rememberCurrentState();
 

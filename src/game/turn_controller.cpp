@@ -1,6 +1,7 @@
 #include "app/format.h"
 #include "game/game_scene.h"
 #include "game/geometry.h"
+#include "game/standard_controller.h"
 #include "input/keyboard.h"
 #include "input/mouse.h"
 #include "shogi/move.h"
@@ -117,6 +118,12 @@ bool GameScene::resume(const std::vector<Move>& moves) {
 
 std::string GameScene::update() {
     Mouse::instance().refresh();
+    answerQuestions(*this);
+    if (rules == RuleSet::Standard) {
+        stepThroughStandardHistory(*this);
+        updateStandard(*this);
+        return "loop";
+    }
     stepThroughHistory(*this);
     const Mouse& mouse = Mouse::instance();
     const Square pointer = squareAt(mouse.x, mouse.y);

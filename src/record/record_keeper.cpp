@@ -28,23 +28,52 @@ std::string kifTime(std::time_t when) {
 
 }  // namespace
 
-RecordKeeper::RecordKeeper(GamesFolder folder, std::time_t startTime, std::string recordPath)
-    : folder_(std::move(folder)), startTime_(startTime), recordPath_(std::move(recordPath)) {}
+RecordKeeper::RecordKeeper(GamesFolder folder, std::time_t startTime, std::string recordPath,
+                           std::vector<KifHeader> kept)
+    : folder_(std::move(folder)),
+      startTime_(startTime),
+      recordPath_(std::move(recordPath)),
+      kept_(std::move(kept)) {}
 
 void RecordKeeper::onMoveEvent(const GameScene& scene, const Move&, MoveEvent) {
-    unwritten_ = scene.history.played();
+    rules_ = scene.rules;
+    if (rules_ == RuleSet::Standard) {
+        unwrittenStandard_ = scene.standard;
+    } else {
+        unwritten_ = scene.history.played();
+    }
     changed_ = true;
+}
+
+void RecordKeeper::onNewGame(const GameScene&) {
+    // A change still waiting for its frame belongs to the game that ends here, so its record
+    // gets it before the new game takes a file of its own.
+    afterFrame();
+    recordPath_.clear();
+    kept_.clear();
+    startTime_ = std::time(nullptr);
 }
 
 void RecordKeeper::afterFrame() {
     if (changed_) {
         changed_ = false;
-        write(unwritten_);
+        if (rules_ == RuleSet::Standard) {
+            writeStandard(unwrittenStandard_);
+        } else {
+            write(unwritten_);
+        }
     }
 }
 
 bool RecordKeeper::write(const std::vector<Move>& moves) {
-    const std::string text = writeKif(moves, kifTime(startTime_));
+    return writeText(writeKif(moves, kifTime(startTime_)));
+}
+
+bool RecordKeeper::writeStandard(const StandardGame& game) {
+    return writeText(writeStandardKif(game, kifTime(startTime_), kept_));
+}
+
+bool RecordKeeper::writeText(const std::string& text) {
     std::string error;
     if (!recordPath_.empty()) {
         if (!writeFileAtomically(recordPath_, text, false, error)) {
@@ -121,7 +150,10 @@ bool openGame(bool continueLast, const std::string& file, const GamesFolder& fol
                 reading.error;
         return false;
     }
+    game.rules = reading.rules;
     game.moves = std::move(reading.moves);
+    game.standard = std::move(reading.standard);
+    game.headers = std::move(reading.headers);
     game.recordPath.clear();
     game.startTime = now;
     // Only a record of our own is written on; anything else, even in the games folder, is

@@ -6,46 +6,61 @@
 
 #include "game/game_events.h"
 #include "record/record_store.h"
+#include "shogi/kif.h"
 #include "shogi/move.h"
+#include "shogi/standard_rules.h"
 
 namespace ixo {
 
 // Keeps the game's record file equal to the moves that lead to the position on the screen,
-// rewriting it whole after every move, take-back and replay. Nothing is written before the
-// first of these, so a game started and left at once leaves no file behind.
+// rewriting it whole after every move, take-back, replay and ending. Nothing is written before
+// the first of these, so a game started and left at once leaves no file behind. A new game
+// (N) gets a record of its own; the one before stays on disk as it was last written.
 //
 // When the folder cannot be made or written, the game goes on without a record: the reason is
 // said once on stderr, and later changes still try again, so a disk that had filled up and
 // was cleared gets a whole record back.
 class RecordKeeper : public GameObserver {
   public:
-    // A new game started at `startTime`, or with `recordPath` one to go on writing.
-    RecordKeeper(GamesFolder folder, std::time_t startTime, std::string recordPath = "");
+    // A new game started at `startTime`, or with `recordPath` one to go on writing. `kept`
+    // are the header lines of an opened record, written again in every record of this game.
+    RecordKeeper(GamesFolder folder, std::time_t startTime, std::string recordPath = "",
+                 std::vector<KifHeader> kept = {});
 
-    // Notes the moves that now lead to the position; afterFrame() writes them, once the
-    // frame that shows the change is up, so the disk never delays it.
+    // Notes the game as it now stands; afterFrame() writes it, once the frame that shows the
+    // change is up, so the disk never delays it.
     void onMoveEvent(const GameScene& scene, const Move& move, MoveEvent event) override;
+    void onNewGame(const GameScene& scene) override;
     void afterFrame() override;
-    bool write(const std::vector<Move>& moves);
+    bool write(const std::vector<Move>& moves);  // a simple-rules game
+    bool writeStandard(const StandardGame& game);
 
     // The file being written; empty until the first write chose one.
     const std::string& recordPath() const { return recordPath_; }
 
   private:
+    bool writeText(const std::string& text);
     void complain(const std::string& why);
 
     GamesFolder folder_;
     std::time_t startTime_;
     std::string recordPath_;
+    std::vector<KifHeader> kept_;
     bool complained_ = false;
+    RuleSet rules_ = RuleSet::Simple;  // of the change not yet written
     std::vector<Move> unwritten_;
+    StandardGame unwrittenStandard_;
     bool changed_ = false;
 };
 
-// The game the command line asks for: the moves to start from and where its record goes.
+// The game the command line asks for: the rules it was played under, where it stands, and
+// where its record goes.
 struct OpenedGame {
-    std::vector<Move> moves;
-    std::string recordPath;  // empty: a new record in the games folder
+    RuleSet rules = RuleSet::Simple;
+    std::vector<Move> moves;         // the moves played, under either rule set
+    StandardGame standard;           // under the standard rules: start, moves and ending
+    std::vector<KifHeader> headers;  // what the record said about the game, to be kept
+    std::string recordPath;          // empty: a new record in the games folder
     std::time_t startTime = 0;
 };
 

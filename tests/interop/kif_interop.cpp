@@ -1,10 +1,15 @@
 // The game's side of the interop check with an independent KIF implementation.
-//   kif_interop write DIR COUNT SEED   writes COUNT random games as DIR/ours-K.kifu, each with
-//                                      its moves in USI notation beside it (ours-K.usi)
+//   kif_interop write DIR COUNT SEED   writes COUNT random simple-rules games as DIR/ours-K.kifu
+//                                      and COUNT standard games as DIR/ours-std-K.kifu, each
+//                                      with its moves in USI notation beside it (.usi); a
+//                                      standard game also with its start as SFEN (.sfen) and
+//                                      how it ended (.end, in tsshogi's words)
 //   kif_interop read FILE USI          reads a record with the game's reader and compares its
-//                                      moves with the USI line in the file USI
-// USI is the neutral ground: both sides turn their moves into it, and neither side's KIF
-// code is used to judge the other's.
+//                                      moves with the USI line in the file USI, and its start
+//                                      and ending with the .sfen and .end files beside USI
+//                                      when they are there
+// USI and SFEN are the neutral ground: both sides turn their games into them, and neither
+// side's KIF code is used to judge the other's.
 
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +22,7 @@
 #include "record/text_encoding.h"
 #include "shogi/kif.h"
 #include "shogi/random_game.h"
+#include "shogi/standard_rules.h"
 
 namespace {
 
@@ -35,6 +41,76 @@ std::string usiOf(const std::vector<ixo::Move>& moves) {
         }
     }
     return text;
+}
+
+std::string usiOfStandard(const std::vector<ixo::Move>& moves) {
+    std::string text;
+    for (const ixo::Move& move : moves) {
+        text += (text.empty() ? "" : " ") + ixo::usiMove(ixo::requestOf(move));
+    }
+    return text;
+}
+
+// How tsshogi names the special move that ends a game, for the endings a KIF end line gives.
+std::string endingName(const ixo::StandardGame& game) {
+    const ixo::Outcome& outcome = game.outcome();
+    const bool moverWins = outcome.winner == game.position().sideToMove;
+    switch (outcome.how) {
+        case ixo::GameEnd::None:
+            return "";
+        case ixo::GameEnd::Checkmate:
+            return "mate";
+        case ixo::GameEnd::Resignation:
+            return "resign";
+        case ixo::GameEnd::Repetition:
+            return "repetitionDraw";
+        case ixo::GameEnd::Impasse:
+            return "enteringOfKing";
+        case ixo::GameEnd::TimeUp:
+            return "timeout";
+        case ixo::GameEnd::PerpetualCheck:
+        case ixo::GameEnd::FailedImpasse:
+        case ixo::GameEnd::IllegalMove:
+            return moverWins ? "foulWin" : "foulLose";
+    }
+    return "";
+}
+
+// A game of random legal moves from the even start or a handicap, ended by mate if it comes
+// to that, or else by one of the endings a player or a clock brings, or not at all.
+ixo::StandardGame randomStandardGame(std::mt19937& random, int index) {
+    static const char* const kStarts[] = {"平手",     "香落ち",   "右香落ち", "角落ち",
+                                          "飛車落ち", "飛香落ち", "二枚落ち", "四枚落ち",
+                                          "六枚落ち", "八枚落ち", "十枚落ち"};
+    ixo::Position start;
+    ixo::handicapPosition(index % 3 == 0 ? kStarts[1 + index / 3 % 10] : kStarts[0], start);
+    ixo::StandardGame game(start);
+    const int length = std::uniform_int_distribution<int>(1, 200)(random);
+    std::vector<ixo::MoveRequest> moves;
+    for (int ply = 0; ply < length && !game.outcome().over(); ++ply) {
+        ixo::legalMoves(game.position(), moves);
+        if (moves.empty()) {
+            break;
+        }
+        game.play(moves[std::uniform_int_distribution<std::size_t>(0, moves.size() - 1)(random)]);
+    }
+    if (!game.outcome().over()) {
+        const int side = game.position().sideToMove;
+        switch (index % 4) {
+            case 1:
+                game.resign();
+                break;
+            case 2:
+                game.loseOnTime(side);
+                break;
+            case 3:
+                game.loseByFoul(side);
+                break;
+            default:
+                break;
+        }
+    }
+    return game;
 }
 
 bool readWhole(const std::string& path, std::string& bytes) {
@@ -57,8 +133,25 @@ int writeGames(const std::string& folder, int count, unsigned seed) {
         std::ofstream(base + ".kifu", std::ios::binary)
             << ixo::writeKif(game, "2026/01/02 03:04:05");
         std::ofstream(base + ".usi", std::ios::binary) << usiOf(game) << '\n';
+
+        const ixo::StandardGame standard = randomStandardGame(random, index);
+        const std::string standardBase = folder + "/ours-std-" + std::to_string(index);
+        std::ofstream(standardBase + ".kifu", std::ios::binary)
+            << ixo::writeStandardKif(standard, "2026/01/02 03:04:05");
+        std::ofstream(standardBase + ".usi", std::ios::binary)
+            << usiOfStandard(standard.played()) << '\n';
+        std::ofstream(standardBase + ".sfen", std::ios::binary)
+            << ixo::toSfen(standard.startPosition()) << '\n';
+        std::ofstream(standardBase + ".end", std::ios::binary) << endingName(standard) << '\n';
     }
     return 0;
+}
+
+std::string withoutLineEnd(std::string text) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
+        text.pop_back();
+    }
+    return text;
 }
 
 int readAndCompare(const std::string& path, const std::string& usiPath) {
@@ -80,7 +173,23 @@ int readAndCompare(const std::string& path, const std::string& usiPath) {
         std::cerr << path << ':' << reading.errorLine << ": " << reading.error << '\n';
         return 1;
     }
-    const std::string ours = usiOf(reading.moves);
+    const std::string ours = reading.rules == ixo::RuleSet::Standard ? usiOfStandard(reading.moves)
+                                                                     : usiOf(reading.moves);
+    const std::string base = usiPath.substr(0, usiPath.rfind('.'));
+    std::string sfen, ending;
+    if (readWhole(base + ".sfen", sfen) &&
+        withoutLineEnd(sfen) != ixo::toSfen(reading.standard.startPosition())) {
+        std::cerr << path << ": starts elsewhere\n  read:     "
+                  << ixo::toSfen(reading.standard.startPosition())
+                  << "\n  expected: " << withoutLineEnd(sfen) << '\n';
+        return 1;
+    }
+    if (readWhole(base + ".end", ending) &&
+        withoutLineEnd(ending) != endingName(reading.standard)) {
+        std::cerr << path << ": ends otherwise\n  read:     " << endingName(reading.standard)
+                  << "\n  expected: " << withoutLineEnd(ending) << '\n';
+        return 1;
+    }
     if (ours != expected) {
         std::cerr << path << ": moves differ\n  read:     " << ours << "\n  expected: " << expected
                   << '\n';

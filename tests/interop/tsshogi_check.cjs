@@ -1,9 +1,11 @@
 // The independent side of the interop check, on the tsshogi library.
 //   node tsshogi_check.cjs DIR
-// For every DIR/ours-K.kifu written by the game: tsshogi reads it, and its moves (as USI)
-// must equal DIR/ours-K.usi. Then tsshogi writes the game back as its own KIF, UTF-8 with
-// LF (DIR/ts-K.kif) and with CRLF (DIR/ts-K-crlf.kif), with the USI it holds beside them
-// (DIR/ts-K.usi), for the game's reader to be checked against in turn.
+// For every DIR/ours-K.kifu and DIR/ours-std-K.kifu written by the game: tsshogi reads it,
+// and its moves (as USI) must equal the .usi beside it; for a standard game its start (as
+// SFEN) and the special move that ends it must equal the .sfen and .end beside it too. Then
+// tsshogi writes the game back as its own KIF, UTF-8 with LF (DIR/ts-K.kif) and with CRLF
+// (DIR/ts-K-crlf.kif), with the USI, SFEN and ending it holds beside them, for the game's
+// reader to be checked against in turn.
 "use strict";
 const fs = require("fs");
 const path = require("path");
@@ -18,7 +20,7 @@ function usiMoves(record) {
   record.goto(0);
   while (record.goForward()) {
     const move = record.current.move;
-    // Anything but a move (resignation, interruption) ends what the game can compare.
+    // Anything but a move (resignation, interruption) ends the moves.
     if (typeof move.usi !== "string") {
       break;
     }
@@ -27,13 +29,31 @@ function usiMoves(record) {
   return moves.join(" ");
 }
 
+// The special move after the last move of the main line ("resign", "mate" ...), or "".
+function ending(record) {
+  record.goto(0);
+  while (record.goForward()) {
+    const move = record.current.move;
+    if (typeof move.usi !== "string") {
+      return move.type === "interrupt" ? "" : move.type;
+    }
+  }
+  return "";
+}
+
+function readIfThere(file) {
+  return fs.existsSync(file) ? fs.readFileSync(file, "utf-8").trim() : null;
+}
+
 for (const name of fs.readdirSync(folder).sort()) {
-  const match = /^ours-(\d+)\.kifu$/.exec(name);
+  const match = /^ours-((?:std-)?\d+)\.kifu$/.exec(name);
   if (!match) {
     continue;
   }
   games++;
   const expected = fs.readFileSync(path.join(folder, `ours-${match[1]}.usi`), "utf-8").trim();
+  const expectedSfen = readIfThere(path.join(folder, `ours-${match[1]}.sfen`));
+  const expectedEnd = readIfThere(path.join(folder, `ours-${match[1]}.end`));
   const record = importKIF(fs.readFileSync(path.join(folder, name), "utf-8"));
   if (record instanceof Error) {
     console.error(`${name}: tsshogi refuses it: ${record.message}`);
@@ -46,10 +66,26 @@ for (const name of fs.readdirSync(folder).sort()) {
     failures++;
     continue;
   }
+  const sfen = record.initialPosition.sfen;
+  if (expectedSfen !== null && sfen !== expectedSfen) {
+    console.error(`${name}: tsshogi starts elsewhere\n  read:     ${sfen}\n  expected: ${expectedSfen}`);
+    failures++;
+    continue;
+  }
+  const end = ending(record);
+  if (expectedEnd !== null && end !== expectedEnd) {
+    console.error(`${name}: tsshogi ends otherwise\n  read:     ${end}\n  expected: ${expectedEnd}`);
+    failures++;
+    continue;
+  }
   const base = path.join(folder, `ts-${match[1]}`);
   fs.writeFileSync(`${base}.kif`, exportKIF(record));
   fs.writeFileSync(`${base}-crlf.kif`, exportKIF(record, { returnCode: "\r\n" }));
   fs.writeFileSync(`${base}.usi`, read + "\n");
+  if (expectedSfen !== null) {
+    fs.writeFileSync(`${base}.sfen`, sfen + "\n");
+    fs.writeFileSync(`${base}.end`, end + "\n");
+  }
 }
 
 if (games === 0) {

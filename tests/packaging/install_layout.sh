@@ -95,6 +95,16 @@ check_desktop_entry() {
     if command -v desktop-file-validate >/dev/null && [ -f "$entry" ]; then
         desktop-file-validate "$entry" || fail "desktop entry does not validate: $entry"
     fi
+    [ -f "$entry" ] || return 0
+    grep -qx 'Exec=ixo-shogi --rules standard' "$entry" ||
+        fail "desktop entry has no action for a standard game: $entry"
+    # Every command line of the entry must be one the game accepts: its parser reads the
+    # options in order, so --version after them exits 0 only if they are all right.
+    refused=$(grep '^Exec=' "$entry" | sed 's/^Exec=ixo-shogi//' | while read -r options; do
+        # shellcheck disable=SC2086 # the options are words of a command line
+        "$build/ixo-shogi" $options --version >/dev/null 2>&1 || echo "ixo-shogi $options"
+    done)
+    [ -z "$refused" ] || fail "desktop entry runs what the game refuses: $refused"
 }
 
 check_icons() {

@@ -194,5 +194,66 @@ TEST_F(RecordStore, AFileFromElsewhereIsOnlyReadAndARefusalNamesFileAndLine) {
     EXPECT_EQ(error.rfind(file.string() + ":" + std::to_string(line) + ": ", 0), 0u) << error;
 }
 
+MoveRequest usi(const char* text) {
+    MoveRequest request;
+    EXPECT_TRUE(parseUsiMove(text, request)) << text;
+    return request;
+}
+
+TEST_F(RecordStore, AStandardGameIsWrittenWithItsEndingAndANewGameGetsARecordOfItsOwn) {
+    GameScene scene(nullptr);
+    scene.rules = RuleSet::Standard;
+    RecordKeeper keeper({games_.string(), ""}, start_);
+    Move made;
+    ASSERT_TRUE(scene.standard.play(usi("7g7f"), &made));
+    keeper.onMoveEvent(scene, made, MoveEvent::Played);
+    keeper.afterFrame();
+    scene.standard.resign();
+    keeper.onMoveEvent(scene, made, MoveEvent::Ended);
+    keeper.afterFrame();
+    const std::string first = keeper.recordPath();
+    const std::string ended = contents(first);
+    EXPECT_NE(ended.find("\n   2 投了\nまで1手で先手の勝ち\n"), std::string::npos) << ended;
+    EXPECT_EQ(readKif(ended).standard.outcome().how, GameEnd::Resignation);
+
+    scene.standard = StandardGame{};
+    keeper.onNewGame(scene);
+    EXPECT_EQ(keeper.recordPath(), "");
+    EXPECT_EQ(namesIn(games_).size(), 1u);  // nothing before the new game's first move
+    ASSERT_TRUE(scene.standard.play(usi("2g2f"), &made));
+    keeper.onMoveEvent(scene, made, MoveEvent::Played);
+    keeper.afterFrame();
+    EXPECT_NE(keeper.recordPath(), first);
+    EXPECT_EQ(contents(first), ended);
+    EXPECT_EQ(readKif(contents(keeper.recordPath())).moves, scene.standard.played());
+}
+
+TEST_F(RecordStore, ARecordFromElsewhereGoesOnUnderStandardRulesKeepingWhatItSaid) {
+    const fs::path file = scratch_.root() / "title game.kif";
+    put(file, "棋戦：王位戦\n手合割：角落ち\n下手：B\n上手：A\n   1 ３四歩(33)\n   2 投了\n");
+    OpenedGame game;
+    std::string error;
+    ASSERT_TRUE(openGame(false, file.string(), {games_.string(), ""}, start_, game, error))
+        << error;
+    EXPECT_EQ(game.rules, RuleSet::Standard);
+    EXPECT_EQ(game.standard.outcome().how, GameEnd::Resignation);
+    EXPECT_EQ(game.standard.outcome().winner, 1);
+
+    // Taken back out of the resignation and played on, it is written with what it said.
+    GameScene scene(nullptr);
+    scene.rules = RuleSet::Standard;
+    scene.standard = game.standard;
+    RecordKeeper keeper({games_.string(), ""}, start_, game.recordPath, game.headers);
+    ASSERT_NE(scene.standard.takeBack(), nullptr);
+    Move made;
+    ASSERT_TRUE(scene.standard.play(usi("8c8d"), &made));
+    keeper.onMoveEvent(scene, made, MoveEvent::Played);
+    keeper.afterFrame();
+    const std::string written = contents(keeper.recordPath());
+    EXPECT_NE(written.find("棋戦：王位戦\n手合割：角落ち\n下手：B\n上手：A\n"), std::string::npos)
+        << written;
+    EXPECT_EQ(written.find("先手：Blue"), std::string::npos) << written;
+}
+
 }  // namespace
 }  // namespace ixo::test

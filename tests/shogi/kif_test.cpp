@@ -10,9 +10,14 @@
 namespace ixo {
 namespace {
 
-// Two lines of header, so the first move of a record built here is on line 3.
+// A record of this game's simple rules, as it marks them.
+std::string simple(const std::string& text) {
+    return std::string(kSimpleRulesMarker) + "\n" + text;
+}
+
+// Three lines of header, so the first move of a record built here is on line 4.
 std::string record(const std::string& moves) {
-    return "手合割：平手\n手数----指手---------消費時間--\n" + moves;
+    return simple("手合割：平手\n手数----指手---------消費時間--\n" + moves);
 }
 
 const std::string kBishopTrade =
@@ -26,7 +31,7 @@ struct KifCase {
     const char* cause;  // part of the reason when refused
 };
 
-TEST(KifReader, AcceptsTheUsualFormsAndRefusesWhatThisGameCannotPlay) {
+TEST(KifReader, AcceptsTheUsualFormsAndRefusesWhatTheSimpleRulesCannotPlay) {
     std::string tooManyMoves;
     for (int number = 1; number <= kKifMaxMoves + 1; ++number) {
         // Both kings step forward and back, which any number of times is a legal game here.
@@ -60,27 +65,28 @@ TEST(KifReader, AcceptsTheUsualFormsAndRefusesWhatThisGameCannotPlay) {
         {"not KIF at all", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), -1, 1,
          "not a KIF record"},
         {"headers but nothing of a game", "title：something\n", -1, 1, "not a KIF record"},
-        {"a handicap", "手合割：香落ち\n   1 ５二玉(51)\n", -1, 1, "even game"},
-        {"a board diagram", "後手の持駒：なし\n  ９ ８ ７ ６ ５ ４ ３ ２ １\n", -1, 2, "set-up"},
-        {"pieces in hand", "先手の持駒：歩二\n", -1, 1, "set-up"},
-        {"a drop", record("   1 ５五歩打\n"), -1, 3, "drops"},
-        {"an empty origin", record("   1 ７六歩(76)\n"), -1, 3, "no piece"},
-        {"the other side's piece", record("   1 ３四歩(33)\n"), -1, 3, "other side"},
-        {"the wrong piece named", record("   1 ７六銀(77)\n"), -1, 3, "piece named"},
-        {"a square the piece cannot reach", record("   1 ７五歩(77)\n"), -1, 3, "cannot move"},
+        {"a handicap", simple("手合割：香落ち\n   1 ５二玉(51)\n"), -1, 2, "even game"},
+        {"a board diagram", simple("後手の持駒：なし\n  ９ ８ ７ ６ ５ ４ ３ ２ １\n"), -1, 3,
+         "set-up"},
+        {"pieces in hand", simple("先手の持駒：歩二\n"), -1, 2, "set-up"},
+        {"a drop", record("   1 ５五歩打\n"), -1, 4, "drops"},
+        {"an empty origin", record("   1 ７六歩(76)\n"), -1, 4, "no piece"},
+        {"the other side's piece", record("   1 ３四歩(33)\n"), -1, 4, "other side"},
+        {"the wrong piece named", record("   1 ７六銀(77)\n"), -1, 4, "piece named"},
+        {"a square the piece cannot reach", record("   1 ７五歩(77)\n"), -1, 4, "cannot move"},
         {"不成 where promotion is forced",
-         record("   1 ７六歩(77)\n   2 ３四歩(33)\n   3 ２二角不成(88)\n"), -1, 5, "不成"},
-        {"a missing 成", record("   1 ７六歩(77)\n   2 ３四歩(33)\n   3 ２二角(88)\n"), -1, 5,
+         record("   1 ７六歩(77)\n   2 ３四歩(33)\n   3 ２二角不成(88)\n"), -1, 6, "不成"},
+        {"a missing 成", record("   1 ７六歩(77)\n   2 ３四歩(33)\n   3 ２二角(88)\n"), -1, 6,
          "no 成"},
-        {"成 where nothing promotes", record("   1 ７六歩成(77)\n"), -1, 3, "does not promote"},
-        {"同 as the first move", record("   1 同　歩(77)\n"), -1, 3, "no move before"},
-        {"a move number out of order", record("   1 ７六歩(77)\n   3 ３四歩(33)\n"), -1, 4,
+        {"成 where nothing promotes", record("   1 ７六歩成(77)\n"), -1, 4, "does not promote"},
+        {"同 as the first move", record("   1 同　歩(77)\n"), -1, 4, "no move before"},
+        {"a move number out of order", record("   1 ７六歩(77)\n   3 ３四歩(33)\n"), -1, 5,
          "out of order"},
-        {"an unknown piece", record("   1 ７六象(77)\n"), -1, 3, "unknown piece"},
-        {"no origin", record("   1 ７六歩\n"), -1, 3, "origin"},
-        {"words after the move", record("   1 ７六歩(77) 強気\n"), -1, 3, "after the move"},
-        {"a line too long", record("*" + std::string(9000, 'x') + "\n"), -1, 3, "too long"},
-        {"over 10,000 moves", record(tooManyMoves), -1, kKifMaxMoves + 3, "10000"},
+        {"an unknown piece", record("   1 ７六象(77)\n"), -1, 4, "unknown piece"},
+        {"no origin", record("   1 ７六歩\n"), -1, 4, "origin"},
+        {"words after the move", record("   1 ７六歩(77) 強気\n"), -1, 4, "after the move"},
+        {"a line too long", record("*" + std::string(9000, 'x') + "\n"), -1, 4, "too long"},
+        {"over 10,000 moves", record(tooManyMoves), -1, kKifMaxMoves + 4, "10000"},
         {"text over the limit", std::string(kKifMaxTextBytes + 1, '#'), -1, 0, "too long"},
     };
     for (const KifCase& c : cases) {

@@ -1,0 +1,313 @@
+#include "game/standard_controller.h"
+
+#include "app/format.h"
+#include "game/geometry.h"
+#include "input/keyboard.h"
+#include "input/mouse.h"
+
+namespace ixo {
+
+namespace {
+
+constexpr std::int8_t kNothingSelected = -1;
+
+const char* portraitPattern(int side) {
+    return side == 0 ? "../image/team/sample/1pcg/%02d.png" : "../image/team/sample/2pcg/%02d.png";
+}
+
+const char* sideName(int side) {
+    return side == 0 ? "Blue" : "Red";
+}
+
+std::string refused(Refusal why) {
+    return formatString("Not allowed: %s", refusalText(why));
+}
+
+void deselect(GameScene& scene) {
+    scene.selected.piece = kNothingSelected;
+    scene.moveMap.clear();
+    scene.choosingPromotion = false;
+}
+
+// The board and the turn the drawing reads follow the standard game after every change, and
+// a selection made before it would be judged on a position that is gone.
+void settleStandard(GameScene& scene) {
+    scene.board = scene.standard.position().board;
+    scene.turn = scene.standard.position().sideToMove;
+    deselect(scene);
+}
+
+Move lastPlayed(const StandardGame& game) {
+    const std::vector<Move> moves = game.played();
+    return moves.empty() ? Move{} : moves.back();
+}
+
+// Endings that come with no move of their own: taking one back is news to the observers even
+// when the move before it goes too.
+bool endsWithoutAMove(GameEnd how) {
+    return how == GameEnd::Resignation || how == GameEnd::Impasse ||
+           how == GameEnd::FailedImpasse || how == GameEnd::IllegalMove || how == GameEnd::TimeUp;
+}
+
+void play(GameScene& scene, const MoveRequest& request) {
+    Move made;
+    Refusal why = Refusal::None;
+    if (!scene.standard.play(request, &made, &why)) {
+        scene.notice = refused(why);
+        deselect(scene);
+        return;
+    }
+    settleStandard(scene);
+    scene.notify(made, MoveEvent::Played);
+}
+
+void selectOnBoard(GameScene& scene, int side, Square square) {
+    const Position& position = scene.standard.position();
+    // Selectable even with no legal move: a pinned piece is exactly the one whose refusal a
+    // beginner needs explained.
+    scene.selected = position.board.cellAt(square.column, square.row);
+    scene.moveMap = legalDestinations(position, square.column, square.row);
+    scene.loadPicture(scene.portrait, formatString(portraitPattern(side), scene.selected.piece));
+}
+
+void selectFromHand(GameScene& scene, int side, int kind) {
+    scene.selected = Cell{static_cast<std::int8_t>(kind), static_cast<std::int8_t>(side), -1, -1};
+    scene.moveMap = legalDrops(scene.standard.position(), kind);
+    scene.loadPicture(scene.portrait, formatString(portraitPattern(side), kind));
+}
+
+// The selected piece asked to go to `square`: refused with its reason, asked about
+// promotion, or played.
+void tryMove(GameScene& scene, Square square) {
+    const Position& position = scene.standard.position();
+    MoveRequest request;
+    request.toColumn = square.column;
+    request.toRow = square.row;
+    Promotion promotion = Promotion::Impossible;
+    if (scene.selected.column < 0) {
+        request.dropPiece = scene.selected.piece;
+    } else {
+        request.fromColumn = scene.selected.column;
+        request.fromRow = scene.selected.row;
+        promotion = promotionFor(position, request.fromColumn, request.fromRow, request.toColumn,
+                                 request.toRow);
+        request.promote = promotion == Promotion::Forced;
+    }
+    const Refusal why = judgeMove(position, request);
+    if (why != Refusal::None) {
+        // The selection stays, so the player can try another square at once.
+        scene.notice = refused(why);
+        return;
+    }
+    if (promotion == Promotion::Optional) {
+        scene.choosingPromotion = true;
+        scene.pendingMove = request;
+        scene.moveMap.clear();
+        return;
+    }
+    play(scene, request);
+}
+
+void answerPromotion(GameScene& scene, bool cancel, int x, int y) {
+    if (cancel) {
+        deselect(scene);  // the board never changed, so it is as it was
+        return;
+    }
+    const Box choice = promotionChoice(scene.pendingMove.toColumn, scene.pendingMove.toRow);
+    if (!choice.contains(x, y)) {
+        return;  // the question stays until it is answered or cancelled
+    }
+    MoveRequest request = scene.pendingMove;
+    request.promote = x < choice.left + kSquareSize;
+    play(scene, request);
+}
+
+const char* promptFor(GameScene::Question question) {
+    switch (question) {
+        case GameScene::Question::NewGame:
+            return "Start a new game? Press N again to confirm";
+        case GameScene::Question::Resign:
+            return "%s resigns? Press G again to confirm";
+        case GameScene::Question::Impasse:
+            return "%s declares impasse (27 points)? Press D again";
+        case GameScene::Question::None:
+            break;
+    }
+    return "";
+}
+
+void dropQuestion(GameScene& scene) {
+    scene.asking = GameScene::Question::None;
+    scene.notice.clear();
+}
+
+void endStandardGame(GameScene& scene, GameScene::Question how) {
+    if (how == GameScene::Question::Resign) {
+        scene.standard.resign();
+    } else {
+        scene.standard.declareImpasse();
+    }
+    settleStandard(scene);
+    scene.notify(lastPlayed(scene.standard), MoveEvent::Ended);
+}
+
+void ask(GameScene& scene, GameScene::Question question) {
+    if (scene.asking == question) {
+        dropQuestion(scene);
+        if (question == GameScene::Question::NewGame) {
+            scene.startNewGame();
+        } else {
+            endStandardGame(scene, question);
+        }
+        return;
+    }
+    if (question != GameScene::Question::NewGame && scene.standard.outcome().over()) {
+        dropQuestion(scene);
+        scene.notice = refused(Refusal::GameOver);
+        return;
+    }
+    scene.asking = question;
+    scene.askedAt = scene.ticks();
+    const int side = scene.standard.position().sideToMove;
+    scene.notice = formatString(promptFor(question), sideName(side));
+}
+
+}  // namespace
+
+void answerQuestions(GameScene& scene) {
+    const Keyboard& keys = Keyboard::instance();
+    const Mouse& mouse = Mouse::instance();
+    if (scene.asking != GameScene::Question::None) {
+        const bool expired = scene.ticks() - scene.askedAt > GameScene::kConfirmWindowMs;
+        const bool somethingElse =
+            mouse.leftReleased() || mouse.rightReleased() ||
+            keys.presses(SDLK_u) + keys.presses(SDLK_BACKSPACE) + keys.presses(SDLK_r) > 0;
+        if (expired || somethingElse) {
+            dropQuestion(scene);
+        }
+    }
+    for (int count = keys.presses(SDLK_n); count > 0; --count) {
+        ask(scene, GameScene::Question::NewGame);
+    }
+    if (scene.rules != RuleSet::Standard) {
+        return;
+    }
+    for (int count = keys.presses(SDLK_g); count > 0; --count) {
+        ask(scene, GameScene::Question::Resign);
+    }
+    for (int count = keys.presses(SDLK_d); count > 0; --count) {
+        ask(scene, GameScene::Question::Impasse);
+    }
+}
+
+void stepThroughStandardHistory(GameScene& scene) {
+    const Keyboard& keys = Keyboard::instance();
+    for (int count = keys.presses(SDLK_u) + keys.presses(SDLK_BACKSPACE); count > 0; --count) {
+        const Outcome before = scene.standard.outcome();
+        const Move* undone = scene.standard.takeBack();
+        const bool endingUndone = before.over() && !scene.standard.outcome().over();
+        if (!undone && !endingUndone) {
+            break;  // at the start: nothing to undo, and the selection stays
+        }
+        const Move move = undone ? *undone : Move{};
+        settleStandard(scene);
+        scene.notice.clear();
+        if (endingUndone && endsWithoutAMove(before.how)) {
+            scene.notify(lastPlayed(scene.standard), MoveEvent::Ended);
+        }
+        if (undone) {
+            scene.notify(move, MoveEvent::TakenBack);
+        }
+    }
+    for (int count = keys.presses(SDLK_r); count > 0; --count) {
+        const Move* redone = scene.standard.replay();
+        if (!redone) {
+            break;
+        }
+        const Move move = *redone;
+        settleStandard(scene);
+        scene.notice.clear();
+        scene.notify(move, MoveEvent::Replayed);
+        // Replaying up to a resignation or declaration brings that ending back as well.
+        if (endsWithoutAMove(scene.standard.outcome().how)) {
+            scene.notify(move, MoveEvent::Ended);
+        }
+    }
+}
+
+void updateStandard(GameScene& scene) {
+    const Mouse& mouse = Mouse::instance();
+    const bool left = mouse.leftReleased();
+    const bool right = mouse.rightReleased();
+    if (!left && !right) {
+        return;
+    }
+    // What the last click was told is old news once the player acts again.
+    scene.notice.clear();
+    if (scene.choosingPromotion) {
+        answerPromotion(scene, right, mouse.x, mouse.y);
+        return;
+    }
+    // Cancelling first means a sloppy two-button release never moves a piece by accident.
+    if (right) {
+        deselect(scene);
+        return;
+    }
+    if (scene.standard.outcome().over()) {
+        deselect(scene);
+        scene.notice = refused(Refusal::GameOver);
+        return;
+    }
+    const Position& position = scene.standard.position();
+    const int side = position.sideToMove;
+    const HandPlace place = handPlaceAt(mouse.x, mouse.y);
+    if (place.side >= 0) {
+        const int kind = kHandKinds[place.index];
+        if (place.side == side && position.hands[side][kind] > 0) {
+            selectFromHand(scene, side, kind);
+        }
+        return;
+    }
+    const Square square = squareAt(mouse.x, mouse.y);
+    if (!Board::inBounds(square.column, square.row)) {
+        return;
+    }
+    const Cell cell = position.board.cellAt(square.column, square.row);
+    // Another piece of one's own takes over the selection; no move could land there anyway.
+    if (cell.piece != Empty && cell.owner == side) {
+        selectOnBoard(scene, side, square);
+        return;
+    }
+    if (scene.selected.piece == kNothingSelected) {
+        return;
+    }
+    tryMove(scene, square);
+}
+
+void GameScene::resumeStandard(const StandardGame& game) {
+    rules = RuleSet::Standard;
+    standard = game;
+    loadStandardPictures();
+    settleStandard(*this);
+    notice.clear();
+    asking = Question::None;
+}
+
+void GameScene::startNewGame() {
+    if (rules == RuleSet::Standard) {
+        standard = StandardGame{};
+        settleStandard(*this);
+    } else {
+        board.reset();
+        history = MoveHistory{};
+        turn = 0;
+        deselect(*this);
+    }
+    notice.clear();
+    asking = Question::None;
+    for (GameObserver* observer : observers) {
+        observer->onNewGame(*this);
+    }
+}
+
+}  // namespace ixo

@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "record/text_encoding.h"
+#include "shogi/kif.h"
+#include "shogi/standard_rules.h"
+
+namespace ixo {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The shared folder of records other programs wrote, beside the repository; a checkout
+// elsewhere names it in IXO_REAL_KIF.
+fs::path realRecords() {
+    const char* given = std::getenv("IXO_REAL_KIF");
+    return given && *given ? fs::path(given) : fs::path(IXO_SOURCE_DIR) / ".." / "shared" / "kif";
+}
+
+std::vector<std::string> fields(const std::string& line) {
+    std::vector<std::string> result;
+    std::stringstream stream(line);
+    std::string field;
+    while (std::getline(stream, field, '\t')) {
+        result.push_back(field);
+    }
+    if (!line.empty() && line.back() == '\t') {
+        result.push_back("");
+    }
+    return result;
+}
+
+// How the independent reader that made expected.tsv gives a name: full-width spaces as
+// ASCII ones, trimmed.
+std::string folded(std::string name) {
+    for (std::size_t at = name.find("　"); at != std::string::npos; at = name.find("　", at)) {
+        name.replace(at, 3, " ");
+    }
+    const std::size_t first = name.find_first_not_of(' ');
+    return first == std::string::npos ? ""
+                                      : name.substr(first, name.find_last_not_of(' ') - first + 1);
+}
+
+std::string header(const KifReading& reading, const char* key, const char* other) {
+    for (const KifHeader& line : reading.headers) {
+        if (line.key == key || line.key == other) {
+            return folded(line.value);
+        }
+    }
+    return "";
+}
+
+GameEnd endOf(const std::string& word, GameEnd ifNone) {
+    if (word == "投了") {
+        return GameEnd::Resignation;
+    }
+    if (word == "詰み") {
+        return GameEnd::Checkmate;
+    }
+    if (word == "反則負け") {
+        return GameEnd::IllegalMove;
+    }
+    if (word == "切れ負け") {
+        return GameEnd::TimeUp;
+    }
+    return ifNone;
+}
+
+// Every record of the shared collection opens as an independent reader opens it, start,
+// moves, names and ending; the broken ones are refused at the move that breaks the rules.
+TEST(RealRecords, OpenAsAnIndependentReaderReadsThemAndTheBrokenOnesAreRefused) {
+    const fs::path folder = realRecords();
+    std::ifstream table(folder / "expected.tsv");
+    if (!table) {
+        GTEST_SKIP() << "no records at " << folder << " (set IXO_REAL_KIF)";
+    }
+    std::string line;
+    std::getline(table, line);
+    int files = 0;
+    while (std::getline(table, line)) {
+        const std::vector<std::string> row = fields(line);
+        ASSERT_EQ(row.size(), 12u) << line;
+        const std::string& name = row[0];
+        SCOPED_TRACE(name);
+        ++files;
+        std::ifstream file(folder / name, std::ios::binary);
+        std::stringstream bytes;
+        bytes << file.rdbuf();
+        const std::optional<std::string> text = decodeRecordText(bytes.str());
+        ASSERT_TRUE(text.has_value());
+        const KifReading reading = readKif(*text);
+        std::string usi;
+        for (const Move& move : reading.moves) {
+            usi += (usi.empty() ? "" : " ") + usiMove(requestOf(move));
+        }
+        if (row[10] == "yes") {
+            ASSERT_TRUE(reading.ok()) << reading.errorLine << ": " << reading.error;
+            EXPECT_EQ(reading.rules, RuleSet::Standard);
+            EXPECT_EQ(toSfen(reading.standard.startPosition()), row[3]);
+            EXPECT_EQ(reading.moves.size(), std::stoul(row[4]));
+            EXPECT_EQ(usi, row[5]);
+            EXPECT_EQ(header(reading, "先手", "下手"), row[6]);
+            EXPECT_EQ(header(reading, "後手", "上手"), row[7]);
+            // The rules see a mate for themselves, whatever word follows it (many writers
+            // put 投了 after the mating move) or when none does.
+            const GameEnd judged = reading.standard.outcome().how;
+            const GameEnd said = endOf(row[9], GameEnd::None);
+            if (judged != GameEnd::Checkmate ||
+                (said != GameEnd::Resignation && said != GameEnd::None)) {
+                EXPECT_EQ(judged, said) << static_cast<int>(judged);
+            }
+        } else {
+            EXPECT_FALSE(reading.ok());
+            EXPECT_EQ(usi, row[5]);
+            // "move 89 (７三歩打) not played": our reason names the same move.
+            const std::string stop = row[11].substr(0, row[11].find(" ("));
+            if (std::stoul(row[4]) > 0) {
+                EXPECT_EQ(reading.error.rfind(stop + " ", 0), 0u) << reading.error;
+            }
+            std::cout << name << ":" << reading.errorLine << ": " << reading.error << '\n';
+        }
+    }
+    EXPECT_EQ(files, 38);
+}
+
+}  // namespace
+}  // namespace ixo

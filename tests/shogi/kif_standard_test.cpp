@@ -1,0 +1,241 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "shogi/kif.h"
+#include "shogi/standard_rules.h"
+
+namespace ixo {
+namespace {
+
+std::string usiOf(const std::vector<Move>& moves) {
+    std::string text;
+    for (const Move& move : moves) {
+        text += (text.empty() ? "" : " ") + usiMove(requestOf(move));
+    }
+    return text;
+}
+
+// The first move of a record built here is on line 3.
+std::string even(const std::string& moves) {
+    return "手合割：平手\n手数----指手---------消費時間--\n" + moves;
+}
+
+// Bishops traded without promoting, then a bishop dropped on 5e.
+const std::string kTradeAndDrop =
+    "   1 ７六歩(77)\n   2 ３四歩(33)\n   3 ２二角不成(88)\n   4 同　銀(31)\n   5 ５五角打\n";
+const char* const kTradeAndDropUsi = "7g7f 3c3d 8h2b 3a2b B*5e";
+
+const char* const kEmptyRow = "| ・ ・ ・ ・ ・ ・ ・ ・ ・|";
+
+// A set-up position: the nine rows from the top (empty unless given), Blue's pieces in hand,
+// then the moves, the first of them on line 16.
+std::string diagram(std::vector<std::string> rows, const std::string& blueHand,
+                    const std::string& moves) {
+    static const char* const kRanks[] = {"一", "二", "三", "四", "五", "六", "七", "八", "九"};
+    std::string text =
+        "後手の持駒：なし\n  ９ ８ ７ ６ ５ ４ ３ ２ １\n+---------------------------+\n";
+    rows.resize(9, kEmptyRow);
+    for (int row = 0; row < 9; ++row) {
+        text += (rows[row].empty() ? std::string(kEmptyRow) : rows[row]) + kRanks[row] + "\n";
+    }
+    return text + "+---------------------------+\n先手の持駒：" + blueHand +
+           "\n手数----指手---------消費時間--\n" + moves;
+}
+
+// Red's king in the corner behind its knight, Blue's gold below: a pawn dropped on 1b would
+// mate, and so would a gold.
+std::string cornered(const std::string& moves) {
+    return diagram({"| ・ ・ ・ ・ ・ ・ ・v桂v玉|", "", "| ・ ・ ・ ・ ・ ・ ・ 金 ・|", "", "",
+                    "", "", "", "| ・ ・ ・ ・ ・ ・ ・ ・ 玉|"},
+                   "金　歩二", moves);
+}
+
+// Blue's gold stands between its king and Red's rook.
+std::string pinned(const std::string& moves) {
+    return diagram({"| ・ ・ ・ ・v飛 ・ ・ ・v玉|", "", "", "", "", "", "",
+                    "| ・ ・ ・ ・ 金 ・ ・ ・ ・|", "| ・ ・ ・ ・ 玉 ・ ・ ・ ・|"},
+                   "なし", moves);
+}
+
+struct StandardCase {
+    const char* what;
+    std::string text;
+    const char* usi;    // the moves read, or null when refused
+    GameEnd end;        // when read
+    int winner;         // when read
+    int errorLine;      // when refused
+    const char* cause;  // part of the reason when refused
+};
+
+TEST(StandardKifReader, ReadsWhatOtherProgramsWriteAndRefusesEachRuleInAPlayersWords) {
+    const StandardCase cases[] = {
+        {"a drop and 不成", even(kTradeAndDrop), kTradeAndDropUsi, GameEnd::None, -1, 0, ""},
+        {"a declined promotion written as a plain move",
+         even("1 ７六歩(77)\n2 ３四歩(33)\n3 ２二角(88)\n4 同銀(31)\n5 ５五角打\n"),
+         kTradeAndDropUsi, GameEnd::None, -1, 0, ""},
+        {"the main line only, not its variation, and the resignation that ends it",
+         even(kTradeAndDrop + "   6 投了\nまで5手で先手の勝ち\n変化：5手\n   5 ３三角打\n"),
+         kTradeAndDropUsi, GameEnd::Resignation, 0, 0, ""},
+        {"a foul", even(kTradeAndDrop + "   6 反則勝ち\n"), kTradeAndDropUsi, GameEnd::IllegalMove,
+         1, 0, ""},
+        {"time", even(kTradeAndDrop + "   6 切れ負け\n"), kTradeAndDropUsi, GameEnd::TimeUp, 0, 0,
+         ""},
+        {"an interruption leaves the game to play on", even(kTradeAndDrop + "   6 中断\n"),
+         kTradeAndDropUsi, GameEnd::None, -1, 0, ""},
+        {"a mate by a dropped gold, two time columns",
+         cornered("   1 １二金打 ( 0:01/00:00:01) ( 0:00/00:00:00)\n   2 詰み\n"), "G*1b",
+         GameEnd::Checkmate, 0, 0, ""},
+        {"the giver of a lance moves first", "手合割：香落ち\n   1 ５二玉(51)\n   2 ７六歩(77)\n",
+         "5a5b 7g7f", GameEnd::None, -1, 0, ""},
+
+        {"a drop from an empty hand", even("   1 ５五角打\n"), nullptr, GameEnd::None, -1, 3,
+         "move 1 ５五角打: Blue has no bishop in hand"},
+        {"a bishop moving as a rook", even("   1 ５八角(88)\n"), nullptr, GameEnd::None, -1, 3,
+         "move 1 ５八角(88): a bishop cannot move like that"},
+        {"a second pawn on a file",
+         even("1 ７六歩(77)\n2 ３四歩(33)\n3 ７五歩(76)\n4 ３五歩(34)\n5 ７四歩(75)\n6 同　歩(73)\n"
+              "7 ４八銀(39)\n8 ３三歩打\n"),
+         nullptr, GameEnd::None, -1, 10, "二歩"},
+        {"a pawn dropped to mate", cornered("   1 １二歩打\n"), nullptr, GameEnd::None, -1, 16,
+         "打ち歩詰め"},
+        {"a pinned gold", pinned("   1 ４八金(58)\n"), nullptr, GameEnd::None, -1, 16,
+         "move 1 ４八金(58): it would leave Blue's king in check"},
+        {"the wrong side's piece", even("   1 ３四歩(33)\n"), nullptr, GameEnd::None, -1, 3,
+         "is Red's"},
+        {"a promotion where none is possible", even("   1 ７六歩成(77)\n"), nullptr, GameEnd::None,
+         -1, 3, "cannot promote"},
+        {"a handicap this game does not know", "手合割：九枚落ち\n   1 ５二玉(51)\n", nullptr,
+         GameEnd::None, -1, 2, "九枚落ち"},
+        {"a diagram of a position no game reaches",
+         diagram({"| ・ ・ ・ ・ 歩 ・ ・ ・v玉|"}, "なし", ""), nullptr, GameEnd::None, -1, 15,
+         "cannot be played"},
+        {"a diagram row cut short", diagram({"", "| ・ ・ ・ ・ ・ ・ ・ ・|"}, "なし", ""),
+         nullptr, GameEnd::None, -1, 5, "row"},
+    };
+    for (const StandardCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        const KifReading reading = readKif(c.text);
+        if (c.usi) {
+            ASSERT_TRUE(reading.ok()) << reading.errorLine << ": " << reading.error;
+            EXPECT_EQ(reading.rules, RuleSet::Standard);
+            EXPECT_EQ(usiOf(reading.moves), c.usi);
+            EXPECT_EQ(usiOf(reading.standard.played()), c.usi);
+            EXPECT_EQ(reading.standard.outcome().how, c.end);
+            EXPECT_EQ(reading.standard.outcome().winner, c.winner);
+        } else {
+            EXPECT_FALSE(reading.ok());
+            EXPECT_EQ(reading.errorLine, c.errorLine) << reading.error;
+            EXPECT_NE(reading.error.find(c.cause), std::string::npos) << reading.error;
+        }
+    }
+}
+
+TEST(StandardKifReader, OnlyTheGamesOwnSimpleRecordsReadUnderTheSimpleRules) {
+    // The bishop trade, promotion forced as the simple rules play it.
+    const std::vector<Move> simpleMoves = [] {
+        Board board;
+        board.reset();
+        std::vector<Move> moves;
+        const int squares[][4] = {{2, 6, 2, 5}, {6, 2, 6, 3}, {1, 7, 7, 1}, {6, 0, 7, 1}};
+        for (int index = 0; index < 4; ++index) {
+            Move made;
+            EXPECT_TRUE(playMove(board, index % 2, squares[index][0], squares[index][1],
+                                 squares[index][2], squares[index][3], &made));
+            moves.push_back(made);
+        }
+        return moves;
+    }();
+    std::string text = writeKif(simpleMoves, "2026/01/01 00:00:00");
+    EXPECT_EQ(readKif(text).rules, RuleSet::Simple);
+    // Written before records said their rules: still the game's own simple game.
+    text.erase(text.find(kSimpleRulesMarker), std::string(kSimpleRulesMarker).size() + 1);
+    const KifReading old = readKif(text);
+    ASSERT_TRUE(old.ok()) << old.error;
+    EXPECT_EQ(old.rules, RuleSet::Simple);
+    EXPECT_EQ(old.moves, simpleMoves);
+    // The same names with a drop are someone else's standard game.
+    const KifReading other = readKif(even(kTradeAndDrop).insert(0, "先手：Blue\n後手：Red\n"));
+    ASSERT_TRUE(other.ok()) << other.error;
+    EXPECT_EQ(other.rules, RuleSet::Standard);
+}
+
+StandardGame played(const Position& start, const std::vector<const char*>& usi) {
+    StandardGame game(start);
+    for (const char* text : usi) {
+        MoveRequest request;
+        EXPECT_TRUE(parseUsiMove(text, request)) << text;
+        Refusal why = Refusal::None;
+        EXPECT_TRUE(game.play(request, nullptr, &why)) << text << " refused " << int(why);
+    }
+    return game;
+}
+
+// A declined promotion is a plain move in KIF; "不成" would end the game for tsshogi.
+TEST(StandardKifWriter, WritesDropsDeclinedPromotionsAndTheEndingAndReadsBackTheSameGame) {
+    StandardGame game = played(Position::start(), {"7g7f", "3c3d", "8h2b", "3a2b", "B*5e"});
+    game.resign();
+    const std::string text = writeStandardKif(game, "2026/01/02 03:04:05");
+    EXPECT_NE(text.find(std::string("\n") + kStandardRulesMarker + "\n"), std::string::npos);
+    EXPECT_NE(text.find("   3 ２二角(88)   ( 0:00/00:00:00)\n   4 同　銀(31)"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("   5 ５五角打     ( 0:00/00:00:00)\n   6 投了\nまで5手で先手の勝ち\n"),
+              std::string::npos)
+        << text;
+    const KifReading reading = readKif(text);
+    ASSERT_TRUE(reading.ok()) << reading.errorLine << ": " << reading.error;
+    EXPECT_EQ(reading.rules, RuleSet::Standard);
+    EXPECT_EQ(reading.moves, game.played());
+    EXPECT_EQ(reading.standard.outcome().how, GameEnd::Resignation);
+    EXPECT_EQ(reading.standard.outcome().winner, 0);
+
+    StandardGame lost = played(Position::start(), {"7g7f"});
+    lost.loseOnTime(1);
+    EXPECT_NE(writeStandardKif(lost, "").find("   2 切れ負け\nまで1手で時間切れにより先手の勝ち\n"),
+              std::string::npos);
+}
+
+TEST(StandardKifWriter, HandicapsAndSetUpPositionsReadBackToTheSameStart) {
+    for (const char* name : {"香落ち", "右香落ち", "角落ち", "飛車落ち", "飛香落ち", "二枚落ち",
+                             "四枚落ち", "六枚落ち", "八枚落ち", "十枚落ち"}) {
+        SCOPED_TRACE(name);
+        Position start;
+        ASSERT_TRUE(handicapPosition(name, start));
+        EXPECT_EQ(start.sideToMove, 1);
+        const std::string text = writeStandardKif(StandardGame(start), "");
+        EXPECT_NE(text.find(std::string("手合割：") + name + "\n"), std::string::npos);
+        const KifReading reading = readKif(text);
+        ASSERT_TRUE(reading.ok()) << reading.error;
+        EXPECT_EQ(reading.standard.startPosition(), start);
+    }
+    Position start;
+    std::string error;
+    ASSERT_TRUE(parseSfen("4k4/9/9/9/9/9/9/9/4K4 w B10Pb 1", start, error)) << error;
+    const std::string text = writeStandardKif(played(start, {"5a5b"}), "");
+    EXPECT_NE(text.find("後手の持駒：角\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\n| ・ ・ ・ ・v玉 ・ ・ ・ ・|一\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\n先手の持駒：角　歩十\n後手番\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("手合割"), std::string::npos);
+    const KifReading reading = readKif(text);
+    ASSERT_TRUE(reading.ok()) << reading.errorLine << ": " << reading.error;
+    EXPECT_EQ(reading.standard.startPosition(), start);
+    EXPECT_EQ(usiOf(reading.moves), "5a5b");
+}
+
+TEST(StandardKifWriter, KeepsTheHeaderLinesOfTheRecordItGoesOnFrom) {
+    const KifReading opened = readKif(
+        "開始日時：1607/01/01\n棋戦：御城将棋\n手合割：平手\n先手：大橋宗桂\n後手：本因坊算砂\n"
+        "手数----指手---------消費時間--\n   1 ７六歩(77)\n");
+    ASSERT_TRUE(opened.ok()) << opened.error;
+    const std::string text = writeStandardKif(played(Position::start(), {"7g7f", "3c3d"}),
+                                              "2026/01/01 00:00:00", opened.headers);
+    EXPECT_NE(text.find("\n開始日時：1607/01/01\n棋戦：御城将棋\n手合割：平手\n先手：大橋宗桂\n"
+                        "後手：本因坊算砂\n手数----"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(readKif(text).headers, opened.headers);
+}
+
+}  // namespace
+}  // namespace ixo
