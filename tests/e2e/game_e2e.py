@@ -322,9 +322,9 @@ class StandardPlay(Game):
         self._arrive(origin, destination, becomes, checked)
         self.shows(what)
 
-    def play(self, origin, destination, what, checked=None):
-        click_square(self.session, *origin)
-        self.scene.selected = origin
+    def play(self, origin, lit, destination, what, checked=None):
+        """Selects, checking the lit squares, and moves."""
+        self.select(origin, lit, f"selected for the move: {what}")
         self.move(destination, what, checked=checked)
 
     def pick_from_hand(self, code, destinations, what):
@@ -376,9 +376,9 @@ def scenario_standard_game(session, check):
     game.shows("standard rules: the start position with empty hands")
     game.select((2, 6), [(2, 5)], "Blue selects the pawn in column 2")
     game.move((2, 5), "Blue's pawn steps forward; its squares are marked as the last move")
-    game.play((3, 0), (2, 1), "Red's gold steps aside")
-    game.play((6, 8), (5, 7), "Blue's silver steps up")
-    game.play((2, 2), (2, 3), "Red's pawn steps forward")
+    game.play((3, 0), [(3, 1), (2, 1), (4, 1)], (2, 1), "Red's gold steps aside")
+    game.play((6, 8), [(6, 7), (5, 7)], (5, 7), "Blue's silver steps up")
+    game.play((2, 2), [(2, 3)], (2, 3), "Red's pawn steps forward")
 
     game.select((1, 7), [(2, 6), (3, 5), (4, 4), (5, 3), (6, 2)],
                 "Blue selects its bishop: the open diagonal up to Red's pawn is lit")
@@ -387,18 +387,22 @@ def scenario_standard_game(session, check):
     game.reach_zone((6, 2), "the bishop takes a pawn in Red's camp: promote or not?")
     game.answer(False, "promotion declined: the bishop checks Red's king, a pawn in hand",
                 checked=(4, 0))
-    game.play((4, 0), (3, 0), "Red's king steps out of check")
-    game.play((8, 8), (8, 7), "Blue's lance steps up")
-    game.play((5, 2), (5, 3), "Red's pawn steps forward")
-    click_square(session, 6, 2)
-    game.scene.selected = (6, 2)
+    # The king may not step onto the bishop's diagonal.
+    game.play((4, 0), [(3, 0), (3, 1), (4, 1)], (3, 0), "Red's king steps out of check")
+    game.play((8, 8), [(8, 7)], (8, 7), "Blue's lance steps up")
+    game.play((5, 2), [(5, 3)], (5, 3), "Red's pawn steps forward")
+    game.select((6, 2), [(5, 1), (4, 0), (7, 1), (5, 3), (7, 3), (8, 4)],
+                "Blue selects the bishop in Red's camp")
     game.reach_zone((5, 1), "the bishop goes on in Red's camp: asked again")
     game.answer(True, "promotion accepted: a horse")
-    game.play((2, 3), (2, 4), "Red's pawn steps forward")
-    game.play((3, 8), (4, 7), "Blue's gold steps up")
-    game.play((3, 0), (3, 1), "Red's king steps forward")
-    game.play((5, 1), (5, 0), "Blue's horse takes a gold: a gold in hand beside the pawn")
-    game.play((3, 1), (3, 0), "Red's king steps back")
+    game.play((2, 3), [(2, 4)], (2, 4), "Red's pawn steps forward")
+    game.play((3, 8), [(3, 7), (2, 7), (4, 7)], (4, 7), "Blue's gold steps up")
+    game.play((3, 0), [(3, 1)], (3, 1), "Red's king steps forward, the only square the "
+                                         "horse leaves it")
+    game.play((5, 1), [(4, 0), (6, 0), (4, 2), (6, 2), (7, 3), (8, 4), (5, 0), (4, 1), (6, 1),
+                       (5, 2)], (5, 0), "Blue's horse takes a gold: a gold in hand beside the "
+                                        "pawn")
+    game.play((3, 1), [(3, 0), (2, 2)], (3, 0), "Red's king steps back")
 
     empty = [(column, row) for row in range(9) for column in range(9)
              if (column, row) not in game.scene.board]
