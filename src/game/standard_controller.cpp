@@ -122,14 +122,14 @@ void answerPromotion(GameScene& scene, bool cancel, int x, int y) {
     play(scene, request);
 }
 
-const char* promptFor(GameScene::Question question) {
+std::string promptFor(GameScene::Question question, int side) {
     switch (question) {
         case GameScene::Question::NewGame:
             return "Start a new game? Press N again to confirm";
         case GameScene::Question::Resign:
-            return "%s resigns? Press G again to confirm";
+            return formatString("%s resigns? Press G again to confirm", sideName(side));
         case GameScene::Question::Impasse:
-            return "%s declares impasse (27 points)? Press D again";
+            return formatString("%s declares impasse (27 points)? Press D again", sideName(side));
         case GameScene::Question::None:
             break;
     }
@@ -168,8 +168,7 @@ void ask(GameScene& scene, GameScene::Question question) {
     }
     scene.asking = question;
     scene.askedAt = scene.ticks();
-    const int side = scene.standard.position().sideToMove;
-    scene.notice = formatString(promptFor(question), sideName(side));
+    scene.notice = promptFor(question, scene.standard.position().sideToMove);
 }
 
 }  // namespace
