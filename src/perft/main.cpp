@@ -1,12 +1,13 @@
 // ixo-perft: counts the leaf positions below a position, the standard proof of a move
 // generator against counts published elsewhere.
-//   ixo-perft [--divide] DEPTH startpos|SFEN
+//   ixo-perft [--divide] DEPTH startpos|SFEN [--divide]
 // The SFEN may be one argument or its words. The last line printed is the leaf count.
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "shogi/perft.h"
 #include "shogi/position.h"
@@ -22,26 +23,29 @@ int usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // --divide may stand anywhere; every other word is the depth and then the position.
     bool divide = false;
-    int next = 1;
-    if (next < argc && std::strcmp(argv[next], "--divide") == 0) {
-        divide = true;
-        ++next;
+    std::vector<const char*> words;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--divide") == 0) {
+            divide = true;
+        } else {
+            words.push_back(argv[i]);
+        }
     }
-    if (argc - next < 2) {
+    if (words.size() < 2) {
         return usage();
     }
     char* end = nullptr;
-    const long depth = std::strtol(argv[next], &end, 10);
-    if (*argv[next] == '\0' || *end != '\0' || depth < 0 || depth > 20) {
-        std::fprintf(stderr, "ixo-perft: the depth is a number from 0 to 20, not '%s'\n",
-                     argv[next]);
+    const long depth = std::strtol(words[0], &end, 10);
+    if (*words[0] == '\0' || *end != '\0' || depth < 0 || depth > 20) {
+        std::fprintf(stderr, "ixo-perft: the depth is a number from 0 to 20, not '%s'\n", words[0]);
         return 2;
     }
     std::string sfen;
-    for (int i = next + 1; i < argc; ++i) {
-        sfen += (i > next + 1 ? " " : "");
-        sfen += argv[i];
+    for (std::size_t i = 1; i < words.size(); ++i) {
+        sfen += (i > 1 ? " " : "");
+        sfen += words[i];
     }
     ixo::Position position;
     std::string error;
