@@ -19,10 +19,6 @@ const char* sideName(int side) {
     return side == 0 ? "Blue" : "Red";
 }
 
-std::string refused(Refusal why) {
-    return formatString("Not allowed: %s", refusalText(why));
-}
-
 void deselect(GameScene& scene) {
     scene.selected.piece = kNothingSelected;
     scene.moveMap.clear();
@@ -53,7 +49,7 @@ void play(GameScene& scene, const MoveRequest& request) {
     Move made;
     Refusal why = Refusal::None;
     if (!scene.standard.play(request, &made, &why)) {
-        scene.notice = refused(why);
+        scene.notice = refusalText(why);
         deselect(scene);
         return;
     }
@@ -96,7 +92,7 @@ void tryMove(GameScene& scene, Square square) {
     const Refusal why = judgeMove(position, request);
     if (why != Refusal::None) {
         // The selection stays, so the player can try another square at once.
-        scene.notice = refused(why);
+        scene.notice = refusalText(why);
         return;
     }
     if (promotion == Promotion::Optional) {
@@ -163,7 +159,7 @@ void ask(GameScene& scene, GameScene::Question question) {
     }
     if (question != GameScene::Question::NewGame && scene.standard.outcome().over()) {
         dropQuestion(scene);
-        scene.notice = refused(Refusal::GameOver);
+        scene.notice = refusalText(Refusal::GameOver);
         return;
     }
     scene.asking = question;
@@ -254,7 +250,7 @@ void updateStandard(GameScene& scene) {
     }
     if (scene.standard.outcome().over()) {
         deselect(scene);
-        scene.notice = refused(Refusal::GameOver);
+        scene.notice = refusalText(Refusal::GameOver);
         return;
     }
     const Position& position = scene.standard.position();

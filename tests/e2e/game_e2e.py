@@ -348,7 +348,7 @@ class StandardPlay(Game):
 
     def refused(self, square, reason, what):
         click_square(self.session, *square)
-        self.scene.notice = f"Not allowed: {reason}"
+        self.scene.notice = reason
         self.shows(what)
 
     def reach_zone(self, destination, what):
@@ -382,7 +382,7 @@ def scenario_standard_game(session, check):
 
     game.select((1, 7), [(2, 6), (3, 5), (4, 4), (5, 3), (6, 2)],
                 "Blue selects its bishop: the open diagonal up to Red's pawn is lit")
-    game.refused((1, 5), "the piece can't move like that",
+    game.refused((1, 5), "The piece can't move like that",
                  "a click off the diagonal says why, and the bishop stays selected")
     game.reach_zone((6, 2), "the bishop takes a pawn in Red's camp: promote or not?")
     game.answer(False, "promotion declined: the bishop checks Red's king, a pawn in hand",
@@ -411,7 +411,7 @@ def scenario_standard_game(session, check):
                                            "is lit and the gold's card shows")
     game.drop((4, 1), "the gold dropped in front of Red's king mates it",
               checked=(3, 0), banner="checkmate-blue")
-    game.refused((4, 4), "the game is over", "after the mate a click moves nothing")
+    game.refused((4, 4), "The game is over", "after the mate a click moves nothing")
     game.key(XK.XK_u, before_mate, "U takes the mate back: Blue to move, the gold in hand")
 
     asking = before_mate.copy()

@@ -50,9 +50,7 @@ class StandardPlay : public SceneTest {
         const Box choice = promotionChoice(column, row);
         releaseAt(scene_, choice.left + (promote ? 20 : 80), choice.top + 28, kLeftButton);
     }
-    std::string refusedFor(Refusal why) const {
-        return std::string("Not allowed: ") + refusalText(why);
-    }
+    std::string refusedFor(Refusal why) const { return refusalText(why); }
     const Position& position() const { return scene_.standard.position(); }
 
     HeardEvents heard_;
