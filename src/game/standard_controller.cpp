@@ -217,16 +217,18 @@ void stepThroughStandardHistory(GameScene& scene) {
     for (int count = keys.presses(SDLK_r); count > 0; --count) {
         const Move* redone = scene.standard.replay();
         if (!redone) {
-            break;
+            if (!scene.standard.replayEnding()) {
+                break;
+            }
+            settleStandard(scene);
+            scene.notice.clear();
+            scene.notify(lastPlayed(scene.standard), MoveEvent::Ended);
+            continue;
         }
         const Move move = *redone;
         settleStandard(scene);
         scene.notice.clear();
         scene.notify(move, MoveEvent::Replayed);
-        // Replaying up to a resignation or declaration brings that ending back as well.
-        if (endsWithoutAMove(scene.standard.outcome().how)) {
-            scene.notify(move, MoveEvent::Ended);
-        }
     }
 }
 

@@ -228,9 +228,9 @@ void StandardGame::loseOnTime(int side) {
 }
 
 const Move* StandardGame::takeBack() {
-    if (ply_ == 0) {
-        // Nothing to take back, but an ending at the start (a resignation before any move)
-        // is still undone, so the game is in play again.
+    // A resignation or declaration is taken back on its own, before the move that preceded
+    // it: a player who resigned by mistake gets the position back, not the one before it.
+    if (ply_ == 0 || (outcome_.over() && ending_.over() && endingPly_ == ply_)) {
         outcome_ = Outcome{};
         return nullptr;
     }
@@ -238,6 +238,15 @@ const Move* StandardGame::takeBack() {
     takeBackStandardMove(position_, moves_[ply_]);
     outcome_ = Outcome{};
     return &moves_[ply_];
+}
+
+bool StandardGame::replayEnding() {
+    if (outcome_.over() || !ending_.over() || endingPly_ != ply_) {
+        return false;
+    }
+    outcome_ = ending_;
+    outcomePly_ = ply_;
+    return true;
 }
 
 const Move* StandardGame::replay() {
@@ -269,13 +278,8 @@ std::size_t StandardGame::ply() const {
 
 void StandardGame::judgeEnd() {
     outcome_ = Outcome{};
-    // An ending that came without a move (resignation, declaration) stands at its ply, and
-    // comes back when replay reaches that ply again.
-    if (ending_.over() && endingPly_ == ply_) {
-        outcome_ = ending_;
-        outcomePly_ = ply_;
-        return;
-    }
+    // An ending that came without a move (resignation, declaration) is kept at its ply, but
+    // only replayEnding() brings it back: each R press replays one thing, as each U undid one.
     if (!standard::hasLegalMove(position_)) {
         // The side to move has nothing to play. In check that is mate; out of check the
         // rules know no pass, so it loses all the same.

@@ -128,10 +128,13 @@ class StandardGame {
     void loseByFoul(int side);
     void loseOnTime(int side);
 
-    // Take-back and replay, as MoveHistory does for the simple rules. Taking back a move also
-    // takes back an ending that came with or after it, so the game is in play again.
+    // Take-back and replay, as MoveHistory does for the simple rules. A mate or repetition
+    // goes with the move that made it; a resignation or declaration is taken back on its
+    // own first, so either way the game is in play again.
     const Move* takeBack();
     const Move* replay();
+    // Brings back a resignation or declaration that takeBack() undid on its own, at its ply.
+    bool replayEnding();
     std::vector<Move> played() const;
     std::size_t size() const;
     std::size_t ply() const;

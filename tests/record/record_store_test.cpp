@@ -244,6 +244,9 @@ TEST_F(RecordStore, ARecordFromElsewhereGoesOnUnderStandardRulesKeepingWhatItSai
     scene.rules = RuleSet::Standard;
     scene.standard = game.standard;
     RecordKeeper keeper({games_.string(), ""}, start_, game.recordPath, game.headers);
+    // The resignation first, on its own, then the move before it.
+    EXPECT_EQ(scene.standard.takeBack(), nullptr);
+    ASSERT_FALSE(scene.standard.outcome().over());
     ASSERT_NE(scene.standard.takeBack(), nullptr);
     Move made;
     ASSERT_TRUE(scene.standard.play(usi("8c8d"), &made));

@@ -13,14 +13,13 @@ void playAll(StandardGame& game, std::initializer_list<const char*> moves) {
 }
 
 // After any ending, moves are refused until a take-back puts the game back in play.
-void expectTakeBackResumes(StandardGame& game, const char* nextMove) {
+void expectTakeBackResumes(StandardGame& game, const char* nextMove, std::size_t plyAfter) {
     Refusal why = Refusal::None;
     EXPECT_FALSE(game.play(usi(nextMove), nullptr, &why));
     EXPECT_EQ(why, Refusal::GameOver);
-    const std::size_t ply = game.ply();
     game.takeBack();
     EXPECT_FALSE(game.outcome().over());
-    EXPECT_EQ(game.ply(), ply > 0 ? ply - 1 : 0);
+    EXPECT_EQ(game.ply(), plyAfter);
 }
 
 TEST(StandardGame, CheckmateEndsTheGameForTheMatedSide) {
@@ -28,7 +27,7 @@ TEST(StandardGame, CheckmateEndsTheGameForTheMatedSide) {
     playAll(game, {"G*1b"});
     EXPECT_EQ(game.outcome().how, GameEnd::Checkmate);
     EXPECT_EQ(game.outcome().winner, 0);
-    expectTakeBackResumes(game, "2b2c");
+    expectTakeBackResumes(game, "2b2c", 0);
     EXPECT_EQ(game.position().hands[0][Gold], 1);
     // Replay brings the mate back.
     ASSERT_NE(game.replay(), nullptr);
@@ -45,7 +44,7 @@ TEST(StandardGame, TheFourthTimeAPositionStandsIsADraw) {
     playAll(game, {"7b8b"});
     EXPECT_EQ(game.outcome().how, GameEnd::Repetition);
     EXPECT_EQ(game.outcome().winner, -1);
-    expectTakeBackResumes(game, "7g7f");
+    expectTakeBackResumes(game, "7g7f", 11);
     // A different move from there keeps playing.
     playAll(game, {"3c3d"});
     EXPECT_FALSE(game.outcome().over());
@@ -60,7 +59,7 @@ TEST(StandardGame, RepetitionByChecksAloneLosesForTheCheckingSide) {
     playAll(game, chase);
     EXPECT_EQ(game.outcome().how, GameEnd::PerpetualCheck);
     EXPECT_EQ(game.outcome().winner, 1);
-    expectTakeBackResumes(game, "9i9h");
+    expectTakeBackResumes(game, "9i9h", 11);
 }
 
 TEST(StandardGame, ResignationAndFoulsEndTheGameAtOnceAndTakeBackUndoesThem) {
@@ -68,16 +67,20 @@ TEST(StandardGame, ResignationAndFoulsEndTheGameAtOnceAndTakeBackUndoesThem) {
     game.resign();
     EXPECT_EQ(game.outcome().how, GameEnd::Resignation);
     EXPECT_EQ(game.outcome().winner, 1);
-    expectTakeBackResumes(game, "7g7f");
+    expectTakeBackResumes(game, "7g7f", 0);
     playAll(game, {"7g7f"});
     game.resign();
     EXPECT_EQ(game.outcome().winner, 0);
-    expectTakeBackResumes(game, "3c3d");
-    EXPECT_EQ(game.ply(), 0u);
-    // Replaying up to the resignation brings it back with the move.
-    ASSERT_NE(game.replay(), nullptr);
+    // The resignation is taken back on its own, and only replayEnding brings it back.
+    expectTakeBackResumes(game, "3c3d", 1);
+    EXPECT_EQ(game.replay(), nullptr);
+    ASSERT_TRUE(game.replayEnding());
     EXPECT_EQ(game.outcome().how, GameEnd::Resignation);
     game.takeBack();
+    game.takeBack();
+    EXPECT_EQ(game.ply(), 0u);
+    ASSERT_NE(game.replay(), nullptr);
+    EXPECT_FALSE(game.outcome().over());
     game.loseOnTime(0);
     EXPECT_EQ(game.outcome().how, GameEnd::TimeUp);
     EXPECT_EQ(game.outcome().winner, 1);
@@ -108,7 +111,7 @@ TEST(StandardGame, AnImpasseDeclarationWinsOnlyWithTheFullCount) {
     }
     StandardGame game(sfen(cases[0].position));
     game.declareImpasse();
-    expectTakeBackResumes(game, "5b5c");
+    expectTakeBackResumes(game, "5b5c", 0);
     playAll(game, {"5b4c"});
 }
 
