@@ -3,49 +3,19 @@
 #include <cstddef>
 #include <vector>
 
+#include "shogi/standard_movegen.h"
+
 namespace ixo {
+
+using namespace standard;
 
 namespace {
 
 constexpr const char* kStartSfen =
     "lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 1";
 
-// SFEN letters by piece code; promoted codes share their base letter and gain a '+'.
-constexpr char kLetterOf[King + 1] = {'\0', 'P', 'P', 'B', 'B', 'R', 'R', 'L',
-                                      'L',  'N', 'N', 'S', 'S', 'G', 'K'};
-
 // The order shogi software writes a hand in, strongest first.
 constexpr int kHandOrder[] = {Rook, Bishop, Gold, Silver, Knight, Lance, Pawn};
-
-// How many of each kind one set holds; no hand or board can have more.
-constexpr int kSetCount[King + 1] = {0, 18, 0, 2, 0, 2, 0, 4, 0, 4, 0, 4, 0, 4, 2};
-
-int codeOfLetter(char letter) {
-    switch (letter) {
-        case 'P':
-            return Pawn;
-        case 'L':
-            return Lance;
-        case 'N':
-            return Knight;
-        case 'S':
-            return Silver;
-        case 'G':
-            return Gold;
-        case 'B':
-            return Bishop;
-        case 'R':
-            return Rook;
-        case 'K':
-            return King;
-        default:
-            return Empty;
-    }
-}
-
-bool isPromotable(int piece) {
-    return piece >= Pawn && piece <= Silver && piece % 2 == 1;
-}
 
 std::vector<std::string> wordsOf(const std::string& text) {
     std::vector<std::string> words;
@@ -128,7 +98,7 @@ bool parseBoard(const std::string& text, Board& board, std::string& error) {
             error = describe(c) + " is not a piece on the board";
             return false;
         }
-        if (promoted && !isPromotable(piece)) {
+        if (promoted && !canPromote(piece)) {
             error = std::string("a ") + c + " cannot be promoted";
             return false;
         }
@@ -167,7 +137,7 @@ bool parseHands(const std::string& text, std::array<Hand, 2>& hands, std::string
             count = count * 10 + (c - '0');
             counted = true;
             // Larger than any set holds: refuse before the number can grow without bound.
-            if (count > kSetCount[Pawn]) {
+            if (count > kPiecesInASet[Pawn]) {
                 error = "a count in the hands is more than any set holds";
                 return false;
             }
@@ -184,7 +154,7 @@ bool parseHands(const std::string& text, std::array<Hand, 2>& hands, std::string
             return false;
         }
         const int total = hands[red ? 1 : 0][piece] + (counted ? count : 1);
-        if (total > kSetCount[piece]) {
+        if (total > kPiecesInASet[piece]) {
             error = std::string("more ") + c + " in hand than a set holds";
             return false;
         }

@@ -9,9 +9,6 @@ using namespace standard;
 
 namespace {
 
-// How many of each kind one set holds, promoted forms counted with their kind.
-constexpr int kSetCount[King + 1] = {0, 18, 0, 2, 0, 2, 0, 4, 0, 4, 0, 4, 0, 4, 2};
-
 const char* kKindName[King + 1] = {"", "pawn",   "", "bishop", "", "rook", "",    "lance",
                                    "", "knight", "", "silver", "", "gold", "king"};
 
@@ -124,7 +121,7 @@ bool validatePosition(const Position& position, std::string& error) {
         }
     }
     for (int piece = Pawn; piece <= King; ++piece) {
-        if (count[piece] > kSetCount[piece]) {
+        if (count[piece] > kPiecesInASet[piece]) {
             error = std::string("more of the ") + kKindName[piece] + " than a set holds";
             return false;
         }

@@ -20,6 +20,23 @@ inline bool onBoard(RayCoordinate column, RayCoordinate row) {
     return column >= 0 && column < kBoardSize && row >= 0 && row < kBoardSize;
 }
 
+// How many of each kind one set holds, promoted forms counted with their kind.
+constexpr int kPiecesInASet[King + 1] = {0, 18, 0, 2, 0, 2, 0, 4, 0, 4, 0, 4, 0, 4, 2};
+
+// The letter SFEN and USI give each code; a promoted code shares its kind's letter.
+constexpr char kLetterOf[King + 1] = {'\0', 'P', 'P', 'B', 'B', 'R', 'R', 'L',
+                                      'L',  'N', 'N', 'S', 'S', 'G', 'K'};
+
+// The unpromoted code of an upper-case letter; Empty for anything else.
+inline int codeOfLetter(char letter) {
+    for (int piece = Pawn; piece <= King; piece += piece < Silver ? 2 : 1) {
+        if (kLetterOf[piece] == letter) {
+            return piece;
+        }
+    }
+    return Empty;
+}
+
 inline bool canPromote(int piece) {
     return piece >= Pawn && piece <= Silver && piece % 2 == 1;
 }
@@ -156,25 +173,32 @@ inline bool attackedAlong(const Board& board, int square, int columnStep, int ro
     return attacked;
 }
 
+// How many of `attacker`'s pieces jump onto `square` as a knight does. A knight lands two
+// ranks ahead of itself, so it attacks from two ranks behind.
+inline int knightAttacks(const Board& board, int square, int attacker) {
+    const int column = square % kBoardSize;
+    const int row = square / kBoardSize + (attacker == 0 ? 2 : -2);
+    int attacks = 0;
+    for (const int knightColumn : {column - 1, column + 1}) {
+        if (onBoard(knightColumn, row)) {
+            const Cell& cell = board.cells[squareOf(knightColumn, row)];
+            attacks +=
+                cell.owner == attacker && cell.piece > Empty && cell.piece <= King &&
+                        (kReach[cell.piece].steps >> reachBit(column - knightColumn, -2) & 1) != 0
+                    ? 1
+                    : 0;
+        }
+    }
+    return attacks;
+}
+
 inline bool isAttacked(const Board& board, int square, int attacker) {
     for (const Offset direction : kNeighbours) {
         if (attackedAlong(board, square, direction.column, direction.row, attacker)) {
             return true;
         }
     }
-    // A knight lands two ranks ahead of itself, so it attacks from two ranks behind.
-    const int column = square % kBoardSize;
-    const int row = square / kBoardSize + (attacker == 0 ? 2 : -2);
-    for (const int knightColumn : {column - 1, column + 1}) {
-        if (onBoard(knightColumn, row)) {
-            const Cell& cell = board.cells[squareOf(knightColumn, row)];
-            if (cell.owner == attacker && cell.piece > Empty && cell.piece <= King &&
-                (kReach[cell.piece].steps >> reachBit(column - knightColumn, -2) & 1) != 0) {
-                return true;
-            }
-        }
-    }
-    return false;
+    return knightAttacks(board, square, attacker) > 0;
 }
 
 inline int kingSquare(const Board& board, int side) {
@@ -261,14 +285,7 @@ inline std::array<bool, kSquareCount> blockingSquares(const Board& board, int ki
                     return true;
                 });
     }
-    const int column = king % kBoardSize;
-    const int row = king / kBoardSize + (side == 1 ? 2 : -2);
-    for (const int knightColumn : {column - 1, column + 1}) {
-        if (onBoard(knightColumn, row)) {
-            const Cell& cell = board.cells[squareOf(knightColumn, row)];
-            checkers += cell.owner == 1 - side && cell.piece == Knight ? 1 : 0;
-        }
-    }
+    checkers += knightAttacks(board, king, 1 - side);
     if (checkers == 1) {
         between = line;
     }

@@ -12,21 +12,21 @@ const char* refusalText(Refusal why) {
         case Refusal::None:
             return "";
         case Refusal::NotYourPiece:
-            return "that is not a piece of yours";
+            return "That is not a piece of yours to move";
         case Refusal::CannotMoveThere:
-            return "the piece can't move like that";
+            return "The piece can't move like that";
         case Refusal::LeavesKingInCheck:
-            return "that would leave your king in check";
+            return "That would leave your king in check";
         case Refusal::TwoPawns:
-            return "a second pawn on that file";
+            return "A second pawn on that file";
         case Refusal::PawnDropMate:
-            return "a pawn drop may not give mate";
+            return "A pawn drop may not give mate";
         case Refusal::DeadPiece:
-            return "the piece could never move from there";
+            return "The piece could never move from there";
         case Refusal::BadPromotion:
-            return "the piece can't promote there";
+            return "The piece can't promote there";
         case Refusal::GameOver:
-            return "the game is over";
+            return "The game is over";
     }
     return "";
 }
@@ -174,9 +174,6 @@ MoveMap legalDrops(const Position& position, int dropPiece) {
 
 namespace {
 
-constexpr char kUsiLetter[King + 1] = {'\0', 'P', '\0', 'B', '\0', 'R', '\0', 'L',
-                                       '\0', 'N', '\0', 'S', '\0', 'G', '\0'};
-
 void appendSquare(std::string& text, int column, int row) {
     text += static_cast<char>('0' + (kBoardSize - column));
     text += static_cast<char>('a' + row);
@@ -197,7 +194,7 @@ bool readSquare(const std::string& text, std::size_t at, int& column, int& row) 
 std::string usiMove(const MoveRequest& request) {
     std::string text;
     if (request.isDrop()) {
-        const char letter = isHandKind(request.dropPiece) ? kUsiLetter[request.dropPiece] : '?';
+        const char letter = isHandKind(request.dropPiece) ? kLetterOf[request.dropPiece] : '?';
         text += letter;
         text += '*';
     } else {
@@ -213,13 +210,8 @@ std::string usiMove(const MoveRequest& request) {
 bool parseUsiMove(const std::string& text, MoveRequest& request) {
     MoveRequest parsed;
     if (text.size() == 4 && text[1] == '*') {
-        int piece = Empty;
-        for (int code = Pawn; code <= King; ++code) {
-            if (kUsiLetter[code] != '\0' && kUsiLetter[code] == text[0]) {
-                piece = code;
-            }
-        }
-        if (piece == Empty || !readSquare(text, 2, parsed.toColumn, parsed.toRow)) {
+        const int piece = codeOfLetter(text[0]);
+        if (!isHandKind(piece) || !readSquare(text, 2, parsed.toColumn, parsed.toRow)) {
             return false;
         }
         parsed.dropPiece = piece;

@@ -87,6 +87,8 @@ bool validatePosition(const Position& position, std::string& error);
 // How a game ended.
 enum class GameEnd : std::uint8_t {
     None,
+    // The side to move has no legal move and loses; in check that is mate, and the rare
+    // position without a move out of check loses the same way, since no one may pass.
     Checkmate,
     Resignation,
     Repetition,      // sennichite: a draw

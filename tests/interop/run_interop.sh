@@ -10,19 +10,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 tool=$1
 games=${INTEROP_GAMES:-12}
 
-if ! command -v node >/dev/null; then
-    if [ "${CI:-}" = true ]; then
-        echo "node is not installed; ./setup.sh test installs it" >&2
-        exit 1
-    fi
-    echo "node is not installed: the interop test is skipped"
-    exit 77
-fi
-if [ ! -d "$here/node_modules/tsshogi" ]; then
-    echo "tests/interop/node_modules is missing: run 'npm ci' in tests/interop" \
-        "(./setup.sh test does)" >&2
-    exit 1
-fi
+. "$here/require_node.sh"
+require_node_package tsshogi "the interop test"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

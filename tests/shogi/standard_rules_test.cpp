@@ -7,12 +7,21 @@
 namespace ixo {
 namespace {
 
+struct Judged {
+    const char* position;
+    const char* move;
+    Refusal expected;
+};
+
+void expectJudged(std::initializer_list<Judged> cases) {
+    for (const Judged& c : cases) {
+        EXPECT_EQ(judgeMove(sfen(c.position), usi(c.move)), c.expected)
+            << c.position << " " << c.move;
+    }
+}
+
 TEST(StandardRules, EachDropRuleRefusesWithItsOwnReason) {
-    const struct {
-        const char* position;
-        const char* move;
-        Refusal expected;
-    } cases[] = {
+    expectJudged({
         // Two pawns: a second unpromoted pawn on a file, but a promoted one does not count.
         {"4k4/9/9/9/9/9/4P4/9/4K4 b P 1", "P*5e", Refusal::TwoPawns},
         {"4k4/9/9/9/9/9/4P4/9/4K4 b P 1", "P*4e", Refusal::None},
@@ -37,19 +46,11 @@ TEST(StandardRules, EachDropRuleRefusesWithItsOwnReason) {
         // In check a drop must block; one that does not leaves the king in check.
         {"4k4/9/9/9/4r4/9/9/9/4K4 b G 1", "G*5g", Refusal::None},
         {"4k4/9/9/9/4r4/9/9/9/4K4 b G 1", "G*4g", Refusal::LeavesKingInCheck},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(judgeMove(sfen(c.position), usi(c.move)), c.expected)
-            << c.position << " " << c.move;
-    }
+    });
 }
 
 TEST(StandardRules, BoardMovesAreJudgedForPinsPromotionAndTheTable) {
-    const struct {
-        const char* position;
-        const char* move;
-        Refusal expected;
-    } cases[] = {
+    expectJudged({
         // The gold is pinned to its king by the rook: only along the file.
         {"k8/9/9/9/4r4/9/9/4G4/4K4 b - 1", "5h4h", Refusal::LeavesKingInCheck},
         {"k8/9/9/9/4r4/9/9/4G4/4K4 b - 1", "5h5g", Refusal::None},
@@ -71,11 +72,7 @@ TEST(StandardRules, BoardMovesAreJudgedForPinsPromotionAndTheTable) {
         {"4k4/9/9/9/9/9/9/4B4/4K4 b - 1", "5h5g", Refusal::CannotMoveThere},
         {"4k4/9/9/9/9/9/9/4B4/4K4 b - 1", "5i5h", Refusal::CannotMoveThere},
         {"4k4/9/9/9/9/9/9/4b4/4K4 b - 1", "5h4g", Refusal::NotYourPiece},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(judgeMove(sfen(c.position), usi(c.move)), c.expected)
-            << c.position << " " << c.move;
-    }
+    });
 }
 
 TEST(StandardRules, AKingInCheckHasOnlyTheEvasionsAndTheScreenSquaresSayWhichOnes) {
