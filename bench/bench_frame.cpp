@@ -298,5 +298,51 @@ void unchangedFrame(benchmark::State& state) {
 }
 BENCHMARK(unchangedFrame);
 
+// Under the standard rules a frame also has hands, the last move, check and their
+// comparison: a crowded position with both hands full and a Red knight selected.
+void reachStandard(GameScene& scene) {
+    FakePointer::instance() = FakePointer{};
+    ixo::Position position;
+    std::string error;
+    ixo::parseSfen("l6nl/5+P1gk/2np1S3/p1p4Pp/3P2Sp1/1PPb2P1P/P5GS1/R8/LN4bKL w GR5pnsg 1",
+                   position, error);
+    scene.resumeStandard(ixo::StandardGame(position));
+    click(scene, 2, 2);
+}
+
+void standardFrame(benchmark::State& state) {
+    stage();
+    GameScene scene(SDL_GetVideoSurface());
+    reachStandard(scene);
+    if (scene.selected.piece == -1) {
+        state.SkipWithError("the knight could not be selected");
+        return;
+    }
+    scene.update();
+    for (auto _ : state) {
+        scene.update();
+        scene.invalidate();
+        scene.draw();
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(standardFrame)->Unit(benchmark::kMicrosecond);
+
+void standardUnchangedFrame(benchmark::State& state) {
+    stage();
+    GameScene scene(SDL_GetVideoSurface());
+    reachStandard(scene);
+    scene.update();
+    scene.draw();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(scene.update());
+        if (scene.draw()) {
+            state.SkipWithError("an unchanged frame was painted");
+            return;
+        }
+    }
+}
+BENCHMARK(standardUnchangedFrame);
+
 }  // namespace
 BENCHMARK_MAIN();

@@ -589,7 +589,7 @@ ENDINGS = {
     "resignation": ("{loser} resigns", "投了"),
     "repetition": ("Fourfold repetition", "千日手"),
     "perpetual-check": ("Perpetual check by {loser}", "連続王手の千日手"),
-    "impasse": ("{winner} wins by impasse", "入玉宣言"),
+    "impasse": ("{winner} declares impasse", "入玉宣言"),
     "failed-impasse": ("{loser}'s declaration fails", "宣言失敗"),
     "illegal-move": ("Illegal move by {loser}", "反則負け"),
     "time-up": ("{loser} ran out of time", "時間切れ"),

@@ -19,10 +19,6 @@ const char* sideName(int side) {
     return side == 0 ? "Blue" : "Red";
 }
 
-std::string refused(Refusal why) {
-    return formatString("Not allowed: %s", refusalText(why));
-}
-
 void deselect(GameScene& scene) {
     scene.selected.piece = kNothingSelected;
     scene.moveMap.clear();
@@ -53,7 +49,7 @@ void play(GameScene& scene, const MoveRequest& request) {
     Move made;
     Refusal why = Refusal::None;
     if (!scene.standard.play(request, &made, &why)) {
-        scene.notice = refused(why);
+        scene.notice = refusalText(why);
         deselect(scene);
         return;
     }
@@ -96,7 +92,7 @@ void tryMove(GameScene& scene, Square square) {
     const Refusal why = judgeMove(position, request);
     if (why != Refusal::None) {
         // The selection stays, so the player can try another square at once.
-        scene.notice = refused(why);
+        scene.notice = refusalText(why);
         return;
     }
     if (promotion == Promotion::Optional) {
@@ -122,14 +118,14 @@ void answerPromotion(GameScene& scene, bool cancel, int x, int y) {
     play(scene, request);
 }
 
-const char* promptFor(GameScene::Question question) {
+std::string promptFor(GameScene::Question question, int side) {
     switch (question) {
         case GameScene::Question::NewGame:
             return "Start a new game? Press N again to confirm";
         case GameScene::Question::Resign:
-            return "%s resigns? Press G again to confirm";
+            return formatString("%s resigns? Press G again to confirm", sideName(side));
         case GameScene::Question::Impasse:
-            return "%s declares impasse (27 points)? Press D again";
+            return formatString("%s declares impasse (27 points)? Press D again", sideName(side));
         case GameScene::Question::None:
             break;
     }
@@ -163,13 +159,12 @@ void ask(GameScene& scene, GameScene::Question question) {
     }
     if (question != GameScene::Question::NewGame && scene.standard.outcome().over()) {
         dropQuestion(scene);
-        scene.notice = refused(Refusal::GameOver);
+        scene.notice = refusalText(Refusal::GameOver);
         return;
     }
     scene.asking = question;
     scene.askedAt = scene.ticks();
-    const int side = scene.standard.position().sideToMove;
-    scene.notice = formatString(promptFor(question), sideName(side));
+    scene.notice = promptFor(question, scene.standard.position().sideToMove);
 }
 
 }  // namespace
@@ -255,7 +250,7 @@ void updateStandard(GameScene& scene) {
     }
     if (scene.standard.outcome().over()) {
         deselect(scene);
-        scene.notice = refused(Refusal::GameOver);
+        scene.notice = refusalText(Refusal::GameOver);
         return;
     }
     const Position& position = scene.standard.position();

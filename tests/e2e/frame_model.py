@@ -9,6 +9,7 @@ the embedded font. Comparing screenshots with this, rather than with screenshots
 earlier run, proves that the picture is right, not merely that it has not changed.
 """
 
+import glob
 import os
 
 from PIL import Image, ImageChops
@@ -20,8 +21,9 @@ LABEL_AT = (650, 50)
 GLYPH = (16, 32)
 ADVANCE = 10
 
-PAWN, PROMOTED_PAWN, BISHOP, PROMOTED_BISHOP, ROOK = 1, 2, 3, 4, 5
-LANCE, KNIGHT, SILVER, GOLD, KING = 7, 9, 11, 13, 14
+PAWN, PROMOTED_PAWN, BISHOP, PROMOTED_BISHOP, ROOK, PROMOTED_ROOK = 1, 2, 3, 4, 5, 6
+LANCE, PROMOTED_LANCE, KNIGHT, PROMOTED_KNIGHT = 7, 8, 9, 10
+SILVER, PROMOTED_SILVER, GOLD, KING = 11, 12, 13, 14
 BLUE, RED = 0, 1
 
 PIECE_NAMES = {
@@ -97,6 +99,17 @@ class Pictures:
         }
         self.shadows = {BLUE: _load(join("kageb.png")), RED: _load(join("kager.png"))}
         self.highlight = _load(join("hikari.png"))
+        # What only the standard rules show.
+        self.standard_background = _load(join("bg-standard.jpg"))
+        self.last_move = _load(join("last-move.png"))
+        self.check = _load(join("check.png"))
+        self.hand_light = _load(join("hand-light.png"))
+        self.promotion = _load(join("promotion.png"))
+        self.counts = {BLUE: _load(join("counts-1p.png")), RED: _load(join("counts-2p.png"))}
+        self.banners = {}
+        if image_dir:
+            for path in glob.glob(os.path.join(image_dir, "banner", "*.png")):
+                self.banners[os.path.basename(path)[:-4]] = _load(path)
         self.font = _load(font_path)
         if self.font is None:
             raise FileNotFoundError(f"cannot read the font picture {font_path}")
@@ -118,9 +131,65 @@ class Scene:
         self.turn = turn
         self.selected = selected  # (column, row) on screen, or None
         self.highlights = set(highlights)  # screen squares
+        self.notice = ""  # the line under the board
 
     def copy(self):
-        return Scene(self.board, self.turn, self.selected, self.highlights)
+        scene = Scene(self.board, self.turn, self.selected, self.highlights)
+        scene.notice = self.notice
+        return scene
+
+
+class StandardScene(Scene):
+    """The standard rules add the hands, the marks of the last move and of check, the
+    choice to promote and the end of the game to what a Scene holds."""
+
+    def __init__(self, board=None, turn=BLUE, selected=None, highlights=()):
+        super().__init__(board, turn, selected, highlights)
+        self.hands = {BLUE: {}, RED: {}}  # owner: {unpromoted code: count}
+        self.hand_pick = None  # (owner, code) picked from a hand
+        self.last_move = []  # the squares marked as the last move
+        self.checked = None  # the square of a king in check
+        self.choice = None  # (column, row, piece, owner) where promotion is asked
+        self.banner = None  # its file name without .png
+
+    def copy(self):
+        scene = StandardScene(self.board, self.turn, self.selected, self.highlights)
+        scene.notice = self.notice
+        scene.hands = {owner: dict(held) for owner, held in self.hands.items()}
+        scene.hand_pick = self.hand_pick
+        scene.last_move = list(self.last_move)
+        scene.checked = self.checked
+        scene.choice = self.choice
+        scene.banner = self.banner
+        return scene
+
+
+# Where each kind in hand stands: Blue right of the board in two rows, Red in one column left
+# of it, from the top, turned round. Slots are 50 x 56.
+HAND_KINDS = [ROOK, BISHOP, GOLD, SILVER, KNIGHT, LANCE, PAWN]
+HAND_SLOT = (50, 56)
+NOTICE_AT = (64, 566)
+PROMOTED = {PAWN: PROMOTED_PAWN, BISHOP: PROMOTED_BISHOP, ROOK: PROMOTED_ROOK,
+            LANCE: PROMOTED_LANCE, KNIGHT: PROMOTED_KNIGHT, SILVER: PROMOTED_SILVER}
+
+
+def hand_slot(owner, code):
+    index = HAND_KINDS.index(code)
+    if owner == BLUE:
+        return (600 + 50 * index, 488) if index < 4 else (650 + 50 * (index - 4), 544)
+    return (7, 48 + 56 * (6 - index))
+
+
+def hand_slot_centre(owner, code):
+    x, y = hand_slot(owner, code)
+    return (x + HAND_SLOT[0] // 2, y + HAND_SLOT[1] // 2)
+
+
+def promotion_choice(column, row):
+    """The left edge and top of the choice to promote asked at (column, row)."""
+    left = min(max(BOARD_ORIGIN[0] + SQUARE * column - SQUARE // 2, BOARD_ORIGIN[0]),
+               BOARD_ORIGIN[0] + 7 * SQUARE)
+    return (left, BOARD_ORIGIN[1] + SQUARE * row)
 
 
 def _paste(frame, picture, position):
@@ -157,8 +226,82 @@ def label_box(text):
     return (x, y, x + ADVANCE * (len(text) - 1) + GLYPH[0], y + GLYPH[1])
 
 
+def _stand(frame, picture, left, top, width):
+    """A piece stood on a slot or square: centred across it, its foot 4 pixels above the
+    bottom of the 56 pixels."""
+    if picture is not None:
+        _paste(frame, picture, (left + width // 2 - picture.size[0] // 2,
+                                top + SQUARE - 4 - picture.size[1]))
+
+
+def _render_standard(pictures, scene):
+    frame = Image.new("RGBA", WINDOW, (0, 0, 0, 255))
+    _paste(frame, pictures.standard_background, (0, 0))
+    shown = None
+    if scene.hand_pick is not None:
+        shown = scene.hand_pick
+    elif scene.selected is not None:
+        piece, owner = scene.board[scene.selected]
+        shown = (owner, piece)
+    if shown is not None:
+        portrait = pictures.portraits[shown]
+        if portrait is not None:
+            _paste(frame, portrait, (WINDOW[0] - portrait.size[0], 0))
+    _paste(frame, pictures.board, BOARD_ORIGIN)
+    for square in scene.last_move:
+        _paste(frame, pictures.last_move, square_origin(*square))
+    if scene.checked is not None:
+        _paste(frame, pictures.check, square_origin(*scene.checked))
+    for square in sorted(scene.highlights, key=lambda s: (s[1], s[0])):
+        _paste(frame, pictures.highlight, square_origin(*square))
+    for (column, row), (piece, owner) in sorted(scene.board.items(), key=lambda i: i[0][::-1]):
+        shadow = pictures.shadows[owner]
+        if shadow is not None:
+            _paste(frame, shadow, shadow_position(column, row, shadow))
+    for (column, row), (piece, owner) in sorted(scene.board.items(), key=lambda i: i[0][::-1]):
+        picture = pictures.pieces[(owner, piece)]
+        if picture is not None:
+            _paste(frame, picture, piece_position(column, row, picture))
+    for owner in (BLUE, RED):
+        for code in HAND_KINDS:
+            held = scene.hands[owner].get(code, 0)
+            if not held:
+                continue
+            left, top = hand_slot(owner, code)
+            if scene.hand_pick == (owner, code):
+                _paste(frame, pictures.hand_light, (left, top))
+            shadow = pictures.shadows[owner]
+            if shadow is not None:
+                _paste(frame, shadow, (left + HAND_SLOT[0] // 2 - shadow.size[0] // 2,
+                                       top + 50 - shadow.size[1] // 2))
+            _stand(frame, pictures.pieces[(owner, code)], left, top, HAND_SLOT[0])
+            counts = pictures.counts[owner]
+            if held >= 2 and counts is not None:
+                width, height = counts.size[0] // 17, counts.size[1]
+                badge = counts.crop(((held - 2) * width, 0, (held - 1) * width, height))
+                at = ((left + HAND_SLOT[0] - width, top + HAND_SLOT[1] - height)
+                      if owner == BLUE else (left, top))
+                _paste(frame, badge, at)
+    if scene.choice is not None:
+        column, row, piece, owner = scene.choice
+        left, top = promotion_choice(column, row)
+        _paste(frame, pictures.promotion, (left, top))
+        _stand(frame, pictures.pieces[(owner, PROMOTED[piece])], left, top, SQUARE)
+        _stand(frame, pictures.pieces[(owner, piece)], left + SQUARE, top, SQUARE)
+    if scene.banner is not None:
+        banner = pictures.banners.get(scene.banner)
+        if banner is not None:
+            _paste(frame, banner, (316 - banner.size[0] // 2, 300 - banner.size[1] // 2))
+    _draw_text(frame, pictures.font, LABEL_AT, SIDE_NAMES[scene.turn])
+    if scene.notice:
+        _draw_text(frame, pictures.font, NOTICE_AT, scene.notice)
+    return frame.convert("RGB")
+
+
 def render(pictures, scene):
     """The frame for `scene`, layered as the game layers it, at full 8-bit depth."""
+    if isinstance(scene, StandardScene):
+        return _render_standard(pictures, scene)
     frame = Image.new("RGBA", WINDOW, (0, 0, 0, 255))
     _paste(frame, pictures.background, (0, 0))
     if scene.selected is not None:
@@ -178,6 +321,8 @@ def render(pictures, scene):
         if picture is not None:
             _paste(frame, picture, piece_position(column, row, picture))
     _draw_text(frame, pictures.font, LABEL_AT, SIDE_NAMES[scene.turn])
+    if scene.notice:
+        _draw_text(frame, pictures.font, NOTICE_AT, scene.notice)
     return frame.convert("RGB")
 
 
@@ -202,9 +347,14 @@ def mismatch_mask(shot, expected):
     return worst.point(lambda v: 255 if v > TOLERANCE else 0)
 
 
-def regions(scene_label):
-    """Named boxes a difference is reported against: each square, the label, the rest."""
+def regions(scene_label, whole_window=False):
+    """Named boxes a difference is reported against: each square, the label, the rest.
+    With `whole_window` every pixel of the window lies in one of them."""
     boxes = []
+    if whole_window:
+        boxes.append(("left of the board", (0, 0, 64, 600)))
+        boxes.append(("above the board", (64, 0, 568, 48)))
+        boxes.append(("under the board", (64, 552, 568, 600)))
     for row in range(9):
         for column in range(9):
             x, y = square_origin(column, row)

@@ -59,6 +59,8 @@ inline void startNewGame(GameScene& scene) {
     scene.selected = Cell{};
     scene.selected.piece = -1;
     scene.history = MoveHistory{};
+    scene.notice.clear();
+    scene.asking = GameScene::Question::None;
     Mouse::instance() = Mouse{};
 }
 
