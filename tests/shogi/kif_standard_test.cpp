@@ -72,6 +72,11 @@ TEST(StandardKifReader, ReadsWhatOtherProgramsWriteAndRefusesEachRuleInAPlayersW
          kTradeAndDropUsi, GameEnd::Resignation, 0, 0, ""},
         {"a foul", even(kTradeAndDrop + "   6 反則勝ち\n"), kTradeAndDropUsi, GameEnd::IllegalMove,
          1, 0, ""},
+        {"the giver of a lance moves first, from its diagram too",
+         "手合割：香落ち\n" + diagram({"|v香v桂v銀v金v玉v金v銀v桂 ・|", "", "", "", "", "", "", "",
+                                       "| ・ ・ ・ ・ 玉 ・ ・ ・ ・|"},
+                                      "なし", "   1 ５二玉(51)\n"),
+         "5a5b", GameEnd::None, -1, 0, ""},
         {"the giver of a lance moves first", "手合割：香落ち\n   1 ５二玉(51)\n   2 ７六歩(77)\n",
          "5a5b 7g7f", GameEnd::None, -1, 0, ""},
 
