@@ -606,7 +606,10 @@ bool Reader::startGame() {
             return fail("the board diagram does not have nine rows");
         }
         start = setup_;
-        start.sideToMove = sideGiven_ == 1 ? 1 : 0;
+        // Without a word on whose turn it is, a handicap's giver (Red) moves first.
+        Position handicap;
+        const bool givesPieces = handicap_ != kEvenGame && handicapPosition(handicap_, handicap);
+        start.sideToMove = sideGiven_ >= 0 ? sideGiven_ : givesPieces ? 1 : 0;
         std::string why;
         if (!validatePosition(start, why)) {
             return fail("the position set up cannot be played: " + why);

@@ -3,7 +3,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -124,7 +123,6 @@ TEST(RealRecords, OpenAsAnIndependentReaderReadsThemAndTheBrokenOnesAreRefused) 
             if (std::stoul(row[4]) > 0) {
                 EXPECT_EQ(reading.error.rfind(stop + " ", 0), 0u) << reading.error;
             }
-            std::cout << name << ":" << reading.errorLine << ": " << reading.error << '\n';
         }
     }
     EXPECT_EQ(files, 38);

@@ -226,6 +226,15 @@ TEST_F(RecordStore, AStandardGameIsWrittenWithItsEndingAndANewGameGetsARecordOfI
     EXPECT_NE(keeper.recordPath(), first);
     EXPECT_EQ(contents(first), ended);
     EXPECT_EQ(readKif(contents(keeper.recordPath())).moves, scene.standard.played());
+
+    // --continue goes on with the newer game, under its rules, in its own file.
+    fs::last_write_time(first, fs::last_write_time(keeper.recordPath()) - std::chrono::hours(1));
+    OpenedGame game;
+    std::string error;
+    ASSERT_TRUE(openGame(true, "", {games_.string(), ""}, start_, game, error)) << error;
+    EXPECT_EQ(game.rules, RuleSet::Standard);
+    EXPECT_EQ(game.recordPath, keeper.recordPath());
+    EXPECT_EQ(game.standard.played(), scene.standard.played());
 }
 
 TEST_F(RecordStore, ARecordFromElsewhereGoesOnUnderStandardRulesKeepingWhatItSaid) {
