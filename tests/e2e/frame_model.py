@@ -234,6 +234,19 @@ def _stand(frame, picture, left, top, width):
                                 top + SQUARE - 4 - picture.size[1]))
 
 
+def _paste_board_pieces(frame, pictures, scene):
+    """Every shadow first, then every piece, row by row, as the game paints them."""
+    squares = sorted(scene.board.items(), key=lambda i: i[0][::-1])
+    for (column, row), (piece, owner) in squares:
+        shadow = pictures.shadows[owner]
+        if shadow is not None:
+            _paste(frame, shadow, shadow_position(column, row, shadow))
+    for (column, row), (piece, owner) in squares:
+        picture = pictures.pieces[(owner, piece)]
+        if picture is not None:
+            _paste(frame, picture, piece_position(column, row, picture))
+
+
 def _render_standard(pictures, scene):
     frame = Image.new("RGBA", WINDOW, (0, 0, 0, 255))
     _paste(frame, pictures.standard_background, (0, 0))
@@ -254,14 +267,7 @@ def _render_standard(pictures, scene):
         _paste(frame, pictures.check, square_origin(*scene.checked))
     for square in sorted(scene.highlights, key=lambda s: (s[1], s[0])):
         _paste(frame, pictures.highlight, square_origin(*square))
-    for (column, row), (piece, owner) in sorted(scene.board.items(), key=lambda i: i[0][::-1]):
-        shadow = pictures.shadows[owner]
-        if shadow is not None:
-            _paste(frame, shadow, shadow_position(column, row, shadow))
-    for (column, row), (piece, owner) in sorted(scene.board.items(), key=lambda i: i[0][::-1]):
-        picture = pictures.pieces[(owner, piece)]
-        if picture is not None:
-            _paste(frame, picture, piece_position(column, row, picture))
+    _paste_board_pieces(frame, pictures, scene)
     for owner in (BLUE, RED):
         for code in HAND_KINDS:
             held = scene.hands[owner].get(code, 0)
@@ -312,14 +318,7 @@ def render(pictures, scene):
     _paste(frame, pictures.board, BOARD_ORIGIN)
     for square in sorted(scene.highlights, key=lambda s: (s[1], s[0])):
         _paste(frame, pictures.highlight, square_origin(*square))
-    for (column, row), (piece, owner) in sorted(scene.board.items(), key=lambda i: i[0][::-1]):
-        shadow = pictures.shadows[owner]
-        if shadow is not None:
-            _paste(frame, shadow, shadow_position(column, row, shadow))
-    for (column, row), (piece, owner) in sorted(scene.board.items(), key=lambda i: i[0][::-1]):
-        picture = pictures.pieces[(owner, piece)]
-        if picture is not None:
-            _paste(frame, picture, piece_position(column, row, picture))
+    _paste_board_pieces(frame, pictures, scene)
     _draw_text(frame, pictures.font, LABEL_AT, SIDE_NAMES[scene.turn])
     if scene.notice:
         _draw_text(frame, pictures.font, NOTICE_AT, scene.notice)

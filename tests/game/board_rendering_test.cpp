@@ -9,25 +9,10 @@
 namespace ixo::test {
 namespace {
 
-struct Rgb {
-    Uint8 r, g, b;
-};
-
-// A colour for every picture, so a pixel tells which one lies on top. Steps of 8 survive the
-// 5- and 6-bit channels of the 16-bit screen.
-constexpr Rgb kBackground{40, 40, 40};
-constexpr Rgb kBoard{200, 160, 80};
 constexpr Rgb kBlueShadow{0, 80, 160};
 constexpr Rgb kRedShadow{160, 0, 80};
-constexpr Rgb kHighlight{0, 248, 0};
 constexpr Rgb kBluePortrait{0, 0, 248};
 constexpr Rgb kRedPortrait{248, 0, 0};
-constexpr Rgb bluePiece(int code) {
-    return {static_cast<Uint8>(8 * code), 248, 248};
-}
-constexpr Rgb redPiece(int code) {
-    return {248, 248, static_cast<Uint8>(8 * code)};
-}
 
 class BoardRendering : public SceneTest {
   protected:

@@ -15,6 +15,22 @@ namespace ixo::test {
 constexpr Uint8 kLeftButton = SDL_BUTTON(SDL_BUTTON_LEFT);
 constexpr Uint8 kRightButton = SDL_BUTTON(SDL_BUTTON_RIGHT);
 
+struct Rgb {
+    Uint8 r, g, b;
+};
+
+// A colour for every picture the rendering tests write, so a pixel tells which one lies on
+// top. Steps of 8 survive the 5- and 6-bit channels of the 16-bit screen.
+constexpr Rgb kBackground{40, 40, 40};
+constexpr Rgb kBoard{200, 160, 80};
+constexpr Rgb kHighlight{0, 248, 0};
+constexpr Rgb bluePiece(int code) {
+    return {static_cast<Uint8>(8 * code), 248, 248};
+}
+constexpr Rgb redPiece(int code) {
+    return {248, 248, static_cast<Uint8>(8 * code)};
+}
+
 // Runs each test in a scratch <tmp>/run, with <tmp>/image for the pictures it writes, so the
 // scene's ../image/ paths never reach the real artwork; and puts a fake pointer in charge of
 // the mouse so that frames can be driven without a display.

@@ -7,22 +7,8 @@
 namespace ixo::test {
 namespace {
 
-struct Rgb {
-    Uint8 r, g, b;
-};
-
-// One colour per picture, in steps of 8 so they survive the 16-bit screen.
-constexpr Rgb kBackground{40, 40, 40};
-constexpr Rgb kBoard{200, 160, 80};
-constexpr Rgb kHighlight{0, 248, 0};
 constexpr Rgb kCounts{248, 0, 248};
 constexpr Rgb kPlaque{96, 96, 0};
-constexpr Rgb bluePiece(int code) {
-    return {static_cast<Uint8>(8 * code), 248, 248};
-}
-constexpr Rgb redPiece(int code) {
-    return {248, 248, static_cast<Uint8>(8 * code)};
-}
 
 class StandardRendering : public SceneTest {
   protected:
