@@ -30,11 +30,15 @@ enum OptionKey : int {
     kFullscreen,
     kMute,
     kContinue,
+    kScale,
 };
 
 constexpr OptionRow kOptionRows[] = {
     {"continue", nullptr, kContinue, "go on with the last game played"},
     {"fullscreen", nullptr, kFullscreen, "fill the screen instead of opening a window"},
+    {"scale", "N|auto", kScale,
+     "show every pixel N times larger (1 to 4); auto takes the largest\n"
+     "that fits the screen"},
     {"mute", nullptr, kMute, "play no sounds"},
     {"help", nullptr, kHelp, "show this help and exit"},
     {"version", nullptr, kVersion, "show the version and exit"},
@@ -69,7 +73,7 @@ std::string optionHelp() {
 std::string usage() {
     const GamesFolder folder = gamesFolder();
     return std::string(
-               "Usage: ixo-shogi [--fullscreen] [--mute] [--continue | FILE]\n"
+               "Usage: ixo-shogi [--fullscreen] [--scale N|auto] [--mute] [--continue | FILE]\n"
                "Shogi for two players sharing one computer and one mouse.\n"
                "\n") +
            optionHelp() +
@@ -128,6 +132,15 @@ CommandLine parseCommandLine(int argc, const char* const argv[]) {
                 break;
             case kContinue:
                 line.options.continueLast = true;
+                break;
+            case kScale:
+                if (std::strcmp(optarg, "auto") == 0) {
+                    line.options.scale = 0;
+                } else if (optarg[0] >= '1' && optarg[0] <= '4' && optarg[1] == '\0') {
+                    line.options.scale = optarg[0] - '0';
+                } else {
+                    return refuse(std::string("--scale is 1, 2, 3, 4 or auto, not ") + optarg);
+                }
                 break;
             case ':':
                 return refuse(std::string("option ") + arguments[optind - 1] + " needs a value");

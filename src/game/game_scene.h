@@ -23,7 +23,8 @@ namespace ixo {
 // invariants frame by frame; only update() changes it in the game.
 class GameScene : public Scene {
   public:
-    explicit GameScene(SDL_Surface* screen);
+    // The pictures are read from `pictureFolder` (ending in a slash).
+    explicit GameScene(SDL_Surface* screen, std::string pictureFolder = "../image/");
     ~GameScene() override;
 
     std::string name() override;
@@ -37,6 +38,7 @@ class GameScene : public Scene {
     void invalidate() { lastFrame_.valid = false; }
 
     SDL_Surface* screen;
+    std::string pictureFolder;
     Image background;
     Image boardPicture;
     Image bluePieces[15];
@@ -50,6 +52,10 @@ class GameScene : public Scene {
     int turn = 0;         // 0 Blue to move, anything else Red
     Cell selected{};      // piece -1: nothing selected
     MoveHistory history;  // the moves that led to `board`, and those taken back since
+    // Told by the application, shown in the side panel: a muted game must not look like one
+    // whose sound is merely quiet, and a player must see that the record is not being kept.
+    bool soundOff = false;
+    bool notRecording = false;
 
     // Plays a record's moves from the start position without telling the observers (the
     // record already holds them), leaving the last position with its side to move and nothing
@@ -77,6 +83,8 @@ class GameScene : public Scene {
         std::array<bool, kSquareCount> lit{};
         bool redToMove = false;
         bool pieceSelected = false;
+        bool soundOff = false;
+        bool notRecording = false;
         const SDL_Surface* portrait = nullptr;
         std::string portraitPath;
     };

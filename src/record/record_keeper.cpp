@@ -44,6 +44,11 @@ void RecordKeeper::afterFrame() {
 }
 
 bool RecordKeeper::write(const std::vector<Move>& moves) {
+    failing_ = !writeRecord(moves);
+    return !failing_;
+}
+
+bool RecordKeeper::writeRecord(const std::vector<Move>& moves) {
     const std::string text = writeKif(moves, kifTime(startTime_));
     std::string error;
     if (!recordPath_.empty()) {

@@ -30,14 +30,19 @@ class RecordKeeper : public GameObserver {
 
     // The file being written; empty until the first write chose one.
     const std::string& recordPath() const { return recordPath_; }
+    // True from a write that failed until one succeeds: the moves on the screen are not all
+    // kept on the disk meanwhile.
+    bool failing() const { return failing_; }
 
   private:
+    bool writeRecord(const std::vector<Move>& moves);
     void complain(const std::string& why);
 
     GamesFolder folder_;
     std::time_t startTime_;
     std::string recordPath_;
     bool complained_ = false;
+    bool failing_ = false;
     std::vector<Move> unwritten_;
     bool changed_ = false;
 };
