@@ -11,9 +11,10 @@ on $DISPLAY (a private Xvfb of the calling script).
       frame probe appends to (IXO_PROBE_STAMPS, with IXO_PROBE_PIXEL on the square the pawn
       may move to, which is lit only while the pawn is selected). --hold is how long the
       button stays down; 0 sends press and release together, as `xdotool click` does.
-      Each click is timed twice: to the frame the game handed to SDL (the probe's stamp),
-      and to the moment the X server reported the window changed and showed the effect
-      there (DAMAGE), which is what a player sees, whatever SDL does after it returns.
+      Each click is timed to the moment the X server reported the window changed and
+      showed the effect there (DAMAGE): what a player sees, whatever SDL does after its
+      call returns. Where the frame went through SDL_Flip or SDL_UpdateRects, the time to
+      that call's return (the probe's stamp) is given too.
 
   --scale N (both modes): the game runs at --scale N, so every position is N times larger.
 """
@@ -147,7 +148,10 @@ class Screen:
         self.dpy.sync()
 
     def pixel(self):
-        return self.window.get_image(self.x, self.y, 1, 1, X.ZPixmap, 0xFFFFFFFF).data[:3]
+        """Cut to the game's 16-bit colours: each SDL widens them its own way."""
+        blue, green, red = self.window.get_image(self.x, self.y, 1, 1, X.ZPixmap,
+                                                 0xFFFFFFFF).data[:3]
+        return red & 0xF8, green & 0xFC, blue & 0xF8
 
     def drain(self):
         while self.dpy.pending_events():
@@ -201,47 +205,48 @@ def clicks(pointer, count, stamps_path, hold):
             target = screen_lit if select else screen_unlit
             wanted = lambda value: value == target  # noqa: E731
         seen, value = screen.first_showing(wanted, time.monotonic() + WAIT_FOR_FRAME)
-        if seen is not None:
-            on_screen.append((seen - sent) * 1000.0)
-            if select:
-                screen_lit = value
-        expected = lit if select else unlit
-        if expected is None:
-            # The lit value is learnt from the first frame after the first select that
-            # differs from the unlit square.
-            deadline = time.monotonic() + WAIT_FOR_FRAME
-            shown = None
-            while shown is None and time.monotonic() < deadline:
-                for stamp, value in stamps.frames():
-                    if stamp >= sent and value != unlit:
-                        shown, lit = stamp, value
-                        break
-                time.sleep(0.002)
-        else:
-            shown = stamps.first_showing(expected, sent, time.monotonic() + WAIT_FOR_FRAME)
-        if shown is None:
+        if seen is None:
             lost += 1
         else:
             selected = select
-            latencies.append((shown - sent) * 1000.0)
-            (selects if select else cancels).append(latencies[-1])
+            on_screen.append((seen - sent) * 1000.0)
+            (selects if select else cancels).append(on_screen[-1])
+            if select:
+                screen_lit = value
+            # The probe's stamp of the same frame, if it went through SDL's presenting calls
+            # (it is written before the frame reaches the server, so it is there by now).
+            expected = lit if select else unlit
+            deadline = time.monotonic() + 0.05
+            shown = None
+            while shown is None and time.monotonic() < deadline:
+                for stamp, pixel in stamps.frames():
+                    if stamp >= sent and (pixel == expected or (expected is None and
+                                                                pixel != unlit)):
+                        shown = stamp
+                        if expected is None:
+                            lit = pixel
+                        break
+                time.sleep(0.002)
+            if shown is not None:
+                latencies.append((shown - sent) * 1000.0)
         # Irregular pauses, so that the clicks do not fall in step with the game's passes.
         time.sleep(random.uniform(0.03, 0.07))
-    if not latencies:
+    if not on_screen:
         print(f"clicks: {count} sent, none shown on screen ({lost} lost)")
         return
-    latencies.sort()
-    print(f"clicks: {count} sent, {len(latencies)} shown, {lost} lost")
-    print(f"latency ms: median {statistics.median(latencies):.2f}, "
-          f"90th percentile {latencies[int(0.9 * (len(latencies) - 1))]:.2f}, "
-          f"worst {latencies[-1]:.2f}, best {latencies[0]:.2f}")
-    if on_screen:
-        on_screen.sort()
-        print(f"on screen (DAMAGE): {len(on_screen)} seen, median "
-              f"{statistics.median(on_screen):.2f}, 90th percentile "
-              f"{on_screen[int(0.9 * (len(on_screen) - 1))]:.2f}, worst {on_screen[-1]:.2f}")
-    print(f"  presenting itself: median {statistics.median(stamps.flip_ms):.2f} ms "
-          f"over {len(stamps.flip_ms)} frames")
+    on_screen.sort()
+    print(f"clicks: {count} sent, {len(on_screen)} shown, {lost} lost")
+    print(f"latency ms (release to the window showing it, by DAMAGE): median "
+          f"{statistics.median(on_screen):.2f}, 90th percentile "
+          f"{on_screen[int(0.9 * (len(on_screen) - 1))]:.2f}, worst {on_screen[-1]:.2f}, "
+          f"best {on_screen[0]:.2f}")
+    if latencies:
+        latencies.sort()
+        print(f"  to the presenting call's return (probe), {len(latencies)} frames: median "
+              f"{statistics.median(latencies):.2f}, worst {latencies[-1]:.2f}; the call "
+              f"itself: median {statistics.median(stamps.flip_ms):.2f} ms")
+    else:
+        print("  no frame after the first went through SDL's presenting calls")
     for name, kind in (("select", selects), ("cancel", cancels)):
         if kind:
             print(f"  {name}: {len(kind)}, median {statistics.median(kind):.2f}, "
