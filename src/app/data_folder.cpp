@@ -36,9 +36,11 @@ std::string findDataFolder(const std::string& executable) {
     const fs::path candidates[] = {
         programFolder / "..", programFolder / ".." / ".." / "share" / "ixo-shogi",
         programFolder / ".." / ".." / ".." / "share" / "games" / "ixo-shogi"};
+    // The executable's path has its links resolved already, so ".." may be taken lexically.
     for (const fs::path& candidate : candidates) {
-        if (holdsPictures(candidate)) {
-            return candidate.lexically_normal().string() + "/";
+        const fs::path folder = candidate.lexically_normal();
+        if (holdsPictures(folder)) {
+            return (folder / "").string();
         }
     }
     return kWorkingFolder;
