@@ -1,9 +1,9 @@
 /* Preloaded into the built game (LD_PRELOAD) to time it from outside without touching it:
  * wraps SDL_Flip and SDL_UpdateRects (the game sends a whole frame with the one and only the
- * changed parts with the other; each call is one presented frame), reports on stderr how long the process took to its first presented frame
- * (from IXO_PROBE_T0, nanoseconds of CLOCK_REALTIME taken just before the game was started)
- * and, at exit, how many frames it presented in all and per second after the first. With
- * IXO_PROBE_EXIT_AFTER=N the game leaves right after its N-th frame.
+ * changed parts with the other; each call is one presented frame), reports on stderr how long the
+ * process took to its first presented frame (from IXO_PROBE_T0, nanoseconds of CLOCK_REALTIME taken
+ * just before the game was started) and, at exit, how many frames it presented in all and per
+ * second after the first. With IXO_PROBE_EXIT_AFTER=N the game leaves right after its N-th frame.
  *
  * With IXO_PROBE_STAMPS=FILE every presented frame appends one line to FILE: the
  * CLOCK_MONOTONIC time in nanoseconds just after the flip returned, the value of the
