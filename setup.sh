@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # One entry for players and developers:
-#   ./setup.sh play   install what is missing, build, and start the game
+#   ./setup.sh play [ARGS...]   install what is missing, build, and start the game with
+#                     these arguments (./setup.sh play --continue, ... play GAME.kifu)
 #   ./setup.sh test   install what is missing, build, and run the whole test suite: plain,
 #                     the package checks, sanitized, a short fuzz run, and against the other
 #                     SDL 1.2 flavour
@@ -108,7 +109,10 @@ if [ "${BASH_SOURCE[0]}" != "$0" ]; then
     return 0
 fi
 
+# Records named on the command line are relative to where the player is.
+user_dir=$PWD
 cd "$(dirname "$0")"
+repo=$PWD
 dry_run=${DRY_RUN:-}
 [ "$dry_run" = 0 ] && dry_run=
 if [ "${1:-}" = --dry-run ]; then
@@ -116,15 +120,18 @@ if [ "${1:-}" = --dry-run ]; then
     shift
 fi
 mode=${1:-}
+[ $# -gt 0 ] && shift
 jobs=$(nproc 2>/dev/null || echo 2)
 
 case "$mode" in
 play)
     install_missing "${build_packages[@]}"
     build build -DBUILD_TESTING=OFF -DIXO_BENCHMARKS=OFF
-    # The game reads its pictures from ../image/, which from build/ is the repository's image/.
-    cd build
-    exec ./ixo-shogi
+    # Started from the player's own folder, so that every argument means what it would mean
+    # to the installed command; the game finds the repository's pictures and sounds beside
+    # its build folder when that folder's ../image/ has none.
+    cd "$user_dir"
+    exec "$repo/build/ixo-shogi" "$@"
     ;;
 test)
     # node and npm may come from elsewhere than Debian; only when absent are Debian's taken.
@@ -156,7 +163,7 @@ test)
     ctest --test-dir build --output-on-failure -j "$jobs"
     ;;
 *)
-    echo "usage: $0 [--dry-run] play|test" >&2
+    echo "usage: $0 [--dry-run] play [ARGS...] | test" >&2
     exit 2
     ;;
 esac

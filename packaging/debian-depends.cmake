@@ -13,7 +13,7 @@ set(ixo_sdl_choice "libsdl1.2debian (>= 1.2.15) | libsdl1.2-compat-shim")
 # What the program needs when dpkg-shlibdeps cannot be asked (no dpkg-dev): the versions of
 # Debian 12, the oldest release the package is built for.
 set(ixo_fallback_depends
-    "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 11), libsdl-image1.2 (>= 1.2.10), libsdl-mixer1.2 (>= 1.2.12)")
+    "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 11), libsdl-image1.2 (>= 1.2.10), libsdl-mixer1.2 (>= 1.2.12), libx11-6")
 
 set(ixo_shlibs "")
 find_program(IXO_DPKG_SHLIBDEPS dpkg-shlibdeps)

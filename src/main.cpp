@@ -19,11 +19,10 @@ int main(int argc, char* argv[]) {
     // on the screen or on the disk.
     const ixo::GamesFolder folder = ixo::gamesFolder();
     ixo::OpenedGame game;
-    game.startTime = std::time(nullptr);
     if (options.continueLast || !options.recordPath.empty()) {
         std::string error;
-        if (!ixo::openGame(options.continueLast, options.recordPath, folder, game.startTime, game,
-                           error)) {
+        if (!ixo::openGame(options.continueLast, options.recordPath, folder, std::time(nullptr),
+                           game, error)) {
             std::fprintf(stderr, "ixo-shogi: %s\n", error.c_str());
             return 1;
         }
@@ -39,8 +38,6 @@ int main(int argc, char* argv[]) {
         }
         options.rules = game.rules;
     }
-    ixo::RecordKeeper keeper(folder, game.startTime, game.recordPath, game.headers);
-
     // "Ixo" and the two characters of the word shogi in UTF-8, which is what SDL 1.2 hands on
     // to X11 for a window title.
     static const char caption[] = "Ixo\xE5\xB0\x86\xE6\xA3\x8B";
@@ -51,12 +48,19 @@ int main(int argc, char* argv[]) {
     } else {
         application.startFrom(game.moves);
     }
-    application.addObserver(&keeper);
     if (!application.init(caption, 800, 600, 16, options.fullscreen)) {
         // Without a screen or a font there is nothing to draw on; say why and leave.
         std::fprintf(stderr, "ixo-shogi: %s\n", application.failure().c_str());
         application.shutdown();
         return 1;
     }
+    // A new record is named, and dated, by the moment its game appeared on the screen; one
+    // that goes on keeps the start it was named by.
+    if (game.recordPath.empty()) {
+        game.startTime = std::time(nullptr);
+    }
+    ixo::RecordKeeper keeper(folder, game.startTime, game.recordPath, game.headers);
+    application.addObserver(&keeper);
+    application.watchRecord(&keeper);
     return application.run();
 }

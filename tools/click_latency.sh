@@ -4,8 +4,9 @@
 # first presented frame that shows its effect (stamped by the frame probe around SDL_Flip).
 # Prints the median, the 90th percentile and the worst, and how many clicks never showed.
 #
-# usage: tools/click_latency.sh [GAME] [COUNT] [HOLD_MS]   (default: build/ixo-shogi, 200, 5)
-#   HOLD_MS 0 sends press and release at once, like `xdotool click`.
+# usage: [SCALE=N] tools/click_latency.sh [GAME] [COUNT] [HOLD_MS]
+#   (default: build/ixo-shogi, 200, 5). HOLD_MS 0 sends press and release at once, like
+#   `xdotool click`. SCALE=N starts the game with --scale N.
 # Needs what tools/private_xvfb.sh needs, and the Debian python3 with python3-xlib.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -19,14 +20,16 @@ pid=
 trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; private_xvfb_cleanup' EXIT
 
 # The pixel watched is the middle of the square that Blue's pawn in column 2 may step to:
-# lit while it is selected, plain board otherwise.
+# lit while it is selected, plain board otherwise. Enlarged, it is the first window pixel of
+# that frame pixel's block.
 : >"$work/stamps"
 cd "$work/run"
 DISPLAY=":$display" SDL_AUDIODRIVER=dummy LD_PRELOAD="$work/frame_probe.so" \
-    IXO_PROBE_STAMPS="$work/stamps" IXO_PROBE_PIXEL=204,356 "$game" 2>"$work/probe.txt" &
+    IXO_PROBE_STAMPS="$work/stamps" IXO_PROBE_PIXEL=$((204 * scale)),$((356 * scale)) \
+    "$game" ${scale_args[@]+"${scale_args[@]}"} 2>"$work/probe.txt" &
 pid=$!
 DISPLAY=":$display" /usr/bin/python3 "$root/tools/xtest_input.py" clicks "$count" \
-    "$work/stamps" --hold "$hold"
+    "$work/stamps" --hold "$hold" --scale "$scale"
 kill -TERM "$pid"
 wait "$pid" || true
 pid=

@@ -1,14 +1,16 @@
 /* Preloaded into the built game (LD_PRELOAD) to time it from outside without touching it:
- * wraps SDL_Flip, reports on stderr how long the process took to its first presented frame
- * (from IXO_PROBE_T0, nanoseconds of CLOCK_REALTIME taken just before the game was started)
- * and, at exit, how many frames it presented in all and per second after the first. With
- * IXO_PROBE_EXIT_AFTER=N the game leaves right after its N-th frame.
+ * wraps SDL_Flip and SDL_UpdateRects (the game sends a whole frame with the one and only the
+ * changed parts with the other; each call is one presented frame), reports on stderr how long the
+ * process took to its first presented frame (from IXO_PROBE_T0, nanoseconds of CLOCK_REALTIME taken
+ * just before the game was started) and, at exit, how many frames it presented in all and per
+ * second after the first. With IXO_PROBE_EXIT_AFTER=N the game leaves right after its N-th frame.
  *
  * With IXO_PROBE_STAMPS=FILE every presented frame appends one line to FILE: the
  * CLOCK_MONOTONIC time in nanoseconds just after the flip returned, the value of the
  * screen's pixel at (X, Y) of IXO_PROBE_PIXEL=X,Y in that frame (so that a driver can tell
- * the frame that shows an input's effect from one that does not), and how many nanoseconds
- * the flip itself took.
+ * the frame that shows an input's effect from one that does not; X and Y are window pixels,
+ * so at a scale above 1 they name a pixel of the enlarged picture), and how many nanoseconds
+ * the presentation itself took.
  * Built by tools/private_xvfb.sh for the measuring scripts. */
 #ifndef _GNU_SOURCE
 #define _GNU_SOURCE
@@ -78,13 +80,11 @@ static void stamp(SDL_Surface* screen, long long flipStarted) {
     }
 }
 
-int SDL_Flip(SDL_Surface* screen) {
-    static int (*flip)(SDL_Surface*);
-    if (!flip) {
-        flip = (int (*)(SDL_Surface*))dlsym(RTLD_NEXT, "SDL_Flip");
-    }
-    const long long started = monotonicNs();
-    const int result = flip(screen);
+/* Classic SDL's own SDL_Flip updates the whole screen through SDL_UpdateRects; that inner
+ * call is part of the frame already being timed. */
+static int presenting;
+
+static void presented(SDL_Surface* screen, long long started) {
     stamp(screen, started);
     if (++frames == 1) {
         firstFrame = now();
@@ -98,7 +98,35 @@ int SDL_Flip(SDL_Surface* screen) {
     if (last && frames >= atol(last)) {
         exit(0);
     }
+}
+
+int SDL_Flip(SDL_Surface* screen) {
+    static int (*flip)(SDL_Surface*);
+    if (!flip) {
+        flip = (int (*)(SDL_Surface*))dlsym(RTLD_NEXT, "SDL_Flip");
+    }
+    const long long started = monotonicNs();
+    ++presenting;
+    const int result = flip(screen);
+    --presenting;
+    presented(screen, started);
     return result;
+}
+
+void SDL_UpdateRects(SDL_Surface* screen, int count, SDL_Rect* rects) {
+    static void (*update)(SDL_Surface*, int, SDL_Rect*);
+    if (!update) {
+        update = (void (*)(SDL_Surface*, int, SDL_Rect*))dlsym(RTLD_NEXT, "SDL_UpdateRects");
+    }
+    if (presenting) {
+        update(screen, count, rects);
+        return;
+    }
+    const long long started = monotonicNs();
+    ++presenting;
+    update(screen, count, rects);
+    --presenting;
+    presented(screen, started);
 }
 
 __attribute__((destructor)) static void reportRate(void) {

@@ -4,7 +4,7 @@
 # and counts the frames the game presented. With IXO_MOTION_RATE set (tools/motion_cpu.sh),
 # the pointer moves over the board that many times a second while the CPU time is sampled.
 #
-# usage: tools/idle_cpu.sh [GAME] [SECONDS]   (default: build/ixo-shogi, 10)
+# usage: [SCALE=N] tools/idle_cpu.sh [GAME] [SECONDS]   (default: build/ixo-shogi, 10)
 # Needs Xvfb, xdpyinfo (x11-utils), gcc and SDL 1.2's headers; for motion, the Debian
 # python3 with python3-xlib.
 set -euo pipefail
@@ -23,13 +23,13 @@ ticks_per_second=$(getconf CLK_TCK)
 
 cd "$work/run"
 DISPLAY=":$display" SDL_AUDIODRIVER=dummy LD_PRELOAD="$work/frame_probe.so" \
-    "$game" 2>"$work/probe.txt" &
+    "$game" ${scale_args[@]+"${scale_args[@]}"} 2>"$work/probe.txt" &
 pid=$!
 sleep 3
 mover=
 if [ -n "${IXO_MOTION_RATE:-}" ]; then
     DISPLAY=":$display" /usr/bin/python3 "$root/tools/xtest_input.py" motion "$seconds" \
-        "$IXO_MOTION_RATE" &
+        "$IXO_MOTION_RATE" --scale "$scale" &
     mover=$!
 fi
 game_before=$(cpu_ticks "$pid")

@@ -4,6 +4,8 @@
 # probe built into it, and an Xvfb of its own that already answers on a free display.
 # Expects $root (the checkout); sets $work, $xvfb and $display. Both go away on exit through
 # private_xvfb_cleanup; a script that starts processes of its own ends them and then calls it.
+# With SCALE=N in the environment the game is measured at --scale N: the scripts start it with
+# "${scale_args[@]}", and the screen is made large enough for the enlarged window.
 # Needs Xvfb, xdpyinfo (x11-utils), gcc and SDL 1.2's headers (pkg-config sdl).
 
 work=$(mktemp -d)
@@ -21,8 +23,14 @@ gcc -O2 -shared -fPIC -o "$work/frame_probe.so" "$root/tools/frame_probe.c" \
 mkdir "$work/run"
 ln -s "$root/image" "$work/image"
 
+scale=${SCALE:-1}
+scale_args=()
+[ "$scale" = 1 ] || scale_args=(--scale "$scale")
+# shellcheck disable=SC2034  # read by the sourcing scripts
+screen_size=$((1024 * scale))x$((768 * scale))
+
 exec 3<> "$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -screen 0 "${screen_size}x24" -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
 xvfb=$!
 for _ in $(seq 100); do
     display=$(head -n1 "$work/display" 2>/dev/null || true)

@@ -11,17 +11,24 @@ on $DISPLAY (a private Xvfb of the calling script).
       frame probe appends to (IXO_PROBE_STAMPS, with IXO_PROBE_PIXEL on the square the pawn
       may move to, which is lit only while the pawn is selected). --hold is how long the
       button stays down; 0 sends press and release together, as `xdotool click` does.
+      Each click is timed to the moment the X server reported the window changed and
+      showed the effect there (DAMAGE): what a player sees, whatever SDL does after its
+      call returns. Where the frame went through SDL_Flip or SDL_UpdateRects, the time to
+      that call's return (the probe's stamp) is given too.
+
+  --scale N (both modes): the game runs at --scale N, so every position is N times larger.
 """
 
 import argparse
 import os
 import random
+import select
 import statistics
 import sys
 import time
 
 from Xlib import X, display as xdisplay, error as xerror
-from Xlib.ext import xtest
+from Xlib.ext import damage, xtest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests",
                                 "e2e"))
@@ -29,6 +36,7 @@ from xsession import GameWindow  # noqa: E402  (found through the path set just 
 
 PAWN = (2, 6)
 LIT_SQUARE = (2, 5)  # where that pawn may step
+LIT_PIXEL = (204, 356)  # in that square, clear of the pawn picture; the probe watches it too
 WAIT_FOR_FRAME = 1.0  # a click with no frame showing it by then counts as lost
 
 
@@ -52,13 +60,18 @@ def find_game(dpy, timeout=20.0):
 
 
 class Pointer:
-    def __init__(self, dpy, window):
+    """Moves in frame pixels; at a scale above 1, to the middle of that pixel's block."""
+
+    def __init__(self, dpy, window, scale=1):
         self.dpy = dpy
         self.window = window
+        self.scale = scale
 
     def move(self, x, y):
         ox, oy = self.window.origin
-        xtest.fake_input(self.dpy, X.MotionNotify, x=ox + x, y=oy + y)
+        inside = self.scale // 2
+        xtest.fake_input(self.dpy, X.MotionNotify, x=ox + x * self.scale + inside,
+                         y=oy + y * self.scale + inside)
         self.dpy.flush()
 
     def button(self, button, pressed):
@@ -122,10 +135,51 @@ class Stamps:
         return None
 
 
+class Screen:
+    """The watched pixel as the X server shows it, timed by the window's DAMAGE notices."""
+
+    def __init__(self, pointer, x, y):
+        self.dpy = pointer.dpy
+        self.window = pointer.window.canvas
+        self.x, self.y = x, y
+        self.dpy.damage_query_version()
+        self.damage = self.window.damage_create(damage.DamageReportRawRectangles)
+        self.notify = self.dpy.extension_event.DamageNotify
+        self.dpy.sync()
+
+    def pixel(self):
+        """Cut to the game's 16-bit colours: each SDL widens them its own way."""
+        blue, green, red = self.window.get_image(self.x, self.y, 1, 1, X.ZPixmap,
+                                                 0xFFFFFFFF).data[:3]
+        return red & 0xF8, green & 0xFC, blue & 0xF8
+
+    def drain(self):
+        while self.dpy.pending_events():
+            self.dpy.next_event()
+
+    def first_showing(self, wanted, deadline):
+        """(time, pixel) of the first damage after which the pixel passes `wanted`."""
+        while time.monotonic() < deadline:
+            while self.dpy.pending_events():
+                event = self.dpy.next_event()
+                if event.type == self.notify and event.damage == self.damage:
+                    seen = time.monotonic()
+                    value = self.pixel()
+                    if wanted(value):
+                        return seen, value
+            select.select([self.dpy], [], [], 0.001)
+        return None, None
+
+
 def clicks(pointer, count, stamps_path, hold):
     stamps = Stamps(stamps_path)
     unlit = stamps.pixel_after(0.3)
     lit = None
+    scale = pointer.scale
+    screen = Screen(pointer, LIT_PIXEL[0] * scale, LIT_PIXEL[1] * scale)
+    screen_unlit = screen.pixel()
+    screen_lit = None
+    on_screen = []
     latencies = []
     selects = []  # these include decoding the portrait
     cancels = []
@@ -141,41 +195,58 @@ def clicks(pointer, count, stamps_path, hold):
         pointer.dpy.sync()
         if hold:
             time.sleep(hold / 1000.0)
+        screen.drain()
         sent = time.monotonic()
         pointer.button(1 if select else 3, False)
         pointer.dpy.sync()
-        expected = lit if select else unlit
-        if expected is None:
-            # The lit value is learnt from the first frame after the first select that
-            # differs from the unlit square.
-            deadline = time.monotonic() + WAIT_FOR_FRAME
-            shown = None
-            while shown is None and time.monotonic() < deadline:
-                for stamp, value in stamps.frames():
-                    if stamp >= sent and value != unlit:
-                        shown, lit = stamp, value
-                        break
-                time.sleep(0.002)
+        if select and screen_lit is None:
+            wanted = lambda value: value != screen_unlit  # noqa: E731
         else:
-            shown = stamps.first_showing(expected, sent, time.monotonic() + WAIT_FOR_FRAME)
-        if shown is None:
+            target = screen_lit if select else screen_unlit
+            wanted = lambda value: value == target  # noqa: E731
+        seen, value = screen.first_showing(wanted, time.monotonic() + WAIT_FOR_FRAME)
+        if seen is None:
             lost += 1
         else:
             selected = select
-            latencies.append((shown - sent) * 1000.0)
-            (selects if select else cancels).append(latencies[-1])
+            on_screen.append((seen - sent) * 1000.0)
+            (selects if select else cancels).append(on_screen[-1])
+            if select:
+                screen_lit = value
+            # The probe's stamp of the same frame, if it went through SDL's presenting calls
+            # (it is written before the frame reaches the server, so it is there by now).
+            expected = lit if select else unlit
+            deadline = time.monotonic() + 0.05
+            shown = None
+            while shown is None and time.monotonic() < deadline:
+                for stamp, pixel in stamps.frames():
+                    if stamp >= sent and (pixel == expected or (expected is None and
+                                                                pixel != unlit)):
+                        shown = stamp
+                        if expected is None:
+                            lit = pixel
+                        break
+                time.sleep(0.002)
+            if shown is not None:
+                latencies.append((shown - sent) * 1000.0)
         # Irregular pauses, so that the clicks do not fall in step with the game's passes.
         time.sleep(random.uniform(0.03, 0.07))
-    if not latencies:
+    if not on_screen:
         print(f"clicks: {count} sent, none shown on screen ({lost} lost)")
         return
-    latencies.sort()
-    print(f"clicks: {count} sent, {len(latencies)} shown, {lost} lost")
-    print(f"latency ms: median {statistics.median(latencies):.2f}, "
-          f"90th percentile {latencies[int(0.9 * (len(latencies) - 1))]:.2f}, "
-          f"worst {latencies[-1]:.2f}, best {latencies[0]:.2f}")
-    print(f"  SDL_Flip itself: median {statistics.median(stamps.flip_ms):.2f} ms "
-          f"over {len(stamps.flip_ms)} frames")
+    on_screen.sort()
+    print(f"clicks: {count} sent, {len(on_screen)} shown, {lost} lost")
+    print(f"latency ms (release to the window showing it, by DAMAGE): median "
+          f"{statistics.median(on_screen):.2f}, 90th percentile "
+          f"{on_screen[int(0.9 * (len(on_screen) - 1))]:.2f}, worst {on_screen[-1]:.2f}, "
+          f"best {on_screen[0]:.2f}")
+    if latencies:
+        latencies.sort()
+        print(f"  to the presenting call's return (probe), {len(latencies)} frames: median "
+              f"{statistics.median(latencies):.2f}, worst {latencies[-1]:.2f}; the call "
+              f"itself: median {statistics.median(stamps.flip_ms):.2f} ms")
+    else:
+        print("  no frame after the first went through SDL's presenting calls")
     for name, kind in (("select", selects), ("cancel", cancels)):
         if kind:
             print(f"  {name}: {len(kind)}, median {statistics.median(kind):.2f}, "
@@ -188,14 +259,16 @@ def main():
     moving = sub.add_parser("motion")
     moving.add_argument("seconds", type=float)
     moving.add_argument("rate", type=float)
+    moving.add_argument("--scale", type=int, default=1)
     clicking = sub.add_parser("clicks")
     clicking.add_argument("count", type=int)
     clicking.add_argument("stamps")
     clicking.add_argument("--hold", type=float, default=5.0)
+    clicking.add_argument("--scale", type=int, default=1)
     args = parser.parse_args()
 
     dpy = xdisplay.Display()
-    pointer = Pointer(dpy, find_game(dpy))
+    pointer = Pointer(dpy, find_game(dpy), args.scale)
     if args.mode == "motion":
         motion(pointer, args.seconds, args.rate)
     else:

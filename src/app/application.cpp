@@ -1,6 +1,9 @@
 #include "app/application.h"
 
+#include "SDL_image.h"
+
 #include "app/event_wait.h"
+#include "app/presenter.h"
 #include "app/scene.h"
 #include "input/keyboard.h"
 #include "input/mouse.h"
@@ -34,14 +37,42 @@ bool Application::init(const std::string& caption, int width, int height, int bi
     }
     sdlStarted_ = true;
     SDL_WM_SetCaption(caption.c_str(), nullptr);
+    setIconOnWindow();
+
+    // Only before the first mode is set does SDL report the desktop's size.
+    const SDL_VideoInfo* desktop = SDL_GetVideoInfo();
+    const int desktopWidth = desktop ? desktop->current_w : 0;
+    const int desktopHeight = desktop ? desktop->current_h : 0;
+    scale_ = requestedScale_ > 0 ? requestedScale_
+                                 : fittingScale(width, height, desktopWidth, desktopHeight);
+    int windowWidth = width * scale_;
+    int windowHeight = height * scale_;
+    // At scale 1 full screen asks for the frame's own mode, as it always has. Enlarged, the
+    // desktop's mode is kept, so no monitor has to switch to a size it may not have.
+    if (fullscreen && scale_ > 1 && desktopWidth >= windowWidth && desktopHeight >= windowHeight) {
+        windowWidth = desktopWidth;
+        windowHeight = desktopHeight;
+    }
 
     const Uint32 flags = fullscreen ? (SDL_HWSURFACE | SDL_FULLSCREEN) : SDL_HWSURFACE;
-    screen_ = SDL_SetVideoMode(width, height, bitsPerPixel, flags);
-    if (!screen_) {
-        failure_ = "could not open the video mode " + std::to_string(width) + "x" +
-                   std::to_string(height) + "x" + std::to_string(bitsPerPixel) + ": " + sdlError();
+    SDL_Surface* window = SDL_SetVideoMode(windowWidth, windowHeight, bitsPerPixel, flags);
+    if (!window) {
+        failure_ = "could not open the video mode " + std::to_string(windowWidth) + "x" +
+                   std::to_string(windowHeight) + "x" + std::to_string(bitsPerPixel) + ": " +
+                   sdlError();
         return false;
     }
+    // The mode may come out larger than asked for (full screen); the frame sits in its middle.
+    const int originX = window->w > width * scale_ ? (window->w - width * scale_) / 2 : 0;
+    const int originY = window->h > height * scale_ ? (window->h - height * scale_) / 2 : 0;
+    presenter_ = std::make_unique<Presenter>(window, width, height, scale_, originX, originY);
+    screen_ = presenter_->frame();
+    if (!screen_) {
+        failure_ = "could not make the " + std::to_string(width) + "x" + std::to_string(height) +
+                   " frame: " + sdlError();
+        return false;
+    }
+    Mouse::instance().setWindowMapping(scale_, originX, originY);
 
     // A board game needs no sound, so a missing device is no reason to stop here.
     if (!muted_) {
@@ -72,7 +103,7 @@ int Application::run() {
         // A frame uncovered or brought back from the taskbar may have lost its pixels on
         // screen; the surface still holds them, so presenting it again restores the window.
         if (drawn || windowNeedsFrame_) {
-            SDL_Flip(screen_);
+            presenter_->present(windowNeedsFrame_);
             ++framesPresented_;
             SDL_Delay(1);
         }
@@ -83,9 +114,10 @@ int Application::run() {
         }
         // Nothing new on screen and no input left over: the next pass can only differ once
         // an event comes. A new scene has not drawn yet, so it gets its pass at once.
-        if (!drawn && scene_ == current && !Mouse::instance().hasPendingEvents()) {
+        if (!drawn && scene_ == current && !Mouse::instance().hasPendingEvents() && !passAgain_) {
             waitForEvent(kIdleWaitLimitMs);
         }
+        passAgain_ = false;
     }
     // The scene's pictures must be freed while SDL still runs.
     setScene(nullptr);
@@ -95,6 +127,8 @@ int Application::run() {
 
 void Application::shutdown() {
     destroyFont();
+    // Its pictures are SDL surfaces.
+    presenter_.reset();
     // The sounds and their device go before SDL itself.
     mixer_.close();
     if (sdlStarted_) {
@@ -103,6 +137,19 @@ void Application::shutdown() {
     }
     // The surface belonged to SDL and is gone with it.
     screen_ = nullptr;
+}
+
+void Application::setIconOnWindow() {
+    if (!iconPng_) {
+        return;
+    }
+    SDL_RWops* bytes = SDL_RWFromConstMem(iconPng_, iconSize_);
+    SDL_Surface* icon = bytes ? IMG_Load_RW(bytes, 1) : nullptr;
+    // A window without its icon is still the game, so a bad picture only goes unseen.
+    if (icon) {
+        SDL_WM_SetIcon(icon, nullptr);
+        SDL_FreeSurface(icon);
+    }
 }
 
 void Application::setMuted(bool muted) {

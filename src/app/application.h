@@ -1,8 +1,10 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "SDL.h"
+#include "app/presenter.h"
 #include "media/sound.h"
 
 namespace ixo {
@@ -29,7 +31,22 @@ class Application {
     // Takes ownership. Passing the current scene again keeps it.
     void setScene(Scene* next);
     Scene* scene() const { return scene_; }
+    // What scenes draw on: always width x height as given to init(). At scale 1 in a window
+    // it is the window's own surface; enlarged, a picture of the same pixel format that the
+    // window shows scaled up.
     SDL_Surface* screen() const { return screen_; }
+
+    // How many window pixels each side of a frame pixel becomes, decided before init(): 1 to
+    // 4, or 0 for the largest that fits the desktop. Full screen at a scale above 1 takes the
+    // desktop's own size, with the frame in its middle.
+    void setScale(int scale) { requestedScale_ = scale; }
+    // The scale in force after init().
+    int scale() const { return scale_; }
+    // A PNG shown as the window's icon, set before init(); the bytes must outlive init().
+    void setIcon(const unsigned char* png, int size) {
+        iconPng_ = png;
+        iconSize_ = size;
+    }
 
     // Muted, the audio device is closed (or, before init, never opened); unmuting opens it.
     void setMuted(bool muted);
@@ -45,9 +62,22 @@ class Application {
     // uncovered or restored.
     long framesPresented() const { return framesPresented_; }
 
+  protected:
+    // The next pass follows at once instead of waiting for input: for a change to what the
+    // scene shows that came from outside its own update (the sound muted, say).
+    void passAgain() { passAgain_ = true; }
+
   private:
+    void setIconOnWindow();
+
     Scene* scene_ = nullptr;
     SDL_Surface* screen_ = nullptr;
+    std::unique_ptr<Presenter> presenter_;
+    int requestedScale_ = 1;
+    int scale_ = 1;
+    const unsigned char* iconPng_ = nullptr;
+    int iconSize_ = 0;
+    bool passAgain_ = false;
     std::string failure_;
     long framesPresented_ = 0;
     bool windowNeedsFrame_ = false;

@@ -31,6 +31,7 @@ enum OptionKey : int {
     kMute,
     kContinue,
     kRules,
+    kScale,
 };
 
 constexpr OptionRow kOptionRows[] = {
@@ -41,6 +42,9 @@ constexpr OptionRow kOptionRows[] = {
      "the choice to promote, check and mate. A game opened from a record\n"
      "goes on under the rules it was played under"},
     {"fullscreen", nullptr, kFullscreen, "fill the screen instead of opening a window"},
+    {"scale", "N|auto", kScale,
+     "show every pixel N times larger (1 to 4); auto takes the largest\n"
+     "that fits the screen"},
     {"mute", nullptr, kMute, "play no sounds"},
     {"help", nullptr, kHelp, "show this help and exit"},
     {"version", nullptr, kVersion, "show the version and exit"},
@@ -75,7 +79,8 @@ std::string optionHelp() {
 std::string usage() {
     const GamesFolder folder = gamesFolder();
     return std::string(
-               "Usage: ixo-shogi [--fullscreen] [--mute] [--rules RULES] [--continue | FILE]\n"
+               "Usage: ixo-shogi [--fullscreen] [--scale N|auto] [--mute] [--rules RULES]\n"
+               "                 [--continue | FILE]\n"
                "Shogi for two players sharing one computer and one mouse.\n"
                "\n") +
            optionHelp() +
@@ -144,6 +149,14 @@ CommandLine parseCommandLine(int argc, const char* const argv[]) {
                     return refuse(std::string("--rules is simple or standard, not ") + optarg);
                 }
                 line.options.rulesGiven = true;
+            case kScale:
+                if (std::strcmp(optarg, "auto") == 0) {
+                    line.options.scale = 0;
+                } else if (optarg[0] >= '1' && optarg[0] <= '4' && optarg[1] == '\0') {
+                    line.options.scale = optarg[0] - '0';
+                } else {
+                    return refuse(std::string("--scale is 1, 2, 3, 4 or auto, not ") + optarg);
+                }
                 break;
             case ':':
                 return refuse(std::string("option ") + arguments[optind - 1] + " needs a value");

@@ -10,6 +10,7 @@ namespace ixo {
 // game starts exactly as it always has.
 struct Options {
     bool fullscreen = false;          // --fullscreen
+    int scale = 1;                    // --scale: 1 to 4, or 0 for "auto" (the largest that fits)
     bool mute = false;                // --mute: no sound, and no audio device opened
     bool continueLast = false;        // --continue: the newest record in the games folder
     std::string recordPath;           // FILE: a KIF record to open; empty for a new game

@@ -2,14 +2,22 @@
 
 #include <new>
 
+#include "app/data_folder.h"
 #include "game/game_scene.h"
 #include "input/keyboard.h"
 
 namespace ixo {
 
+extern const unsigned char kIconPng[];
+extern const int kIconPngSize;
+
 ShogiApp::ShogiApp(Options options) : options_(std::move(options)) {
     // Decided before init, so that a game started muted never opens the audio device.
     setMuted(options_.mute);
+    setScale(options_.scale);
+    setIcon(kIconPng, kIconPngSize);
+    dataFolder_ = findDataFolder(executablePath());
+    mixer().setFolder(dataFolder_ + "sound/");
     addObserver(&moveSounds_);
 }
 
@@ -23,7 +31,7 @@ bool ShogiApp::onTransition(const std::string& sceneName, const std::string&) {
     // The board is the only scene, so whatever it reports keeps it; an empty name means there
     // is none yet (or the last allocation failed) and the board is created again.
     if (sceneName.empty()) {
-        GameScene* game = new (std::nothrow) GameScene(screen());
+        GameScene* game = new (std::nothrow) GameScene(screen(), dataFolder_ + "image/");
         if (game) {
             // The moves were read through the same rules, so they replay as they were read.
             if (options_.rules == RuleSet::Standard) {
@@ -39,7 +47,22 @@ bool ShogiApp::onTransition(const std::string& sceneName, const std::string&) {
     for (GameObserver* observer : observers_) {
         observer->afterFrame();
     }
+    tellScene();
     return true;
+}
+
+void ShogiApp::tellScene() {
+    GameScene* game = dynamic_cast<GameScene*>(scene());
+    if (!game) {
+        return;
+    }
+    const bool notRecording = recordKeeper_ && recordKeeper_->failing();
+    if (game->soundOff != muted() || game->notRecording != notRecording) {
+        game->soundOff = muted();
+        game->notRecording = notRecording;
+        // Nothing else may come to wake the loop: the change must show at once.
+        passAgain();
+    }
 }
 
 }  // namespace ixo

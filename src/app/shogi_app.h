@@ -9,6 +9,7 @@
 #include "app/options.h"
 #include "game/game_events.h"
 #include "game/move_sounds.h"
+#include "record/record_keeper.h"
 #include "shogi/move.h"
 #include "shogi/standard_rules.h"
 
@@ -34,9 +35,19 @@ class ShogiApp : public Application {
     }
     // Told of every change of position in the game scene; not owned, must outlive the scene.
     void addObserver(GameObserver* observer) { observers_.push_back(observer); }
+    // The side panel says so while this keeper cannot write the record; not owned.
+    void watchRecord(const RecordKeeper* keeper) { recordKeeper_ = keeper; }
+
+    // The folder the pictures and sounds are read from (see findDataFolder).
+    const std::string& dataFolder() const { return dataFolder_; }
 
   private:
+    // Brings what the side panel shows up to date with the application's state.
+    void tellScene();
+
     Options options_;
+    std::string dataFolder_;
+    const RecordKeeper* recordKeeper_ = nullptr;
     MoveSounds moveSounds_{mixer()};
     std::vector<Move> openingMoves_;
     std::optional<StandardGame> openingStandard_;

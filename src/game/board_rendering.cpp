@@ -13,12 +13,38 @@ constexpr int kShadowInset = 4;
 constexpr int kShadowMiddle = 50;
 constexpr int kPieceFoot = kSquareSize - 4;
 
+// Both sit in the empty strip below the panel's title, so they cover nothing that is drawn
+// there in any state, and leave the frame as it always was while neither shows.
+constexpr int kNoticeX = 606;
+constexpr int kNoticeY = 562;
+constexpr int kSpeakerX = 766;
+constexpr int kSpeakerY = 566;
+
+// A loudspeaker crossed out, 24 pixels square, in the panel's light grey.
+void drawSpeakerOff(SDL_Surface* screen, int x, int y) {
+    const Uint32 colour = SDL_MapRGB(screen->format, 0xd8, 0xd8, 0xd0);
+    const auto fill = [&](int left, int top, int width, int height) {
+        SDL_Rect rect{static_cast<Sint16>(x + left), static_cast<Sint16>(y + top),
+                      static_cast<Uint16>(width), static_cast<Uint16>(height)};
+        SDL_FillRect(screen, &rect, colour);
+    };
+    fill(0, 8, 5, 8);  // the magnet
+    for (int step = 0; step < 7; ++step) {
+        fill(5 + step, 7 - step, 1, 10 + 2 * step);  // the cone widening outward
+    }
+    for (int step = 0; step < 9; ++step) {
+        fill(14 + step, 7 + step, 2, 2);  // the cross
+        fill(14 + step, 15 - step, 2, 2);
+    }
+}
+
 }  // namespace
 
 bool GameScene::showsCurrentState() const {
     const FrameState& last = lastFrame_;
     if (!last.valid || last.screen != screen || last.redToMove != (turn != 0) ||
-        last.pieceSelected != (selected.piece != -1)) {
+        last.pieceSelected != (selected.piece != -1) || last.soundOff != soundOff ||
+        last.notRecording != notRecording) {
         return false;
     }
     // The portrait is drawn only while something is selected; a new picture may land where
@@ -49,6 +75,8 @@ void GameScene::rememberCurrentState() {
     last.screen = screen;
     last.redToMove = turn != 0;
     last.pieceSelected = selected.piece != -1;
+    last.soundOff = soundOff;
+    last.notRecording = notRecording;
     last.portrait = portrait.surface();
     last.portraitPath = portrait.path();
     for (int index = 0; index < kSquareCount; ++index) {
@@ -137,6 +165,12 @@ bool GameScene::draw() {
     }
     if (!notice.empty()) {
         drawText(screen, kNoticeLeft, kNoticeTop, "%s", notice.c_str());
+    }
+    if (notRecording) {
+        drawText(screen, kNoticeX, kNoticeY, "Not recording");
+    }
+    if (soundOff) {
+        drawSpeakerOff(screen, kSpeakerX, kSpeakerY);
     }
     return true;
 }

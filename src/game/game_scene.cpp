@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include "SDL_image.h"
 
@@ -12,15 +13,12 @@ namespace ixo {
 
 namespace {
 
-constexpr const char* kPictureFolder = "../image/";
-
 // A game started from the wrong folder shows a black window; this says where it looked and
 // how it is meant to be started.
-void reportNoPictures() {
+void reportNoPictures(const std::string& folder) {
     std::error_code error;
-    std::filesystem::path searched = std::filesystem::absolute(kPictureFolder, error);
-    const std::string shown =
-        error ? std::string(kPictureFolder) : searched.lexically_normal().string();
+    std::filesystem::path searched = std::filesystem::absolute(folder, error);
+    const std::string shown = error ? folder : searched.lexically_normal().string();
     std::fprintf(stderr,
                  "ixo-shogi: found none of the game's pictures in %s (the folder ../image/ "
                  "as seen from where the game was started). Start the installed ixo-shogi "
@@ -31,29 +29,31 @@ void reportNoPictures() {
 
 }  // namespace
 
-GameScene::GameScene(SDL_Surface* screen) : screen(screen) {
+GameScene::GameScene(SDL_Surface* screen, std::string pictureFolder)
+    : screen(screen), pictureFolder(std::move(pictureFolder)) {
     moveMap.clear();
     selected.piece = -1;
 
     // A missing picture only leaves its Image empty: the game stays playable with that
     // picture invisible.
     int loaded = 0;
-    loaded += loadPicture(background, "../image/bg.jpg");
-    loaded += loadPicture(boardPicture, "../image/board.jpg");
+    const std::string& folder = this->pictureFolder;
+    loaded += loadPicture(background, folder + "bg.jpg");
+    loaded += loadPicture(boardPicture, folder + "board.jpg");
     // The two largest pictures are drawn in every frame; see matchScreenFormat.
     background.matchScreenFormat();
     boardPicture.matchScreenFormat();
     for (int code = 1; code <= King; ++code) {
         loaded +=
-            loadPicture(bluePieces[code], formatString("../image/team/sample/1p/%02d.png", code));
+            loadPicture(bluePieces[code], folder + formatString("team/sample/1p/%02d.png", code));
         loaded +=
-            loadPicture(redPieces[code], formatString("../image/team/sample/2p/%02d.png", code));
+            loadPicture(redPieces[code], folder + formatString("team/sample/2p/%02d.png", code));
     }
-    loaded += loadPicture(redShadow, "../image/kager.png");
-    loaded += loadPicture(blueShadow, "../image/kageb.png");
-    loaded += loadPicture(highlight, "../image/hikari.png");
+    loaded += loadPicture(redShadow, folder + "kager.png");
+    loaded += loadPicture(blueShadow, folder + "kageb.png");
+    loaded += loadPicture(highlight, folder + "hikari.png");
     if (loaded == 0) {
-        reportNoPictures();
+        reportNoPictures(folder);
     }
 
     board.reset();

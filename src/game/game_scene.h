@@ -25,7 +25,8 @@ namespace ixo {
 // invariants frame by frame; only update() changes it in the game.
 class GameScene : public Scene {
   public:
-    explicit GameScene(SDL_Surface* screen);
+    // The pictures are read from `pictureFolder` (ending in a slash).
+    explicit GameScene(SDL_Surface* screen, std::string pictureFolder = "../image/");
     ~GameScene() override;
 
     std::string name() override;
@@ -39,6 +40,7 @@ class GameScene : public Scene {
     void invalidate() { lastFrame_.valid = false; }
 
     SDL_Surface* screen;
+    std::string pictureFolder;
     Image background;
     Image boardPicture;
     Image bluePieces[15];
@@ -87,6 +89,11 @@ class GameScene : public Scene {
     static constexpr int kEndingCount = static_cast<int>(GameEnd::TimeUp) + 1;
     Image banners[kEndingCount][3];  // by ending and winner + 1 (0 a draw)
 
+    // Told by the application, shown in the side panel: a muted game must not look like one
+    // whose sound is merely quiet, and a player must see that the record is not being kept.
+    bool soundOff = false;
+    bool notRecording = false;
+
     // Plays a record's moves from the start position without telling the observers (the
     // record already holds them), leaving the last position with its side to move and nothing
     // selected. False, with the board at the start, if a move is not legal where it stands.
@@ -120,6 +127,8 @@ class GameScene : public Scene {
         std::array<bool, kSquareCount> lit{};
         bool redToMove = false;
         bool pieceSelected = false;
+        bool soundOff = false;
+        bool notRecording = false;
         const SDL_Surface* portrait = nullptr;
         std::string portraitPath;
         std::string notice;

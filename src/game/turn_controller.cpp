@@ -29,7 +29,8 @@ void selectPiece(GameScene& scene, const Board& working, Square square,
     }
     scene.selected = working.cellAt(square.column, square.row);
     scene.moveMap = destinations;
-    scene.loadPicture(scene.portrait, formatString(portraitPattern, scene.selected.piece));
+    scene.loadPicture(scene.portrait,
+                      scene.pictureFolder + formatString(portraitPattern, scene.selected.piece));
 }
 
 // True when the selected piece moved to `square`; `made` then describes the move in screen
@@ -136,8 +137,7 @@ std::string GameScene::update() {
 
     if (selected.piece == kNothingSelected) {
         selectPiece(*this, working, square,
-                    redToMove ? "../image/team/sample/2pcg/%02d.png"
-                              : "../image/team/sample/1pcg/%02d.png");
+                    redToMove ? "team/sample/2pcg/%02d.png" : "team/sample/1pcg/%02d.png");
     } else {
         Move made;
         if (moveSelectedPiece(*this, working, square, made)) {

@@ -8,6 +8,13 @@ namespace {
 
 Mouse::StateReader stateReader = &SDL_GetMouseState;
 
+// Toward minus infinity: the band left of or above the frame must not fold into its first
+// column or row.
+std::int32_t floorDivide(std::int64_t value, int divisor) {
+    const std::int64_t quotient = value / divisor;
+    return static_cast<std::int32_t>(quotient * divisor > value ? quotient - 1 : quotient);
+}
+
 }  // namespace
 
 Mouse& Mouse::instance() {
@@ -19,13 +26,27 @@ void Mouse::setStateReader(StateReader reader) {
     stateReader = reader ? reader : &SDL_GetMouseState;
 }
 
+void Mouse::setWindowMapping(int scale, int originX, int originY) {
+    scale_ = scale > 0 ? scale : 1;
+    originX_ = originX;
+    originY_ = originY;
+}
+
+std::int32_t Mouse::frameX(std::int32_t windowX) const {
+    return floorDivide(std::int64_t{windowX} - originX_, scale_);
+}
+
+std::int32_t Mouse::frameY(std::int32_t windowY) const {
+    return floorDivide(std::int64_t{windowY} - originY_, scale_);
+}
+
 void Mouse::noteButton(std::uint8_t button, bool pressed, std::int32_t eventX,
                        std::int32_t eventY) {
     if ((button != SDL_BUTTON_LEFT && button != SDL_BUTTON_RIGHT) ||
         pendingCount == kPendingLimit) {
         return;
     }
-    pending[pendingCount++] = ButtonEvent{button, pressed, eventX, eventY};
+    pending[pendingCount++] = ButtonEvent{button, pressed, frameX(eventX), frameY(eventY)};
 }
 
 void Mouse::refresh() {
@@ -35,8 +56,8 @@ void Mouse::refresh() {
     int pointerX = 0;
     int pointerY = 0;
     const Uint8 buttons = stateReader(&pointerX, &pointerY);
-    x = pointerX;
-    y = pointerY;
+    x = frameX(pointerX);
+    y = frameY(pointerY);
     if (pendingCount > 0) {
         replayPending();
         return;

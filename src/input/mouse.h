@@ -40,6 +40,11 @@ struct Mouse {
     static Mouse& instance();
     static void setStateReader(StateReader reader);  // nullptr restores SDL_GetMouseState
 
+    // Where the frame lies in the window: its top-left corner at (originX, originY), each frame
+    // pixel a block of scale x scale window pixels. Positions are then given in frame pixels,
+    // rounded down, so a click anywhere in a block is a click on that one frame pixel.
+    void setWindowMapping(int scale, int originX, int originY);
+
     // A press or release of the left or right button as SDL reported it; other buttons
     // (the wheel among them) are ignored.
     void noteButton(std::uint8_t button, bool pressed, std::int32_t x, std::int32_t y);
@@ -51,6 +56,12 @@ struct Mouse {
 
   private:
     void replayPending();
+    std::int32_t frameX(std::int32_t windowX) const;
+    std::int32_t frameY(std::int32_t windowY) const;
+
+    int scale_ = 1;
+    int originX_ = 0;
+    int originY_ = 0;
 };
 
 }  // namespace ixo

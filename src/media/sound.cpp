@@ -8,8 +8,8 @@ namespace ixo {
 
 namespace {
 
-const char* const kPaths[kSoundCount] = {"../sound/move.wav", "../sound/capture.wav",
-                                         "../sound/takeback.wav"};
+constexpr const char* kDefaultFolder = "../sound/";
+const char* const kFileNames[kSoundCount] = {"move.wav", "capture.wav", "takeback.wav"};
 
 int indexOf(Sound sound) {
     return static_cast<int>(sound);
@@ -23,7 +23,10 @@ const char* mixerError() {
 }  // namespace
 
 const char* soundPath(Sound sound) {
-    return kPaths[indexOf(sound)];
+    static const std::array<std::string, kSoundCount> paths = {
+        std::string(kDefaultFolder) + kFileNames[0], std::string(kDefaultFolder) + kFileNames[1],
+        std::string(kDefaultFolder) + kFileNames[2]};
+    return paths[indexOf(sound)].c_str();
 }
 
 Mixer::~Mixer() {
@@ -47,9 +50,10 @@ bool Mixer::open() {
     }
     open_ = true;
     for (int index = 0; index < kSoundCount; ++index) {
-        chunks_[index] = Mix_LoadWAV(kPaths[index]);
+        const std::string path = folder_ + kFileNames[index];
+        chunks_[index] = Mix_LoadWAV(path.c_str());
         if (!chunks_[index] && !fileTroubleTold_[index]) {
-            std::fprintf(stderr, "ixo-shogi: cannot load the sound %s: %s\n", kPaths[index],
+            std::fprintf(stderr, "ixo-shogi: cannot load the sound %s: %s\n", path.c_str(),
                          mixerError());
             fileTroubleTold_[index] = true;
         }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <array>
+#include <string>
+#include <utility>
 
 struct Mix_Chunk;
 
@@ -9,7 +11,8 @@ namespace ixo {
 enum class Sound { Move, Capture, TakeBack };
 constexpr int kSoundCount = 3;
 
-// The file a sound is read from, relative to the working directory like the pictures.
+// The file a sound is read from, relative to the working directory like the pictures (the
+// mixer may be given another folder for them).
 const char* soundPath(Sound sound);
 
 // What the game asks for when something should be heard. Whether it is heard (a device, the
@@ -36,6 +39,8 @@ class Mixer : public SoundPlayer {
     // Frees the sounds, then closes the device: a chunk must not outlive its device.
     void close();
     bool isOpen() const { return open_; }
+    // Where open() reads the sounds from, ending in a slash; "../sound/" unless told.
+    void setFolder(std::string folder) { folder_ = std::move(folder); }
     bool loaded(Sound sound) const;
 
     // Starts the sound and returns at once; nothing when closed, not loaded or no channel free.
@@ -46,6 +51,7 @@ class Mixer : public SoundPlayer {
     std::array<bool, kSoundCount> fileTroubleTold_{};
     bool deviceTroubleTold_ = false;
     bool open_ = false;
+    std::string folder_ = "../sound/";
 };
 
 }  // namespace ixo

@@ -74,6 +74,11 @@ bool RecordKeeper::writeStandard(const StandardGame& game) {
 }
 
 bool RecordKeeper::writeText(const std::string& text) {
+    failing_ = !store(text);
+    return !failing_;
+}
+
+bool RecordKeeper::store(const std::string& text) {
     std::string error;
     if (!recordPath_.empty()) {
         if (!writeFileAtomically(recordPath_, text, false, error)) {

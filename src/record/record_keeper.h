@@ -37,9 +37,13 @@ class RecordKeeper : public GameObserver {
 
     // The file being written; empty until the first write chose one.
     const std::string& recordPath() const { return recordPath_; }
+    // True from a write that failed until one succeeds: the moves on the screen are not all
+    // kept on the disk meanwhile.
+    bool failing() const { return failing_; }
 
   private:
-    bool writeText(const std::string& text);
+    bool writeText(const std::string& text);  // notes whether it failed
+    bool store(const std::string& text);
     void complain(const std::string& why);
 
     GamesFolder folder_;
@@ -48,6 +52,7 @@ class RecordKeeper : public GameObserver {
     std::vector<KifHeader> kept_;
     bool complained_ = false;
     RuleSet rules_ = RuleSet::Simple;  // of the change not yet written
+    bool failing_ = false;
     std::vector<Move> unwritten_;
     StandardGame unwrittenStandard_;
     bool changed_ = false;

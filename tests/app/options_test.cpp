@@ -54,6 +54,23 @@ TEST(CommandLine, Table) {
     }
 }
 
+TEST(CommandLine, ScaleIsOneToFourOrAutoAndAnythingElseIsRefused) {
+    const auto scaleOf = [](std::vector<const char*> arguments) {
+        arguments.insert(arguments.begin(), "ixo-shogi");
+        const CommandLine line =
+            parseCommandLine(static_cast<int>(arguments.size()), arguments.data());
+        return line.exitStatus < 0 ? line.options.scale : -line.exitStatus;
+    };
+    EXPECT_EQ(scaleOf({}), 1);
+    EXPECT_EQ(scaleOf({"--scale", "3"}), 3);
+    EXPECT_EQ(scaleOf({"--scale=4", "game.kifu"}), 4);
+    EXPECT_EQ(scaleOf({"--scale", "auto"}), 0);
+    for (const char* refused : {"0", "5", "2x", "", "-1", "12"}) {
+        EXPECT_EQ(scaleOf({"--scale", refused}), -2) << refused;
+    }
+    EXPECT_EQ(scaleOf({"--scale"}), -2);
+}
+
 TEST(CommandLine, HelpSaysWhereTheRecordsAreKept) {
     setenv("XDG_DATA_HOME", "/somewhere/data", 1);
     EXPECT_NE(usage().find("/somewhere/data/ixo-shogi/games"), std::string::npos) << usage();

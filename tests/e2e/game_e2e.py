@@ -22,6 +22,7 @@ import e2e_ready
 
 e2e_ready.or_skip()
 
+from PIL import Image, ImageChops
 from Xlib import X, XK
 
 import frame_model as model
@@ -40,8 +41,8 @@ class Check:
         self.pictures = pictures
         self.frames = []
 
-    def screen_shows(self, scene, what):
-        wrong, total = self._compare(scene, what)
+    def screen_shows(self, scene, what, shot=None, outside=None):
+        wrong, total = self._compare(scene, what, shot, outside)
         if wrong:
             raise AssertionError(f"{what}: the window does not show what it should "
                                  f"({total} pixels differ): " + "; ".join(wrong))
@@ -62,10 +63,14 @@ class Check:
             except SessionTimeout:
                 pass  # no frame yet; look again
 
-    def _compare(self, scene, what):
-        shot = self.session.screenshot(what)
+    def _compare(self, scene, what, shot=None, outside=None):
+        """`outside`, a box, is left out of the comparison: what is drawn there is checked
+        on its own."""
+        shot = shot or self.session.screenshot(what)
         expected = model.render(self.pictures, scene)
         mask = model.mismatch_mask(shot, expected)
+        if outside is not None:
+            mask.paste(0, outside)
         self.frames.append((what, shot, expected, mask))
         label = model.SIDE_NAMES[scene.turn]
         wrong = []
@@ -145,12 +150,13 @@ def scenario_no_pictures(session, check):
     # With nothing to draw but the label, the rest of the window stays black, and clicks
     # on pieces nobody can see still must not bring down the program.
     check.screen_shows(model.Scene(), "no pictures: only the label")
-    click_square(session, 4, 6)
+    # Without pictures a selection changes no pixel, so no part of the window is sent again.
+    click_square(session, 4, 6, changes=False)
     selected = model.Scene(selected=(4, 6), highlights=[(4, 5)])
     check.screen_shows(selected, "no pictures: a pawn selected, nothing to show for it")
     # The same portrait asked for again must not be reported again.
-    session.click(*model.square_centre(4, 4), button=3)
-    click_square(session, 4, 6)
+    session.click(*model.square_centre(4, 4), button=3, changes=False)
+    click_square(session, 4, 6, changes=False)
     check.screen_shows(selected, "no pictures: the pawn selected once more")
     session.press_escape()
     expect_exit_zero(session, "Escape without pictures")
@@ -569,6 +575,99 @@ def scenario_covered(session, check):
     expect_exit_zero(session, "Escape after the window came back")
 
 
+def changed_pixels(session, check, scene, box, what):
+    """How many pixels inside `box` differ from `scene` as the model paints it."""
+    shot = session.screenshot(what)
+    mask = model.mismatch_mask(shot, model.render(check.pictures, scene))
+    return model.count_mismatches(mask, box), shot
+
+
+def wait_for_mark(session, check, scene, box, what, shown, timeout=5.0):
+    """Waits until `box` shows something the model lacks (or, not `shown`, nothing), and
+    checks that the rest of the window is the model's frame."""
+    deadline = time.monotonic() + timeout
+    while True:
+        count, shot = changed_pixels(session, check, scene, box, what)
+        if (count > 20) == shown:
+            check.screen_shows(scene, what, shot=shot, outside=box if shown else None)
+            return
+        if time.monotonic() >= deadline:
+            raise AssertionError(f"{what}: {count} pixels of {box} differ from the plain frame")
+        session.forget_frames()
+        try:
+            session.wait_frames(1, timeout=0.2)
+        except SessionTimeout:
+            pass
+
+
+SPEAKER_BOX = (766, 566, 790, 590)
+NOTICE_BOX = (606, 562, 742, 594)
+
+
+def scenario_mute_mark(session, check):
+    check.screen_shows(model.Scene(), "sound on: no mark")
+    session.key(XK.XK_m)
+    wait_for_mark(session, check, model.Scene(), SPEAKER_BOX, "M: the speaker-off mark",
+                  shown=True)
+    session.key(XK.XK_m)
+    wait_for_mark(session, check, model.Scene(), SPEAKER_BOX, "M again: the mark is gone",
+                  shown=False)
+    session.press_escape()
+    expect_exit_zero(session, "Escape after muting and unmuting")
+
+
+def scenario_unwritable_records(session, check):
+    game = Game(session, check)
+    game.shows("start position: nothing written yet, no line")
+    click_square(session, 2, 6)
+    click_square(session, 2, 5)
+    scene = model.Scene()
+    piece = scene.board.pop((2, 6))
+    scene.board[(2, 5)] = piece
+    scene.turn = RED
+    wait_for_mark(session, check, scene, NOTICE_BOX, "the record cannot be written",
+                  shown=True)
+    session.press_escape()
+    expect_exit_zero(session, "Escape without a record")
+    if "games are not being recorded" not in session.game_output():
+        raise AssertionError(f"no line on stderr\n{session.game_output()}")
+
+
+def scaled_down(session, shot, scale, what):
+    """The frame behind an enlarged window: every block of scale x scale must be one colour."""
+    width, height = shot.size
+    small = shot.resize((width // scale, height // scale), Image.NEAREST)
+    if ImageChops.difference(small.resize(shot.size, Image.NEAREST), shot).getbbox():
+        raise AssertionError(f"{what}: the window is not made of {scale} x {scale} blocks")
+    return small
+
+
+def scenario_scale_two(session, check):
+    window = session.window
+    if (window.width, window.height) != (1600, 1200):
+        raise AssertionError(f"at --scale 2 the window is {window.width} x {window.height}")
+    shot = session.screenshot("start position at scale 2")
+    check.screen_shows(model.Scene(), "start position at scale 2, shrunk back",
+                       shot=scaled_down(session, shot, 2, "the start position"))
+    # A click anywhere in the pawn's enlarged square selects it, even near the edge.
+    x, y = model.square_origin(2, 6)
+    session.click(2 * x + 3, 2 * y + 2 * model.SQUARE - 2)
+    selected = model.Scene(selected=(2, 6), highlights=[(2, 5)])
+    shot = session.screenshot("the pawn selected at scale 2")
+    check.screen_shows(selected, "the pawn selected at scale 2, shrunk back",
+                       shot=scaled_down(session, shot, 2, "the selection"))
+    session.press_escape()
+    expect_exit_zero(session, "Escape at scale 2")
+
+
+def scenario_from_repository_root(session, check):
+    # No ../image/ around the working folder: the pictures come from beside the program.
+    check_window(session)
+    check.screen_shows(model.Scene(), "started from the repository's root")
+    session.press_escape()
+    expect_exit_zero(session, "Escape")
+
+
 # scenario: (function, offers ../image/, needs the full picture set)
 SCENARIOS = {
     "escape": (scenario_escape, True, False),
@@ -581,11 +680,16 @@ SCENARIOS = {
     "sound": (scenario_sound, True, True),
     "no-audio-device": (scenario_no_audio_device, True, True),
     "standard-game": (scenario_standard_game, True, True),
+    "mute-mark": (scenario_mute_mark, True, True),
+    "unwritable-records": (scenario_unwritable_records, True, True),
+    "scale-two": (scenario_scale_two, True, True),
+    "from-repository-root": (scenario_from_repository_root, False, True),
 }
 
-# The command line a scenario starts the game with.
-SCENARIO_ARGS = {
-    "standard-game": ["--rules", "standard"],
+# How a scenario's game is started, beyond the session's defaults.
+SCENARIO_SESSION = {
+    "standard-game": {"args": ["--rules", "standard"]},
+    "scale-two": {"args": ["--scale", "2"], "screen_size": (2048, 1536)},
 }
 
 # The environment a scenario needs on top of the session's own.
@@ -621,7 +725,7 @@ def main():
 
     run, with_pictures, needs_all = SCENARIOS[args.scenario]
     images = os.path.abspath(args.images) if with_pictures else None
-    pictures = model.Pictures(images, args.font)
+    pictures = model.Pictures(os.path.abspath(args.images) if needs_all else images, args.font)
     if needs_all:
         lacking = pictures.missing(NEEDED_PICTURES)
         if lacking:
@@ -637,8 +741,21 @@ def main():
         # Not started yet, so that a run that fails on the way up still has a screen to
         # show for it.
         session = GameSession(args.game, images, start=False,
-                              args=SCENARIO_ARGS.get(args.scenario, ()),
-                              env=SCENARIO_ENV.get(args.scenario))
+                              env=SCENARIO_ENV.get(args.scenario),
+                              **SCENARIO_SESSION.get(args.scenario, {}))
+        if args.scenario == "no-pictures":
+            # A program in a build tree finds the repository's pictures beside itself; a
+            # copy elsewhere has none to find.
+            os.mkdir(os.path.join(session.tmp, "bin"))
+            session.game = os.path.join(session.tmp, "bin", "ixo-shogi")
+            shutil.copy2(args.game, session.game)
+        elif args.scenario == "from-repository-root":
+            session.cwd = os.path.dirname(os.path.abspath(args.images))
+        elif args.scenario == "unwritable-records":
+            # A file where the games folder would have to be made.
+            os.makedirs(session.data_home)
+            with open(os.path.join(session.data_home, "ixo-shogi"), "w") as blocker:
+                blocker.write("not a folder\n")
         # Found at ../sound/ as an installed game finds them.
         os.symlink(os.path.abspath(args.sounds), os.path.join(session.tmp, "sound"))
         check = Check(session, pictures)

@@ -5,11 +5,14 @@ never read, so a test can neither disturb nor depend on someone's desktop.
 
 Timing: the game presents a frame only when the picture changes, and waits for events in
 between. Fixed sleeps would make a check a race on a loaded machine, so the session watches
-the DAMAGE extension instead: every frame the game presents shows up as a damage
-notification that covers the whole window. An input that must change the picture is followed
-by waiting for that frame (see click). Where the picture must stay as it is, the session lets
-a short settling time pass and checks that no frame came (see expect_no_frame); the caller
-then compares the window with the frame it expects.
+the DAMAGE extension instead: every frame the game presents shows up as damage notices on its
+window, one for the whole window or one for each part that changed, all sent at once. A frame
+is therefore a burst of notices, over once FRAME_QUIET passes without another. The pointer is
+hidden (XFixes), so that the server's software cursor puts no notices of its own in between.
+An input that must change the picture is followed by waiting for that frame (see click).
+Where the picture must stay as it is, the session lets a short settling time pass and checks
+that no notice came (see expect_no_frame); the caller then compares the window with the frame
+it expects.
 
 Start-up is followed through the same events. Under some SDL builds (sdl12-compat on SDL 2)
 a captioned window is mapped and destroyed again before the one the game keeps, and the
@@ -159,8 +162,11 @@ class GameSession:
     """
 
     def __init__(self, game, images, keep_dir=None, start=True, args=(), data_home=None,
-                 env=None):
+                 env=None, screen_size=(1024, 768), cwd=None):
         self.game = os.path.abspath(game)
+        self.screen_size = screen_size
+        # Where the game is started; by default a scratch folder beside `images`.
+        self.cwd = cwd
         self.args = list(args)
         self.extra_env = dict(env or {})
         self.images = images
@@ -193,19 +199,21 @@ class GameSession:
         os.mkdir(rundir)
         if images is not None:
             os.symlink(os.path.abspath(images), os.path.join(self.tmp, "image"))
-        self.server = XServer(self.tmp)
+        self.server = XServer(self.tmp, *self.screen_size)
         # Our server takes no cookies; keep the user's cookie file out of every connection.
         self.xauthority = os.path.join(self.tmp, "no-cookies")
         os.environ["XAUTHORITY"] = self.xauthority
         self.dpy = xdisplay.Display(self.server.name)
-        for extension in ("XTEST", "DAMAGE"):
+        for extension in ("XTEST", "DAMAGE", "XFIXES"):
             if not self.dpy.has_extension(extension):
                 raise SessionError(f"the X server lacks the {extension} extension")
         self.dpy.damage_query_version()
+        self.dpy.xfixes_query_version()
         self.damage_event = self.dpy.extension_event.DamageNotify
         self.root = self.dpy.screen().root
         # Creating windows is all we need to hear about before the game's window exists.
         self.root.change_attributes(event_mask=X.SubstructureNotifyMask)
+        self.root.xfixes_hide_cursor()
 
         env = {key: value for key, value in os.environ.items()
                if not key.startswith("SDL_") and key not in ("DISPLAY", "XAUTHORITY")}
@@ -215,7 +223,7 @@ class GameSession:
         self.stdout_path = os.path.join(self.tmp, "game.log")
         with open(self.stdout_path, "wb") as log:
             self.process = subprocess.Popen(
-                [self.game] + self.args, cwd=rundir, env=env, stdin=subprocess.DEVNULL,
+                [self.game] + self.args, cwd=self.cwd or rundir, env=env, stdin=subprocess.DEVNULL,
                 stdout=log, stderr=subprocess.STDOUT, preexec_fn=_die_with_parent)
         self.window = self._attach(_deadline(20))
         # No window manager runs here, so give the window the keyboard focus as one would.
@@ -328,20 +336,31 @@ class GameSession:
         while self.dpy.pending_events():
             self.dpy.next_event()
 
-    def wait_frames(self, count=1, timeout=10.0, what="a frame"):
-        """Returns once `count` whole frames came after the last forget_frames.
+    # The notices of one frame leave the server together; a loaded machine may spread them a
+    # little, never by this much.
+    FRAME_QUIET = 0.05
 
-        A frame repaints the whole window in one piece; smaller notices (the software cursor
-        being put back, for one) are not frames.
-        """
+    def wait_frames(self, count=1, timeout=10.0, what="a frame"):
+        """Returns once `count` whole frames came after the last forget_frames."""
         deadline = _deadline(timeout)
         seen = 0
         while seen < count:
             event = self._next_event(deadline, what)
             if self._vanishes(event):
                 raise SessionError(f"the game's window went away while waiting for {what}")
-            if self._is_frame(event):
+            if self._is_frame_part(event):
+                self._rest_of_frame(what)
                 seen += 1
+
+    def _rest_of_frame(self, what):
+        """Reads the notices that follow a frame's first one, until they stop."""
+        while True:
+            try:
+                event = self._next_event(_deadline(self.FRAME_QUIET), what)
+            except SessionTimeout:
+                return
+            if self._vanishes(event):
+                raise SessionError(f"the game's window went away while waiting for {what}")
 
     def expect_no_frame(self, what, settle=None):
         """Fails if a frame comes within the settling time after the last forget_frames."""
@@ -351,9 +370,12 @@ class GameSession:
             return
         raise SessionError(f"a frame was presented after {what}, which changes nothing")
 
+    def _is_frame_part(self, event):
+        return event.type == self.damage_event and event.damage == self.damage
+
     def _is_frame(self, event):
-        return (event.type == self.damage_event
-                and event.damage == self.damage
+        """A whole-window paint: how every game's first frame comes."""
+        return (self._is_frame_part(event)
                 and event.area.width >= self.window.width
                 and event.area.height >= self.window.height)
 

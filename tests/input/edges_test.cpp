@@ -64,6 +64,32 @@ TEST(MouseEdges, ButtonEventsBetweenTwoRefreshesMakeOneReleaseEachAtTheirOwnPosi
     Mouse::setStateReader(nullptr);
 }
 
+// An enlarged frame: window pixels map back by floor division, the band left of and above a
+// centred frame to negative positions rather than onto the first column and row.
+TEST(MouseEdges, WindowPositionsMapBackToFramePixelsByFloorDivision) {
+    Mouse::setStateReader(&readButtons);
+    buttons = 0;
+    Mouse& mouse = Mouse::instance();
+    mouse = Mouse();
+    mouse.setWindowMapping(3, 10, 20);
+    mouse.refresh();
+    EXPECT_EQ(mouse.x, 103);  // (321 - 10) / 3
+    EXPECT_EQ(mouse.y, -8);   // (-4 - 20) / 3
+    mouse.noteButton(SDL_BUTTON_LEFT, true, 0, 0);
+    mouse.noteButton(SDL_BUTTON_LEFT, false, 12, 22);
+    mouse.refresh();
+    EXPECT_TRUE(mouse.leftReleased());
+    EXPECT_EQ(mouse.x, 0);
+    EXPECT_EQ(mouse.y, 0);
+    mouse.noteButton(SDL_BUTTON_LEFT, true, 0, 0);
+    mouse.noteButton(SDL_BUTTON_LEFT, false, 9, 19);
+    mouse.refresh();
+    EXPECT_EQ(mouse.x, -1);
+    EXPECT_EQ(mouse.y, -1);
+    mouse = Mouse();
+    Mouse::setStateReader(nullptr);
+}
+
 TEST(KeyboardEdges, EveryKeyDownIsCountedForExactlyTheNextRefresh) {
     Keyboard keyboard;
     const Uint8 keys[SDLK_LAST] = {};

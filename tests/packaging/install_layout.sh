@@ -137,12 +137,12 @@ if quiet_install cmake --install "$build" --prefix "$plain"; then
     expect_launch "$plain/bin/ixo-shogi" "$plain/share/ixo-shogi/image" "plain prefix"
 
     # The game starts elsewhere, so a record named from the user's folder must reach it whole;
-    # options stay as they are, and after "--" everything is a file.
+    # options and their values stay as they are, and after "--" everything is a file.
     mkdir -p "$scratch/user folder"
-    arguments=$(cd "$scratch/user folder" && "$plain/bin/ixo-shogi" --mute "my game.kifu" \
-        /abs/game.kif -- -odd | sed 1,3d)
-    expected_arguments=$(printf '%s\n' --mute "$scratch/user folder/my game.kifu" /abs/game.kif \
-        -- "$scratch/user folder/-odd")
+    arguments=$(cd "$scratch/user folder" && "$plain/bin/ixo-shogi" --mute --scale 2 \
+        "my game.kifu" /abs/game.kif -- -odd | sed 1,3d)
+    expected_arguments=$(printf '%s\n' --mute --scale 2 "$scratch/user folder/my game.kifu" \
+        /abs/game.kif -- "$scratch/user folder/-odd")
     [ "$arguments" = "$expected_arguments" ] ||
         fail "the launcher passed on [$arguments], expected [$expected_arguments]"
 

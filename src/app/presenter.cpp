@@ -1,0 +1,399 @@
+#include "app/presenter.h"
+
+#include <algorithm>
+#include <cstring>
+
+#ifdef IXO_X11_PRESENT
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include "SDL_syswm.h"
+#endif
+
+namespace ixo {
+
+namespace {
+
+// Changes are found tile by tile, then each rectangle is cut down to the pixels that really
+// differ. A tile is small next to a square (56 pixels), so neighbouring squares merge only
+// where they touch.
+constexpr int kTile = 16;
+// Past this share of changed tiles one whole update costs less than many small ones.
+constexpr int kWholeFramePercent = 60;
+
+Uint8* pixelAddress(SDL_Surface* surface, int x, int y) {
+    return static_cast<Uint8*>(surface->pixels) + y * surface->pitch +
+           x * surface->format->BytesPerPixel;
+}
+
+bool rowsDiffer(SDL_Surface* a, SDL_Surface* b, int x, int y, int width) {
+    const int bytes = a->format->BytesPerPixel;
+    return std::memcmp(pixelAddress(a, x, y), pixelAddress(b, x, y),
+                       static_cast<std::size_t>(width * bytes)) != 0;
+}
+
+// The first and last differing pixel of a row segment known to differ.
+void differingSpan(SDL_Surface* a, SDL_Surface* b, int x, int y, int width, int& first, int& last) {
+    const int bytes = a->format->BytesPerPixel;
+    const Uint8* left = pixelAddress(a, x, y);
+    const Uint8* right = pixelAddress(b, x, y);
+    first = 0;
+    while (std::memcmp(left + first * bytes, right + first * bytes, bytes) == 0) {
+        ++first;
+    }
+    last = width - 1;
+    while (std::memcmp(left + last * bytes, right + last * bytes, bytes) == 0) {
+        --last;
+    }
+    first += x;
+    last += x;
+}
+
+struct SurfaceLock {
+    explicit SurfaceLock(SDL_Surface* surface) : surface(surface) {
+        locked = SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) == 0;
+    }
+    ~SurfaceLock() {
+        if (locked) {
+            SDL_UnlockSurface(surface);
+        }
+    }
+    SDL_Surface* surface;
+    bool locked;
+};
+
+}  // namespace
+
+#ifdef IXO_X11_PRESENT
+// sdl12-compat takes any update of part of the screen into its SDL 2 texture, but shows it
+// only at a later event pump and then through the renderer, which draws and presents the
+// whole window: some 6 ms in a software-rendered X server, as much as a whole flip. So there
+// the changed parts are put into the X window directly, converted to its visual, which is
+// what classic SDL 1.2 itself does with them. Whole frames (the first one, after an expose)
+// still go through SDL, which brings its texture up to date for its own repaints.
+struct Presenter::DirectWindow {
+    Display* display = nullptr;
+    Window window = 0;
+    GC gc = nullptr;
+    XImage* image = nullptr;
+    std::vector<Uint32> pixels;
+    int redShift = 0;
+    int greenShift = 0;
+    int blueShift = 0;
+
+    ~DirectWindow() {
+        if (image) {
+            image->data = nullptr;  // the pixels are ours
+            XDestroyImage(image);
+        }
+        if (gc) {
+            XFreeGC(display, gc);
+        }
+    }
+
+    static int lowestBit(unsigned long mask) {
+        int shift = 0;
+        while (mask != 0 && (mask & 1) == 0) {
+            mask >>= 1;
+            ++shift;
+        }
+        return mask == 0xff ? shift : -1;  // only 8-bit channels are handled here
+    }
+
+    // Null where the fast way does not apply: classic SDL, no X11, an unusual visual.
+    static std::unique_ptr<DirectWindow> open(SDL_Surface* surface) {
+        const SDL_version* linked = SDL_Linked_Version();
+        if (!linked || linked->patch < 50 || surface != SDL_GetVideoSurface()) {
+            return nullptr;
+        }
+        SDL_SysWMinfo info;
+        SDL_VERSION(&info.version);
+        if (SDL_GetWMInfo(&info) != 1 || info.subsystem != SDL_SYSWM_X11 ||
+            info.info.x11.display == nullptr || info.info.x11.window == 0) {
+            return nullptr;
+        }
+        auto direct = std::make_unique<DirectWindow>();
+        direct->display = info.info.x11.display;
+        direct->window = info.info.x11.window;
+        XWindowAttributes attributes;
+        if (XGetWindowAttributes(direct->display, direct->window, &attributes) == 0 ||
+            // SDL 2 may pick a DirectColor visual; it loads that one's colour map with the
+            // identity, so its pixels read as TrueColor's do.
+            (attributes.visual->c_class != TrueColor &&
+             attributes.visual->c_class != DirectColor) ||
+            attributes.width != surface->w || attributes.height != surface->h) {
+            return nullptr;
+        }
+        direct->redShift = lowestBit(attributes.visual->red_mask);
+        direct->greenShift = lowestBit(attributes.visual->green_mask);
+        direct->blueShift = lowestBit(attributes.visual->blue_mask);
+        if (direct->redShift < 0 || direct->greenShift < 0 || direct->blueShift < 0) {
+            return nullptr;
+        }
+        direct->pixels.resize(static_cast<std::size_t>(surface->w) * surface->h);
+        direct->image = XCreateImage(direct->display, attributes.visual, attributes.depth, ZPixmap,
+                                     0, reinterpret_cast<char*>(direct->pixels.data()), surface->w,
+                                     surface->h, 32, surface->w * 4);
+        if (!direct->image || direct->image->bits_per_pixel != 32 ||
+            direct->image->byte_order != LSBFirst) {
+            return nullptr;
+        }
+        direct->gc = XCreateGC(direct->display, direct->window, 0, nullptr);
+        return direct->gc ? std::move(direct) : nullptr;
+    }
+
+    // As SDL 2 widens a channel: the top bits repeated below.
+    static Uint32 widen(Uint32 pixel, Uint32 mask, int shift, int loss) {
+        const Uint32 value = (pixel & mask) >> shift;
+        return loss == 0 ? value : ((value << loss) | (value >> (8 - 2 * loss))) & 0xff;
+    }
+
+    void put(SDL_Surface* surface, const std::vector<SDL_Rect>& rects) {
+        const SDL_PixelFormat* format = surface->format;
+        const int bytes = format->BytesPerPixel;
+        SurfaceLock lock(surface);
+        for (const SDL_Rect& rect : rects) {
+            for (int y = rect.y; y < rect.y + rect.h; ++y) {
+                const Uint8* from = pixelAddress(surface, rect.x, y);
+                Uint32* to = pixels.data() + static_cast<std::size_t>(y) * surface->w + rect.x;
+                for (int x = 0; x < rect.w; ++x, from += bytes) {
+                    Uint32 pixel = 0;
+                    std::memcpy(&pixel, from, static_cast<std::size_t>(bytes));
+                    to[x] = widen(pixel, format->Rmask, format->Rshift, format->Rloss) << redShift |
+                            widen(pixel, format->Gmask, format->Gshift, format->Gloss)
+                                << greenShift |
+                            widen(pixel, format->Bmask, format->Bshift, format->Bloss) << blueShift;
+                }
+            }
+            XPutImage(display, window, gc, image, rect.x, rect.y, rect.x, rect.y, rect.w, rect.h);
+        }
+        XFlush(display);
+    }
+};
+#else
+struct Presenter::DirectWindow {
+    static std::unique_ptr<DirectWindow> open(SDL_Surface*) { return nullptr; }
+    void put(SDL_Surface*, const std::vector<SDL_Rect>&) {}
+};
+#endif
+
+int fittingScale(int frameWidth, int frameHeight, int screenWidth, int screenHeight) {
+    int scale = 1;
+    for (int candidate = 2; candidate <= 4; ++candidate) {
+        if (frameWidth * candidate <= screenWidth && frameHeight * candidate <= screenHeight) {
+            scale = candidate;
+        }
+    }
+    return scale;
+}
+
+Presenter::Presenter(SDL_Surface* window, int frameWidth, int frameHeight, int scale, int originX,
+                     int originY)
+    : window_(window), scale_(std::max(scale, 1)), originX_(originX), originY_(originY) {
+    if (!window_) {
+        return;
+    }
+    const SDL_PixelFormat* format = window_->format;
+    if (scale_ == 1 && originX_ == 0 && originY_ == 0 && window_->w == frameWidth &&
+        window_->h == frameHeight) {
+        frame_ = window_;
+    } else {
+        frame_ = SDL_CreateRGBSurface(SDL_SWSURFACE, frameWidth, frameHeight, format->BitsPerPixel,
+                                      format->Rmask, format->Gmask, format->Bmask, format->Amask);
+        ownsFrame_ = frame_ != nullptr;
+        // The window around the picture stays black.
+        SDL_FillRect(window_, nullptr, SDL_MapRGB(window_->format, 0, 0, 0));
+    }
+    direct_ = DirectWindow::open(window_);
+    if (frame_) {
+        shown_ = SDL_CreateRGBSurface(SDL_SWSURFACE, frameWidth, frameHeight, format->BitsPerPixel,
+                                      format->Rmask, format->Gmask, format->Bmask, format->Amask);
+    }
+}
+
+Presenter::~Presenter() {
+    if (shown_) {
+        SDL_FreeSurface(shown_);
+    }
+    if (ownsFrame_) {
+        SDL_FreeSurface(frame_);
+    }
+}
+
+void Presenter::present(bool whole) {
+    if (!frame_) {
+        return;
+    }
+    sent_.clear();
+    // Without a copy to compare with, every frame goes whole, as a plain flip would send it.
+    if (whole || !shownValid_ || !shown_) {
+        const SDL_Rect all{0, 0, static_cast<Uint16>(frame_->w), static_cast<Uint16>(frame_->h)};
+        sent_.push_back(all);
+        enlarge(all);
+        remember(all);
+        SDL_Flip(window_);
+        return;
+    }
+    findChangedRects();
+    if (sent_.empty()) {
+        return;
+    }
+    windowRects_.clear();
+    for (const SDL_Rect& rect : sent_) {
+        enlarge(rect);
+        remember(rect);
+        windowRects_.push_back(SDL_Rect{static_cast<Sint16>(originX_ + rect.x * scale_),
+                                        static_cast<Sint16>(originY_ + rect.y * scale_),
+                                        static_cast<Uint16>(rect.w * scale_),
+                                        static_cast<Uint16>(rect.h * scale_)});
+    }
+    if (direct_) {
+        direct_->put(window_, windowRects_);
+    } else {
+        SDL_UpdateRects(window_, static_cast<int>(windowRects_.size()), windowRects_.data());
+    }
+}
+
+void Presenter::findChangedRects() {
+    const int width = frame_->w;
+    const int height = frame_->h;
+    const int columns = (width + kTile - 1) / kTile;
+    const int rows = (height + kTile - 1) / kTile;
+    dirtyTiles_.assign(static_cast<std::size_t>(columns * rows), 0);
+    int dirtyCount = 0;
+    {
+        SurfaceLock lockFrame(frame_);
+        for (int y = 0; y < height; ++y) {
+            if (!rowsDiffer(frame_, shown_, 0, y, width)) {
+                continue;
+            }
+            unsigned char* tileRow = &dirtyTiles_[static_cast<std::size_t>(y / kTile * columns)];
+            for (int column = 0; column < columns; ++column) {
+                const int x = column * kTile;
+                if (!tileRow[column] &&
+                    rowsDiffer(frame_, shown_, x, y, std::min(kTile, width - x))) {
+                    tileRow[column] = 1;
+                    ++dirtyCount;
+                }
+            }
+        }
+    }
+    if (dirtyCount == 0) {
+        return;
+    }
+    if (dirtyCount * 100 >= columns * rows * kWholeFramePercent) {
+        sent_.push_back(SDL_Rect{0, 0, static_cast<Uint16>(width), static_cast<Uint16>(height)});
+        return;
+    }
+
+    // Runs of changed tiles along each tile row; a run directly below one of the same extent
+    // lengthens it, so a changed square becomes one rectangle, not four rows of tiles.
+    struct Run {
+        int first, last, top, bottom;  // in tiles, inclusive
+        bool open;
+    };
+    std::vector<Run> runs;
+    for (int row = 0; row < rows; ++row) {
+        for (Run& run : runs) {
+            if (run.open && run.bottom != row - 1) {
+                run.open = false;
+            }
+        }
+        int column = 0;
+        while (column < columns) {
+            if (!dirtyTiles_[static_cast<std::size_t>(row * columns + column)]) {
+                ++column;
+                continue;
+            }
+            const int first = column;
+            while (column < columns &&
+                   dirtyTiles_[static_cast<std::size_t>(row * columns + column)]) {
+                ++column;
+            }
+            const int last = column - 1;
+            auto above = std::find_if(runs.begin(), runs.end(), [&](const Run& run) {
+                return run.open && run.bottom == row - 1 && run.first == first && run.last == last;
+            });
+            if (above != runs.end()) {
+                above->bottom = row;
+            } else {
+                runs.push_back(Run{first, last, row, row, true});
+            }
+        }
+    }
+
+    // Each rectangle shrunk to the pixels that differ in it.
+    SurfaceLock lockFrame(frame_);
+    for (const Run& run : runs) {
+        const int left = run.first * kTile;
+        const int right = std::min((run.last + 1) * kTile, width);
+        const int top = run.top * kTile;
+        const int bottom = std::min((run.bottom + 1) * kTile, height);
+        int minX = right;
+        int maxX = left - 1;
+        int minY = bottom;
+        int maxY = top - 1;
+        for (int y = top; y < bottom; ++y) {
+            if (!rowsDiffer(frame_, shown_, left, y, right - left)) {
+                continue;
+            }
+            int first = 0;
+            int last = 0;
+            differingSpan(frame_, shown_, left, y, right - left, first, last);
+            minX = std::min(minX, first);
+            maxX = std::max(maxX, last);
+            minY = std::min(minY, y);
+            maxY = y;
+        }
+        if (maxX >= minX) {
+            sent_.push_back(SDL_Rect{static_cast<Sint16>(minX), static_cast<Sint16>(minY),
+                                     static_cast<Uint16>(maxX - minX + 1),
+                                     static_cast<Uint16>(maxY - minY + 1)});
+        }
+    }
+}
+
+void Presenter::enlarge(const SDL_Rect& rect) {
+    if (frame_ == window_) {
+        return;
+    }
+    SurfaceLock lockWindow(window_);
+    const int bytes = frame_->format->BytesPerPixel;
+    const int rowBytes = rect.w * scale_ * bytes;
+    for (int y = rect.y; y < rect.y + rect.h; ++y) {
+        const Uint8* source = pixelAddress(frame_, rect.x, y);
+        Uint8* target = pixelAddress(window_, originX_ + rect.x * scale_, originY_ + y * scale_);
+        if (bytes == 2) {
+            const auto* from = reinterpret_cast<const Uint16*>(source);
+            auto* to = reinterpret_cast<Uint16*>(target);
+            for (int x = 0; x < rect.w; ++x) {
+                std::fill_n(to + x * scale_, scale_, from[x]);
+            }
+        } else {
+            for (int x = 0; x < rect.w; ++x) {
+                for (int copy = 0; copy < scale_; ++copy) {
+                    std::memcpy(target + (x * scale_ + copy) * bytes, source + x * bytes,
+                                static_cast<std::size_t>(bytes));
+                }
+            }
+        }
+        // The other rows of the block are the same as the first.
+        for (int copy = 1; copy < scale_; ++copy) {
+            std::memcpy(target + copy * window_->pitch, target, static_cast<std::size_t>(rowBytes));
+        }
+    }
+}
+
+void Presenter::remember(const SDL_Rect& rect) {
+    if (!shown_) {
+        return;
+    }
+    SurfaceLock lockFrame(frame_);
+    const std::size_t bytes = static_cast<std::size_t>(rect.w * frame_->format->BytesPerPixel);
+    for (int y = rect.y; y < rect.y + rect.h; ++y) {
+        std::memcpy(pixelAddress(shown_, rect.x, y), pixelAddress(frame_, rect.x, y), bytes);
+    }
+    shownValid_ = true;
+}
+
+}  // namespace ixo

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "SDL.h"
+
+namespace ixo {
+
+// Shows the frame that scenes draw on in the window, enlarged `scale` times and placed at
+// (originX, originY), and sends the display only the rectangles that differ from the frame it
+// was sent last. Whole-screen flips cost a full upload per click, which on sdl12-compat (an
+// OpenGL texture) is most of a click's way to the screen.
+//
+// At scale 1 in the window's corner the frame is the window surface itself, so the surface
+// holds exactly what the scene drew; otherwise the frame is a picture of its own in the
+// window's pixel format, so the drawing is the same pixel for pixel at any scale.
+class Presenter {
+  public:
+    // `window` is not owned; it may be any surface (the tests give one of their own).
+    Presenter(SDL_Surface* window, int frameWidth, int frameHeight, int scale, int originX,
+              int originY);
+    ~Presenter();
+    Presenter(const Presenter&) = delete;
+    Presenter& operator=(const Presenter&) = delete;
+
+    // Null when the frame's picture could not be made.
+    SDL_Surface* frame() const { return frame_; }
+    SDL_Surface* window() const { return window_; }
+    int scale() const { return scale_; }
+
+    // Sends the frame to the window. `whole` sends all of it: needed for the first frame and
+    // whenever the window may have lost what it showed (uncovered, restored).
+    void present(bool whole);
+    // The rectangles of the frame that the last present() sent; one covering the frame after
+    // a whole one, none when nothing differed.
+    const std::vector<SDL_Rect>& sentRects() const { return sent_; }
+
+    // Where sdl12-compat runs on X11, changed parts go to the window directly (see
+    // presenter.cpp); the whole frame always goes through SDL.
+    bool sendsPartsDirectly() const { return direct_ != nullptr; }
+
+    struct DirectWindow;
+
+  private:
+    void findChangedRects();
+    void enlarge(const SDL_Rect& rect);
+    void remember(const SDL_Rect& rect);
+
+    SDL_Surface* window_;
+    SDL_Surface* frame_ = nullptr;
+    SDL_Surface* shown_ = nullptr;  // what the window was last sent, in frame pixels
+    bool ownsFrame_ = false;
+    bool shownValid_ = false;
+    int scale_;
+    int originX_;
+    int originY_;
+    std::vector<SDL_Rect> sent_;
+    std::vector<SDL_Rect> windowRects_;
+    std::vector<unsigned char> dirtyTiles_;
+    std::unique_ptr<DirectWindow> direct_;
+};
+
+// The largest whole scale, 1 to 4, at which a frame of this size fits a screen of this size;
+// 1 when the screen size is unknown (0) or smaller than the frame.
+int fittingScale(int frameWidth, int frameHeight, int screenWidth, int screenHeight);
+
+}  // namespace ixo
