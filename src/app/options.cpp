@@ -149,6 +149,7 @@ CommandLine parseCommandLine(int argc, const char* const argv[]) {
                     return refuse(std::string("--rules is simple or standard, not ") + optarg);
                 }
                 line.options.rulesGiven = true;
+                break;
             case kScale:
                 if (std::strcmp(optarg, "auto") == 0) {
                     line.options.scale = 0;

@@ -14,11 +14,14 @@ constexpr int kShadowMiddle = 50;
 constexpr int kPieceFoot = kSquareSize - 4;
 
 // Both sit in the empty strip below the panel's title, so they cover nothing that is drawn
-// there in any state, and leave the frame as it always was while neither shows.
-constexpr int kNoticeX = 606;
-constexpr int kNoticeY = 562;
-constexpr int kSpeakerX = 766;
-constexpr int kSpeakerY = 566;
+// there in any state, and leave the frame as it always was while neither shows. The standard
+// rules keep Blue's hand there: the speaker goes below Red's hand, and the line between
+// the help and Blue's hand, clear of the text line under the board.
+struct StatusPlaces {
+    int noticeX, noticeY, speakerX, speakerY;
+};
+constexpr StatusPlaces kSimpleStatus{606, 562, 766, 566};
+constexpr StatusPlaces kStandardStatus{606, 472, 20, 566};
 
 // A loudspeaker crossed out, 24 pixels square, in the panel's light grey.
 void drawSpeakerOff(SDL_Surface* screen, int x, int y) {
@@ -166,13 +169,18 @@ bool GameScene::draw() {
     if (!notice.empty()) {
         drawText(screen, kNoticeLeft, kNoticeTop, "%s", notice.c_str());
     }
+    drawStatusMarks();
+    return true;
+}
+
+void GameScene::drawStatusMarks() const {
+    const StatusPlaces& at = rules == RuleSet::Standard ? kStandardStatus : kSimpleStatus;
     if (notRecording) {
-        drawText(screen, kNoticeX, kNoticeY, "Not recording");
+        drawText(screen, at.noticeX, at.noticeY, "Not recording");
     }
     if (soundOff) {
-        drawSpeakerOff(screen, kSpeakerX, kSpeakerY);
+        drawSpeakerOff(screen, at.speakerX, at.speakerY);
     }
-    return true;
 }
 
 }  // namespace ixo

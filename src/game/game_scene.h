@@ -148,6 +148,7 @@ class GameScene : public Scene {
     void describeStandard(FrameState& frame) const;
     void drawStandard() const;
     void drawHands() const;
+    void drawStatusMarks() const;  // the mute mark and the line about the record
     void drawPromotionChoice() const;
     void loadStandardPictures();
     void drawPieces() const;

@@ -196,6 +196,7 @@ void GameScene::drawStandard() const {
     if (!shown.notice.empty()) {
         drawText(screen, kNoticeLeft, kNoticeTop, "%s", shown.notice.c_str());
     }
+    drawStatusMarks();
 }
 
 }  // namespace ixo
