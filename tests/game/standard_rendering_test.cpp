@@ -103,5 +103,29 @@ TEST_F(StandardRendering, AChangeOnlyTheStandardRulesShowIsPaintedOnce) {
     });
 }
 
+// Blue's hand fills the corner where the simple game shows the mute mark and the record line,
+// so under these rules they must stand elsewhere, where nothing paints over them.
+TEST_F(StandardRendering, TheMuteMarkAndTheRecordLineShowBesideAFullHand) {
+    GameScene scene(screen_);
+    startFrom(scene, "4k4/9/9/9/9/9/9/9/4K4 b RBGSNLP 1");
+    scene.soundOff = true;
+    scene.notRecording = true;
+    ASSERT_TRUE(scene.draw());
+    const auto lightPixels = [&](int left, int top, int width, int height) {
+        int count = 0;
+        for (int y = top; y < top + height; ++y) {
+            for (int x = left; x < left + width; ++x) {
+                Uint8 r, g, b;
+                SDL_GetRGB(static_cast<const Uint16*>(screen_->pixels)[y * screen_->pitch / 2 + x],
+                           screen_->format, &r, &g, &b);
+                count += r > 192 && g > 192 && b > 192 && !(r == 248 && g == 248) ? 1 : 0;
+            }
+        }
+        return count;
+    };
+    EXPECT_GT(lightPixels(0, 560, kBoardLeft, 40), 20);  // the speaker, below Red's hand
+    EXPECT_GT(lightPixels(600, 470, 200, 18), 20);       // the line, above Blue's hand
+}
+
 }  // namespace
 }  // namespace ixo::test
