@@ -74,18 +74,23 @@ class Check:
         self.frames.append((what, shot, expected, mask))
         label = model.SIDE_NAMES[scene.turn]
         standard = isinstance(scene, model.StandardScene)
-        # The king in check stands under three translucent layers (glow, shadow, the piece's
-        # soft edge); SDL 2's 16-bit blender rounds them a step apart from classic SDL's at a
-        # few edge pixels. A missing or misplaced glow still differs in hundreds.
-        checked = f"square ({scene.checked[0]},{scene.checked[1]})" \
-            if standard and scene.checked is not None else None
+        # A marked square (the last move's tint, the glow of a king in check) stacks three
+        # translucent layers under the piece's soft edge; SDL 2's 16-bit blender rounds them
+        # a step apart from classic SDL's at a few edge pixels. A missing or misplaced mark
+        # still differs in hundreds.
+        marked = set()
+        if standard:
+            squares = list(scene.last_move)
+            if scene.checked is not None:
+                squares.append(scene.checked)
+            marked = {f"square ({column},{row})" for column, row in squares}
         wrong = []
         for name, box in model.regions(label, standard):
             count = model.count_mismatches(mask, box)
             area = (box[2] - box[0]) * (box[3] - box[1])
             # A right frame differs nowhere; the slack of two pixels only keeps a single
             # rounding quirk from being reported as a wrong picture.
-            if count > (16 if name == checked else 2):
+            if count > (16 if name in marked else 2):
                 wrong.append(f"{name}: {count} of {area} pixels")
         return wrong, model.count_mismatches(mask)
 
