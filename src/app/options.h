@@ -1,6 +1,12 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
+
+#include "clock/game_clock.h"
+#include "engine/usi_commands.h"
 
 namespace ixo {
 
@@ -11,6 +17,14 @@ struct Options {
     bool mute = false;          // --mute: no sound, and no audio device opened
     bool continueLast = false;  // --continue: the newest record in the games folder
     std::string recordPath;     // FILE: a KIF record to open; empty for a new game
+
+    int computerSide = -1;      // --computer: 0 Blue, 1 Red, -1 nobody
+    std::string engine;         // --engine: a path or a name; empty for fairy-stockfish
+    int level = kDefaultLevel;  // --level
+    std::vector<std::pair<std::string, std::string>> engineOptions;  // --engine-option N=V
+    bool clockGiven = false;  // --clock, with --byoyomi or --increment
+    TimeControl timeControl;
+    bool engineOrClockGiven = false;  // any of the seven options above
 };
 
 // What the command line asks for. When `exitStatus` is 0 or more the program prints

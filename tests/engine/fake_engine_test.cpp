@@ -18,12 +18,13 @@ using testing::runEngine;
 using testing::until;
 using Kind = EngineEvent::Kind;
 
-// Tests shorten every wait tenfold, so a hang is caught in a second, not in ten.
-EngineSetup fakeSetup(std::vector<std::string> arguments) {
+// Tests shorten every wait, so that a hang is caught in a second or two rather than ten,
+// yet leave a fake that starts slowly on a busy machine time enough.
+EngineSetup fakeSetup(std::vector<std::string> arguments, double factor = 0.3) {
     EngineSetup setup;
     setup.program = IXO_FAKE_ENGINE;
     setup.arguments = std::move(arguments);
-    setup.timeouts.factor = 0.1;
+    setup.timeouts.factor = factor;
     return setup;
 }
 
@@ -121,14 +122,15 @@ TEST_F(FakeEngine, FaultsEndTheEngineAndSayWhatHappened) {
         EngineFault fault;
         const char* said;
         bool stop;  // the search is stopped at once
+        double factor = 0.3;
     };
     const Case cases[] = {
-        {{"--slow-usiok", "3"}, EngineFault::NoUsiOk, "no usiok within 1 s", false},
+        {{"--slow-usiok", "3"}, EngineFault::NoUsiOk, "no usiok within 1 s", false, 0.1},
         {{"--no-readyok"}, EngineFault::NoReadyOk, "no readyok", false},
         {{"--garbage"}, EngineFault::Garbage, "not USI", false},
         {{"--crash-in-search"}, EngineFault::Exited, "signal 11", false},
         {{"--close-output-in-search"}, EngineFault::Exited, "closed its output", false},
-        {{"--no-bestmove"}, EngineFault::NoBestMove, "no bestmove within 0.6 s", false},
+        {{"--no-bestmove"}, EngineFault::NoBestMove, "no bestmove within 1.6 s", false},
         {{"--think", "30", "--ignore-stop"},
          EngineFault::NoAnswerToStop,
          "did not answer stop",
@@ -137,7 +139,7 @@ TEST_F(FakeEngine, FaultsEndTheEngineAndSayWhatHappened) {
     for (const Case& test : cases) {
         SCOPED_TRACE(test.arguments.front());
         UsiEngine engine;
-        ASSERT_TRUE(engine.start(fakeSetup(test.arguments), nowMs()));
+        ASSERT_TRUE(engine.start(fakeSetup(test.arguments, test.factor), nowMs()));
         GoTimes times = engine.levelTimes(0);
         times.byoyomiMs = 100;
         engine.go("", {}, times, nowMs());

@@ -65,6 +65,18 @@ std::string playOneMove(const EngineSetup& setup, const std::vector<std::string>
 
 class RealEngine : public EngineTest {};
 
+TEST_F(RealEngine, DebiansEnginesAreFoundWithoutUsrGamesOnPath) {
+    REQUIRE_ENGINE("fairy-stockfish");
+    const std::string saved = std::getenv("PATH") ? std::getenv("PATH") : "";
+    setenv("PATH", "/nonexistent:/bin", 1);
+    std::string path;
+    std::string error;
+    const bool found = findEngine("fairy-stockfish", path, error);
+    setenv("PATH", saved.c_str(), 1);
+    ASSERT_TRUE(found) << error;
+    EXPECT_EQ(path, "/usr/games/fairy-stockfish");
+}
+
 TEST_F(RealEngine, FairyStockfishPlaysAMoveOfStandardShogi) {
     REQUIRE_ENGINE("fairy-stockfish");
     EngineSetup setup;
