@@ -198,7 +198,9 @@ CommandLine parseCommandLine(int argc, const char* const argv[]) {
             }
             case kEngineOption: {
                 const char* equals = std::strchr(optarg, '=');
-                if (!equals || equals == optarg) {
+                // An engine reads lines: a line break in an option would be a command of
+                // its own.
+                if (!equals || equals == optarg || std::strpbrk(optarg, "\n\r")) {
                     return refuse(std::string("--engine-option takes NAME=VALUE, not '") + optarg +
                                   "'");
                 }

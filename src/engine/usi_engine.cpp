@@ -34,6 +34,20 @@ std::string seconds(int ms) {
     return text;
 }
 
+// What an engine sent, fit to be shown and printed: control bytes become '?' and a long line
+// is cut, so that a misbehaving engine cannot garble the terminal or the screen.
+std::string printable(const std::string& line) {
+    constexpr std::size_t kLongestShown = 200;
+    std::string shown = line.substr(0, kLongestShown);
+    for (char& character : shown) {
+        const auto byte = static_cast<unsigned char>(character);
+        if (byte < 0x20 || byte == 0x7f) {
+            character = '?';
+        }
+    }
+    return line.size() > kLongestShown ? shown + "..." : shown;
+}
+
 std::string setOptionCommand(const std::string& name, const std::string& value) {
     return value.empty() ? "setoption name " + name : "setoption name " + name + " value " + value;
 }
@@ -288,7 +302,9 @@ void UsiEngine::becomeReady(std::int64_t nowMs) {
     }
 }
 
-void UsiEngine::newGame() {
+void UsiEngine::newGame(std::int64_t nowMs) {
+    // The old game's search belongs to no position of the new one.
+    stop(nowMs);
     if (state_ == EngineState::Ready) {
         send("usinewgame");
     } else if (state_ != EngineState::Gone && !quitting_) {
@@ -392,6 +408,13 @@ bool UsiEngine::offers(const std::string& option) const {
 }
 
 void UsiEngine::send(const std::string& line) {
+    // A line break inside a value (an option from the command line, say) would smuggle a
+    // command of its own to the engine.
+    if (line.find_first_of(std::string("\n\r\0", 3)) != std::string::npos) {
+        emit(EngineEvent::Kind::Warning,
+             "not sent to the engine, as it holds a line break: " + printable(line));
+        return;
+    }
     if (state_ != EngineState::Gone && !process_.sendLine(line) && !quitting_) {
         fail(EngineFault::StoppedReading, "stopped reading what the game sends");
     }
@@ -423,7 +446,7 @@ void UsiEngine::fail(EngineFault fault, const std::string& what) {
     event.fault = fault;
     event.message = (name_.empty() ? baseName(path_) : name_) + " " + what;
     if (!lastLine_.empty()) {
-        event.message += " (its last line: \"" + lastLine_ + "\")";
+        event.message += " (its last line: \"" + printable(lastLine_) + "\")";
     }
     events_.push_back(std::move(event));
 }

@@ -83,8 +83,9 @@ class UsiEngine {
     void update(std::int64_t nowMs);
     bool pollEvent(EngineEvent& event);
 
-    // Begins a new game. Before readyok, or while a stop is answered, it waits its turn.
-    void newGame();
+    // Begins a new game, abandoning any search. Before readyok, or while a stop is answered,
+    // usinewgame waits its turn.
+    void newGame(std::int64_t nowMs);
     // Searches `sfen` (or startpos) after `moves`. Only a ready engine (or one whose stop is
     // still answered, which then goes on once it is) takes a search; false otherwise.
     bool go(const std::string& sfen, const std::vector<std::string>& moves, const GoTimes& times,

@@ -82,6 +82,7 @@ TEST(CommandLine, EngineAndClockOptionsAreReadWhole) {
         {{"--level", "3x"}, "1 to 10"},
         {{"--engine", ""}, "--engine needs"},
         {{"--engine-option", "=3"}, "NAME=VALUE"},
+        {{"--engine-option", "Hash=1\ngo infinite"}, "NAME=VALUE"},
         {{"--clock", "ten"}, "such as 10m"},
         {{"--byoyomi", "30"}, "--byoyomi needs --clock"},
         {{"--clock", "5m", "--byoyomi", "10", "--increment", "5"}, "cannot both"},

@@ -67,7 +67,7 @@ TEST_F(FakeEngine, StartsSearchesAndQuitsSendingWhatUsiExpectsInOrder) {
     UsiEngine engine;
     EngineSetup setup = fakeSetup(fake.arguments());
     setup.level = 3;
-    setup.options = {{"Hash", "64"}, {"Ponder", "true"}};
+    setup.options = {{"Hash", "64"}, {"Ponder", "true"}, {"Hash", "1\ngo infinite"}};
     ASSERT_TRUE(engine.start(setup, nowMs()));
     // A search asked for during the start waits for readyok.
     ASSERT_TRUE(engine.go("", {"7g7f", "3c3d"}, engine.levelTimes(0), nowMs()));
@@ -76,11 +76,13 @@ TEST_F(FakeEngine, StartsSearchesAndQuitsSendingWhatUsiExpectsInOrder) {
     EXPECT_EQ(events.back().move, "7g7f");
     EXPECT_EQ(engine.name(), "Fake Engine 1.0");
     EXPECT_EQ(engine.latestInfo().score.centipawns, 42);
-    bool warned = false;
+    int warnings = 0;
     for (const EngineEvent& event : events) {
-        warned |= event.kind == Kind::Warning && event.message.find("Ponder") != std::string::npos;
+        warnings += event.kind == Kind::Warning;
     }
-    EXPECT_TRUE(warned) << "an option the engine does not offer is reported, not sent";
+    // An option the engine does not offer, and one that would smuggle in a command, are
+    // reported and not sent.
+    EXPECT_EQ(warnings, 2);
     engine.shutdown();
     EXPECT_EQ(engine.state(), EngineState::Gone);
 
@@ -212,6 +214,32 @@ TEST_F(FakeEngine, TheBestMoveOfAStoppedSearchIsThrownAway) {
         searches += line.rfind("go ", 0) == 0;
     }
     EXPECT_EQ(searches, 2);
+}
+
+TEST_F(FakeEngine, ANewGameAbandonsTheSearchOfTheOldOne) {
+    LoggedFake fake;
+    UsiEngine engine;
+    ASSERT_TRUE(engine.start(fakeSetup(fake.arguments({"--think", "30"})), nowMs()));
+    ASSERT_EQ(lastKind(runEngine(engine, until(Kind::Ready), 5000)), Kind::Ready);
+    ASSERT_TRUE(engine.go("", {"7g7f"}, engine.levelTimes(1), nowMs()));
+    engine.newGame(nowMs());
+    ASSERT_TRUE(engine.go("", {}, engine.levelTimes(0), nowMs()));
+    const auto events = runEngine(engine, until(Kind::Info), 5000);
+    ASSERT_EQ(lastKind(events), Kind::Info);
+    engine.shutdown();
+    const std::vector<std::string> expected = {"usi",
+                                               "setoption name Skill Level value 0",
+                                               "isready",
+                                               "usinewgame",
+                                               "position startpos moves 7g7f",
+                                               "go btime 0 wtime 0 byoyomi 500",
+                                               "stop",
+                                               "usinewgame",
+                                               "position startpos",
+                                               "go btime 0 wtime 0 byoyomi 500",
+                                               "stop",
+                                               "quit"};
+    EXPECT_EQ(fake.lines(), expected);
 }
 
 TEST_F(FakeEngine, AnEngineThatIgnoresStopAndQuitIsKilled) {

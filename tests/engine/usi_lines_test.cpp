@@ -1,6 +1,5 @@
 #include "engine/usi_lines.h"
 
-#include "engine/usi_commands.h"
 #include "gtest/gtest.h"
 
 namespace ixo {
@@ -86,21 +85,6 @@ TEST(UsiLines, BestMoveFormsAndWhatIsNotUsi) {
     line = parseEngineLine("id name gpsshogi (smp) vm r3033 wordsize 64");
     EXPECT_EQ(line.kind, Kind::IdName);
     EXPECT_EQ(line.text, "gpsshogi (smp) vm r3033 wordsize 64");
-}
-
-TEST(UsiCommands, GoCarriesByoyomiOrIncrementNeverBoth) {
-    GoTimes times;
-    times.blueMs = 60000;
-    times.redMs = 59000;
-    times.byoyomiMs = 30000;
-    EXPECT_EQ(goCommand(times, true), "go btime 60000 wtime 59000 byoyomi 30000");
-    times.byoyomiMs = 0;
-    times.blueIncrementMs = times.redIncrementMs = 5000;
-    EXPECT_EQ(goCommand(times, true), "go btime 60000 wtime 59000 binc 5000 winc 5000");
-    EXPECT_EQ(goCommand(times, false), "go btime 60000 wtime 59000");
-    EXPECT_EQ(positionCommand("lnsgkgsnl/9/9/9/9/9/9/9/LNSGKGSNL b - 1", {"5i4h"}),
-              "position sfen lnsgkgsnl/9/9/9/9/9/9/9/LNSGKGSNL b - 1 moves 5i4h");
-    EXPECT_EQ(positionCommand("startpos", {}), "position startpos");
 }
 
 }  // namespace
