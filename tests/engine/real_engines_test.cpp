@@ -1,8 +1,14 @@
 #include <cstdlib>
+#include <iterator>
+#include <random>
 #include <regex>
+#include <set>
 
 #include "engine/usi_engine.h"
 #include "engine_harness.h"
+#include "shogi/board.h"
+#include "shogi/move.h"
+#include "shogi/random_game.h"
 
 namespace ixo {
 namespace {
@@ -101,45 +107,194 @@ TEST_F(RealEngine, FairyStockfishTakesTheSimpleRulesVariant) {
     EXPECT_TRUE(looksLikeUsiMove(move) && move.find('*') == std::string::npos) << move;
 }
 
-// Leaf counts of the simple rules from the start, worked out independently of
-// fairy-stockfish: only its own perft over the shipped definition is checked here.
-TEST_F(RealEngine, TheVariantDefinitionHasTheSimpleRulesPerft) {
-    REQUIRE_ENGINE("fairy-stockfish");
-    std::string path;
-    std::string error;
-    ASSERT_TRUE(findEngine("fairy-stockfish", path, error));
-    char* definition = realpath(IXO_VARIANT_FILE, nullptr);
-    ASSERT_NE(definition, nullptr);
-    EngineProcess process;
-    ASSERT_TRUE(process.start(path, {}, error)) << error;
-    process.sendLine("usi");
-    process.sendLine(std::string("setoption name VariantPath value ") + definition);
-    free(definition);
-    process.sendLine(std::string("setoption name UCI_Variant value ") + kSimpleRulesVariant);
-    process.sendLine("position startpos");
-    const long expected[] = {30, 900, 25440};
-    for (int depth = 1; depth <= 3; ++depth) {
-        process.sendLine("go perft " + std::to_string(depth));
+// fairy-stockfish with the shipped definition loaded, spoken to directly: perft is a command
+// of its own, not USI.
+class VariantFairy {
+  public:
+    bool start() {
+        std::string path;
+        std::string error;
+        char* definition = realpath(IXO_VARIANT_FILE, nullptr);
+        if (!definition || !findEngine("fairy-stockfish", path, error) ||
+            !process_.start(path, {}, error)) {
+            free(definition);
+            ADD_FAILURE() << "cannot start fairy-stockfish: " << error;
+            return false;
+        }
+        process_.sendLine("usi");
+        process_.sendLine(std::string("setoption name VariantPath value ") + definition);
+        free(definition);
+        process_.sendLine(std::string("setoption name UCI_Variant value ") + kSimpleRulesVariant);
+        return true;
+    }
+    ~VariantFairy() {
+        process_.sendLine("quit");
+        process_.waitForExit(2000);
+        process_.kill();
+    }
+
+    // The leaf count of `go perft depth` after `moves` from the start, -1 without an answer;
+    // its root moves ("7g7f: 30") go to `rootMoves` when given.
+    long perft(const std::vector<std::string>& moves, int depth,
+               std::set<std::string>* rootMoves = nullptr) {
+        process_.sendLine(positionCommand("", moves));
+        process_.sendLine("go perft " + std::to_string(depth));
         std::string line;
-        long nodes = -1;
         const std::int64_t giveUp = nowMs() + 20000;
-        while (nodes < 0 && nowMs() < giveUp) {
-            const EngineProcess::Read read = process.readLine(line);
+        while (nowMs() < giveUp) {
+            const EngineProcess::Read read = process_.readLine(line);
             if (read == EngineProcess::Read::Closed) {
-                break;
+                return -1;
             }
             if (read == EngineProcess::Read::NothingYet) {
-                pollfd watched{process.readDescriptor(), POLLIN, 0};
+                pollfd watched{process_.readDescriptor(), POLLIN, 0};
                 poll(&watched, 1, 100);
             } else if (line.rfind("Nodes searched: ", 0) == 0) {
-                nodes = std::atol(line.c_str() + 16);
+                return std::atol(line.c_str() + 16);
+            } else if (rootMoves && line.find(": ") != std::string::npos) {
+                rootMoves->insert(line.substr(0, line.find(": ")));
             }
         }
-        EXPECT_EQ(nodes, expected[depth - 1]) << "perft " << depth;
+        return -1;
     }
-    process.sendLine("quit");
-    EXPECT_TRUE(process.waitForExit(2000));
-    process.kill();
+
+  private:
+    EngineProcess process_;
+};
+
+std::string usiSquare(int column, int row) {
+    return {static_cast<char>('9' - column), static_cast<char>('a' + row)};
+}
+
+// Our own simple rules' moves for `side`, in USI; promotion is forced, so a move that
+// promotes exists only with its '+'.
+std::set<std::string> ourMoves(const Board& board, int side) {
+    std::set<std::string> moves;
+    for (const SquarePair& move : movesOf(board, side)) {
+        Board after = board;
+        Move made;
+        playMove(after, side, move.fromColumn, move.fromRow, move.toColumn, move.toRow, &made);
+        moves.insert(usiSquare(move.fromColumn, move.fromRow) +
+                     usiSquare(move.toColumn, move.toRow) + (made.promoted ? "+" : ""));
+    }
+    return moves;
+}
+
+long ourPerft(const Board& board, int side, int depth) {
+    if (depth == 0) {
+        return 1;
+    }
+    long leaves = 0;
+    for (const SquarePair& move : movesOf(board, side)) {
+        Board after = board;
+        playMove(after, side, move.fromColumn, move.fromRow, move.toColumn, move.toRow);
+        leaves += ourPerft(after, 1 - side, depth - 1);
+    }
+    return leaves;
+}
+
+// Plays a USI move of the simple rules on `board`; false when our rules refuse it.
+bool playUsi(Board& board, int side, const std::string& move, Move* made) {
+    if (move.size() < 4) {
+        return false;
+    }
+    const int fromColumn = '9' - move[0];
+    const int fromRow = move[1] - 'a';
+    const int toColumn = '9' - move[2];
+    const int toRow = move[3] - 'a';
+    if (!Board::inBounds(fromColumn, fromRow) || !Board::inBounds(toColumn, toRow) ||
+        board.cellAt(fromColumn, fromRow).piece == Empty ||
+        board.cellAt(fromColumn, fromRow).owner != side || ourMoves(board, side).count(move) == 0) {
+        return false;
+    }
+    return playMove(board, side, fromColumn, fromRow, toColumn, toRow, made);
+}
+
+// The counts the definition was first tested with, and our own rules must have them too.
+TEST_F(RealEngine, TheVariantDefinitionHasTheSimpleRulesPerft) {
+    REQUIRE_ENGINE("fairy-stockfish");
+    VariantFairy fairy;
+    ASSERT_TRUE(fairy.start());
+    Board start;
+    start.reset();
+    const long expected[] = {30, 900, 25440};
+    for (int depth = 1; depth <= 3; ++depth) {
+        EXPECT_EQ(fairy.perft({}, depth), expected[depth - 1])
+            << "fairy-stockfish, depth " << depth;
+        EXPECT_EQ(ourPerft(start, 0, depth), expected[depth - 1]) << "our rules, depth " << depth;
+    }
+}
+
+// Position by position along random games, fairy-stockfish's moves under the definition are
+// exactly the moves our simple rules allow, until a king is taken.
+TEST_F(RealEngine, TheVariantDefinitionMovesAsOurSimpleRulesDo) {
+    REQUIRE_ENGINE("fairy-stockfish");
+    VariantFairy fairy;
+    ASSERT_TRUE(fairy.start());
+    std::mt19937 random(20261208);
+    int positions = 0;
+    for (int game = 0; game < 4; ++game) {
+        Board board;
+        board.reset();
+        std::vector<std::string> moves;
+        for (int ply = 0; ply < 80; ++ply) {
+            const int side = ply % 2;
+            const std::set<std::string> ours = ourMoves(board, side);
+            std::set<std::string> theirs;
+            fairy.perft(moves, 1, &theirs);
+            ASSERT_EQ(theirs, ours) << positionCommand("", moves);
+            ++positions;
+            if (ours.empty()) {
+                break;
+            }
+            auto chosen = ours.begin();
+            std::advance(chosen,
+                         std::uniform_int_distribution<std::size_t>(0, ours.size() - 1)(random));
+            Move made;
+            ASSERT_TRUE(playUsi(board, side, *chosen, &made));
+            moves.push_back(*chosen);
+            if (made.captured == King) {
+                break;
+            }
+        }
+    }
+    EXPECT_GT(positions, 100);
+}
+
+TEST_F(RealEngine, FairyStockfishPlaysAWholeSimpleRulesGameOfLegalMoves) {
+    REQUIRE_ENGINE("fairy-stockfish");
+    EngineSetup setup;
+    setup.program = "fairy-stockfish";
+    setup.level = 1;
+    setup.variantFile = IXO_VARIANT_FILE;
+    setup.variantName = kSimpleRulesVariant;
+    UsiEngine engine;
+    ASSERT_TRUE(engine.start(setup, nowMs()));
+    ASSERT_EQ(runEngine(engine, until(Kind::Ready), 30000).back().kind, Kind::Ready);
+    Board board;
+    board.reset();
+    std::vector<std::string> moves;
+    bool kingTaken = false;
+    while (moves.size() < 300 && !kingTaken) {
+        const int side = static_cast<int>(moves.size() % 2);
+        GoTimes times = engine.levelTimes(side);
+        times.byoyomiMs = 20;
+        ASSERT_TRUE(engine.go("", moves, times, nowMs()));
+        const auto events = runEngine(engine, until(Kind::BestMove), 30000);
+        ASSERT_FALSE(events.empty());
+        if (events.back().kind != Kind::BestMove) {
+            // A resignation ends the game too; nothing else may.
+            ASSERT_EQ(events.back().kind, Kind::Resign) << events.back().message;
+            break;
+        }
+        Move made;
+        ASSERT_TRUE(playUsi(board, side, events.back().move, &made))
+            << events.back().move << " after " << positionCommand("", moves);
+        moves.push_back(events.back().move);
+        kingTaken = made.captured == King;
+    }
+    engine.shutdown();
+    EXPECT_GT(moves.size(), 10u);
 }
 
 TEST_F(RealEngine, GpsusiPlaysAMoveOfStandardShogi) {
