@@ -1,7 +1,6 @@
 #include <cstdlib>
 #include <iterator>
 #include <random>
-#include <regex>
 #include <set>
 
 #include "engine/usi_engine.h"
@@ -40,9 +39,15 @@ bool engineInstalled(const char* name) {
                         "gpsshogi); skipped";                                  \
     }
 
+// "7g7f", "8h2b+" or "P*5e"; whether the move is legal is another question.
 bool looksLikeUsiMove(const std::string& move) {
-    static const std::regex kMove("([1-9][a-i][1-9][a-i]\\+?|[PLNSGBR]\\*[1-9][a-i])");
-    return std::regex_match(move, kMove);
+    const auto square = [&move](std::size_t at) {
+        return move[at] >= '1' && move[at] <= '9' && move[at + 1] >= 'a' && move[at + 1] <= 'i';
+    };
+    if (move.size() == 4 && move[1] == '*') {
+        return std::string("PLNSGBR").find(move[0]) != std::string::npos && square(2);
+    }
+    return (move.size() == 4 || (move.size() == 5 && move[4] == '+')) && square(0) && square(2);
 }
 
 std::string playOneMove(const EngineSetup& setup, const std::vector<std::string>& moves,
