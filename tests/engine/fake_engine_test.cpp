@@ -130,6 +130,7 @@ TEST_F(FakeEngine, FaultsEndTheEngineAndSayWhatHappened) {
         {{"--slow-usiok", "3"}, EngineFault::NoUsiOk, "no usiok within 1 s", false, 0.1},
         {{"--no-readyok"}, EngineFault::NoReadyOk, "no readyok", false},
         {{"--garbage"}, EngineFault::Garbage, "not USI", false},
+        {{"--endless-line"}, EngineFault::Garbage, "longer than any USI line", false},
         {{"--crash-in-search"}, EngineFault::Exited, "signal 11", false},
         {{"--close-output-in-search"}, EngineFault::Exited, "closed its output", false},
         {{"--no-bestmove"}, EngineFault::NoBestMove, "no bestmove within 1.6 s", false},

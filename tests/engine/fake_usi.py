@@ -12,6 +12,7 @@ parser.add_argument("--name", default="Fake Engine 1.0")
 parser.add_argument("--slow-usiok", type=float, default=0.0, help="seconds before usiok")
 parser.add_argument("--no-readyok", action="store_true")
 parser.add_argument("--garbage", action="store_true", help="control bytes instead of usiok")
+parser.add_argument("--endless-line", action="store_true", help="a line with no end instead")
 parser.add_argument("--move", default="7g7f", help="what bestmove says: a move, resign, win")
 parser.add_argument("--think", type=float, default=0.0, help="seconds before bestmove")
 parser.add_argument("--crash-in-search", action="store_true")
@@ -77,6 +78,9 @@ while True:
         if command == "usi":
             if args.garbage:
                 os.write(1, b"\x00\x01\x02\xff\xfe garbage\n")
+                continue
+            if args.endless_line:
+                os.write(1, b"info string " + b"x" * 200000)
                 continue
             time.sleep(args.slow_usiok)
             say("Fake banner line that is not USI")
