@@ -8,6 +8,7 @@
 #include "shogi/board.h"
 #include "shogi/move.h"
 #include "shogi/random_game.h"
+#include "simple_rules_usi.h"
 
 namespace ixo {
 namespace {
@@ -167,24 +168,6 @@ class VariantFairy {
     EngineProcess process_;
 };
 
-std::string usiSquare(int column, int row) {
-    return {static_cast<char>('9' - column), static_cast<char>('a' + row)};
-}
-
-// Our own simple rules' moves for `side`, in USI; promotion is forced, so a move that
-// promotes exists only with its '+'.
-std::set<std::string> ourMoves(const Board& board, int side) {
-    std::set<std::string> moves;
-    for (const SquarePair& move : movesOf(board, side)) {
-        Board after = board;
-        Move made;
-        playMove(after, side, move.fromColumn, move.fromRow, move.toColumn, move.toRow, &made);
-        moves.insert(usiSquare(move.fromColumn, move.fromRow) +
-                     usiSquare(move.toColumn, move.toRow) + (made.promoted ? "+" : ""));
-    }
-    return moves;
-}
-
 long ourPerft(const Board& board, int side, int depth) {
     if (depth == 0) {
         return 1;
@@ -196,23 +179,6 @@ long ourPerft(const Board& board, int side, int depth) {
         leaves += ourPerft(after, 1 - side, depth - 1);
     }
     return leaves;
-}
-
-// Plays a USI move of the simple rules on `board`; false when our rules refuse it.
-bool playUsi(Board& board, int side, const std::string& move, Move* made) {
-    if (move.size() < 4) {
-        return false;
-    }
-    const int fromColumn = '9' - move[0];
-    const int fromRow = move[1] - 'a';
-    const int toColumn = '9' - move[2];
-    const int toRow = move[3] - 'a';
-    if (!Board::inBounds(fromColumn, fromRow) || !Board::inBounds(toColumn, toRow) ||
-        board.cellAt(fromColumn, fromRow).piece == Empty ||
-        board.cellAt(fromColumn, fromRow).owner != side || ourMoves(board, side).count(move) == 0) {
-        return false;
-    }
-    return playMove(board, side, fromColumn, fromRow, toColumn, toRow, made);
 }
 
 // The counts the definition was first tested with, and our own rules must have them too.
