@@ -82,7 +82,7 @@ bool UsiEngine::start(const EngineSetup& setup, std::int64_t nowMs) {
     std::string error;
     if (!findEngine(setup_.program, path_, error)) {
         path_ = setup_.program;
-        fail(EngineFault::NotFound, error);
+        fail(EngineFault::NotFound, error, false);
         return false;
     }
     // The engine runs in its own folder, so it is given the definition's full path; a
@@ -91,14 +91,14 @@ bool UsiEngine::start(const EngineSetup& setup, std::int64_t nowMs) {
         char* full = realpath(setup_.variantFile.c_str(), nullptr);
         if (!full) {
             fail(EngineFault::CannotPlayVariant,
-                 "the variant definition " + setup_.variantFile + " is missing");
+                 "the variant definition " + setup_.variantFile + " is missing", false);
             return false;
         }
         setup_.variantFile = full;
         free(full);
     }
     if (!process_.start(path_, setup_.arguments, error)) {
-        fail(EngineFault::CouldNotStart, error);
+        fail(EngineFault::CouldNotStart, error, false);
         return false;
     }
     send("usi");
@@ -434,7 +434,7 @@ void UsiEngine::endOfOutput() {
     fail(EngineFault::Exited, status.empty() ? "closed its output" : "stopped: " + status);
 }
 
-void UsiEngine::fail(EngineFault fault, const std::string& what) {
+void UsiEngine::fail(EngineFault fault, const std::string& what, bool named) {
     process_.kill();
     state_ = EngineState::Gone;
     deadline_ = -1;
@@ -444,7 +444,9 @@ void UsiEngine::fail(EngineFault fault, const std::string& what) {
     EngineEvent event;
     event.kind = EngineEvent::Kind::Fault;
     event.fault = fault;
-    event.message = (name_.empty() ? baseName(path_) : name_) + " " + what;
+    // Before the engine runs, the reason names the program itself; afterwards it says what
+    // the engine did.
+    event.message = named ? (name_.empty() ? baseName(path_) : name_) + " " + what : what;
     if (!lastLine_.empty()) {
         event.message += " (its last line: \"" + printable(lastLine_) + "\")";
     }

@@ -119,7 +119,7 @@ class UsiEngine {
     void becomeReady(std::int64_t nowMs);
     void sendGo(std::int64_t nowMs);
     void send(const std::string& line);
-    void fail(EngineFault fault, const std::string& what);
+    void fail(EngineFault fault, const std::string& what, bool named = true);
     void endOfOutput();
     void emit(EngineEvent::Kind kind, const std::string& text = std::string());
     bool takesIncrement() const;

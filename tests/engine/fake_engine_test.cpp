@@ -309,7 +309,7 @@ TEST_F(FakeEngine, AMissingEngineSaysWhereItWasLookedFor) {
     EngineEvent event;
     ASSERT_TRUE(engine.pollEvent(event));
     EXPECT_EQ(event.fault, EngineFault::NotFound);
-    EXPECT_NE(event.message.find("on PATH or in /usr/games"), std::string::npos);
+    EXPECT_EQ(event.message, "no program no-such-engine-here on PATH or in /usr/games");
 }
 
 }  // namespace
