@@ -64,9 +64,11 @@ struct EngineEvent {
     std::string message;  // Fault and Warning: a line for the screen and stderr
 };
 
-// A USI engine behind a small state machine. It never blocks and never reads the clock: the
-// caller says what time it is, waits on readDescriptor() and nextDeadline(), and calls
-// update(). Moves go out and come back as text; judging them is the caller's business.
+// A USI engine behind a small state machine. Its play never waits on the engine and never
+// reads the clock: the caller says what time it is, waits on readDescriptor() and
+// nextDeadline(), and calls update(). Only shutdown() (and so the destructor) waits, up to
+// the quit timeout; a fault costs at most a moment to collect the engine's exit. Moves go
+// out and come back as text; judging them is the caller's business.
 class UsiEngine {
   public:
     UsiEngine() = default;
@@ -86,8 +88,9 @@ class UsiEngine {
     // Begins a new game, abandoning any search. Before readyok, or while a stop is answered,
     // usinewgame waits its turn.
     void newGame(std::int64_t nowMs);
-    // Searches `sfen` (or startpos) after `moves`. Only a ready engine (or one whose stop is
-    // still answered, which then goes on once it is) takes a search; false otherwise.
+    // Searches `sfen` (or startpos) after `moves`. A ready engine starts at once; one still
+    // starting, or still answering a stop, starts once it is ready (a later go replaces a
+    // waiting one). False while it searches (stop first) and once it is gone.
     bool go(const std::string& sfen, const std::vector<std::string>& moves, const GoTimes& times,
             std::int64_t nowMs);
     // The level's time per move as byoyomi, for a game without a clock and for hints.
