@@ -14,6 +14,15 @@ int main(int argc, char* argv[]) {
         return line.exitStatus;
     }
     ixo::Options options = line.options;
+    // The engine and the clock are read and checked, but the game does not play them yet;
+    // a two-player game in their place would quietly ignore what the player asked for.
+    if (options.engineOrClockGiven) {
+        std::fputs(
+            "ixo-shogi: playing the computer and the game clock are not in this version "
+            "yet\n",
+            stderr);
+        return 1;
+    }
 
     // A record is read whole before any window opens, so a refused one leaves nothing behind
     // on the screen or on the disk.
