@@ -14,9 +14,10 @@ int main(int argc, char* argv[]) {
         return line.exitStatus;
     }
     ixo::Options options = line.options;
-    // The engine and the clock are read and checked, but the game does not play them yet;
-    // a two-player game in their place would quietly ignore what the player asked for.
-    if (options.engineOrClockGiven) {
+    // The clock, hints and the simple rules' engine are read and checked, but the game does
+    // not play them yet; a two-player game in their place would quietly ignore what the
+    // player asked for.
+    if (options.clockGiven || (options.engineOrClockGiven && options.computerSide < 0)) {
         std::fputs(
             "ixo-shogi: playing the computer and the game clock are not in this version "
             "yet\n",
@@ -61,6 +62,20 @@ int main(int argc, char* argv[]) {
         application.startFrom(game.moves);
     }
     application.addObserver(&keeper);
+    if (options.computerSide >= 0) {
+        if (options.rules != ixo::RuleSet::Standard) {
+            std::fputs(
+                "ixo-shogi: the computer plays the standard rules only in this version (pass "
+                "--rules standard)\n",
+                stderr);
+            return 1;
+        }
+        std::string error;
+        if (!application.startComputer(error)) {
+            std::fprintf(stderr, "ixo-shogi: %s\n", error.c_str());
+            return 1;
+        }
+    }
     if (!application.init(caption, 800, 600, 16, options.fullscreen)) {
         // Without a screen or a font there is nothing to draw on; say why and leave.
         std::fprintf(stderr, "ixo-shogi: %s\n", application.failure().c_str());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -7,6 +8,7 @@
 
 #include "app/application.h"
 #include "app/options.h"
+#include "game/computer_opponent.h"
 #include "game/game_events.h"
 #include "game/move_sounds.h"
 #include "shogi/move.h"
@@ -35,12 +37,21 @@ class ShogiApp : public Application {
     // Told of every change of position in the game scene; not owned, must outlive the scene.
     void addObserver(GameObserver* observer) { observers_.push_back(observer); }
 
+    // With --computer: starts the engine before any window opens and lets it play its side
+    // of every game scene. False, with what to install or pass in `error`, when it cannot.
+    bool startComputer(std::string& error);
+    ComputerOpponent* computer() const { return computer_.get(); }
+
+    int wakeDescriptor() const override;
+    int wakeWithinMs() const override;
+
   private:
     Options options_;
     MoveSounds moveSounds_{mixer()};
     std::vector<Move> openingMoves_;
     std::optional<StandardGame> openingStandard_;
     std::vector<GameObserver*> observers_;
+    std::unique_ptr<ComputerOpponent> computer_;
 };
 
 }  // namespace ixo

@@ -1,4 +1,5 @@
 #include "app/format.h"
+#include "game/computer_opponent.h"
 #include "game/game_scene.h"
 #include "game/geometry.h"
 #include "game/standard_controller.h"
@@ -121,7 +122,13 @@ std::string GameScene::update() {
     answerQuestions(*this);
     if (rules == RuleSet::Standard) {
         stepThroughStandardHistory(*this);
-        updateStandard(*this);
+        if (computer) {
+            computer->update(*this);
+        }
+        // The computer's side is not the player's to move, so clicks wait for their turn.
+        if (!computer || !computer->ownsTurn(*this)) {
+            updateStandard(*this);
+        }
         return "loop";
     }
     stepThroughHistory(*this);

@@ -1,0 +1,257 @@
+#include "game/computer_opponent.h"
+
+#include <poll.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <utility>
+#include <vector>
+
+#include "app/format.h"
+#include "game/game_scene.h"
+#include "game/standard_controller.h"
+#include "shogi/position.h"
+#include "shogi/standard_rules.h"
+
+namespace ixo {
+
+namespace {
+
+std::int64_t steadyMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+const char* sideName(int side) {
+    return side == 0 ? "Blue" : "Red";
+}
+
+std::string scoreText(const Score& score) {
+    if (score.kind == Score::Kind::Mate) {
+        const char* who = score.matingSide ? "Blue" : "Red";
+        return score.mateIn > 0 ? formatString("%s: mate in %d", who, score.mateIn)
+                                : formatString("%s: mate", who);
+    }
+    if (score.kind == Score::Kind::Centipawns) {
+        return formatString("%+.2f", score.centipawns / 100.0);
+    }
+    return "";
+}
+
+}  // namespace
+
+ComputerOpponent::ComputerOpponent(EngineSetup setup, int side)
+    : setup_(std::move(setup)), side_(side) {}
+
+bool ComputerOpponent::start(std::string& error) {
+    if (!engine_.start(setup_, steadyMs())) {
+        EngineEvent event;
+        error = engine_.pollEvent(event) ? event.message : "the engine could not be started";
+        return false;
+    }
+    // The window is not open yet, so nothing else needs the loop while this waits.
+    for (;;) {
+        EngineEvent event;
+        while (engine_.pollEvent(event)) {
+            if (event.kind == EngineEvent::Kind::Ready) {
+                engine_.newGame(steadyMs());
+                return true;
+            }
+            if (event.kind == EngineEvent::Kind::Fault) {
+                error = event.message;
+                return false;
+            }
+        }
+        const std::int64_t now = steadyMs();
+        const std::int64_t deadline = engine_.nextDeadline();
+        const int wait = deadline < 0 ? 100
+                                      : static_cast<int>(std::max<std::int64_t>(
+                                            0, std::min<std::int64_t>(deadline - now, 100)));
+        pollfd watched{engine_.readDescriptor(), POLLIN, 0};
+        poll(&watched, watched.fd >= 0 ? 1 : 0, wait);
+        engine_.update(steadyMs());
+    }
+}
+
+int ComputerOpponent::msUntilDeadline() const {
+    const std::int64_t deadline = engine_.nextDeadline();
+    return deadline < 0 ? -1 : static_cast<int>(std::max<std::int64_t>(0, deadline - steadyMs()));
+}
+
+bool ComputerOpponent::ownsTurn(const GameScene& scene) const {
+    return playing_ && scene.rules == RuleSet::Standard && scene.turn == side_ &&
+           !scene.standard.outcome().over();
+}
+
+void ComputerOpponent::update(GameScene& scene) {
+    const std::int64_t nowMs = steadyMs();
+    now_ = nowMs;
+    // Read even after a fault: what a dying engine still sends must not keep the loop awake.
+    engine_.update(nowMs);
+    EngineEvent event;
+    if (!playing_) {
+        while (engine_.pollEvent(event)) {
+        }
+        return;
+    }
+    // A second ply of a take-back or replay, owed since the first.
+    for (; takeBacksOwed_ > 0; --takeBacksOwed_) {
+        takeBackStandardPly(scene);
+    }
+    for (; replaysOwed_ > 0; --replaysOwed_) {
+        replayStandardPly(scene);
+    }
+    while (playing_ && engine_.pollEvent(event)) {
+        switch (event.kind) {
+            case EngineEvent::Kind::BestMove:
+                if (thinking_) {
+                    thinking_ = false;
+                    playAnswer(scene, event.move);
+                }
+                break;
+            case EngineEvent::Kind::Resign:
+            case EngineEvent::Kind::Win:
+                if (thinking_ && ownsTurn(scene)) {
+                    thinking_ = false;
+                    if (event.kind == EngineEvent::Kind::Resign) {
+                        scene.standard.resign();
+                    } else {
+                        scene.standard.declareImpasse();
+                    }
+                    settleStandard(scene);
+                    scene.notice.clear();
+                    shownLine_.clear();
+                    scene.notify(lastPlayed(scene.standard), MoveEvent::Ended);
+                }
+                break;
+            case EngineEvent::Kind::Fault:
+                giveUp(scene, event.message);
+                break;
+            case EngineEvent::Kind::Warning:
+                std::fprintf(stderr, "ixo-shogi: %s\n", event.message.c_str());
+                break;
+            case EngineEvent::Kind::Ready:
+            case EngineEvent::Kind::Info:
+                break;
+        }
+    }
+    if (playing_ && !thinking_ && ownsTurn(scene)) {
+        ask(scene, nowMs);
+    }
+    if (thinking_) {
+        // Only a changed line changes the frame, so the screen is redrawn as often as the
+        // evaluation moves and no more.
+        const std::string line = thinkingLine();
+        if (scene.notice.empty() || scene.notice == shownLine_) {
+            scene.notice = line;
+        }
+        shownLine_ = line;
+    } else if (!shownLine_.empty() && scene.notice == shownLine_) {
+        scene.notice.clear();
+        shownLine_.clear();
+    }
+}
+
+void ComputerOpponent::ask(GameScene& scene, std::int64_t nowMs) {
+    const StandardGame& game = scene.standard;
+    // A set-up position the engine would abort on is refused here, not sent.
+    std::string error;
+    if (!validatePosition(game.startPosition(), error)) {
+        giveUp(scene, "the engine cannot be given this position: " + error);
+        return;
+    }
+    std::vector<std::string> moves;
+    for (const Move& move : game.played()) {
+        moves.push_back(usiMove(requestOf(move)));
+    }
+    const std::string sfen =
+        game.startPosition() == Position::start() ? "startpos" : toSfen(game.startPosition());
+    if (engine_.go(sfen, moves, engine_.levelTimes(side_), nowMs)) {
+        thinking_ = true;
+    }
+}
+
+void ComputerOpponent::playAnswer(GameScene& scene, const std::string& text) {
+    if (!ownsTurn(scene)) {
+        return;  // the position it was asked about is gone
+    }
+    MoveRequest request;
+    Move made;
+    if (!parseUsiMove(text, request) || !scene.standard.play(request, &made)) {
+        // The engine's side broke the rules: it loses, and the player sees what it sent.
+        scene.standard.loseByFoul(side_);
+        settleStandard(scene);
+        scene.notice =
+            formatString("%s's engine played an illegal move: %s", sideName(side_), text.c_str());
+        shownLine_.clear();
+        std::fprintf(stderr, "ixo-shogi: %s\n", scene.notice.c_str());
+        scene.notify(lastPlayed(scene.standard), MoveEvent::Ended);
+        return;
+    }
+    settleStandard(scene);
+    scene.notify(made, MoveEvent::Played);
+}
+
+void ComputerOpponent::giveUp(GameScene& scene, const std::string& why) {
+    playing_ = false;
+    thinking_ = false;
+    std::string line = "The engine failed: " + why;
+    if (!engine_.lastLine().empty() && why.find(engine_.lastLine()) == std::string::npos) {
+        line += " (its last line: " + engine_.lastLine() + ")";
+    }
+    std::fprintf(stderr, "ixo-shogi: %s; the game goes on for two players\n", line.c_str());
+    scene.notice = line + "; two players now";
+    shownLine_.clear();
+    engine_.quit(now_);
+}
+
+std::string ComputerOpponent::thinkingLine() const {
+    std::string line = formatString("%s is thinking: %s, level %d", sideName(side_),
+                                    engine_.name().empty() ? "the engine" : engine_.name().c_str(),
+                                    engine_.level());
+    const SearchInfo& info = engine_.latestInfo();
+    const std::string score = scoreText(info.score.fromBlue(side_));
+    if (!score.empty()) {
+        line += "  " + score;
+    }
+    return line;
+}
+
+void ComputerOpponent::abandonSearch() {
+    if (thinking_) {
+        engine_.stop(now_);
+        thinking_ = false;
+    }
+}
+
+void ComputerOpponent::onMoveEvent(const GameScene& scene, const Move&, MoveEvent event) {
+    if (!playing_ || scene.rules != RuleSet::Standard) {
+        return;
+    }
+    if (event == MoveEvent::TakenBack || event == MoveEvent::Replayed) {
+        abandonSearch();
+        // Back to (or on to) the player's own turn: the computer's move goes with theirs.
+        const bool computerToMove = scene.turn == side_ && !scene.standard.outcome().over();
+        if (computerToMove && event == MoveEvent::TakenBack && scene.standard.ply() > 0) {
+            ++takeBacksOwed_;
+        } else if (computerToMove && event == MoveEvent::Replayed &&
+                   scene.standard.size() > scene.standard.ply()) {
+            ++replaysOwed_;
+        }
+    }
+}
+
+void ComputerOpponent::onNewGame(const GameScene&) {
+    if (!playing_) {
+        return;
+    }
+    thinking_ = false;
+    takeBacksOwed_ = 0;
+    replaysOwed_ = 0;
+    engine_.newGame(now_);
+}
+
+}  // namespace ixo
