@@ -142,15 +142,22 @@ void ComputerOpponent::update(GameScene& scene) {
         ask(scene, nowMs);
     }
     if (thinking_) {
-        // Only a changed line changes the frame, so the screen is redrawn as often as the
-        // evaluation moves and no more.
-        const std::string line = thinkingLine();
-        if (scene.notice.empty() || scene.notice == shownLine_) {
-            scene.notice = line;
+        // Every new line is a whole frame, and an engine revises its score many times a
+        // second; once a second is as fast as a player reads it.
+        constexpr std::int64_t kLineRefreshMs = 1000;
+        const bool ours = scene.notice.empty() || scene.notice == shownLine_;
+        if (ours && (shownLine_.empty() || nowMs - shownAt_ >= kLineRefreshMs)) {
+            const std::string line = thinkingLine();
+            if (line != shownLine_) {
+                scene.notice = line;
+                shownLine_ = line;
+                shownAt_ = nowMs;
+            }
         }
-        shownLine_ = line;
-    } else if (!shownLine_.empty() && scene.notice == shownLine_) {
-        scene.notice.clear();
+    } else if (!shownLine_.empty()) {
+        if (scene.notice == shownLine_) {
+            scene.notice.clear();
+        }
         shownLine_.clear();
     }
 }

@@ -57,6 +57,7 @@ class ComputerOpponent : public GameObserver {
     bool thinking_ = false;
     std::int64_t now_ = 0;
     std::string shownLine_;  // the thinking line as last put in the notice
+    std::int64_t shownAt_ = 0;
     // Take-back and replay move two plies against the computer; the second one is owed here
     // until the next pass, since the scene is const for its observers.
     int takeBacksOwed_ = 0;
