@@ -63,13 +63,6 @@ int main(int argc, char* argv[]) {
     }
     application.addObserver(&keeper);
     if (options.computerSide >= 0) {
-        if (options.rules != ixo::RuleSet::Standard) {
-            std::fputs(
-                "ixo-shogi: the computer plays the standard rules only in this version (pass "
-                "--rules standard)\n",
-                stderr);
-            return 1;
-        }
         std::string error;
         if (!application.startComputer(error)) {
             std::fprintf(stderr, "ixo-shogi: %s\n", error.c_str());

@@ -53,7 +53,7 @@ constexpr OptionRow kOptionRows[] = {
      "goes on under the rules it was played under"},
     {"fullscreen", nullptr, kFullscreen, "fill the screen instead of opening a window"},
     {"mute", nullptr, kMute, "play no sounds"},
-    {"computer", "SIDE", kComputer, "let the computer play red or blue (with --rules standard)"},
+    {"computer", "SIDE", kComputer, "let the computer play red or blue"},
     {"engine", "CMD", kEngine,
      "with --computer, the USI engine to play: a path, or a name on PATH\n"
      "or in /usr/games (by default fairy-stockfish)"},

@@ -20,9 +20,11 @@ bool ShogiApp::startComputer(std::string& error) {
     setup.program = options_.engine.empty() ? "fairy-stockfish" : options_.engine;
     setup.options = options_.engineOptions;
     setup.level = options_.level;
-    auto computer = std::make_unique<ComputerOpponent>(setup, options_.computerSide);
+    auto computer =
+        std::make_unique<ComputerOpponent>(setup, options_.computerSide, options_.rules);
     if (!computer->start(error)) {
-        if (options_.engine.empty()) {
+        if (options_.engine.empty() && (computer->startFault() == EngineFault::NotFound ||
+                                        computer->startFault() == EngineFault::CouldNotStart)) {
             error += " (install the fairy-stockfish package, or name a USI engine with --engine)";
         }
         return false;

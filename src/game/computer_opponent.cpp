@@ -12,6 +12,7 @@
 #include "app/format.h"
 #include "game/game_scene.h"
 #include "game/standard_controller.h"
+#include "shogi/move.h"
 #include "shogi/position.h"
 #include "shogi/standard_rules.h"
 
@@ -41,15 +42,61 @@ std::string scoreText(const Score& score) {
     return "";
 }
 
+// Under the simple rules the game ends when a king is taken, and a position without one is
+// nothing an engine can search.
+bool over(const GameScene& scene) {
+    if (scene.rules == RuleSet::Standard) {
+        return scene.standard.outcome().over();
+    }
+    int kings = 0;
+    for (int row = 0; row < kBoardSize; ++row) {
+        for (int column = 0; column < kBoardSize; ++column) {
+            kings += scene.board.cellAt(column, row).piece == King;
+        }
+    }
+    return kings < 2;
+}
+
+std::string usiSquare(int column, int row) {
+    return {static_cast<char>('9' - column), static_cast<char>('a' + row)};
+}
+
+// The simple rules' moves in the variant's USI: board moves only, '+' where the piece
+// promoted (which the rules force).
+std::string simpleUsiMove(const Move& move) {
+    return usiSquare(move.fromColumn, move.fromRow) + usiSquare(move.toColumn, move.toRow) +
+           (move.promoted ? "+" : "");
+}
+
+// Deselects and hands the turn to whoever is to move after a simple-rules change.
+void settleSimple(GameScene& scene, int sideToMove) {
+    scene.turn = sideToMove;
+    scene.selected.piece = -1;
+    scene.moveMap.clear();
+}
+
 }  // namespace
 
 ComputerOpponent::ComputerOpponent(EngineSetup setup, int side)
     : setup_(std::move(setup)), side_(side) {}
 
+ComputerOpponent::ComputerOpponent(EngineSetup setup, int side, RuleSet rules)
+    : ComputerOpponent(std::move(setup), side) {
+    if (rules == RuleSet::Simple) {
+        setup_.variantFile = kSimpleRulesVariantFile;
+        setup_.variantName = kSimpleRulesVariant;
+    }
+}
+
 bool ComputerOpponent::start(std::string& error) {
     if (!engine_.start(setup_, steadyMs())) {
         EngineEvent event;
-        error = engine_.pollEvent(event) ? event.message : "the engine could not be started";
+        startFault_ = EngineFault::CouldNotStart;
+        error = "the engine could not be started";
+        if (engine_.pollEvent(event)) {
+            error = event.message;
+            startFault_ = event.fault;
+        }
         return false;
     }
     // The window is not open yet, so nothing else needs the loop while this waits.
@@ -62,6 +109,7 @@ bool ComputerOpponent::start(std::string& error) {
             }
             if (event.kind == EngineEvent::Kind::Fault) {
                 error = event.message;
+                startFault_ = event.fault;
                 return false;
             }
         }
@@ -82,8 +130,7 @@ int ComputerOpponent::msUntilDeadline() const {
 }
 
 bool ComputerOpponent::ownsTurn(const GameScene& scene) const {
-    return playing_ && scene.rules == RuleSet::Standard && scene.turn == side_ &&
-           !scene.standard.outcome().over();
+    return playing_ && scene.turn == side_ && !over(scene);
 }
 
 void ComputerOpponent::update(GameScene& scene) {
@@ -99,10 +146,22 @@ void ComputerOpponent::update(GameScene& scene) {
     }
     // A second ply of a take-back or replay, owed since the first.
     for (; takeBacksOwed_ > 0; --takeBacksOwed_) {
-        takeBackStandardPly(scene);
+        if (scene.rules == RuleSet::Standard) {
+            takeBackStandardPly(scene);
+        } else if (const Move* undone = scene.history.takeBack(scene.board)) {
+            const Move move = *undone;
+            settleSimple(scene, move.owner);
+            scene.notify(move, MoveEvent::TakenBack);
+        }
     }
     for (; replaysOwed_ > 0; --replaysOwed_) {
-        replayStandardPly(scene);
+        if (scene.rules == RuleSet::Standard) {
+            replayStandardPly(scene);
+        } else if (const Move* redone = scene.history.replay(scene.board)) {
+            const Move move = *redone;
+            settleSimple(scene, move.owner == 0 ? 1 : 0);
+            scene.notify(move, MoveEvent::Replayed);
+        }
     }
     while (playing_ && engine_.pollEvent(event)) {
         switch (event.kind) {
@@ -114,7 +173,12 @@ void ComputerOpponent::update(GameScene& scene) {
                 break;
             case EngineEvent::Kind::Resign:
             case EngineEvent::Kind::Win:
-                if (thinking_ && ownsTurn(scene)) {
+                // The simple rules have neither ending: the game is the players' to finish.
+                if (thinking_ && ownsTurn(scene) && scene.rules != RuleSet::Standard) {
+                    giveUp(scene, event.kind == EngineEvent::Kind::Resign
+                                      ? std::string("the engine resigned")
+                                      : std::string("the engine declared a win"));
+                } else if (thinking_ && ownsTurn(scene)) {
                     thinking_ = false;
                     if (event.kind == EngineEvent::Kind::Resign) {
                         scene.standard.resign();
@@ -163,6 +227,17 @@ void ComputerOpponent::update(GameScene& scene) {
 }
 
 void ComputerOpponent::ask(GameScene& scene, std::int64_t nowMs) {
+    if (scene.rules != RuleSet::Standard) {
+        // The simple game always starts from the start position, which the variant shares.
+        std::vector<std::string> moves;
+        for (const Move& move : scene.history.played()) {
+            moves.push_back(simpleUsiMove(move));
+        }
+        if (engine_.go("startpos", moves, engine_.levelTimes(side_), nowMs)) {
+            thinking_ = true;
+        }
+        return;
+    }
     const StandardGame& game = scene.standard;
     // A set-up position the engine would abort on is refused here, not sent.
     std::string error;
@@ -185,6 +260,10 @@ void ComputerOpponent::playAnswer(GameScene& scene, const std::string& text) {
     if (!ownsTurn(scene)) {
         return;  // the position it was asked about is gone
     }
+    if (scene.rules != RuleSet::Standard) {
+        playSimpleAnswer(scene, text);
+        return;
+    }
     MoveRequest request;
     Move made;
     if (!parseUsiMove(text, request) || !scene.standard.play(request, &made)) {
@@ -199,6 +278,28 @@ void ComputerOpponent::playAnswer(GameScene& scene, const std::string& text) {
         return;
     }
     settleStandard(scene);
+    scene.notify(made, MoveEvent::Played);
+}
+
+void ComputerOpponent::playSimpleAnswer(GameScene& scene, const std::string& text) {
+    // A board move, and its '+' exactly where our rules force the promotion: anything else
+    // is not a move of this game.
+    Move made;
+    Board after = scene.board;
+    const bool shaped = (text.size() == 4 || (text.size() == 5 && text[4] == '+')) &&
+                        text[0] >= '1' && text[0] <= '9' && text[2] >= '1' && text[2] <= '9' &&
+                        text[1] >= 'a' && text[1] <= 'i' && text[3] >= 'a' && text[3] <= 'i';
+    if (!shaped ||
+        !playMove(after, side_, '9' - text[0], text[1] - 'a', '9' - text[2], text[3] - 'a',
+                  &made) ||
+        made.promoted != (text.size() == 5)) {
+        // The simple rules know no foul, so the engine leaves and the players go on.
+        giveUp(scene, "it sent a move these rules do not allow: " + text);
+        return;
+    }
+    scene.board = after;
+    scene.history.record(made);
+    settleSimple(scene, side_ == 0 ? 1 : 0);
     scene.notify(made, MoveEvent::Played);
 }
 
@@ -235,17 +336,19 @@ void ComputerOpponent::abandonSearch() {
 }
 
 void ComputerOpponent::onMoveEvent(const GameScene& scene, const Move&, MoveEvent event) {
-    if (!playing_ || scene.rules != RuleSet::Standard) {
+    if (!playing_) {
         return;
     }
     if (event == MoveEvent::TakenBack || event == MoveEvent::Replayed) {
         abandonSearch();
+        const bool standard = scene.rules == RuleSet::Standard;
+        const std::size_t ply = standard ? scene.standard.ply() : scene.history.position();
+        const std::size_t size = standard ? scene.standard.size() : scene.history.size();
         // Back to (or on to) the player's own turn: the computer's move goes with theirs.
-        const bool computerToMove = scene.turn == side_ && !scene.standard.outcome().over();
-        if (computerToMove && event == MoveEvent::TakenBack && scene.standard.ply() > 0) {
+        const bool computerToMove = scene.turn == side_ && !over(scene);
+        if (computerToMove && event == MoveEvent::TakenBack && ply > 0) {
             ++takeBacksOwed_;
-        } else if (computerToMove && event == MoveEvent::Replayed &&
-                   scene.standard.size() > scene.standard.ply()) {
+        } else if (computerToMove && event == MoveEvent::Replayed && size > ply) {
             ++replaysOwed_;
         }
     }

@@ -5,13 +5,14 @@
 
 #include "engine/usi_engine.h"
 #include "game/game_events.h"
+#include "shogi/position.h"
 
 namespace ixo {
 
 class GameScene;
 
-// The computer at one side of a standard game. When its side is to move it hands the engine
-// the game so far, and plays the answer through the same rules as a click, so nothing the
+// The computer at one side of a game, under either rule set. When its side is to move it hands the
+// engine the game so far, and plays the answer through the same rules as a click, so nothing the
 // engine says is trusted. Any fault of the engine leaves a two-player game behind, whole.
 //
 // It watches the scene as an observer so that a take-back or a new game abandons a search
@@ -20,9 +21,15 @@ class ComputerOpponent : public GameObserver {
   public:
     ComputerOpponent(EngineSetup setup, int side);
 
+    // Under the simple rules the engine is given the shipped variant definition (and one that
+    // cannot play it is refused at start).
+    ComputerOpponent(EngineSetup setup, int side, RuleSet rules);
+
     // Starts the engine and waits (bounded by its own timeouts) until it is ready, before any
     // window opens. On false `error` says what to install or pass.
     bool start(std::string& error);
+    // Why start() failed: an engine that is not there at all wants installing.
+    EngineFault startFault() const { return startFault_; }
 
     // Once a pass: reads the engine, plays its move, or asks for one when it is its turn.
     void update(GameScene& scene);
@@ -46,6 +53,7 @@ class ComputerOpponent : public GameObserver {
   private:
     void ask(GameScene& scene, std::int64_t nowMs);
     void playAnswer(GameScene& scene, const std::string& text);
+    void playSimpleAnswer(GameScene& scene, const std::string& text);
     void giveUp(GameScene& scene, const std::string& why);
     std::string thinkingLine() const;
     void abandonSearch();
@@ -53,6 +61,7 @@ class ComputerOpponent : public GameObserver {
     EngineSetup setup_;
     int side_;
     UsiEngine engine_;
+    EngineFault startFault_ = EngineFault::None;
     bool playing_ = true;  // false once the engine failed: the game is two players' then
     bool thinking_ = false;
     std::int64_t now_ = 0;

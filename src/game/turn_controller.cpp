@@ -132,6 +132,12 @@ std::string GameScene::update() {
         return "loop";
     }
     stepThroughHistory(*this);
+    if (computer) {
+        computer->update(*this);
+        if (computer->ownsTurn(*this)) {
+            return "loop";
+        }
+    }
     const Mouse& mouse = Mouse::instance();
     const Square pointer = squareAt(mouse.x, mouse.y);
 

@@ -30,14 +30,21 @@ class AgainstFakeEngine : public SceneTest {
         SceneTest::TearDown();
     }
 
-    void play(int side, std::vector<std::string> arguments) {
+    void play(int side, std::vector<std::string> arguments, bool simple = false) {
         EngineSetup setup;
         setup.program = IXO_FAKE_ENGINE;
         setup.arguments = std::move(arguments);
+        if (simple) {
+            setup.variantFile = IXO_VARIANT_FILE;
+            setup.variantName = kSimpleRulesVariant;
+            setup.arguments.push_back("--variant");
+        }
         computer_ = std::make_unique<ComputerOpponent>(setup, side);
         std::string error;
         ASSERT_TRUE(computer_->start(error)) << error;
-        scene_.resumeStandard(StandardGame{});
+        if (!simple) {
+            scene_.resumeStandard(StandardGame{});
+        }
         scene_.observers = {&heard_, computer_.get()};
         scene_.computer = computer_.get();
     }
@@ -68,6 +75,21 @@ TEST_F(AgainstFakeEngine, ItsMoveIsPlayedAndToldLikeAClick) {
     EXPECT_EQ(scene_.board.cellAt(2, 5).piece, Pawn);
     EXPECT_EQ(scene_.turn, 1);
     EXPECT_TRUE(scene_.notice.empty()) << scene_.notice;
+}
+
+TEST_F(AgainstFakeEngine, UnderTheSimpleRulesItsMoveGoesThroughTheSimpleRules) {
+    play(0, {"--move", "7g7f"}, true);
+    ASSERT_TRUE(runUntil([&] { return scene_.history.position() == 1; }));
+    EXPECT_EQ(scene_.board.cellAt(2, 5).piece, Pawn);
+    EXPECT_EQ(scene_.turn, 1);
+}
+
+TEST_F(AgainstFakeEngine, UnderTheSimpleRulesAPromotionTheyDoNotMakeEndsTheEngine) {
+    // A '+' where these rules promote nothing is no move of this game.
+    play(0, {"--move", "7g7f+"}, true);
+    ASSERT_TRUE(runUntil([&] { return !computer_->playing(); }));
+    EXPECT_EQ(scene_.history.position(), 0u);
+    EXPECT_NE(scene_.notice.find("7g7f+"), std::string::npos) << scene_.notice;
 }
 
 TEST_F(AgainstFakeEngine, AnIllegalMoveLosesByFoulAndShowsWhatWasSent) {
