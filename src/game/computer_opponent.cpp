@@ -124,6 +124,22 @@ bool ComputerOpponent::start(std::string& error) {
     }
 }
 
+void ComputerOpponent::restart(GameScene& scene) {
+    abandonSearch();
+    takeBacksOwed_ = 0;
+    replaysOwed_ = 0;
+    playing_ = true;
+    // A second start replaces the engine; it takes up the game where it stands, and a fault
+    // on the way is told as any other.
+    if (!engine_.start(setup_, steadyMs())) {
+        EngineEvent event;
+        giveUp(scene, engine_.pollEvent(event) ? event.message : "it could not be started");
+        return;
+    }
+    engine_.newGame(steadyMs());
+    scene.notice.clear();
+}
+
 int ComputerOpponent::msUntilDeadline() const {
     const std::int64_t deadline = engine_.nextDeadline();
     return deadline < 0 ? -1 : static_cast<int>(std::max<std::int64_t>(0, deadline - steadyMs()));

@@ -33,6 +33,8 @@ class ComputerOpponent : public GameObserver {
 
     // Once a pass: reads the engine, plays its move, or asks for one when it is its turn.
     void update(GameScene& scene);
+    // E: a new engine in place of the old one, failed or not, playing the game as it stands.
+    void restart(GameScene& scene);
     // Whether the board belongs to the computer now, so a click must not move for it.
     bool ownsTurn(const GameScene& scene) const;
     bool thinking() const { return thinking_; }

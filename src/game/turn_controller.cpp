@@ -122,6 +122,9 @@ std::string GameScene::update() {
     answerQuestions(*this);
     if (rules == RuleSet::Standard) {
         stepThroughStandardHistory(*this);
+        if (computer && Keyboard::instance().presses(SDLK_e) > 0) {
+            computer->restart(*this);
+        }
         if (computer) {
             computer->update(*this);
         }
@@ -132,6 +135,9 @@ std::string GameScene::update() {
         return "loop";
     }
     stepThroughHistory(*this);
+    if (computer && Keyboard::instance().presses(SDLK_e) > 0) {
+        computer->restart(*this);
+    }
     if (computer) {
         computer->update(*this);
         if (computer->ownsTurn(*this)) {

@@ -111,6 +111,14 @@ TEST_F(AgainstFakeEngine, ACrashLeavesATwoPlayerGame) {
     click(scene_, 6, 2);
     click(scene_, 6, 3);
     EXPECT_EQ(ply(), 2u);
+    // E brings a new engine in, which takes up Red's side at the next Red turn, and crashes
+    // again: told again, the game still whole.
+    reliability::pressKey(scene_, SDLK_e);
+    EXPECT_TRUE(computer_->playing());
+    click(scene_, 2, 5);
+    click(scene_, 2, 4);
+    ASSERT_TRUE(runUntil([&] { return !computer_->playing(); }));
+    EXPECT_EQ(ply(), 3u);
 }
 
 TEST_F(AgainstFakeEngine, TakeBackGoesToThePlayersTurnAndDropsAStaleAnswer) {
