@@ -17,7 +17,7 @@ set -euo pipefail
 build_packages=(cmake g++ make pkg-config libsdl-image1.2-dev libsdl-mixer1.2-dev libx11-dev)
 # What the test suite needs on top; the clang runtime and hardening-check's package are
 # added by name once known (see below).
-test_packages=(googletest libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-utils python3 python3-pil python3-xlib clang valgrind desktop-file-utils dpkg-dev libsdl2-2.0-0 lintian appstream man-db)
+test_packages=(googletest libgtest-dev libbenchmark-dev fairy-stockfish gpsshogi xvfb xauth xdotool x11-utils python3 python3-pil python3-xlib clang valgrind desktop-file-utils dpkg-dev libsdl2-2.0-0 lintian appstream man-db)
 
 # The package that holds clang's sanitizer and fuzzer runtimes, from the first line of
 # `clang --version`. LLVM's Debian packaging moved them out of libclang-common-N-dev into

@@ -45,11 +45,13 @@ if(IXO_LAYOUT STREQUAL "GAMES" OR (IXO_LAYOUT STREQUAL "AUTO" AND ixo_prefix STR
     set(IXO_INSTALL_PROGRAMDIR lib/games/ixo-shogi)
     set(IXO_INSTALL_PICTUREDIR share/games/ixo-shogi/image)
     set(IXO_INSTALL_SOUNDDIR share/games/ixo-shogi/sound)
+    set(IXO_INSTALL_VARIANTDIR share/games/ixo-shogi/variants)
 else()
     set(IXO_INSTALL_BINDIR "${IXO_PLAIN_BINDIR}")
     set(IXO_INSTALL_PROGRAMDIR "${IXO_PLAIN_LIBEXECDIR}/ixo-shogi")
     set(IXO_INSTALL_PICTUREDIR "${IXO_PLAIN_DATADIR}/ixo-shogi/image")
     set(IXO_INSTALL_SOUNDDIR "${IXO_PLAIN_DATADIR}/ixo-shogi/sound")
+    set(IXO_INSTALL_VARIANTDIR "${IXO_PLAIN_DATADIR}/ixo-shogi/variants")
 endif()
 # Any prefix stands in for the real one: only the relative paths between the folders count.
 file(RELATIVE_PATH IXO_LAUNCHER_TO_PROGRAM "/prefix/${IXO_INSTALL_BINDIR}"
@@ -77,6 +79,9 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/image/ DESTINATION "\${IXO_INSTALL_PICTU
 # Beside the pictures, so that the game, started inside the picture folder, finds ../sound/.
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/sound/ DESTINATION "\${IXO_INSTALL_SOUNDDIR}"
         FILES_MATCHING PATTERN "*.wav")
+# The simple rules' definition for the engine, found as ../variants/ in the same way.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/variants/ DESTINATION "\${IXO_INSTALL_VARIANTDIR}"
+        FILES_MATCHING PATTERN "*.ini")
 install(FILES ${IXO_PACKAGING_DIR}/ixo-shogi.desktop
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
 install(FILES ${IXO_PACKAGING_DIR}/${IXO_APPSTREAM_ID}.metainfo.xml

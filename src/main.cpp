@@ -14,6 +14,16 @@ int main(int argc, char* argv[]) {
         return line.exitStatus;
     }
     ixo::Options options = line.options;
+    // The clock, hints and the simple rules' engine are read and checked, but the game does
+    // not play them yet; a two-player game in their place would quietly ignore what the
+    // player asked for.
+    if (options.clockGiven || (options.engineOrClockGiven && options.computerSide < 0)) {
+        std::fputs(
+            "ixo-shogi: playing the computer and the game clock are not in this version "
+            "yet\n",
+            stderr);
+        return 1;
+    }
 
     // A record is read whole before any window opens, so a refused one leaves nothing behind
     // on the screen or on the disk.
@@ -47,6 +57,13 @@ int main(int argc, char* argv[]) {
         application.startFrom(game.standard);
     } else {
         application.startFrom(game.moves);
+    }
+    if (options.computerSide >= 0) {
+        std::string error;
+        if (!application.startComputer(error)) {
+            std::fprintf(stderr, "ixo-shogi: %s\n", error.c_str());
+            return 1;
+        }
     }
     if (!application.init(caption, 800, 600, 16, options.fullscreen)) {
         // Without a screen or a font there is nothing to draw on; say why and leave.

@@ -115,7 +115,9 @@ int Application::run() {
         // Nothing new on screen and no input left over: the next pass can only differ once
         // an event comes. A new scene has not drawn yet, so it gets its pass at once.
         if (!drawn && scene_ == current && !Mouse::instance().hasPendingEvents() && !passAgain_) {
-            waitForEvent(kIdleWaitLimitMs);
+            const int within = wakeWithinMs();
+            waitForEvent(within >= 0 && within < kIdleWaitLimitMs ? within : kIdleWaitLimitMs,
+                         wakeDescriptor());
         }
         passAgain_ = false;
     }

@@ -54,6 +54,10 @@ class Application {
     Mixer& mixer() { return mixer_; }
 
     virtual bool pollEvents();
+    // Besides the window's events, an idle loop wakes for input on this descriptor (-1 none)
+    // and within this many milliseconds (-1 no limit of its own).
+    virtual int wakeDescriptor() const { return -1; }
+    virtual int wakeWithinMs() const { return -1; }
     virtual bool onTransition(const std::string& sceneName, const std::string& updateResult);
 
     // What init() could not open, with SDL's reason; empty after a successful init.

@@ -2,9 +2,9 @@
 
 #include "SDL.h"
 
-#ifdef IXO_X11_WAIT
 #include <poll.h>
 
+#ifdef IXO_X11_WAIT
 #include "SDL_syswm.h"
 #endif
 
@@ -33,7 +33,7 @@ int x11Connection() {
 
 }  // namespace
 
-void waitForEvent(int timeoutMs) {
+void waitForEvent(int timeoutMs, int alsoWake) {
     // Pumping first moves whatever the X library has already read off the socket into SDL's
     // queue, so that the socket going quiet below really means nothing is waiting.
     if (eventQueued()) {
@@ -42,9 +42,9 @@ void waitForEvent(int timeoutMs) {
 #ifdef IXO_X11_WAIT
     const int connection = x11Connection();
     if (connection >= 0) {
-        pollfd watched{connection, POLLIN, 0};
+        pollfd watched[2] = {{connection, POLLIN, 0}, {alsoWake, POLLIN, 0}};
         // Whatever woke us (an event, a signal, the timeout), the next poll sorts it out.
-        poll(&watched, 1, timeoutMs);
+        poll(watched, alsoWake >= 0 ? 2 : 1, timeoutMs);
         return;
     }
 #endif
@@ -53,7 +53,14 @@ void waitForEvent(int timeoutMs) {
     constexpr Uint32 kSliceMs = 4;
     const Uint32 start = SDL_GetTicks();
     while (SDL_GetTicks() - start < static_cast<Uint32>(timeoutMs)) {
-        SDL_Delay(kSliceMs);
+        if (alsoWake >= 0) {
+            pollfd watched{alsoWake, POLLIN, 0};
+            if (poll(&watched, 1, static_cast<int>(kSliceMs)) > 0) {
+                return;
+            }
+        } else {
+            SDL_Delay(kSliceMs);
+        }
         if (eventQueued()) {
             return;
         }

@@ -3,6 +3,7 @@
 #include <getopt.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -22,6 +23,9 @@ struct OptionRow {
     const char* argument;  // shown in --help; null for an option that takes none
     int key;               // getopt_long's value for it
     const char* help;      // may hold "\n" for a second line
+    // Off for an option that is read and checked but not yet played: --help lists only what
+    // the game does.
+    bool listed = true;
 };
 
 enum OptionKey : int {
@@ -32,6 +36,13 @@ enum OptionKey : int {
     kContinue,
     kRules,
     kScale,
+    kComputer,
+    kEngine,
+    kLevel,
+    kEngineOption,
+    kClock,
+    kByoyomi,
+    kIncrement,
 };
 
 constexpr OptionRow kOptionRows[] = {
@@ -46,6 +57,16 @@ constexpr OptionRow kOptionRows[] = {
      "show every pixel N times larger (1 to 4); auto takes the largest\n"
      "that fits the screen"},
     {"mute", nullptr, kMute, "play no sounds"},
+    {"computer", "SIDE", kComputer, "let the computer play red or blue"},
+    {"engine", "CMD", kEngine,
+     "with --computer, the USI engine to play: a path, or a name on PATH\n"
+     "or in /usr/games (by default fairy-stockfish)"},
+    {"level", "N", kLevel, "with --computer, the engine's strength, 1 to 10 (by default 5)"},
+    {"engine-option", "NAME=VALUE", kEngineOption,
+     "with --computer, set one of the engine's options (repeatable)"},
+    {"clock", "MAIN", kClock, "give each side MAIN time (10m, 90s, 1h30m)", false},
+    {"byoyomi", "SEC", kByoyomi, "with --clock: this long for every move after it", false},
+    {"increment", "SEC", kIncrement, "with --clock: this much more after every move", false},
     {"help", nullptr, kHelp, "show this help and exit"},
     {"version", nullptr, kVersion, "show the version and exit"},
 };
@@ -57,11 +78,19 @@ std::string optionHelp() {
         "  FILE           open a game record (KIF, .kif or .kifu) and go on from its\n"
         "                 last position\n";
     for (const OptionRow& row : kOptionRows) {
+        if (!row.listed) {
+            continue;
+        }
         std::string left = std::string("  --") + row.name;
         if (row.argument) {
             left += std::string(" ") + row.argument;
         }
-        left.resize(std::max<std::size_t>(left.size() + 1, kHelpColumn), ' ');
+        // A long option and its value get a line of their own, and the help the next.
+        if (left.size() + 1 > kHelpColumn) {
+            left += "\n";
+            left.resize(left.size() + kHelpColumn, ' ');
+        }
+        left.resize(std::max<std::size_t>(left.size(), kHelpColumn), ' ');
         text += left;
         for (const char* help = row.help; *help != '\0'; ++help) {
             text += *help;
@@ -72,6 +101,15 @@ std::string optionHelp() {
         text += '\n';
     }
     return text;
+}
+
+// A duration for one of the clock options; false (and `why`) when it is not one.
+bool readDuration(const char* option, const char* text, std::int64_t& ms, std::string& why) {
+    if (parseDuration(text, ms)) {
+        return true;
+    }
+    why = std::string("--") + option + " takes a time such as 10m, 30s or 90, not '" + text + "'";
+    return false;
 }
 
 }  // namespace
@@ -98,6 +136,9 @@ std::string usage() {
 
 CommandLine parseCommandLine(int argc, const char* const argv[]) {
     CommandLine line;
+    bool byoyomiGiven = false;
+    bool incrementGiven = false;
+    std::string why;
     const auto refuse = [&line](const std::string& why) {
         line.exitStatus = 2;
         line.message = "ixo-shogi: " + why + "\n" + usage();
@@ -159,6 +200,61 @@ CommandLine parseCommandLine(int argc, const char* const argv[]) {
                     return refuse(std::string("--scale is 1, 2, 3, 4 or auto, not ") + optarg);
                 }
                 break;
+            case kComputer:
+                if (std::strcmp(optarg, "blue") == 0) {
+                    line.options.computerSide = 0;
+                } else if (std::strcmp(optarg, "red") == 0) {
+                    line.options.computerSide = 1;
+                } else {
+                    return refuse(std::string("--computer is red or blue, not '") + optarg + "'");
+                }
+                break;
+            case kEngine:
+                if (*optarg == '\0') {
+                    return refuse("--engine needs the name or path of a program");
+                }
+                line.options.engine = optarg;
+                break;
+            case kLevel: {
+                char* end = nullptr;
+                const long level = std::strtol(optarg, &end, 10);
+                if (*optarg == '\0' || *end != '\0' || level < kMinLevel || level > kMaxLevel) {
+                    return refuse(std::string("--level is a number from 1 to 10, not '") + optarg +
+                                  "'");
+                }
+                line.options.level = static_cast<int>(level);
+                break;
+            }
+            case kEngineOption: {
+                const char* equals = std::strchr(optarg, '=');
+                // An engine reads lines: a line break in an option would be a command of
+                // its own.
+                if (!equals || equals == optarg || std::strpbrk(optarg, "\n\r")) {
+                    return refuse(std::string("--engine-option takes NAME=VALUE, not '") + optarg +
+                                  "'");
+                }
+                line.options.engineOptions.emplace_back(
+                    std::string(optarg, static_cast<std::size_t>(equals - optarg)), equals + 1);
+                break;
+            }
+            case kClock:
+                if (!readDuration("clock", optarg, line.options.timeControl.mainMs, why)) {
+                    return refuse(why);
+                }
+                line.options.clockGiven = true;
+                break;
+            case kByoyomi:
+                if (!readDuration("byoyomi", optarg, line.options.timeControl.byoyomiMs, why)) {
+                    return refuse(why);
+                }
+                byoyomiGiven = true;
+                break;
+            case kIncrement:
+                if (!readDuration("increment", optarg, line.options.timeControl.incrementMs, why)) {
+                    return refuse(why);
+                }
+                incrementGiven = true;
+                break;
             case ':':
                 return refuse(std::string("option ") + arguments[optind - 1] + " needs a value");
             default:
@@ -172,6 +268,9 @@ CommandLine parseCommandLine(int argc, const char* const argv[]) {
                     return refuse(std::string("unknown option -") + static_cast<char>(optopt));
                 }
                 return refuse(std::string("unknown option ") + arguments[optind - 1]);
+        }
+        if (key >= kComputer && key <= kIncrement) {
+            line.options.engineOrClockGiven = true;
         }
         if (line.exitStatus >= 0) {
             return line;
@@ -188,6 +287,15 @@ CommandLine parseCommandLine(int argc, const char* const argv[]) {
     }
     if (line.options.continueLast && !line.options.recordPath.empty()) {
         return refuse("--continue and a FILE cannot both be given");
+    }
+    if (byoyomiGiven && incrementGiven) {
+        return refuse("--byoyomi and --increment cannot both be given");
+    }
+    if ((byoyomiGiven || incrementGiven) && !line.options.clockGiven) {
+        return refuse(std::string(byoyomiGiven ? "--byoyomi" : "--increment") + " needs --clock");
+    }
+    if (line.options.clockGiven && !line.options.timeControl.limited()) {
+        return refuse("a --clock of no time needs --byoyomi or --increment");
     }
     return line;
 }

@@ -1,6 +1,12 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
+
+#include "clock/game_clock.h"
+#include "engine/usi_commands.h"
 
 #include "shogi/position.h"
 
@@ -16,6 +22,14 @@ struct Options {
     std::string recordPath;           // FILE: a KIF record to open; empty for a new game
     RuleSet rules = RuleSet::Simple;  // --rules; an opened record brings its own
     bool rulesGiven = false;          // --rules was on the command line
+
+    int computerSide = -1;      // --computer: 0 Blue, 1 Red, -1 nobody
+    std::string engine;         // --engine: a path or a name; empty for fairy-stockfish
+    int level = kDefaultLevel;  // --level
+    std::vector<std::pair<std::string, std::string>> engineOptions;  // --engine-option N=V
+    bool clockGiven = false;  // --clock, with --byoyomi or --increment
+    TimeControl timeControl;
+    bool engineOrClockGiven = false;  // any of the seven options above
 };
 
 // What the command line asks for. When `exitStatus` is 0 or more the program prints

@@ -23,6 +23,33 @@ ShogiApp::ShogiApp(Options options) : options_(std::move(options)) {
 
 ShogiApp::~ShogiApp() = default;
 
+bool ShogiApp::startComputer(std::string& error) {
+    EngineSetup setup;
+    setup.program = options_.engine.empty() ? "fairy-stockfish" : options_.engine;
+    setup.options = options_.engineOptions;
+    setup.level = options_.level;
+    auto computer =
+        std::make_unique<ComputerOpponent>(setup, options_.computerSide, options_.rules);
+    if (!computer->start(error)) {
+        if (options_.engine.empty() && (computer->startFault() == EngineFault::NotFound ||
+                                        computer->startFault() == EngineFault::CouldNotStart)) {
+            error += " (install the fairy-stockfish package, or name a USI engine with --engine)";
+        }
+        return false;
+    }
+    computer_ = std::move(computer);
+    addObserver(computer_.get());
+    return true;
+}
+
+int ShogiApp::wakeDescriptor() const {
+    return computer_ ? computer_->readDescriptor() : -1;
+}
+
+int ShogiApp::wakeWithinMs() const {
+    return computer_ ? computer_->msUntilDeadline() : -1;
+}
+
 bool ShogiApp::onTransition(const std::string& sceneName, const std::string&) {
     // Every press toggles, so two presses within one pass leave the sound as it was.
     if (Keyboard::instance().presses(SDLK_m) % 2 != 0) {
@@ -40,6 +67,7 @@ bool ShogiApp::onTransition(const std::string& sceneName, const std::string&) {
                 game->resume(openingMoves_);
             }
             game->observers = observers_;
+            game->computer = computer_.get();
         }
         setScene(game);
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -7,6 +8,7 @@
 
 #include "app/application.h"
 #include "app/options.h"
+#include "game/computer_opponent.h"
 #include "game/game_events.h"
 #include "game/move_sounds.h"
 #include "record/record_keeper.h"
@@ -41,6 +43,14 @@ class ShogiApp : public Application {
     // The folder the pictures and sounds are read from (see findDataFolder).
     const std::string& dataFolder() const { return dataFolder_; }
 
+    // With --computer: starts the engine before any window opens and lets it play its side
+    // of every game scene. False, with what to install or pass in `error`, when it cannot.
+    bool startComputer(std::string& error);
+    ComputerOpponent* computer() const { return computer_.get(); }
+
+    int wakeDescriptor() const override;
+    int wakeWithinMs() const override;
+
   private:
     // Brings what the side panel shows up to date with the application's state.
     void tellScene();
@@ -52,6 +62,7 @@ class ShogiApp : public Application {
     std::vector<Move> openingMoves_;
     std::optional<StandardGame> openingStandard_;
     std::vector<GameObserver*> observers_;
+    std::unique_ptr<ComputerOpponent> computer_;
 };
 
 }  // namespace ixo

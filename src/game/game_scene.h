@@ -18,6 +18,8 @@
 
 namespace ixo {
 
+class ComputerOpponent;
+
 // The shogi board that two players share: its pictures, the live position, the turn and the
 // selection. update() is the turn controller, draw() paints the frame from this state.
 //
@@ -105,6 +107,9 @@ class GameScene : public Scene {
     // Starts the game again from the start position under the same rules, as a confirmed N
     // does; observers get onNewGame.
     void startNewGame();
+
+    // The computer at one side of a standard game, or none; not owned.
+    ComputerOpponent* computer = nullptr;
 
     // Told of every change of position, in the order they were added; not owned.
     std::vector<GameObserver*> observers;

@@ -25,19 +25,6 @@ void deselect(GameScene& scene) {
     scene.choosingPromotion = false;
 }
 
-// The board and the turn the drawing reads follow the standard game after every change, and
-// a selection made before it would be judged on a position that is gone.
-void settleStandard(GameScene& scene) {
-    scene.board = scene.standard.position().board;
-    scene.turn = scene.standard.position().sideToMove;
-    deselect(scene);
-}
-
-Move lastPlayed(const StandardGame& game) {
-    const std::vector<Move> moves = game.played();
-    return moves.empty() ? Move{} : moves.back();
-}
-
 // Endings that come with no move of their own: taking one back is news to the observers even
 // when the move before it goes too.
 bool endsWithoutAMove(GameEnd how) {
@@ -169,6 +156,19 @@ void ask(GameScene& scene, GameScene::Question question) {
 
 }  // namespace
 
+// The board and the turn the drawing reads follow the standard game after every change, and
+// a selection made before it would be judged on a position that is gone.
+void settleStandard(GameScene& scene) {
+    scene.board = scene.standard.position().board;
+    scene.turn = scene.standard.position().sideToMove;
+    deselect(scene);
+}
+
+Move lastPlayed(const StandardGame& game) {
+    const std::vector<Move> moves = game.played();
+    return moves.empty() ? Move{} : moves.back();
+}
+
 void answerQuestions(GameScene& scene) {
     const Keyboard& keys = Keyboard::instance();
     const Mouse& mouse = Mouse::instance();
@@ -195,40 +195,54 @@ void answerQuestions(GameScene& scene) {
     }
 }
 
+bool takeBackStandardPly(GameScene& scene) {
+    const Outcome before = scene.standard.outcome();
+    const Move* undone = scene.standard.takeBack();
+    const bool endingUndone = before.over() && !scene.standard.outcome().over();
+    if (!undone && !endingUndone) {
+        return false;  // at the start: nothing to undo, and the selection stays
+    }
+    const Move move = undone ? *undone : Move{};
+    settleStandard(scene);
+    scene.notice.clear();
+    if (endingUndone && endsWithoutAMove(before.how)) {
+        scene.notify(lastPlayed(scene.standard), MoveEvent::Ended);
+    }
+    if (undone) {
+        scene.notify(move, MoveEvent::TakenBack);
+    }
+    return true;
+}
+
+bool replayStandardPly(GameScene& scene) {
+    const Move* redone = scene.standard.replay();
+    if (!redone) {
+        if (!scene.standard.replayEnding()) {
+            return false;
+        }
+        settleStandard(scene);
+        scene.notice.clear();
+        scene.notify(lastPlayed(scene.standard), MoveEvent::Ended);
+        return true;
+    }
+    const Move move = *redone;
+    settleStandard(scene);
+    scene.notice.clear();
+    scene.notify(move, MoveEvent::Replayed);
+    return true;
+}
+
 void stepThroughStandardHistory(GameScene& scene) {
     const Keyboard& keys = Keyboard::instance();
     for (int count = keys.presses(SDLK_u) + keys.presses(SDLK_BACKSPACE); count > 0; --count) {
-        const Outcome before = scene.standard.outcome();
-        const Move* undone = scene.standard.takeBack();
-        const bool endingUndone = before.over() && !scene.standard.outcome().over();
-        if (!undone && !endingUndone) {
-            break;  // at the start: nothing to undo, and the selection stays
-        }
-        const Move move = undone ? *undone : Move{};
-        settleStandard(scene);
-        scene.notice.clear();
-        if (endingUndone && endsWithoutAMove(before.how)) {
-            scene.notify(lastPlayed(scene.standard), MoveEvent::Ended);
-        }
-        if (undone) {
-            scene.notify(move, MoveEvent::TakenBack);
+        if (!takeBackStandardPly(scene)) {
+            break;
         }
     }
     for (int count = keys.presses(SDLK_r); count > 0; --count) {
-        const Move* redone = scene.standard.replay();
-        if (!redone) {
-            if (!scene.standard.replayEnding()) {
-                break;
-            }
-            settleStandard(scene);
-            scene.notice.clear();
-            scene.notify(lastPlayed(scene.standard), MoveEvent::Ended);
-            continue;
+        if (!replayStandardPly(scene)) {
+            break;
         }
-        const Move move = *redone;
-        settleStandard(scene);
-        scene.notice.clear();
-        scene.notify(move, MoveEvent::Replayed);
     }
 }
 

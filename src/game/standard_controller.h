@@ -10,6 +10,16 @@ namespace ixo {
 // key again within the confirmation window does it. Any other action drops the question.
 void answerQuestions(GameScene& scene);
 
+// The board and turn the drawing reads, brought in line with the standard game after any
+// change to it; the selection goes.
+void settleStandard(GameScene& scene);
+Move lastPlayed(const StandardGame& game);
+
+// One ply back or forward, its ending included, with the observers told; false when there
+// is nothing to take back or replay.
+bool takeBackStandardPly(GameScene& scene);
+bool replayStandardPly(GameScene& scene);
+
 // U / Backspace and R through the standard game, its endings included.
 void stepThroughStandardHistory(GameScene& scene);
 

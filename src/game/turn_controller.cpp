@@ -1,4 +1,5 @@
 #include "app/format.h"
+#include "game/computer_opponent.h"
 #include "game/game_scene.h"
 #include "game/geometry.h"
 #include "game/standard_controller.h"
@@ -122,10 +123,28 @@ std::string GameScene::update() {
     answerQuestions(*this);
     if (rules == RuleSet::Standard) {
         stepThroughStandardHistory(*this);
-        updateStandard(*this);
+        if (computer && Keyboard::instance().presses(SDLK_e) > 0) {
+            computer->restart(*this);
+        }
+        if (computer) {
+            computer->update(*this);
+        }
+        // The computer's side is not the player's to move, so clicks wait for their turn.
+        if (!computer || !computer->ownsTurn(*this)) {
+            updateStandard(*this);
+        }
         return "loop";
     }
     stepThroughHistory(*this);
+    if (computer && Keyboard::instance().presses(SDLK_e) > 0) {
+        computer->restart(*this);
+    }
+    if (computer) {
+        computer->update(*this);
+        if (computer->ownsTurn(*this)) {
+            return "loop";
+        }
+    }
     const Mouse& mouse = Mouse::instance();
     const Square pointer = squareAt(mouse.x, mouse.y);
 

@@ -71,6 +71,47 @@ TEST(CommandLine, ScaleIsOneToFourOrAutoAndAnythingElseIsRefused) {
     EXPECT_EQ(scaleOf({"--scale"}), -2);
 }
 
+CommandLine parse(std::vector<const char*> arguments) {
+    arguments.insert(arguments.begin(), "ixo-shogi");
+    return parseCommandLine(static_cast<int>(arguments.size()), arguments.data());
+}
+
+TEST(CommandLine, EngineAndClockOptionsAreReadWhole) {
+    const CommandLine line = parse({"--computer", "red", "--engine=gpsusi", "--level", "10",
+                                    "--engine-option", "Skill Level=3", "--engine-option",
+                                    "Clear Hash=", "--clock", "10m", "--byoyomi", "30s"});
+    ASSERT_EQ(line.exitStatus, -1) << line.message;
+    const Options& options = line.options;
+    EXPECT_EQ(options.computerSide, 1);
+    EXPECT_EQ(options.engine, "gpsusi");
+    EXPECT_EQ(options.level, 10);
+    const std::vector<std::pair<std::string, std::string>> engineOptions = {{"Skill Level", "3"},
+                                                                            {"Clear Hash", ""}};
+    EXPECT_EQ(options.engineOptions, engineOptions);
+    EXPECT_EQ(options.timeControl.mainMs, 600000);
+    EXPECT_EQ(options.timeControl.byoyomiMs, 30000);
+    EXPECT_TRUE(options.engineOrClockGiven);
+    EXPECT_FALSE(parse({"--mute"}).options.engineOrClockGiven);
+
+    const std::pair<std::vector<const char*>, const char*> refused[] = {
+        {{"--computer", "green"}, "red or blue, not 'green'"},
+        {{"--level", "11"}, "1 to 10, not '11'"},
+        {{"--level", "3x"}, "1 to 10"},
+        {{"--engine", ""}, "--engine needs"},
+        {{"--engine-option", "=3"}, "NAME=VALUE"},
+        {{"--engine-option", "Hash=1\ngo infinite"}, "NAME=VALUE"},
+        {{"--clock", "ten"}, "such as 10m"},
+        {{"--byoyomi", "30"}, "--byoyomi needs --clock"},
+        {{"--clock", "5m", "--byoyomi", "10", "--increment", "5"}, "cannot both"},
+        {{"--clock", "0"}, "of no time"},
+    };
+    for (const auto& [arguments, said] : refused) {
+        const CommandLine wrong = parse(arguments);
+        EXPECT_EQ(wrong.exitStatus, 2) << said;
+        EXPECT_NE(wrong.message.find(said), std::string::npos) << wrong.message;
+    }
+}
+
 TEST(CommandLine, HelpSaysWhereTheRecordsAreKept) {
     setenv("XDG_DATA_HOME", "/somewhere/data", 1);
     EXPECT_NE(usage().find("/somewhere/data/ixo-shogi/games"), std::string::npos) << usage();

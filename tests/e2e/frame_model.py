@@ -353,14 +353,16 @@ def regions(scene_label, whole_window=False):
     if whole_window:
         boxes.append(("left of the board", (0, 0, 64, 600)))
         boxes.append(("above the board", (64, 0, 568, 48)))
-        boxes.append(("under the board", (64, 552, 568, 600)))
+        # The text line under the board runs on to Blue's hand, which starts at x 600.
+        boxes.append(("under the board", (64, 552, 600, 600)))
+        boxes.append(("below the panel", (600, 552, 800, 600)))
     for row in range(9):
         for column in range(9):
             x, y = square_origin(column, row)
             boxes.append((f"square ({column},{row})", (x, y, x + SQUARE, y + SQUARE)))
     boxes.append(("label", label_box(scene_label)))
     boxes.append(("top-right corner", (568, 0, 800, 48)))
-    boxes.append(("right of the board", (568, 48, 800, 600)))
+    boxes.append(("right of the board", (568, 48, 800, 552 if whole_window else 600)))
     return boxes
 
 

@@ -41,8 +41,8 @@ class Check:
         self.pictures = pictures
         self.frames = []
 
-    def screen_shows(self, scene, what, shot=None, outside=None):
-        wrong, total = self._compare(scene, what, shot, outside)
+    def screen_shows(self, scene, what, shot=None, outside=None, skip=()):
+        wrong, total = self._compare(scene, what, shot, outside, skip)
         if wrong:
             raise AssertionError(f"{what}: the window does not show what it should "
                                  f"({total} pixels differ): " + "; ".join(wrong))
@@ -63,9 +63,9 @@ class Check:
             except SessionTimeout:
                 pass  # no frame yet; look again
 
-    def _compare(self, scene, what, shot=None, outside=None):
+    def _compare(self, scene, what, shot=None, outside=None, skip=()):
         """`outside`, a box, is left out of the comparison: what is drawn there is checked
-        on its own."""
+        on its own; so are the regions named in `skip`."""
         shot = shot or self.session.screenshot(what)
         expected = model.render(self.pictures, scene)
         mask = model.mismatch_mask(shot, expected)
@@ -86,6 +86,8 @@ class Check:
             marked = {f"square ({column},{row})" for column, row in squares}
         wrong = []
         for name, box in model.regions(label, standard):
+            if name in skip:
+                continue
             count = model.count_mismatches(mask, box)
             area = (box[2] - box[0]) * (box[3] - box[1])
             # A right frame differs nowhere; the slack of two pixels only keeps a single
@@ -541,6 +543,77 @@ def scenario_take_back_and_continue(session, check):
         raise AssertionError(f"the continued record holds {moves}")
 
 
+KIF_RANKS = "一二三四五六七八九"
+
+
+def kif_squares(line):
+    """The screen squares of a KIF move such as ３四歩(33): (origin, destination)."""
+    file = ord(line[0]) - ord("０")
+    rank = KIF_RANKS.index(line[1]) + 1
+    origin = re.search(r"\((\d)(\d)\)", line)
+    return ((9 - int(origin.group(1)), int(origin.group(2)) - 1), (9 - file, rank - 1))
+
+
+def wait_recorded(session, count, what, timeout=30.0):
+    deadline = time.monotonic() + timeout
+    while True:
+        try:
+            moves = recorded_moves(session.data_home)
+        except AssertionError:
+            moves = []
+        if len(moves) >= count:
+            return moves
+        if time.monotonic() >= deadline:
+            raise AssertionError(f"{what}: the record holds {moves}\n{session.game_output()}")
+        time.sleep(0.05)
+
+
+def engine_children(pid):
+    """The processes whose parent is `pid`."""
+    found = []
+    for entry in os.listdir("/proc"):
+        if entry.isdigit():
+            try:
+                with open(f"/proc/{entry}/stat") as stat:
+                    fields = stat.read().rsplit(")", 1)[1].split()
+            except OSError:
+                continue
+            if int(fields[1]) == pid:
+                found.append(int(entry))
+    return found
+
+
+def scenario_computer(session, check):
+    """Against fairy-stockfish: the player's move shows at once with who is thinking, the
+    engine's answer follows on the board and in the record, and Escape in the middle of a
+    search ends the game and the engine."""
+    game = StandardPlay(session, check)
+    children = engine_children(session.process.pid)
+    if len(children) != 1:
+        raise AssertionError(f"the game runs {children} as children, not one engine")
+    game.select((2, 6), [(2, 5)], "Blue selects the pawn in column 2")
+    click_square(session, 2, 5)
+    game._arrive((2, 6), (2, 5), None, None)
+    # The line under the board holds the engine's changing evaluation.
+    check.screen_shows(game.scene, "Blue's move is on the board at once", skip=("under the board",))
+    session.screenshot("the thinking line")
+    moves = wait_recorded(session, 2, "the engine's answer")
+    origin, destination = kif_squares(moves[1])
+    game._arrive(origin, destination, None, None)
+    check.screen_comes_back(game.scene, f"the engine's answer {moves[1]} is on the board")
+
+    # Another move, and Escape while the engine thinks about it (level 10: 4 s a move).
+    column = 7 if origin != (7, 2) else 6
+    click_square(session, column, 6)
+    click_square(session, column, 5)
+    time.sleep(0.5)
+    session.press_escape()
+    expect_exit_zero(session, "Escape while the engine thinks")
+    left = [pid for pid in children if os.path.exists(f"/proc/{pid}")]
+    if left:
+        raise AssertionError(f"the engine {left} outlived the game")
+
+
 def scenario_idle(session, check):
     # Nobody plays: after its first frame the game presents nothing more.
     session.forget_frames()
@@ -691,6 +764,7 @@ SCENARIOS = {
     "sound": (scenario_sound, True, True),
     "no-audio-device": (scenario_no_audio_device, True, True),
     "standard-game": (scenario_standard_game, True, True),
+    "computer": (scenario_computer, True, True),
     "mute-mark": (scenario_mute_mark, True, True),
     "unwritable-records": (scenario_unwritable_records, True, True),
     "scale-two": (scenario_scale_two, True, True),
@@ -700,6 +774,7 @@ SCENARIOS = {
 # How a scenario's game is started, beyond the session's defaults.
 SCENARIO_SESSION = {
     "standard-game": {"args": ["--rules", "standard"]},
+    "computer": {"args": ["--rules", "standard", "--computer", "red", "--level", "10"]},
     "scale-two": {"args": ["--scale", "2"], "screen_size": (2048, 1536)},
 }
 

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/usi_engine.h"
+#include "game/game_events.h"
+#include "shogi/position.h"
+
+namespace ixo {
+
+class GameScene;
+
+// The computer at one side of a game, under either rule set. When its side is to move it hands the
+// engine the game so far, and plays the answer through the same rules as a click, so nothing the
+// engine says is trusted. Any fault of the engine leaves a two-player game behind, whole.
+//
+// It watches the scene as an observer so that a take-back or a new game abandons a search
+// whose position is gone.
+class ComputerOpponent : public GameObserver {
+  public:
+    ComputerOpponent(EngineSetup setup, int side);
+
+    // Under the simple rules the engine is given the shipped variant definition (and one that
+    // cannot play it is refused at start).
+    ComputerOpponent(EngineSetup setup, int side, RuleSet rules);
+
+    // Starts the engine and waits (bounded by its own timeouts) until it is ready, before any
+    // window opens. On false `error` says what to install or pass.
+    bool start(std::string& error);
+    // Why start() failed: an engine that is not there at all wants installing.
+    EngineFault startFault() const { return startFault_; }
+
+    // Once a pass: reads the engine, plays its move, or asks for one when it is its turn.
+    void update(GameScene& scene);
+    // E: a new engine in place of the old one, failed or not, playing the game as it stands.
+    void restart(GameScene& scene);
+    // Whether the board belongs to the computer now, so a click must not move for it.
+    bool ownsTurn(const GameScene& scene) const;
+    bool thinking() const { return thinking_; }
+    bool playing() const { return playing_; }
+    int side() const { return side_; }
+
+    // The main loop waits on these as well as on the window's events.
+    int readDescriptor() const { return engine_.readDescriptor(); }
+    // Milliseconds until the engine must be looked at even if it sends nothing; -1 never.
+    int msUntilDeadline() const;
+
+    void onMoveEvent(const GameScene& scene, const Move& move, MoveEvent event) override;
+    void onNewGame(const GameScene& scene) override;
+
+    // Quits the engine, killing it when it will not go; for leaving the game.
+    void shutdown() { engine_.shutdown(); }
+
+  private:
+    void ask(GameScene& scene, std::int64_t nowMs);
+    void playAnswer(GameScene& scene, const std::string& text);
+    void playSimpleAnswer(GameScene& scene, const std::string& text);
+    void giveUp(GameScene& scene, const std::string& why);
+    std::string thinkingLine() const;
+    void abandonSearch();
+
+    EngineSetup setup_;
+    int side_;
+    UsiEngine engine_;
+    EngineFault startFault_ = EngineFault::None;
+    bool playing_ = true;  // false once the engine failed: the game is two players' then
+    bool thinking_ = false;
+    std::int64_t now_ = 0;
+    std::string shownLine_;  // the thinking line as last put in the notice
+    std::int64_t shownAt_ = 0;
+    // Take-back and replay move two plies against the computer; the second one is owed here
+    // until the next pass, since the scene is const for its observers.
+    int takeBacksOwed_ = 0;
+    int replaysOwed_ = 0;
+};
+
+}  // namespace ixo

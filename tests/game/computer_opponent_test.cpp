@@ -1,0 +1,145 @@
+#include "game/computer_opponent.h"
+
+#include <poll.h>
+#include <sys/wait.h>
+
+#include <cerrno>
+#include <string>
+#include <vector>
+
+#include "reliability/scene_driver.h"
+#include "scene_test_support.h"
+
+namespace ixo::test {
+namespace {
+
+struct Heard : GameObserver {
+    void onMoveEvent(const GameScene&, const Move&, MoveEvent event) override {
+        events.push_back(event);
+    }
+    std::vector<MoveEvent> events;
+};
+
+// The game scene against the fake engine, driven frame by frame as the main loop would.
+class AgainstFakeEngine : public SceneTest {
+  protected:
+    void TearDown() override {
+        computer_.reset();
+        errno = 0;
+        EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1) << "the engine was left behind";
+        SceneTest::TearDown();
+    }
+
+    void play(int side, std::vector<std::string> arguments, bool simple = false) {
+        EngineSetup setup;
+        setup.program = IXO_FAKE_ENGINE;
+        setup.arguments = std::move(arguments);
+        if (simple) {
+            setup.variantFile = IXO_VARIANT_FILE;
+            setup.variantName = kSimpleRulesVariant;
+            setup.arguments.push_back("--variant");
+        }
+        computer_ = std::make_unique<ComputerOpponent>(setup, side);
+        std::string error;
+        ASSERT_TRUE(computer_->start(error)) << error;
+        if (!simple) {
+            scene_.resumeStandard(StandardGame{});
+        }
+        scene_.observers = {&heard_, computer_.get()};
+        scene_.computer = computer_.get();
+    }
+    // Frames until `done`, waiting on the engine between them; false after two seconds.
+    template <typename Done>
+    bool runUntil(Done done) {
+        for (int pass = 0; pass < 200; ++pass) {
+            frame(scene_, 0, 0, 0);
+            if (done()) {
+                return true;
+            }
+            pollfd watched{computer_->readDescriptor(), POLLIN, 0};
+            poll(&watched, watched.fd >= 0 ? 1 : 0, 10);
+        }
+        return false;
+    }
+    std::size_t ply() const { return scene_.standard.ply(); }
+
+    Heard heard_;
+    GameScene scene_{nullptr};
+    std::unique_ptr<ComputerOpponent> computer_;
+};
+
+TEST_F(AgainstFakeEngine, ItsMoveIsPlayedAndToldLikeAClick) {
+    play(0, {"--move", "7g7f"});
+    ASSERT_TRUE(runUntil([&] { return ply() == 1; }));
+    EXPECT_EQ(heard_.events, std::vector<MoveEvent>{MoveEvent::Played});
+    EXPECT_EQ(scene_.board.cellAt(2, 5).piece, Pawn);
+    EXPECT_EQ(scene_.turn, 1);
+    EXPECT_TRUE(scene_.notice.empty()) << scene_.notice;
+}
+
+TEST_F(AgainstFakeEngine, UnderTheSimpleRulesItsMoveGoesThroughTheSimpleRules) {
+    play(0, {"--move", "7g7f"}, true);
+    ASSERT_TRUE(runUntil([&] { return scene_.history.position() == 1; }));
+    EXPECT_EQ(scene_.board.cellAt(2, 5).piece, Pawn);
+    EXPECT_EQ(scene_.turn, 1);
+}
+
+TEST_F(AgainstFakeEngine, UnderTheSimpleRulesAPromotionTheyDoNotMakeEndsTheEngine) {
+    // A '+' where these rules promote nothing is no move of this game.
+    play(0, {"--move", "7g7f+"}, true);
+    ASSERT_TRUE(runUntil([&] { return !computer_->playing(); }));
+    EXPECT_EQ(scene_.history.position(), 0u);
+    EXPECT_NE(scene_.notice.find("7g7f+"), std::string::npos) << scene_.notice;
+}
+
+TEST_F(AgainstFakeEngine, AnIllegalMoveLosesByFoulAndShowsWhatWasSent) {
+    play(0, {"--move", "7g7c"});
+    ASSERT_TRUE(runUntil([&] { return scene_.standard.outcome().over(); }));
+    EXPECT_EQ(scene_.standard.outcome().how, GameEnd::IllegalMove);
+    EXPECT_EQ(scene_.standard.outcome().winner, 1);
+    EXPECT_EQ(ply(), 0u);
+    EXPECT_NE(scene_.notice.find("7g7c"), std::string::npos) << scene_.notice;
+}
+
+TEST_F(AgainstFakeEngine, ACrashLeavesATwoPlayerGame) {
+    play(1, {"--crash-in-search"});
+    click(scene_, 2, 6);
+    click(scene_, 2, 5);
+    ASSERT_TRUE(runUntil([&] { return !computer_->playing(); }));
+    EXPECT_NE(scene_.notice.find("two players"), std::string::npos) << scene_.notice;
+    // Red is the player's to move now.
+    click(scene_, 6, 2);
+    click(scene_, 6, 3);
+    EXPECT_EQ(ply(), 2u);
+    // E brings a new engine in, which takes up Red's side at the next Red turn, and crashes
+    // again: told again, the game still whole.
+    reliability::pressKey(scene_, SDLK_e);
+    EXPECT_TRUE(computer_->playing());
+    click(scene_, 2, 5);
+    click(scene_, 2, 4);
+    ASSERT_TRUE(runUntil([&] { return !computer_->playing(); }));
+    EXPECT_EQ(ply(), 3u);
+}
+
+TEST_F(AgainstFakeEngine, TakeBackGoesToThePlayersTurnAndDropsAStaleAnswer) {
+    play(1, {"--move", "3c3d", "--think", "0.3"});
+    click(scene_, 2, 6);
+    click(scene_, 2, 5);
+    ASSERT_TRUE(runUntil([&] { return ply() == 2; }));
+    reliability::pressKey(scene_, SDLK_u);
+    ASSERT_TRUE(runUntil([&] { return ply() == 0; }));
+    EXPECT_EQ(scene_.turn, 0);
+    // Moved and taken back while the engine thinks: its answer must not land.
+    click(scene_, 2, 6);
+    click(scene_, 2, 5);
+    frame(scene_, 0, 0, 0);
+    ASSERT_TRUE(computer_->thinking());
+    reliability::pressKey(scene_, SDLK_u);
+    EXPECT_FALSE(computer_->thinking());
+    runUntil([] { return false; });
+    EXPECT_EQ(ply(), 0u);
+    EXPECT_EQ(scene_.turn, 0);
+}
+
+}  // namespace
+}  // namespace ixo::test
