@@ -165,8 +165,8 @@ void settleStandard(GameScene& scene) {
 }
 
 Move lastPlayed(const StandardGame& game) {
-    const std::vector<Move> moves = game.played();
-    return moves.empty() ? Move{} : moves.back();
+    const Move* last = game.lastMove();
+    return last ? *last : Move{};
 }
 
 void answerQuestions(GameScene& scene) {

@@ -79,12 +79,10 @@ void GameScene::describeStandard(FrameState& frame) const {
     }
     const Position& position = standard.position();
     frame.hands = position.hands;
-    const std::vector<Move> moves = standard.played();
     frame.lastFrom = frame.lastTo = -1;
-    if (!moves.empty()) {
-        const Move& last = moves.back();
-        frame.lastFrom = last.dropped ? -1 : squareIndex(last.fromColumn, last.fromRow);
-        frame.lastTo = squareIndex(last.toColumn, last.toRow);
+    if (const Move* last = standard.lastMove()) {
+        frame.lastFrom = last->dropped ? -1 : squareIndex(last->fromColumn, last->fromRow);
+        frame.lastTo = squareIndex(last->toColumn, last->toRow);
     }
     frame.checkedKing = inCheck(position, position.sideToMove)
                             ? kingSquare(position.board, position.sideToMove)
@@ -155,8 +153,8 @@ void GameScene::drawPromotionChoice() const {
 }
 
 void GameScene::drawStandard() const {
-    FrameState shown;
-    describeStandard(shown);
+    // draw() has just remembered this frame's state; it is what is painted.
+    const FrameState& shown = lastFrame_;
 
     standardBackground.draw(screen, 0, 0);
     if (selected.piece != -1) {

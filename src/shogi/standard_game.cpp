@@ -264,6 +264,10 @@ const Move* StandardGame::replay() {
     return &move;
 }
 
+const Move* StandardGame::lastMove() const {
+    return ply_ == 0 ? nullptr : &moves_[ply_ - 1];
+}
+
 std::vector<Move> StandardGame::played() const {
     return std::vector<Move>(moves_.begin(), moves_.begin() + static_cast<std::ptrdiff_t>(ply_));
 }

@@ -136,6 +136,7 @@ class StandardGame {
     // Brings back a resignation or declaration that takeBack() undid on its own, at its ply.
     bool replayEnding();
     std::vector<Move> played() const;
+    const Move* lastMove() const;  // the last move played; null at the start
     std::size_t size() const;
     std::size_t ply() const;
 
