@@ -38,6 +38,20 @@ bool keptInOrder(const std::vector<ixo::KifHeader>& kept,
     return true;
 }
 
+// Each move's own time comes back as it was read; the totals are the writer's sums, which
+// a record from elsewhere need not have kept.
+bool sameMoveTimes(const ixo::KifReading& read, const ixo::KifReading& again) {
+    if (read.times.size() != read.moves.size() || again.times.size() != read.times.size()) {
+        return false;
+    }
+    for (std::size_t ply = 0; ply < read.times.size(); ++ply) {
+        if (again.times[ply].usedMs != read.times[ply].usedMs) {
+            return false;
+        }
+    }
+    return true;
+}
+
 void readAndRoundTrip(const std::string& text) {
     const ixo::KifReading reading = ixo::readKif(text);
     if (!reading.ok()) {
@@ -51,17 +65,19 @@ void readAndRoundTrip(const std::string& text) {
     }
     if (reading.rules == ixo::RuleSet::Simple) {
         const ixo::KifReading again =
-            ixo::readKif(ixo::writeKif(reading.moves, "2026/01/01 00:00:00"));
-        if (!again.ok() || again.rules != reading.rules || again.moves != reading.moves) {
+            ixo::readKif(ixo::writeKif(reading.moves, "2026/01/01 00:00:00", reading.times));
+        if (!again.ok() || again.rules != reading.rules || again.moves != reading.moves ||
+            !sameMoveTimes(reading, again)) {
             fail("a record read does not read back the same once written", again);
         }
         return;
     }
     // A standard game comes back with its start, its moves, who won, and what it said. How it
     // was won may come back plainer: KIF has one word for every foul.
-    const ixo::KifReading again = ixo::readKif(
-        ixo::writeStandardKif(reading.standard, "2026/01/01 00:00:00", reading.headers));
+    const ixo::KifReading again = ixo::readKif(ixo::writeStandardKif(
+        reading.standard, "2026/01/01 00:00:00", reading.headers, reading.times));
     if (!again.ok() || again.rules != reading.rules || again.moves != reading.moves ||
+        !sameMoveTimes(reading, again) ||
         !(again.standard.startPosition() == reading.standard.startPosition()) ||
         again.standard.outcome().winner != reading.standard.outcome().winner ||
         again.standard.outcome().over() != reading.standard.outcome().over() ||

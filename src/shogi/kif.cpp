@@ -372,6 +372,49 @@ std::string refusalReason(Refusal why, int piece, int side) {
     return "the rules do not allow it";
 }
 
+// No move takes this long; a time column beyond it is not a time, and counting it would only
+// carry the totals towards overflow.
+constexpr std::int64_t kMostSeconds = 10'000'000'000LL;
+
+// A number of up to eleven digits, ASCII spaces around it allowed, as the writers pad.
+bool takeTimeField(string_view& text, std::int64_t& value) {
+    while (!text.empty() && text.front() == ' ') {
+        text.remove_prefix(1);
+    }
+    value = 0;
+    int digits = 0;
+    while (!text.empty() && isDigit(text.front())) {
+        if (++digits > 11) {
+            return false;
+        }
+        value = value * 10 + (text.front() - '0');
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && text.front() == ' ') {
+        text.remove_prefix(1);
+    }
+    return digits > 0;
+}
+
+// "M:SS" or, with `hours`, "H:MM:SS", whatever the padding: seconds under a minute, and
+// minutes under an hour where hours are given. -1 when it is anything else.
+std::int64_t timeSeconds(string_view text, bool hours) {
+    std::int64_t fields[3] = {0, 0, 0};
+    const int count = hours ? 3 : 2;
+    for (int index = 0; index < count; ++index) {
+        if ((index > 0 && !consume(text, ":")) || !takeTimeField(text, fields[index])) {
+            return -1;
+        }
+    }
+    const std::int64_t seconds = fields[count - 1];
+    const std::int64_t minutes = fields[count - 2];
+    if (!text.empty() || seconds >= 60 || (hours && minutes >= 60)) {
+        return -1;
+    }
+    const std::int64_t total = (hours ? fields[0] * 3600 : 0) + minutes * 60 + seconds;
+    return total <= kMostSeconds ? total : -1;
+}
+
 // The rules a record was played under, as far as its text tells before reading a move.
 enum class Marked { Simple, Standard, OldSimple };
 
@@ -430,6 +473,7 @@ class Reader {
     bool takeDestination(string_view& text, int& column, int& row);
     bool playSimple(string_view& text);
     bool playStandard(string_view& text);
+    void readTime(string_view column);
     void applyEnd();
 
     KifReading& result_;
@@ -437,7 +481,8 @@ class Reader {
     int lineNumber_ = 0;
     bool sawKif_ = false;  // a move table, a move, a game type or a diagram: this is a record
     int movesRead_ = 0;
-    int lastColumn_ = -1, lastRow_ = -1;  // where the last move landed, for 同
+    int lastColumn_ = -1, lastRow_ = -1;     // where the last move landed, for 同
+    std::array<std::int64_t, 2> totalMs_{};  // each side's time so far, as the record has it
 
     // The start of a standard game, assembled from the header until the first move.
     bool started_ = false;
@@ -656,8 +701,9 @@ bool Reader::readMoveLine(string_view line) {
         return false;
     }
     ++movesRead_;
-    // What may follow a move: its time columns (some writers give two), and the mark that a
-    // variation branches here.
+    // What may follow a move: its time columns (some writers give two, and only the first
+    // is the move's), and the mark that a variation branches here.
+    bool timed = false;
     for (;;) {
         skipSpaces(line);
         if (line.empty() || line.front() != '(') {
@@ -667,7 +713,14 @@ bool Reader::readMoveLine(string_view line) {
         if (close == string_view::npos) {
             return fail("unexpected text after the move");
         }
+        if (!timed) {
+            readTime(line.substr(1, close - 1));
+            timed = true;
+        }
         line.remove_prefix(close + 1);
+    }
+    if (!timed) {
+        readTime(string_view());
     }
     consume(line, "+");
     skipSpaces(line);
@@ -808,6 +861,22 @@ bool Reader::playStandard(string_view& text) {
     return true;
 }
 
+// "( 0:05/00:00:05)" inside its parentheses, for the move just read. Programs pad it every
+// which way and some leave it out, and a column nobody can read says nothing about the
+// moves, so what cannot be read costs the move nothing rather than refusing the record.
+void Reader::readTime(string_view column) {
+    const std::size_t slash = column.find('/');
+    const std::int64_t used = timeSeconds(column.substr(0, slash), false);
+    const std::int64_t total =
+        slash == string_view::npos ? -1 : timeSeconds(column.substr(slash + 1), true);
+    std::int64_t& sideTotal = totalMs_[result_.moves.back().owner != 0 ? 1 : 0];
+    MoveTime time;
+    time.usedMs = used > 0 ? used * 1000 : 0;
+    time.totalMs = total >= 0 ? total * 1000 : sideTotal + time.usedMs;
+    sideTotal = time.totalMs;
+    result_.times.push_back(time);
+}
+
 // The end word the record closes with, for the endings the rules cannot see for themselves;
 // mate and repetition the replay has judged already.
 void Reader::applyEnd() {
@@ -873,15 +942,56 @@ KifReading readWith(const std::string& utf8Text, RuleSet rules) {
     return result;
 }
 
-void appendMoveLine(std::string& text, std::size_t number, const std::string& move) {
+// A move's whole seconds; a negative time (a clock set back) is none, and one past any game's
+// length is cut to it, so the totals cannot overflow.
+std::int64_t wholeSeconds(std::int64_t ms) {
+    return ms > 0 ? std::min(ms / 1000, kMostSeconds) : 0;
+}
+
+// Laid out as the common writers do, so that readers which line the moves up by the column
+// find it where they look: "   1 ７六歩(77)   ( 0:05/00:00:05)".
+void appendMoveLine(std::string& text, std::size_t number, const std::string& move,
+                    std::int64_t seconds, std::int64_t totalSeconds) {
     char prefix[32];
     std::snprintf(prefix, sizeof prefix, "%4zu ", number);
     text += prefix;
     text += move;
-    // The game keeps no clock, so every time is zero, written as the common writers do:
-    // readers that expect the column, or line the moves up by it, get it where they look.
     text.append(std::max<int>(1, kMoveColumnWidth - displayWidth(move)), ' ');
-    text += "( 0:00/00:00:00)\n";
+    char column[96];
+    std::snprintf(column, sizeof column, "(%2lld:%02lld/%02lld:%02lld:%02lld)\n",
+                  static_cast<long long>(seconds / 60), static_cast<long long>(seconds % 60),
+                  static_cast<long long>(totalSeconds / 3600),
+                  static_cast<long long>(totalSeconds / 60 % 60),
+                  static_cast<long long>(totalSeconds % 60));
+    text += column;
+}
+
+void appendMoves(std::string& text, const std::vector<Move>& moves,
+                 const std::vector<MoveTime>& times) {
+    std::array<std::int64_t, 2> totals{};
+    for (std::size_t index = 0; index < moves.size(); ++index) {
+        const std::int64_t seconds = index < times.size() ? wholeSeconds(times[index].usedMs) : 0;
+        std::int64_t& total = totals[moves[index].owner != 0 ? 1 : 0];
+        total += seconds;
+        appendMoveLine(text, index + 1,
+                       kifMoveText(moves[index], index > 0 ? &moves[index - 1] : nullptr), seconds,
+                       total);
+    }
+}
+
+// A name as a header line can hold it: an engine names itself, and a line break or a control
+// character in its name would end the line or garble a terminal that shows the record.
+std::string headerValue(const std::string& name) {
+    std::string value;
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        value += byte < 0x20 || byte == 0x7F ? ' ' : c;
+    }
+    return value;
+}
+
+std::string playerLine(const char* key, const std::string& name, const char* otherwise) {
+    return std::string(key) + "：" + (name.empty() ? otherwise : headerValue(name)) + "\n";
 }
 
 std::string handicapNameOf(const Position& start) {
@@ -1003,7 +1113,8 @@ std::string kifMoveText(const Move& move, const Move* previous) {
     return text;
 }
 
-std::string writeKif(const std::vector<Move>& moves, const std::string& startTime) {
+std::string writeKif(const std::vector<Move>& moves, const std::string& startTime,
+                     const std::vector<MoveTime>& times, const KifPlayers& players) {
     std::string text;
     text.reserve(200 + moves.size() * 48);
     // Readers that look for an encoding line take this one; the others skip it as a comment.
@@ -1012,18 +1123,16 @@ std::string writeKif(const std::vector<Move>& moves, const std::string& startTim
     text += "\n";
     text += "開始日時：" + startTime + "\n";
     text += "手合割：平手\n";
-    text += "先手：Blue\n";
-    text += "後手：Red\n";
+    text += playerLine("先手", players.blue, "Blue");
+    text += playerLine("後手", players.red, "Red");
     text += "手数----指手---------消費時間--\n";
-    for (std::size_t index = 0; index < moves.size(); ++index) {
-        appendMoveLine(text, index + 1,
-                       kifMoveText(moves[index], index > 0 ? &moves[index - 1] : nullptr));
-    }
+    appendMoves(text, moves, times);
     return text;
 }
 
 std::string writeStandardKif(const StandardGame& game, const std::string& startTime,
-                             const std::vector<KifHeader>& kept) {
+                             const std::vector<KifHeader>& kept, const std::vector<MoveTime>& times,
+                             const KifPlayers& players) {
     const auto keeps = [&kept](std::initializer_list<string_view> keys) {
         return std::any_of(kept.begin(), kept.end(), [&keys](const KifHeader& header) {
             return std::find(keys.begin(), keys.end(), header.key) != keys.end();
@@ -1050,6 +1159,10 @@ std::string writeStandardKif(const StandardGame& game, const std::string& startT
                 text += "手合割：" + handicap + "\n";
                 handicapWritten = true;
             }
+        } else if (header.key == "先手" || header.key == "下手") {
+            text += playerLine(header.key.c_str(), players.blue, header.value.c_str());
+        } else if (header.key == "後手" || header.key == "上手") {
+            text += playerLine(header.key.c_str(), players.red, header.value.c_str());
         } else if (!isHandKey(header.key) && header.key != "手番") {
             text += header.key + "：" + header.value + "\n";
         }
@@ -1058,20 +1171,16 @@ std::string writeStandardKif(const StandardGame& game, const std::string& startT
         text += "手合割：" + handicap + "\n";
     }
     if (!keeps({"先手", "下手"})) {
-        text += "先手：Blue\n";
+        text += playerLine("先手", players.blue, "Blue");
     }
     if (!keeps({"後手", "上手"})) {
-        text += "後手：Red\n";
+        text += playerLine("後手", players.red, "Red");
     }
     if (handicap.empty()) {
         text += diagramText(start);
     }
     text += "手数----指手---------消費時間--\n";
-
-    for (std::size_t index = 0; index < moves.size(); ++index) {
-        appendMoveLine(text, index + 1,
-                       kifMoveText(moves[index], index > 0 ? &moves[index - 1] : nullptr));
-    }
+    appendMoves(text, moves, times);
     text += endingText(game, moves.size(), !handicap.empty() && handicap != kEvenGame);
     return text;
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "clock/game_clock.h"
 #include "shogi/move.h"
 #include "shogi/position.h"
 #include "shogi/standard_rules.h"
@@ -42,16 +43,35 @@ struct KifHeader {
 // game, though this reader accepts it.
 std::string kifMoveText(const Move& move, const Move* previous);
 
+// Who played each side, for 先手 and 後手 (下手 and 上手 where an opened handicap record
+// named them so). An empty name leaves that side's line as it was: the opened record's own,
+// or else Blue or Red.
+struct KifPlayers {
+    std::string blue;
+    std::string red;
+};
+
+// The time column of every move: `times[i]` is what ply i+1 cost, and a move without an
+// entry cost nothing. Each move is written in whole seconds, "( 1:05/00:12:40)", minutes
+// past 59 and hours past 99 as they come, and the total beside it is the running sum of the
+// mover's whole seconds written so far: every real record keeps its totals so, and readers
+// such as tsshogi recompute them so, whatever the clock's milliseconds added up to. With no
+// times at all every column reads zero, as records did before the game kept time.
+
 // A whole record of a simple-rules game from the start position, Blue moving first, with LF
 // line ends. `startTime` is "YYYY/MM/DD HH:MM:SS" in local time.
-std::string writeKif(const std::vector<Move>& moves, const std::string& startTime);
+std::string writeKif(const std::vector<Move>& moves, const std::string& startTime,
+                     const std::vector<MoveTime>& times = {}, const KifPlayers& players = {});
 
 // A whole record of a standard game: its start (手合割 for the even game and the usual
 // handicaps, a board diagram for any other position), the moves played, and its ending with
 // the closing line. `kept` are header lines of the record the game was opened from, written
-// again in their order; the start, the rules and the moves are always this game's own.
+// again in their order; the start, the rules and the moves are always this game's own, and a
+// player named in `players` takes the place of that side's kept line.
 std::string writeStandardKif(const StandardGame& game, const std::string& startTime,
-                             const std::vector<KifHeader>& kept = {});
+                             const std::vector<KifHeader>& kept = {},
+                             const std::vector<MoveTime>& times = {},
+                             const KifPlayers& players = {});
 
 // The start position of a handicap named by 手合割 (平手 for the even game); false for a
 // name that is not one of the usual handicaps.
@@ -65,6 +85,10 @@ bool handicapPosition(const std::string& name, Position& position);
 struct KifReading {
     RuleSet rules = RuleSet::Simple;
     std::vector<Move> moves;  // the moves played, under either rule set
+    // What each of `moves` cost, by its time column: the move's own time and the total the
+    // record gives beside it (or, where that is missing or unreadable, the mover's running
+    // sum). A move whose column is missing or unreadable cost nothing.
+    std::vector<MoveTime> times;
     // Under the standard rules: the game as the record leaves it, its start position, moves
     // and ending (a resignation read from the record included).
     StandardGame standard;

@@ -115,6 +115,15 @@ TEST(RealRecords, OpenAsAnIndependentReaderReadsThemAndTheBrokenOnesAreRefused) 
                 (said != GameEnd::Resignation && said != GameEnd::None)) {
                 EXPECT_EQ(judged, said) << static_cast<int>(judged);
             }
+            // Every writer here keeps each side's total as the running sum of its moves'
+            // times, so a total that is not that sum is a column read wrongly.
+            ASSERT_EQ(reading.times.size(), reading.moves.size());
+            std::int64_t sums[2] = {0, 0};
+            for (std::size_t ply = 0; ply < reading.times.size(); ++ply) {
+                std::int64_t& sum = sums[reading.moves[ply].owner];
+                sum += reading.times[ply].usedMs;
+                EXPECT_EQ(reading.times[ply].totalMs, sum) << "move " << ply + 1;
+            }
         } else {
             EXPECT_FALSE(reading.ok());
             EXPECT_EQ(usi, row[5]);
@@ -126,6 +135,36 @@ TEST(RealRecords, OpenAsAnIndependentReaderReadsThemAndTheBrokenOnesAreRefused) 
         }
     }
     EXPECT_EQ(files, 38);
+}
+
+// The times as the files give them: a move past half an hour, a total of six hours, and a
+// writer that pads nothing.
+TEST(RealRecords, MovesTimesAreReadAsTheFilesGiveThem) {
+    struct {
+        const char* file;
+        std::size_t move;
+        std::int64_t usedSeconds, totalSeconds;
+    } const cases[] = {
+        {"games/ama-2012-iwate-ouza-sennichite-sjis.kif", 3, 3, 13},
+        {"games/ama-2026-iwate-grandchampion-henka-sjis.kif", 78, 36 * 60 + 39, 38 * 60 + 17},
+        {"games/pro-2021-oui-g1-sjis-crlf.kif", 104, 0, 6 * 3600 + 20 * 60},
+        {"games/eng-2021-random-selfplay.kif", 3, 1, 2},
+        {"games/eng-lesserkai-henka-sjis.kif", 3, 1, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        std::ifstream file(realRecords() / c.file, std::ios::binary);
+        if (!file) {
+            GTEST_SKIP() << "no records at " << realRecords() << " (set IXO_REAL_KIF)";
+        }
+        std::stringstream bytes;
+        bytes << file.rdbuf();
+        const KifReading reading = readKif(decodeRecordText(bytes.str()).value_or(""));
+        ASSERT_TRUE(reading.ok()) << reading.errorLine << ": " << reading.error;
+        ASSERT_GE(reading.times.size(), c.move);
+        EXPECT_EQ(reading.times[c.move - 1].usedMs, c.usedSeconds * 1000);
+        EXPECT_EQ(reading.times[c.move - 1].totalMs, c.totalSeconds * 1000);
+    }
 }
 
 }  // namespace

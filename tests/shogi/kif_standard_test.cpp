@@ -178,6 +178,38 @@ TEST(StandardKifWriter, WritesDropsDeclinedPromotionsAndTheEndingAndReadsBackThe
               std::string::npos);
 }
 
+int linesOf(const std::string& text, const std::string& prefix) {
+    int count = 0;
+    for (std::size_t at = text.find("\n" + prefix); at != std::string::npos;
+         at = text.find("\n" + prefix, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+// The computer's side is named by its engine; an opened record's line for that side gives
+// way to it, so a game continued against the computer never names a side twice.
+TEST(StandardKifWriter, TheComputersSideIsNamedByItsEngineOnceAndThePlayersSideAsBefore) {
+    const StandardGame game = played(Position::start(), {"7g7f"});
+    const std::string engine = "Fairy-Stockfish 11.1 (level 5)";
+    const std::string fresh = writeStandardKif(game, "", {}, {}, {"", engine});
+    EXPECT_NE(fresh.find("\n先手：Blue\n後手：" + engine + "\n"), std::string::npos) << fresh;
+
+    const std::vector<KifHeader> kept = {{"先手", "羽生"}, {"棋戦", "練習"}, {"後手", "Red"}};
+    const std::string continued = writeStandardKif(game, "", kept, {}, {"", engine});
+    EXPECT_NE(continued.find("\n先手：羽生\n棋戦：練習\n後手：" + engine + "\n"), std::string::npos)
+        << continued;
+    EXPECT_EQ(linesOf(continued, "後手："), 1);
+    EXPECT_EQ(linesOf(continued, "先手："), 1);
+
+    // A handicap record names its sides 下手 and 上手, and an engine names itself in any
+    // bytes, a line break included.
+    const std::string handicap =
+        writeStandardKif(game, "", {{"下手", "A"}, {"上手", "B"}}, {}, {"gpsshogi\nx", ""});
+    EXPECT_NE(handicap.find("\n下手：gpsshogi x\n上手：B\n"), std::string::npos) << handicap;
+    EXPECT_EQ(linesOf(handicap, "先手："), 0);
+}
+
 TEST(StandardKifWriter, HandicapsAndSetUpPositionsReadBackToTheSameStart) {
     for (const char* name : {"香落ち", "右香落ち", "角落ち", "飛車落ち", "飛香落ち", "二枚落ち",
                              "四枚落ち", "六枚落ち", "八枚落ち", "十枚落ち"}) {

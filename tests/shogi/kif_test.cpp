@@ -134,6 +134,80 @@ TEST(KifWriter, NamesEveryPieceAsKifWritersDo) {
     EXPECT_EQ(text.find('\r'), std::string::npos);
 }
 
+MoveTime took(std::int64_t usedMs) {
+    MoveTime time;
+    time.usedMs = usedMs;
+    return time;
+}
+
+// Each move's whole seconds and its mover's running sum of them, minutes past 59 and hours
+// past 99 written out as they come, and read back as written.
+TEST(KifTimes, EachMoveAndItsMoversTotalAreWrittenAsRealRecordsHaveThemAndReadBack) {
+    const std::vector<Move> moves = readKif(record(kBishopTrade)).moves;
+    ASSERT_EQ(moves.size(), 4u);
+    const std::vector<MoveTime> times = {took(5900), took((75 * 60 + 3) * 1000), took(1000),
+                                         took(100LL * 3600 * 1000)};
+    const std::string text = writeKif(moves, "2026/01/02 03:04:05", times);
+    EXPECT_NE(text.find("   1 ７六歩(77)   ( 0:05/00:00:05)\n"
+                        "   2 ３四歩(33)   (75:03/01:15:03)\n"
+                        "   3 ２二角成(88) ( 0:01/00:00:06)\n"
+                        "   4 同　銀(31)   (6000:00/101:15:03)\n"),
+              std::string::npos)
+        << text;
+    const KifReading reading = readKif(text);
+    ASSERT_TRUE(reading.ok()) << reading.errorLine << ": " << reading.error;
+    const std::int64_t used[] = {5000, 4503000, 1000, 360000000};
+    const std::int64_t totals[] = {5000, 4503000, 6000, 364503000};
+    ASSERT_EQ(reading.times.size(), 4u);
+    for (int ply = 0; ply < 4; ++ply) {
+        EXPECT_EQ(reading.times[ply].usedMs, used[ply]) << "ply " << ply + 1;
+        EXPECT_EQ(reading.times[ply].totalMs, totals[ply]) << "ply " << ply + 1;
+    }
+    // A game taken back to its third move writes that move's totals, not the fourth's.
+    const std::vector<Move> three(moves.begin(), moves.begin() + 3);
+    const std::string shorter = writeKif(three, "", times);
+    EXPECT_NE(shorter.find("( 0:01/00:00:06)\n"), std::string::npos) << shorter;
+    EXPECT_EQ(shorter.find("   4 "), std::string::npos) << shorter;
+}
+
+// Time columns as other programs pad them, and ones nobody can read: those cost the move
+// nothing, and the record still opens, since it did before times were read.
+TEST(KifTimes, EveryWritersPaddingIsReadAndAnUnreadableColumnCostsNothing) {
+    struct {
+        const char* column;
+        std::int64_t usedMs, totalMs;
+    } const cases[] = {
+        {"   ( 0:05/00:00:05)", 5000, 5000},
+        {"    (00:01 / 00:00:01)", 1000, 1000},
+        {"   (0:1/0:0:1)", 1000, 1000},
+        {"( 1:05/00:01:05)", 65000, 65000},
+        {"   ( 0:02/00:00:02) ( 0:09/00:00:09)", 2000, 2000},
+        {"   ( 0:03/00:00:03)+", 3000, 3000},
+        {"", 0, 0},
+        {"   ( 0:75/00:01:15)", 0, 75000},
+        {"   ( 0:05/01:60:00)", 5000, 5000},
+        {"   ( 0:05)", 5000, 5000},
+        {"   (abc)", 0, 0},
+        {"   (-1:00/00:00:00)", 0, 0},
+        {"   (999999999999:00/00:00:00)", 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.column);
+        const KifReading reading =
+            readKif(record(std::string("   1 ７六歩(77)") + c.column + "\n"));
+        ASSERT_TRUE(reading.ok()) << reading.errorLine << ": " << reading.error;
+        ASSERT_EQ(reading.times.size(), 1u);
+        EXPECT_EQ(reading.times[0].usedMs, c.usedMs);
+        EXPECT_EQ(reading.times[0].totalMs, c.totalMs);
+    }
+    // Without a total of its own, a move's total is its mover's running sum.
+    const KifReading reading =
+        readKif(record("   1 ７六歩(77) ( 0:05/00:00:05)\n   2 ３四歩(33) ( 0:07/00:00:07)\n"
+                       "   3 ２二角成(88) ( 0:03)\n"));
+    ASSERT_EQ(reading.times.size(), 3u);
+    EXPECT_EQ(reading.times[2].totalMs, 8000);
+}
+
 // A long random game, kings taken and all, written after every move: the record must always
 // read back to exactly the moves played, and so to the position on the board.
 TEST(KifRoundTrip, EveryPrefixOfARandomGameReadsBackToTheSameMoves) {
