@@ -1,13 +1,14 @@
 // The game's side of the interop check with an independent KIF implementation.
 //   kif_interop write DIR COUNT SEED   writes COUNT random simple-rules games as DIR/ours-K.kifu
 //                                      and COUNT standard games as DIR/ours-std-K.kifu, each
-//                                      with its moves in USI notation beside it (.usi); a
+//                                      with its moves in USI notation beside it (.usi) and
+//                                      every move's seconds and total (.times); a
 //                                      standard game also with its start as SFEN (.sfen) and
 //                                      how it ended (.end, in tsshogi's words)
 //   kif_interop read FILE USI          reads a record with the game's reader and compares its
-//                                      moves with the USI line in the file USI, and its start
-//                                      and ending with the .sfen and .end files beside USI
-//                                      when they are there
+//                                      moves with the USI line in the file USI, and its start,
+//                                      ending and times with the .sfen, .end and .times files
+//                                      beside USI when they are there
 // USI and SFEN are the neutral ground: both sides turn their games into them, and neither
 // side's KIF code is used to judge the other's.
 
@@ -18,6 +19,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "record/text_encoding.h"
 #include "shogi/kif.h"
@@ -113,6 +115,41 @@ ixo::StandardGame randomStandardGame(std::mt19937& random, int index) {
     return game;
 }
 
+// Times of every ply, most of them seconds, some past an hour for one move, a few long enough
+// to take a side's total past 99 hours; the milliseconds are there to be cut off.
+std::vector<ixo::MoveTime> randomTimes(std::mt19937& random, std::size_t plies) {
+    std::vector<ixo::MoveTime> times(plies);
+    for (ixo::MoveTime& time : times) {
+        const int kind = std::uniform_int_distribution<int>(0, 49)(random);
+        const std::int64_t most = kind < 35 ? 60 : kind < 45 ? 3600 : kind < 49 ? 7200 : 400000;
+        time.usedMs = std::uniform_int_distribution<std::int64_t>(0, most * 1000 - 1)(random);
+    }
+    return times;
+}
+
+// "USED TOTAL" in whole seconds, one line per ply: what a reader must make of the columns,
+// worked out here from the times given rather than from the record written.
+std::string expectedTimes(const std::vector<ixo::Move>& moves,
+                          const std::vector<ixo::MoveTime>& times) {
+    std::string text;
+    std::int64_t totals[2] = {0, 0};
+    for (std::size_t ply = 0; ply < moves.size(); ++ply) {
+        const std::int64_t seconds = times[ply].usedMs / 1000;
+        totals[moves[ply].owner] += seconds;
+        text += std::to_string(seconds) + ' ' + std::to_string(totals[moves[ply].owner]) + '\n';
+    }
+    return text;
+}
+
+std::string readTimes(const ixo::KifReading& reading) {
+    std::string text;
+    for (const ixo::MoveTime& time : reading.times) {
+        text +=
+            std::to_string(time.usedMs / 1000) + ' ' + std::to_string(time.totalMs / 1000) + '\n';
+    }
+    return text;
+}
+
 bool readWhole(const std::string& path, std::string& bytes) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream buffer;
@@ -129,15 +166,21 @@ int writeGames(const std::string& folder, int count, unsigned seed) {
         // left in check or taken, and such records must open elsewhere too.
         const int length = std::uniform_int_distribution<int>(1, 160)(random);
         const std::vector<ixo::Move> game = ixo::randomGame(random, length, index % 2 == 0);
+        const std::vector<ixo::MoveTime> times = randomTimes(random, game.size());
         const std::string base = folder + "/ours-" + std::to_string(index);
         std::ofstream(base + ".kifu", std::ios::binary)
-            << ixo::writeKif(game, "2026/01/02 03:04:05");
+            << ixo::writeKif(game, "2026/01/02 03:04:05", times);
         std::ofstream(base + ".usi", std::ios::binary) << usiOf(game) << '\n';
+        std::ofstream(base + ".times", std::ios::binary) << expectedTimes(game, times);
 
         const ixo::StandardGame standard = randomStandardGame(random, index);
+        const std::vector<ixo::MoveTime> standardTimes =
+            randomTimes(random, standard.played().size());
         const std::string standardBase = folder + "/ours-std-" + std::to_string(index);
         std::ofstream(standardBase + ".kifu", std::ios::binary)
-            << ixo::writeStandardKif(standard, "2026/01/02 03:04:05");
+            << ixo::writeStandardKif(standard, "2026/01/02 03:04:05", {}, standardTimes);
+        std::ofstream(standardBase + ".times", std::ios::binary)
+            << expectedTimes(standard.played(), standardTimes);
         std::ofstream(standardBase + ".usi", std::ios::binary)
             << usiOfStandard(standard.played()) << '\n';
         std::ofstream(standardBase + ".sfen", std::ios::binary)
@@ -193,6 +236,13 @@ int readAndCompare(const std::string& path, const std::string& usiPath) {
     if (ours != expected) {
         std::cerr << path << ": moves differ\n  read:     " << ours << "\n  expected: " << expected
                   << '\n';
+        return 1;
+    }
+    std::string times;
+    if (readWhole(base + ".times", times) && readTimes(reading) != times) {
+        std::cerr << path << ": times differ\n  read:\n"
+                  << readTimes(reading) << "  expected:\n"
+                  << times;
         return 1;
     }
     return 0;

@@ -1,11 +1,11 @@
 // The independent side of the interop check, on the tsshogi library.
 //   node tsshogi_check.cjs DIR
 // For every DIR/ours-K.kifu and DIR/ours-std-K.kifu written by the game: tsshogi reads it,
-// and its moves (as USI) must equal the .usi beside it; for a standard game its start (as
-// SFEN) and the special move that ends it must equal the .sfen and .end beside it too. Then
-// tsshogi writes the game back as its own KIF, UTF-8 with LF (DIR/ts-K.kif) and with CRLF
-// (DIR/ts-K-crlf.kif), with the USI, SFEN and ending it holds beside them, for the game's
-// reader to be checked against in turn.
+// and its moves (as USI) and their times must equal the .usi and .times beside it; for a
+// standard game its start (as SFEN) and the special move that ends it must equal the .sfen
+// and .end beside it too. Then tsshogi writes the game back as its own KIF, UTF-8 with LF
+// (DIR/ts-K.kif) and with CRLF (DIR/ts-K-crlf.kif), with the USI, times, SFEN and ending it
+// holds beside them, for the game's reader to be checked against in turn.
 "use strict";
 const fs = require("fs");
 const path = require("path");
@@ -39,6 +39,21 @@ function ending(record) {
     }
   }
   return "";
+}
+
+// Every move's seconds and its mover's total, one "USED TOTAL" line per move, as tsshogi
+// reads the time columns (it sums the totals itself from the moves' times).
+function moveTimes(record) {
+  let text = "";
+  record.goto(0);
+  while (record.goForward()) {
+    const node = record.current;
+    if (typeof node.move.usi !== "string") {
+      break;
+    }
+    text += `${Math.floor(node.elapsedMs / 1000)} ${Math.floor(node.totalElapsedMs / 1000)}\n`;
+  }
+  return text;
 }
 
 function readIfThere(file) {
@@ -78,10 +93,18 @@ for (const name of fs.readdirSync(folder).sort()) {
     failures++;
     continue;
   }
+  const expectedTimes = readIfThere(path.join(folder, `ours-${match[1]}.times`));
+  const times = moveTimes(record);
+  if (expectedTimes !== null && times.trim() !== expectedTimes) {
+    console.error(`${name}: tsshogi reads other times\n  read:\n${times}  expected:\n${expectedTimes}`);
+    failures++;
+    continue;
+  }
   const base = path.join(folder, `ts-${match[1]}`);
   fs.writeFileSync(`${base}.kif`, exportKIF(record));
   fs.writeFileSync(`${base}-crlf.kif`, exportKIF(record, { returnCode: "\r\n" }));
   fs.writeFileSync(`${base}.usi`, read + "\n");
+  fs.writeFileSync(`${base}.times`, times);
   if (expectedSfen !== null) {
     fs.writeFileSync(`${base}.sfen`, sfen + "\n");
     fs.writeFileSync(`${base}.end`, end + "\n");
