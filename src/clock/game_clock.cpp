@@ -74,9 +74,14 @@ std::int64_t GameClock::elapsed(std::int64_t nowMs) const {
 }
 
 MoveTime GameClock::moveMade(std::int64_t nowMs) {
+    return charge(elapsed(nowMs), nowMs);
+}
+
+MoveTime GameClock::charge(std::int64_t usedMs, std::int64_t nowMs) {
     MoveTime cost;
-    cost.usedMs = elapsed(nowMs);
-    cost.inTime = outOfTime(nowMs) != side_;
+    cost.usedMs = usedMs;
+    // The last millisecond is still in time, as for outOfTime.
+    cost.inTime = !control_.limited() || usedMs <= mainLeft_[side_] + control_.byoyomiMs;
     used_[side_] += cost.usedMs;
     cost.totalMs = used_[side_];
     std::int64_t& main = mainLeft_[side_];

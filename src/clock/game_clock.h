@@ -49,6 +49,9 @@ class GameClock {
 
     // The mover's move has arrived: its time is charged and the other side's clock runs.
     MoveTime moveMade(std::int64_t nowMs);
+    // As moveMade, for a move whose time is already known (one replayed after a take-back,
+    // one read from a record): the mover is charged `usedMs` whatever the time now.
+    MoveTime charge(std::int64_t usedMs, std::int64_t nowMs);
 
     TimeLeft left(int side, std::int64_t nowMs) const;
     std::int64_t totalUsed(int side, std::int64_t nowMs) const;

@@ -99,7 +99,8 @@ GameScene::~GameScene() {
     background.free();
 }
 
-void GameScene::notify(const Move& move, MoveEvent event) const {
+void GameScene::notify(const Move& move, MoveEvent event) {
+    keepTime(event);
     for (GameObserver* observer : observers) {
         observer->onMoveEvent(*this, move, event);
     }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -8,6 +10,7 @@
 #include "SDL.h"
 
 #include "app/scene.h"
+#include "clock/game_clock.h"
 #include "game/game_events.h"
 #include "media/image.h"
 #include "shogi/board.h"
@@ -72,12 +75,26 @@ class GameScene : public Scene {
     // The line under the board: why a move was refused, or what a key asks. Empty: nothing.
     std::string notice;
     // N (both rule sets), G and D (standard) ask first; the same key again within
-    // kConfirmWindowMs confirms. The clock is a member so tests can step it.
+    // kConfirmWindowMs confirms.
     enum class Question { None, NewGame, Resign, Impasse };
     static constexpr Uint32 kConfirmWindowMs = 3000;
     Question asking = Question::None;
     Uint32 askedAt = 0;
-    Uint32 (*ticks)() = &SDL_GetTicks;
+    // The scene's one source of the time, for the questions and the game clock alike, so a
+    // test that steps it steps both and never sleeps.
+    std::function<Uint32()> ticks = &SDL_GetTicks;
+
+    // Both sides' clocks, in every game: without a time control they only measure, so the
+    // record has each move's time all the same.
+    const GameClock& clock() const { return clock_; }
+    // The time control for this game and those after it (N); the clocks start over.
+    void setTimeControl(const TimeControl& control);
+    // What each move cost its mover, index i for ply i + 1: in step with the moves the
+    // observers have been told of, and brought up to date before they are told.
+    const std::vector<MoveTime>& moveTimes() const { return moveTimes_; }
+    // Times for the moves already played (read from a record, say): missing ones count as
+    // zero, extra ones are dropped, and the clocks go on from what they add up to.
+    void seedMoveTimes(std::vector<MoveTime> times);
 
     // Pictures only the standard rules show, loaded by resumeStandard so the simple game
     // loads exactly what it always did.
@@ -113,7 +130,8 @@ class GameScene : public Scene {
 
     // Told of every change of position, in the order they were added; not owned.
     std::vector<GameObserver*> observers;
-    void notify(const Move& move, MoveEvent event) const;
+    // The move's time is charged (or given back) first, so every observer reads it.
+    void notify(const Move& move, MoveEvent event);
 
     // Image::load, and a line on stderr with SDL_image's reason when it fails, once per path
     // however often that picture is asked for again: a missing picture only stays invisible,
@@ -122,6 +140,21 @@ class GameScene : public Scene {
 
   private:
     std::set<std::string> reportedPictures;
+
+    std::int64_t nowMs() const { return static_cast<std::int64_t>(ticks()); }
+    std::size_t plyCount() const;
+    bool gameOver() const;
+    void keepTime(MoveEvent event);
+    // The clocks as the moves' times leave them, the side to move's running from now: a
+    // take-back gives the mover back what that move cost, and the turn in progress is
+    // forgotten, so the clocks always add up to the times the record keeps.
+    void rebuildClock();
+    GameClock clock_;
+    std::vector<MoveTime> moveTimes_;
+    std::vector<MoveTime> takenBackTimes_;  // the latest taken back last, for replay
+    // Set while the clocks wait for the first frame of a game, so the time before the window
+    // shows it (a record being read, the engine starting) is nobody's.
+    bool clockWaiting_ = true;
 
     // Exactly what the picture is made from, as it was at the last painted frame.
     struct FrameState {

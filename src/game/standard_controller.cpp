@@ -302,6 +302,7 @@ void GameScene::resumeStandard(const StandardGame& game) {
     settleStandard(*this);
     notice.clear();
     asking = Question::None;
+    seedMoveTimes({});
 }
 
 void GameScene::startNewGame() {
@@ -316,6 +317,7 @@ void GameScene::startNewGame() {
     }
     notice.clear();
     asking = Question::None;
+    seedMoveTimes({});
     for (GameObserver* observer : observers) {
         observer->onNewGame(*this);
     }

@@ -110,16 +110,21 @@ bool GameScene::resume(const std::vector<Move>& moves) {
             board.reset();
             history = MoveHistory{};
             settle(*this, 0);
+            seedMoveTimes({});
             return false;
         }
         history.record(made);
     }
     settle(*this, history.sideToMove());
+    seedMoveTimes({});
     return true;
 }
 
 std::string GameScene::update() {
     Mouse::instance().refresh();
+    if (clockWaiting_) {
+        rebuildClock();
+    }
     answerQuestions(*this);
     if (rules == RuleSet::Standard) {
         stepThroughStandardHistory(*this);

@@ -61,6 +61,7 @@ inline void startNewGame(GameScene& scene) {
     scene.history = MoveHistory{};
     scene.notice.clear();
     scene.asking = GameScene::Question::None;
+    scene.seedMoveTimes({});
     Mouse::instance() = Mouse{};
 }
 

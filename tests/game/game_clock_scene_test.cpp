@@ -1,0 +1,107 @@
+#include <cstdint>
+#include <vector>
+
+#include "input/keyboard.h"
+#include "scene_test_support.h"
+
+namespace ixo::test {
+namespace {
+
+using reliability::pressKey;
+
+// What the observers could read when each move reached them.
+struct TimesHeard : GameObserver {
+    void onMoveEvent(const GameScene& scene, const Move&, MoveEvent event) override {
+        events.push_back(event);
+        sizes.push_back(scene.moveTimes().size());
+        lastUsed.push_back(scene.moveTimes().empty() ? -1 : scene.moveTimes().back().usedMs);
+    }
+    std::vector<MoveEvent> events;
+    std::vector<std::size_t> sizes;
+    std::vector<std::int64_t> lastUsed;
+};
+
+// The scene's clock read from `now_`, which only the test moves.
+class SceneClock : public SceneTest {
+  protected:
+    void SetUp() override {
+        SceneTest::SetUp();
+        scene_.ticks = [this] { return now_; };
+        scene_.observers.push_back(&heard_);
+        frame(scene_, 0, 0, 0);  // the first frame starts the clocks
+    }
+    // Blue and Red push the pawn of one file, each after thinking `ms`.
+    void pawnMove(int column, int side, std::int64_t ms) {
+        now_ += static_cast<Uint32>(ms);
+        const int from = side == 0 ? 6 : 2;
+        click(scene_, column, from);
+        click(scene_, column, side == 0 ? from - 1 : from + 1);
+    }
+    std::vector<std::int64_t> used() const {
+        std::vector<std::int64_t> times;
+        for (const MoveTime& time : scene_.moveTimes()) {
+            times.push_back(time.usedMs);
+        }
+        return times;
+    }
+
+    Uint32 now_ = 5000;
+    TimesHeard heard_;
+    GameScene scene_{nullptr};
+};
+
+TEST_F(SceneClock, EachMoveKeepsItsMoversTimeAndRunningTotalBeforeObserversHearOfIt) {
+    pawnMove(2, 0, 3000);
+    pawnMove(2, 1, 1500);
+    pawnMove(4, 0, 2000);
+    ASSERT_EQ(scene_.moveTimes().size(), 3u);
+    EXPECT_EQ(used(), (std::vector<std::int64_t>{3000, 1500, 2000}));
+    EXPECT_EQ(scene_.moveTimes()[2].totalMs, 5000);  // Blue's two moves
+    EXPECT_EQ(scene_.moveTimes()[1].totalMs, 1500);
+    EXPECT_EQ(heard_.sizes, (std::vector<std::size_t>{1, 2, 3}));
+    EXPECT_EQ(heard_.lastUsed, (std::vector<std::int64_t>{3000, 1500, 2000}));
+    // Without a time control nothing runs out.
+    EXPECT_FALSE(scene_.clock().control().limited());
+    EXPECT_EQ(scene_.clock().outOfTime(now_ + 100000000), -1);
+}
+
+TEST_F(SceneClock, TakeBackDropsThePlysTimeAndReplayBringsBackTheTimeItHad) {
+    pawnMove(2, 0, 3000);
+    pawnMove(2, 1, 1500);
+    now_ += 9000;  // Blue thinks, then takes back Red's move instead
+    pressKey(scene_, SDLK_u);
+    EXPECT_EQ(used(), (std::vector<std::int64_t>{3000}));
+    EXPECT_EQ(heard_.sizes.back(), 1u);
+    // Red, to move again, has back the time the taken-back move cost.
+    EXPECT_EQ(scene_.clock().totalUsed(1, now_), 0);
+    now_ += 7000;
+    pressKey(scene_, SDLK_r);
+    EXPECT_EQ(used(), (std::vector<std::int64_t>{3000, 1500}));
+    EXPECT_EQ(scene_.moveTimes()[1].totalMs, 1500);
+    EXPECT_EQ(heard_.lastUsed.back(), 1500);
+
+    // A new move after a take-back replaces what could have been replayed.
+    pressKey(scene_, SDLK_u);
+    pawnMove(3, 1, 400);
+    pressKey(scene_, SDLK_r);  // nothing left to replay
+    EXPECT_EQ(used(), (std::vector<std::int64_t>{3000, 400}));
+}
+
+TEST_F(SceneClock, ANewGameStartsWithNoTimesAndAnOpenedGameWithTheSeededOnes) {
+    pawnMove(2, 0, 3000);
+    scene_.startNewGame();
+    EXPECT_TRUE(scene_.moveTimes().empty());
+    EXPECT_EQ(scene_.clock().totalUsed(0, now_), 0);
+
+    ASSERT_TRUE(scene_.resume({Move{2, 6, 2, 5}, Move{2, 2, 2, 3}}));
+    EXPECT_EQ(scene_.moveTimes().size(), 2u);
+    EXPECT_EQ(scene_.moveTimes()[0].usedMs, 0);
+    scene_.seedMoveTimes({MoveTime{4000, 4000, true}, MoveTime{6000, 6000, true}});
+    frame(scene_, 0, 0, 0);
+    EXPECT_EQ(scene_.clock().totalUsed(0, now_), 4000);
+    pawnMove(4, 0, 1000);
+    EXPECT_EQ(scene_.moveTimes()[2].totalMs, 5000);
+}
+
+}  // namespace
+}  // namespace ixo::test
