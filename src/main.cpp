@@ -54,9 +54,9 @@ int main(int argc, char* argv[]) {
 
     ixo::ShogiApp application(options);
     if (game.rules == ixo::RuleSet::Standard) {
-        application.startFrom(game.standard);
+        application.startFrom(game.standard, game.times);
     } else {
-        application.startFrom(game.moves);
+        application.startFrom(game.moves, game.times);
     }
     if (options.computerSide >= 0) {
         std::string error;

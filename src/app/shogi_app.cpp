@@ -66,6 +66,9 @@ bool ShogiApp::onTransition(const std::string& sceneName, const std::string&) {
             } else {
                 game->resume(openingMoves_);
             }
+            if (!openingTimes_.empty()) {
+                game->seedMoveTimes(openingTimes_);
+            }
             game->observers = observers_;
             game->computer = computer_.get();
         }

@@ -8,6 +8,7 @@
 
 #include "app/application.h"
 #include "app/options.h"
+#include "clock/game_clock.h"
 #include "game/computer_opponent.h"
 #include "game/game_events.h"
 #include "game/move_sounds.h"
@@ -30,9 +31,15 @@ class ShogiApp : public Application {
     // The game scene starts from a record that was opened instead of the start position: the
     // position these simple-rules moves lead to, or a standard game as the record leaves it
     // (its start, its moves and its ending), which also makes the game a standard one.
-    void startFrom(std::vector<Move> moves) { openingMoves_ = std::move(moves); }
-    void startFrom(const StandardGame& game) {
+    // `times` are what its moves cost, as the record gives them, for the clocks and the
+    // record to go on from.
+    void startFrom(std::vector<Move> moves, std::vector<MoveTime> times = {}) {
+        openingMoves_ = std::move(moves);
+        openingTimes_ = std::move(times);
+    }
+    void startFrom(const StandardGame& game, std::vector<MoveTime> times = {}) {
         openingStandard_ = game;
+        openingTimes_ = std::move(times);
         options_.rules = RuleSet::Standard;
     }
     // Told of every change of position in the game scene; not owned, must outlive the scene.
@@ -61,6 +68,7 @@ class ShogiApp : public Application {
     MoveSounds moveSounds_{mixer()};
     std::vector<Move> openingMoves_;
     std::optional<StandardGame> openingStandard_;
+    std::vector<MoveTime> openingTimes_;
     std::vector<GameObserver*> observers_;
     std::unique_ptr<ComputerOpponent> computer_;
 };

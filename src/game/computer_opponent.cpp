@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <utility>
 #include <vector>
 
@@ -104,6 +105,7 @@ bool ComputerOpponent::start(std::string& error) {
         EngineEvent event;
         while (engine_.pollEvent(event)) {
             if (event.kind == EngineEvent::Kind::Ready) {
+                nameForRecord();
                 engine_.newGame(steadyMs());
                 return true;
             }
@@ -214,6 +216,8 @@ void ComputerOpponent::update(GameScene& scene) {
                 std::fprintf(stderr, "ixo-shogi: %s\n", event.message.c_str());
                 break;
             case EngineEvent::Kind::Ready:
+                nameForRecord();  // an engine restarted with E
+                break;
             case EngineEvent::Kind::Info:
                 break;
         }
@@ -351,6 +355,14 @@ std::string ComputerOpponent::thinkingLine() const {
         name = name.substr(0, room - 2) + "..";
     }
     return before + name + after;
+}
+
+void ComputerOpponent::nameForRecord() {
+    // An engine that sends no id name is still the program the player named.
+    const std::string name = engine_.name().empty()
+                                 ? std::filesystem::path(setup_.program).filename().string()
+                                 : engine_.name();
+    recordName_ = name + " (level " + std::to_string(engine_.level()) + ")";
 }
 
 void ComputerOpponent::abandonSearch() {

@@ -40,6 +40,10 @@ class ComputerOpponent : public GameObserver {
     bool thinking() const { return thinking_; }
     bool playing() const { return playing_; }
     int side() const { return side_; }
+    // Who plays the computer's side, for the record: "Fairy-Stockfish 11.1 (level 5)". The
+    // engine that played its moves stays named after it failed; one restarted with E names
+    // itself again once it is ready.
+    const std::string& recordName() const { return recordName_; }
 
     // The main loop waits on these as well as on the window's events.
     int readDescriptor() const { return engine_.readDescriptor(); }
@@ -59,6 +63,7 @@ class ComputerOpponent : public GameObserver {
     void giveUp(GameScene& scene, const std::string& why);
     std::string thinkingLine() const;
     void abandonSearch();
+    void nameForRecord();
 
     EngineSetup setup_;
     int side_;
@@ -73,6 +78,7 @@ class ComputerOpponent : public GameObserver {
     // until the next pass, since the scene is const for its observers.
     int takeBacksOwed_ = 0;
     int replaysOwed_ = 0;
+    std::string recordName_;
 };
 
 }  // namespace ixo

@@ -5,6 +5,7 @@
 #include <system_error>
 #include <utility>
 
+#include "game/computer_opponent.h"
 #include "game/game_scene.h"
 #include "record/text_encoding.h"
 #include "shogi/kif.h"
@@ -42,6 +43,10 @@ void RecordKeeper::onMoveEvent(const GameScene& scene, const Move&, MoveEvent) {
     } else {
         unwritten_ = scene.history.played();
     }
+    unwrittenTimes_ = scene.moveTimes();
+    if (scene.computer && !scene.computer->recordName().empty()) {
+        (scene.computer->side() == 0 ? players_.blue : players_.red) = scene.computer->recordName();
+    }
     changed_ = true;
 }
 
@@ -58,19 +63,19 @@ void RecordKeeper::afterFrame() {
     if (changed_) {
         changed_ = false;
         if (rules_ == RuleSet::Standard) {
-            writeStandard(unwrittenStandard_);
+            writeStandard(unwrittenStandard_, unwrittenTimes_);
         } else {
-            write(unwritten_);
+            write(unwritten_, unwrittenTimes_);
         }
     }
 }
 
-bool RecordKeeper::write(const std::vector<Move>& moves) {
-    return writeText(writeKif(moves, kifTime(startTime_)));
+bool RecordKeeper::write(const std::vector<Move>& moves, const std::vector<MoveTime>& times) {
+    return writeText(writeKif(moves, kifTime(startTime_), times, players_));
 }
 
-bool RecordKeeper::writeStandard(const StandardGame& game) {
-    return writeText(writeStandardKif(game, kifTime(startTime_), kept_));
+bool RecordKeeper::writeStandard(const StandardGame& game, const std::vector<MoveTime>& times) {
+    return writeText(writeStandardKif(game, kifTime(startTime_), kept_, times, players_));
 }
 
 bool RecordKeeper::writeText(const std::string& text) {
@@ -159,6 +164,7 @@ bool openGame(bool continueLast, const std::string& file, const GamesFolder& fol
     game.moves = std::move(reading.moves);
     game.standard = std::move(reading.standard);
     game.headers = std::move(reading.headers);
+    game.times = std::move(reading.times);
     game.recordPath.clear();
     game.startTime = now;
     // Only a record of our own is written on; anything else, even in the games folder, is

@@ -32,8 +32,10 @@ class RecordKeeper : public GameObserver {
     void onMoveEvent(const GameScene& scene, const Move& move, MoveEvent event) override;
     void onNewGame(const GameScene& scene) override;
     void afterFrame() override;
-    bool write(const std::vector<Move>& moves);  // a simple-rules game
-    bool writeStandard(const StandardGame& game);
+    // `times` are the moves' times, one per ply (the scene's moveTimes()).
+    bool write(const std::vector<Move>& moves,
+               const std::vector<MoveTime>& times = {});  // a simple-rules game
+    bool writeStandard(const StandardGame& game, const std::vector<MoveTime>& times = {});
 
     // The file being written; empty until the first write chose one.
     const std::string& recordPath() const { return recordPath_; }
@@ -55,6 +57,8 @@ class RecordKeeper : public GameObserver {
     bool failing_ = false;
     std::vector<Move> unwritten_;
     StandardGame unwrittenStandard_;
+    std::vector<MoveTime> unwrittenTimes_;
+    KifPlayers players_;  // the computer's side by its engine, once a computer plays
     bool changed_ = false;
 };
 
@@ -65,6 +69,7 @@ struct OpenedGame {
     std::vector<Move> moves;         // the moves played, under either rule set
     StandardGame standard;           // under the standard rules: start, moves and ending
     std::vector<KifHeader> headers;  // what the record said about the game, to be kept
+    std::vector<MoveTime> times;     // what each move cost, as the record gives it
     std::string recordPath;          // empty: a new record in the games folder
     std::time_t startTime = 0;
 };

@@ -4,9 +4,14 @@
 #include <sys/wait.h>
 
 #include <cerrno>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "record/record_keeper.h"
 #include "reliability/scene_driver.h"
 #include "scene_test_support.h"
 
@@ -119,6 +124,36 @@ TEST_F(AgainstFakeEngine, ACrashLeavesATwoPlayerGame) {
     click(scene_, 2, 4);
     ASSERT_TRUE(runUntil([&] { return !computer_->playing(); }));
     EXPECT_EQ(ply(), 3u);
+}
+
+std::string contents(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// The engine played the moves of its side, so the record names it there even after it fails;
+// the player's side is named as in any game, and no side twice.
+TEST_F(AgainstFakeEngine, TheRecordNamesTheEngineAndItsLevelForItsSideEvenAfterItFails) {
+    play(1, {"--name", "Fake Engine 2.5", "--crash-in-search"});
+    RecordKeeper keeper({(std::filesystem::current_path() / "games").string(), ""},
+                        std::time(nullptr));
+    scene_.observers.push_back(&keeper);
+    const std::string names =
+        "\n先手：Blue\n後手：Fake Engine 2.5 (level " + std::to_string(kDefaultLevel) + ")\n";
+    click(scene_, 2, 6);
+    click(scene_, 2, 5);
+    keeper.afterFrame();
+    EXPECT_NE(contents(keeper.recordPath()).find(names), std::string::npos)
+        << contents(keeper.recordPath());
+    ASSERT_TRUE(runUntil([&] { return !computer_->playing(); }));
+    click(scene_, 6, 2);
+    click(scene_, 6, 3);
+    keeper.afterFrame();
+    const std::string written = contents(keeper.recordPath());
+    EXPECT_NE(written.find(names), std::string::npos) << written;
+    EXPECT_EQ(written.find("後手："), written.rfind("後手：")) << written;
 }
 
 TEST_F(AgainstFakeEngine, TakeBackGoesToThePlayersTurnAndDropsAStaleAnswer) {

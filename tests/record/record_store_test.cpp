@@ -267,5 +267,79 @@ TEST_F(RecordStore, ARecordFromElsewhereGoesOnUnderStandardRulesKeepingWhatItSai
     EXPECT_EQ(written.find("先手：Blue"), std::string::npos) << written;
 }
 
+// The scene's clock read from `now`, which only the test moves, with the keeper told of every
+// move as the game tells it, and the pointer driven without a display.
+class TimedRecord : public RecordStore {
+  protected:
+    void SetUp() override {
+        reliability::FakePointer::install();
+        scene_.ticks = [this] { return now_; };
+    }
+    void TearDown() override { reliability::FakePointer::uninstall(); }
+    void keep(RecordKeeper& keeper) {
+        scene_.observers = {&keeper};
+        scene_.update();  // the first frame starts the clocks
+    }
+    // A piece moved along its column after `ms` of thought, and the frame that shows it.
+    void move(RecordKeeper& keeper, int column, int fromRow, int toRow, Uint32 ms) {
+        now_ += ms;
+        reliability::clickSquare(scene_, column, fromRow);
+        reliability::clickSquare(scene_, column, toRow);
+        keeper.afterFrame();
+    }
+    void press(RecordKeeper& keeper, SDLKey key) {
+        reliability::pressKey(scene_, key);
+        keeper.afterFrame();
+    }
+
+    Uint32 now_ = 5000;
+    GameScene scene_{nullptr};
+};
+
+TEST_F(TimedRecord, EachMovesTimeAndItsMoversTotalFollowTakeBackAndReplay) {
+    RecordKeeper keeper({games_.string(), ""}, start_);
+    keep(keeper);
+    move(keeper, 2, 6, 5, 3000);   // ７六歩, 3 s
+    move(keeper, 6, 2, 3, 61000);  // ３四歩, a minute and a second
+    move(keeper, 7, 6, 5, 2500);   // ２六歩, two and a half seconds
+    const std::string three =
+        "   1 ７六歩(77)   ( 0:03/00:00:03)\n"
+        "   2 ３四歩(33)   ( 1:01/00:01:01)\n"
+        "   3 ２六歩(27)   ( 0:02/00:00:05)\n";
+    EXPECT_NE(contents(keeper.recordPath()).find(three), std::string::npos)
+        << contents(keeper.recordPath());
+    press(keeper, SDLK_u);
+    EXPECT_EQ(contents(keeper.recordPath()).find("   3 "), std::string::npos);
+    now_ += 9000;  // the time before the replay is nobody's move
+    press(keeper, SDLK_r);
+    EXPECT_NE(contents(keeper.recordPath()).find(three), std::string::npos)
+        << contents(keeper.recordPath());
+}
+
+// A record from elsewhere continued here: its moves keep their times, and the totals of the
+// moves made here go on from them.
+TEST_F(TimedRecord, AnOpenedRecordsTimesAreKeptAndItsTotalsGoOn) {
+    const fs::path file = scratch_.root() / "club game.kif";
+    put(file, "手合割：平手\n   1 ７六歩(77) ( 0:10/00:00:10)\n   2 ３四歩(33) (61:00/01:01:00)\n");
+    OpenedGame game;
+    std::string error;
+    ASSERT_TRUE(openGame(false, file.string(), {games_.string(), ""}, start_, game, error))
+        << error;
+    ASSERT_EQ(game.times.size(), 2u);
+    EXPECT_EQ(game.times[1].usedMs, 61 * 60 * 1000);
+    // As the application starts a game from a record.
+    scene_.resumeStandard(game.standard);
+    scene_.seedMoveTimes(game.times);
+    RecordKeeper keeper({games_.string(), ""}, start_, game.recordPath, game.headers);
+    keep(keeper);
+    move(keeper, 7, 6, 5, 4000);
+    EXPECT_NE(contents(keeper.recordPath())
+                  .find("   1 ７六歩(77)   ( 0:10/00:00:10)\n"
+                        "   2 ３四歩(33)   (61:00/01:01:00)\n"
+                        "   3 ２六歩(27)   ( 0:04/00:00:14)\n"),
+              std::string::npos)
+        << contents(keeper.recordPath());
+}
+
 }  // namespace
 }  // namespace ixo::test
