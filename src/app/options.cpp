@@ -127,7 +127,7 @@ std::string usage() {
            "\n"
            "Left click one of your pieces to select it, then a lit square to move there;\n"
            "right click cancels. U or Backspace takes back a move, R replays it,\n"
-           "M turns the sound off and on, Esc quits.\n"
+           "M turns the sound off and on, P pauses a game with a clock, Esc quits.\n"
            "\n"
            "Every game is kept as a KIF record after every move, in\n"
            "$XDG_DATA_HOME/ixo-shogi/games (by default ~/.local/share/ixo-shogi/games)" +
