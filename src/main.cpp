@@ -14,13 +14,12 @@ int main(int argc, char* argv[]) {
         return line.exitStatus;
     }
     ixo::Options options = line.options;
-    // The clock, hints and the simple rules' engine are read and checked, but the game does
-    // not play them yet; a two-player game in their place would quietly ignore what the
-    // player asked for.
-    if (options.clockGiven || (options.engineOrClockGiven && options.computerSide < 0)) {
+    // An engine without --computer is for hints, which the game does not give yet; a game
+    // in their place would quietly ignore what the player asked for.
+    if (options.engineGiven && options.computerSide < 0) {
         std::fputs(
-            "ixo-shogi: playing the computer and the game clock are not in this version "
-            "yet\n",
+            "ixo-shogi: --engine, --level and --engine-option need --computer in this "
+            "version\n",
             stderr);
         return 1;
     }

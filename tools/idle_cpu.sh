@@ -5,6 +5,8 @@
 # the pointer moves over the board that many times a second while the CPU time is sampled.
 #
 # usage: [SCALE=N] tools/idle_cpu.sh [GAME] [SECONDS]   (default: build/ixo-shogi, 10)
+# IXO_GAME_ARGS gives the game more options, split at spaces: with "--clock 30m --byoyomi
+# 30s" it measures a board whose clock runs.
 # Needs Xvfb, xdpyinfo (x11-utils), gcc and SDL 1.2's headers; for motion, the Debian
 # python3 with python3-xlib.
 set -euo pipefail
@@ -22,8 +24,9 @@ cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 ticks_per_second=$(getconf CLK_TCK)
 
 cd "$work/run"
+# shellcheck disable=SC2086  # IXO_GAME_ARGS is split at spaces on purpose
 DISPLAY=":$display" SDL_AUDIODRIVER=dummy LD_PRELOAD="$work/frame_probe.so" \
-    "$game" ${scale_args[@]+"${scale_args[@]}"} 2>"$work/probe.txt" &
+    "$game" ${scale_args[@]+"${scale_args[@]}"} ${IXO_GAME_ARGS:-} 2>"$work/probe.txt" &
 pid=$!
 sleep 3
 mover=

@@ -64,9 +64,11 @@ constexpr OptionRow kOptionRows[] = {
     {"level", "N", kLevel, "with --computer, the engine's strength, 1 to 10 (by default 5)"},
     {"engine-option", "NAME=VALUE", kEngineOption,
      "with --computer, set one of the engine's options (repeatable)"},
-    {"clock", "MAIN", kClock, "give each side MAIN time (10m, 90s, 1h30m)", false},
-    {"byoyomi", "SEC", kByoyomi, "with --clock: this long for every move after it", false},
-    {"increment", "SEC", kIncrement, "with --clock: this much more after every move", false},
+    {"clock", "MAIN", kClock,
+     "give each side MAIN time (10m, 90s, 1h30m); whoever runs out of time\n"
+     "loses. P pauses and goes on"},
+    {"byoyomi", "SEC", kByoyomi, "with --clock: this long for every move after it"},
+    {"increment", "SEC", kIncrement, "with --clock: this much more after every move in time"},
     {"help", nullptr, kHelp, "show this help and exit"},
     {"version", nullptr, kVersion, "show the version and exit"},
 };
@@ -125,7 +127,7 @@ std::string usage() {
            "\n"
            "Left click one of your pieces to select it, then a lit square to move there;\n"
            "right click cancels. U or Backspace takes back a move, R replays it,\n"
-           "M turns the sound off and on, Esc quits.\n"
+           "M turns the sound off and on, P pauses a game with a clock, Esc quits.\n"
            "\n"
            "Every game is kept as a KIF record after every move, in\n"
            "$XDG_DATA_HOME/ixo-shogi/games (by default ~/.local/share/ixo-shogi/games)" +
@@ -271,6 +273,9 @@ CommandLine parseCommandLine(int argc, const char* const argv[]) {
         }
         if (key >= kComputer && key <= kIncrement) {
             line.options.engineOrClockGiven = true;
+        }
+        if (key >= kEngine && key <= kEngineOption) {
+            line.options.engineGiven = true;
         }
         if (line.exitStatus >= 0) {
             return line;

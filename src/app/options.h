@@ -27,7 +27,8 @@ struct Options {
     std::string engine;         // --engine: a path or a name; empty for fairy-stockfish
     int level = kDefaultLevel;  // --level
     std::vector<std::pair<std::string, std::string>> engineOptions;  // --engine-option N=V
-    bool clockGiven = false;  // --clock, with --byoyomi or --increment
+    bool engineGiven = false;  // any of the three options above
+    bool clockGiven = false;   // --clock, with --byoyomi or --increment
     TimeControl timeControl;
     bool engineOrClockGiven = false;  // any of the seven options above
 };

@@ -47,7 +47,15 @@ int ShogiApp::wakeDescriptor() const {
 }
 
 int ShogiApp::wakeWithinMs() const {
-    return computer_ ? computer_->msUntilDeadline() : -1;
+    int within = computer_ ? computer_->msUntilDeadline() : -1;
+    // A running clock wakes the loop when the second it shows changes, and at no other time.
+    if (const GameScene* game = dynamic_cast<const GameScene*>(scene())) {
+        const int clock = game->msUntilClockChange();
+        if (clock >= 0 && (within < 0 || clock < within)) {
+            within = clock;
+        }
+    }
+    return within;
 }
 
 bool ShogiApp::onTransition(const std::string& sceneName, const std::string&) {
@@ -71,6 +79,9 @@ bool ShogiApp::onTransition(const std::string& sceneName, const std::string&) {
             }
             game->observers = observers_;
             game->computer = computer_.get();
+            if (options_.clockGiven) {
+                game->setTimeControl(options_.timeControl);
+            }
         }
         setScene(game);
     }

@@ -69,7 +69,9 @@ bool GameScene::showsCurrentState() const {
            last.lastFrom == now.lastFrom && last.lastTo == now.lastTo &&
            last.checkedKing == now.checkedKing && last.choiceSquare == now.choiceSquare &&
            last.choicePiece == now.choicePiece && last.choiceOwner == now.choiceOwner &&
-           last.ending == now.ending && last.winner == now.winner && last.handPick == now.handPick;
+           last.ending == now.ending && last.winner == now.winner &&
+           last.handPick == now.handPick && last.clockLines == now.clockLines &&
+           last.clockRunning == now.clockRunning;
 }
 
 void GameScene::rememberCurrentState() {
@@ -166,9 +168,12 @@ bool GameScene::draw() {
     } else {
         drawText(screen, 650, 50, "Red");
     }
-    if (!notice.empty()) {
-        drawText(screen, kNoticeLeft, kNoticeTop, "%s", notice.c_str());
+    // draw() has just remembered this frame's state; it is what is painted.
+    const FrameState& shown = lastFrame_;
+    if (!shown.notice.empty()) {
+        drawText(screen, kNoticeLeft, kNoticeTop, "%s", shown.notice.c_str());
     }
+    drawClocks();
     drawStatusMarks();
     return true;
 }

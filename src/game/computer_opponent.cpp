@@ -49,6 +49,9 @@ bool over(const GameScene& scene) {
     if (scene.rules == RuleSet::Standard) {
         return scene.standard.outcome().over();
     }
+    if (scene.lostOnTime() >= 0) {
+        return true;
+    }
     int kings = 0;
     for (int row = 0; row < kBoardSize; ++row) {
         for (int column = 0; column < kBoardSize; ++column) {
@@ -148,7 +151,31 @@ int ComputerOpponent::msUntilDeadline() const {
 }
 
 bool ComputerOpponent::ownsTurn(const GameScene& scene) const {
-    return playing_ && scene.turn == side_ && !over(scene);
+    return playing_ && scene.turn == side_ && !scene.paused() && !over(scene);
+}
+
+void ComputerOpponent::pause(GameScene& scene) {
+    abandonSearch();
+    if (!shownLine_.empty() && scene.notice == shownLine_) {
+        scene.notice.clear();
+    }
+    shownLine_.clear();
+}
+
+GoTimes ComputerOpponent::timesFor(const GameScene& scene) const {
+    if (!scene.showsClock()) {
+        return engine_.levelTimes(side_);
+    }
+    // The engine plays to the game's clock, as it stands at the moment it is asked.
+    const GameClock& clock = scene.clock();
+    const std::int64_t now = scene.ticks();
+    GoTimes times;
+    times.moverSide = side_;
+    times.blueMs = clock.left(0, now).mainMs;
+    times.redMs = clock.left(1, now).mainMs;
+    times.byoyomiMs = clock.control().byoyomiMs;
+    times.blueIncrementMs = times.redIncrementMs = clock.control().incrementMs;
+    return times;
 }
 
 void ComputerOpponent::update(GameScene& scene) {
@@ -253,7 +280,7 @@ void ComputerOpponent::ask(GameScene& scene, std::int64_t nowMs) {
         for (const Move& move : scene.history.played()) {
             moves.push_back(simpleUsiMove(move));
         }
-        if (engine_.go("startpos", moves, engine_.levelTimes(side_), nowMs)) {
+        if (engine_.go("startpos", moves, timesFor(scene), nowMs)) {
             thinking_ = true;
         }
         return;
@@ -271,7 +298,7 @@ void ComputerOpponent::ask(GameScene& scene, std::int64_t nowMs) {
     }
     const std::string sfen =
         game.startPosition() == Position::start() ? "startpos" : toSfen(game.startPosition());
-    if (engine_.go(sfen, moves, engine_.levelTimes(side_), nowMs)) {
+    if (engine_.go(sfen, moves, timesFor(scene), nowMs)) {
         thinking_ = true;
     }
 }
@@ -375,6 +402,10 @@ void ComputerOpponent::abandonSearch() {
 void ComputerOpponent::onMoveEvent(const GameScene& scene, const Move&, MoveEvent event) {
     if (!playing_) {
         return;
+    }
+    // A flag fall ends the game while the engine may be thinking; its answer is no move now.
+    if (event == MoveEvent::Ended && over(scene)) {
+        abandonSearch();
     }
     if (event == MoveEvent::TakenBack || event == MoveEvent::Replayed) {
         abandonSearch();

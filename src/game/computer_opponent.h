@@ -35,6 +35,9 @@ class ComputerOpponent : public GameObserver {
     void update(GameScene& scene);
     // E: a new engine in place of the old one, failed or not, playing the game as it stands.
     void restart(GameScene& scene);
+    // P: the search stops and its answer is thrown away; once the game goes on, the engine
+    // is asked again with the clock as it stands.
+    void pause(GameScene& scene);
     // Whether the board belongs to the computer now, so a click must not move for it.
     bool ownsTurn(const GameScene& scene) const;
     bool thinking() const { return thinking_; }
@@ -62,6 +65,7 @@ class ComputerOpponent : public GameObserver {
     void playSimpleAnswer(GameScene& scene, const std::string& text);
     void giveUp(GameScene& scene, const std::string& why);
     std::string thinkingLine() const;
+    GoTimes timesFor(const GameScene& scene) const;
     void abandonSearch();
     void nameForRecord();
 

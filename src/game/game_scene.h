@@ -96,6 +96,19 @@ class GameScene : public Scene {
     // zero, extra ones are dropped, and the clocks go on from what they add up to.
     void seedMoveTimes(std::vector<MoveTime> times);
 
+    // With a time control both clocks are on screen, P pauses, and a flag falls.
+    bool showsClock() const { return clock_.control().limited(); }
+    bool paused() const { return paused_; }
+    // The side that lost on time under the simple rules, which have no ending of their own
+    // to record it in; -1 none.
+    int lostOnTime() const { return lostOnTime_; }
+    // Milliseconds until what the clocks show changes or a flag falls; -1 when none runs.
+    int msUntilClockChange() const;
+    // The first take-back after a flag fall under the simple rules undoes the fall alone, as
+    // a take-back undoes a resignation: the side is to move again, with the time it had when
+    // its turn began. False when no flag has fallen.
+    bool takeBackFlagFall();
+
     // Pictures only the standard rules show, loaded by resumeStandard so the simple game
     // loads exactly what it always did.
     Image standardBackground;
@@ -155,6 +168,13 @@ class GameScene : public Scene {
     // Set while the clocks wait for the first frame of a game, so the time before the window
     // shows it (a record being read, the engine starting) is nobody's.
     bool clockWaiting_ = true;
+    bool paused_ = false;
+    int lostOnTime_ = -1;
+    // A new game, or one taken over: no times yet, no flag fallen, not paused.
+    void startClocksAfresh();
+    void togglePause();
+    // The side to move whose time ran out loses, before anything else in the pass can move.
+    void judgeFlag();
 
     // Exactly what the picture is made from, as it was at the last painted frame.
     struct FrameState {
@@ -181,7 +201,11 @@ class GameScene : public Scene {
         GameEnd ending = GameEnd::None;
         int winner = -1;
         int handPick = -1;  // side * 16 + kind of a piece picked from a hand; -1 none
+        std::array<std::string, 4> clockLines{};  // Blue's two, then Red's; empty: no clock
+        int clockRunning = -1;
     };
+    void describeClocks(FrameState& frame) const;
+    void drawClocks() const;
     // The standard rules' part of a frame, in the form FrameState keeps it.
     void describeStandard(FrameState& frame) const;
     void drawStandard() const;

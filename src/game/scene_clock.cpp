@@ -1,6 +1,12 @@
+#include <algorithm>
+#include <limits>
 #include <utility>
 
+#include "clock/clock_face.h"
+#include "game/computer_opponent.h"
 #include "game/game_scene.h"
+#include "game/standard_controller.h"
+#include "media/text.h"
 
 namespace ixo {
 
@@ -27,7 +33,7 @@ bool GameScene::gameOver() const {
     if (rules == RuleSet::Standard) {
         return standard.outcome().over();
     }
-    return kingMissing(board);
+    return lostOnTime_ >= 0 || kingMissing(board);
 }
 
 void GameScene::setTimeControl(const TimeControl& control) {
@@ -53,7 +59,7 @@ void GameScene::rebuildClock() {
     for (MoveTime& time : moveTimes_) {
         time = rebuilt.charge(time.usedMs, now);
     }
-    if (gameOver()) {
+    if (gameOver() || paused_) {
         rebuilt.pause(now);
     }
     clock_ = rebuilt;
@@ -101,6 +107,109 @@ void GameScene::keepTime(MoveEvent event) {
                 rebuildClock();
             }
             break;
+    }
+}
+
+void GameScene::startClocksAfresh() {
+    paused_ = false;
+    lostOnTime_ = -1;
+    seedMoveTimes({});
+}
+
+int GameScene::msUntilClockChange() const {
+    if (!showsClock() || clockWaiting_) {
+        return -1;
+    }
+    const std::int64_t within = clock_.msUntilChange(nowMs());
+    return static_cast<int>(std::min<std::int64_t>(within, std::numeric_limits<int>::max()));
+}
+
+void GameScene::togglePause() {
+    // A finished game has no clock left to stop.
+    if (!showsClock() || gameOver()) {
+        return;
+    }
+    paused_ = !paused_;
+    if (paused_) {
+        clock_.pause(nowMs());
+        // A piece picked up before the pause would be moved by the first click after it.
+        selected.piece = -1;
+        moveMap.clear();
+        choosingPromotion = false;
+        if (computer) {
+            computer->pause(*this);
+        }
+    } else {
+        clock_.resume(nowMs());
+    }
+}
+
+void GameScene::judgeFlag() {
+    if (!showsClock() || paused_ || gameOver()) {
+        return;
+    }
+    const int side = clock_.outOfTime(nowMs());
+    if (side < 0) {
+        return;
+    }
+    if (rules == RuleSet::Standard) {
+        standard.loseOnTime(side);
+        settleStandard(*this);
+        notify(lastPlayed(standard), MoveEvent::Ended);
+        return;
+    }
+    lostOnTime_ = side;
+    clock_.pause(nowMs());
+    selected.piece = -1;
+    moveMap.clear();
+}
+
+bool GameScene::takeBackFlagFall() {
+    if (lostOnTime_ < 0) {
+        return false;
+    }
+    lostOnTime_ = -1;
+    rebuildClock();
+    return true;
+}
+
+void GameScene::describeClocks(FrameState& frame) const {
+    frame.clockLines = {};
+    frame.clockRunning = -1;
+    if (!showsClock()) {
+        return;
+    }
+    const std::int64_t now = nowMs();
+    for (int side = 0; side < 2; ++side) {
+        const std::array<std::string, 2> face = clockFace(clock_.control(), clock_.left(side, now));
+        frame.clockLines[2 * side] = face[0];
+        frame.clockLines[2 * side + 1] = face[1];
+    }
+    if (!paused_ && !gameOver() && !clockWaiting_) {
+        frame.clockRunning = clock_.sideToMove();
+    }
+}
+
+void GameScene::drawClocks() const {
+    const FrameState& shown = lastFrame_;
+    if (shown.clockLines[0].empty()) {
+        return;
+    }
+    // Left of the board, each side's clock at its own end of it: Red's above its hand, Blue's
+    // beside its back rank, where neither rule set draws anything.
+    constexpr int kClockLeft = 4;
+    constexpr int kLineGap = 20;
+    constexpr int kClockTop[2] = {496, 2};
+    for (int side = 0; side < 2; ++side) {
+        const int top = kClockTop[side];
+        drawText(screen, kClockLeft, top, "%s", shown.clockLines[2 * side].c_str());
+        drawText(screen, kClockLeft, top + kLineGap, "%s", shown.clockLines[2 * side + 1].c_str());
+        if (shown.clockRunning == side) {
+            // The clock that runs is underlined, in the panel's light grey.
+            SDL_Rect bar{static_cast<Sint16>(kClockLeft), static_cast<Sint16>(top + 2 * kLineGap),
+                         52, 2};
+            SDL_FillRect(screen, &bar, SDL_MapRGB(screen->format, 0xd8, 0xd8, 0xd0));
+        }
     }
 }
 

@@ -302,7 +302,7 @@ void GameScene::resumeStandard(const StandardGame& game) {
     settleStandard(*this);
     notice.clear();
     asking = Question::None;
-    seedMoveTimes({});
+    startClocksAfresh();
 }
 
 void GameScene::startNewGame() {
@@ -317,7 +317,7 @@ void GameScene::startNewGame() {
     }
     notice.clear();
     asking = Question::None;
-    seedMoveTimes({});
+    startClocksAfresh();
     for (GameObserver* observer : observers) {
         observer->onNewGame(*this);
     }

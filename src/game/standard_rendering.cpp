@@ -65,6 +65,13 @@ void GameScene::loadStandardPictures() {
 }
 
 std::string GameScene::noticeShown() const {
+    if (paused_) {
+        return "Paused: press P to go on";
+    }
+    if (lostOnTime_ >= 0) {
+        return lostOnTime_ == 0 ? "Time is up: Blue loses on time"
+                                : "Time is up: Red loses on time";
+    }
     if (rules == RuleSet::Standard && choosingPromotion && asking == Question::None) {
         return "Promote? Click the promoted or the unpromoted piece";
     }
@@ -73,6 +80,7 @@ std::string GameScene::noticeShown() const {
 
 void GameScene::describeStandard(FrameState& frame) const {
     frame.notice = noticeShown();
+    describeClocks(frame);
     frame.standard = rules == RuleSet::Standard;
     if (!frame.standard) {
         return;
@@ -194,6 +202,7 @@ void GameScene::drawStandard() const {
     if (!shown.notice.empty()) {
         drawText(screen, kNoticeLeft, kNoticeTop, "%s", shown.notice.c_str());
     }
+    drawClocks();
     drawStatusMarks();
 }
 

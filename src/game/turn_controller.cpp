@@ -81,6 +81,9 @@ void settle(GameScene& scene, int sideToMove) {
 void stepThroughHistory(GameScene& scene) {
     const Keyboard& keys = Keyboard::instance();
     for (int count = keys.presses(SDLK_u) + keys.presses(SDLK_BACKSPACE); count > 0; --count) {
+        if (scene.takeBackFlagFall()) {
+            continue;
+        }
         const Move* undone = scene.history.takeBack(scene.board);
         if (!undone) {
             break;  // at the start: nothing to undo, and the selection stays
@@ -110,13 +113,13 @@ bool GameScene::resume(const std::vector<Move>& moves) {
             board.reset();
             history = MoveHistory{};
             settle(*this, 0);
-            seedMoveTimes({});
+            startClocksAfresh();
             return false;
         }
         history.record(made);
     }
     settle(*this, history.sideToMove());
-    seedMoveTimes({});
+    startClocksAfresh();
     return true;
 }
 
@@ -125,6 +128,17 @@ std::string GameScene::update() {
     if (clockWaiting_) {
         rebuildClock();
     }
+    if (Keyboard::instance().presses(SDLK_p) % 2 != 0) {
+        togglePause();
+    }
+    if (paused_) {
+        // The engine is still read, so whatever it sends cannot keep the loop awake.
+        if (computer) {
+            computer->update(*this);
+        }
+        return "loop";
+    }
+    judgeFlag();
     answerQuestions(*this);
     if (rules == RuleSet::Standard) {
         stepThroughStandardHistory(*this);
@@ -143,6 +157,9 @@ std::string GameScene::update() {
     stepThroughHistory(*this);
     if (computer && Keyboard::instance().presses(SDLK_e) > 0) {
         computer->restart(*this);
+    }
+    if (lostOnTime_ >= 0) {
+        return "loop";  // no more moves after a flag fall, until it is taken back
     }
     if (computer) {
         computer->update(*this);

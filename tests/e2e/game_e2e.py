@@ -666,14 +666,15 @@ def changed_pixels(session, check, scene, box, what):
     return model.count_mismatches(mask, box), shot
 
 
-def wait_for_mark(session, check, scene, box, what, shown, timeout=5.0):
+def wait_for_mark(session, check, scene, box, what, shown, timeout=5.0, whole=True):
     """Waits until `box` shows something the model lacks (or, not `shown`, nothing), and
-    checks that the rest of the window is the model's frame."""
+    checks that the rest of the window is the model's frame (unless not `whole`)."""
     deadline = time.monotonic() + timeout
     while True:
         count, shot = changed_pixels(session, check, scene, box, what)
         if (count > 20) == shown:
-            check.screen_shows(scene, what, shot=shot, outside=box if shown else None)
+            if whole:
+                check.screen_shows(scene, what, shot=shot, outside=box if shown else None)
             return
         if time.monotonic() >= deadline:
             raise AssertionError(f"{what}: {count} pixels of {box} differ from the plain frame")
@@ -715,6 +716,41 @@ def scenario_unwritable_records(session, check):
     expect_exit_zero(session, "Escape without a record")
     if "games are not being recorded" not in session.game_output():
         raise AssertionError(f"no line on stderr\n{session.game_output()}")
+
+
+BLUE_CLOCK_BOX = (0, 496, 62, 540)
+UNDER_BOARD_BOX = (64, 566, 560, 598)
+
+
+def scenario_clock(session, check):
+    """A 3 s clock with 2 s of byoyomi: Blue's clock shows a new second about once a second
+    and nothing else comes between; then Blue's flag falls, the line under the board says
+    so, and the stopped clocks present nothing more."""
+    started = time.monotonic()
+    session.forget_frames()
+    frames = 0
+    deadline = started + 2.5
+    while time.monotonic() < deadline:
+        try:
+            session.wait_frames(1, timeout=max(0.0, deadline - time.monotonic()))
+            frames += 1
+        except SessionTimeout:
+            break
+    if not 1 <= frames <= 4:
+        raise AssertionError(f"{frames} frames in 2.5 s of a running clock, not one a second")
+    first = session.screenshot("Blue's clock running").crop(BLUE_CLOCK_BOX)
+    session.forget_frames()
+    session.wait_frames(1, timeout=2.0, what="the clock's next second")
+    later = session.screenshot("a second later").crop(BLUE_CLOCK_BOX)
+    if ImageChops.difference(first, later).getbbox() is None:
+        raise AssertionError("Blue's clock showed the same a second later")
+    # 5 s in all, then a little for the frame that shows the fall.
+    wait_for_mark(session, check, model.Scene(), UNDER_BOARD_BOX, "Blue's flag fell",
+                  shown=True, timeout=max(1.0, started + 7.0 - time.monotonic()), whole=False)
+    session.forget_frames()
+    session.expect_no_frame("the flag fell and the clocks stopped", settle=1.5)
+    session.press_escape()
+    expect_exit_zero(session, "Escape after the flag fell")
 
 
 def scaled_down(session, shot, scale, what):
@@ -769,6 +805,7 @@ SCENARIOS = {
     "unwritable-records": (scenario_unwritable_records, True, True),
     "scale-two": (scenario_scale_two, True, True),
     "from-repository-root": (scenario_from_repository_root, False, True),
+    "clock": (scenario_clock, True, True),
 }
 
 # How a scenario's game is started, beyond the session's defaults.
@@ -776,6 +813,7 @@ SCENARIO_SESSION = {
     "standard-game": {"args": ["--rules", "standard"]},
     "computer": {"args": ["--rules", "standard", "--computer", "red", "--level", "10"]},
     "scale-two": {"args": ["--scale", "2"], "screen_size": (2048, 1536)},
+    "clock": {"args": ["--clock", "3s", "--byoyomi", "2s"]},
 }
 
 # The environment a scenario needs on top of the session's own.

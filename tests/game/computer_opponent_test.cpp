@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -174,6 +175,73 @@ TEST_F(AgainstFakeEngine, TakeBackGoesToThePlayersTurnAndDropsAStaleAnswer) {
     runUntil([] { return false; });
     EXPECT_EQ(ply(), 0u);
     EXPECT_EQ(scene_.turn, 0);
+}
+
+// Against the clock the engine is given the clock's times, a pause stops its search and
+// throws the answer away, and its own flag falls like anyone's.
+class AgainstTheClock : public AgainstFakeEngine {
+  protected:
+    void SetUp() override {
+        AgainstFakeEngine::SetUp();
+        char name[] = "/tmp/ixo-clock-log-XXXXXX";
+        close(mkstemp(name));
+        log_ = name;
+    }
+    void TearDown() override {
+        std::remove(log_.c_str());
+        AgainstFakeEngine::TearDown();
+    }
+    // Blue moves after `bluesThought` and Red's engine is asked.
+    void playRed(TimeControl control, Uint32 bluesThought) {
+        play(1, {"--move", "3c3d", "--think", "0.3", "--log", log_});
+        scene_.ticks = [this] { return now_; };
+        scene_.setTimeControl(control);
+        frame(scene_, 0, 0, 0);
+        now_ += bluesThought;
+        click(scene_, 2, 6);
+        click(scene_, 2, 5);
+        frame(scene_, 0, 0, 0);
+    }
+    std::vector<std::string> goes() const {
+        std::vector<std::string> lines;
+        std::ifstream stream(log_);
+        for (std::string line; std::getline(stream, line);) {
+            if (line.rfind("go", 0) == 0) {
+                lines.push_back(line);
+            }
+        }
+        return lines;
+    }
+
+    std::string log_;
+    Uint32 now_ = 1000;
+};
+
+TEST_F(AgainstTheClock, PauseThrowsTheSearchAwayAndResumingAsksAgainWithTheClocksTimes) {
+    playRed(TimeControl{60000, 10000, 0}, 2000);
+    ASSERT_TRUE(computer_->thinking());
+    reliability::pressKey(scene_, SDLK_p);
+    EXPECT_FALSE(computer_->thinking());
+    runUntil([] { return false; });  // its answer comes while paused, and is not played
+    EXPECT_EQ(ply(), 1u);
+    reliability::pressKey(scene_, SDLK_p);
+    ASSERT_TRUE(runUntil([&] { return ply() == 2; }));
+    EXPECT_EQ(goes(), (std::vector<std::string>{"go btime 58000 wtime 60000 byoyomi 10000",
+                                                "go btime 58000 wtime 60000 byoyomi 10000"}));
+}
+
+TEST_F(AgainstTheClock, AnAnswerAfterTheEnginesFlagFellIsNotPlayed) {
+    playRed(TimeControl{1000, 0, 5000}, 500);
+    ASSERT_TRUE(computer_->thinking());
+    now_ += 1001;
+    frame(scene_, 0, 0, 0);
+    EXPECT_EQ(scene_.standard.outcome().how, GameEnd::TimeUp);
+    EXPECT_EQ(scene_.standard.outcome().winner, 0);
+    EXPECT_FALSE(computer_->thinking());
+    runUntil([] { return false; });
+    EXPECT_EQ(ply(), 1u);
+    // Written by the engine as it reads, so looked at once it has had the time to.
+    EXPECT_EQ(goes(), (std::vector<std::string>{"go btime 5500 wtime 1000 binc 5000 winc 5000"}));
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
+#include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
+#include "clock/clock_face.h"
 #include "input/keyboard.h"
 #include "scene_test_support.h"
 
@@ -101,6 +104,134 @@ TEST_F(SceneClock, ANewGameStartsWithNoTimesAndAnOpenedGameWithTheSeededOnes) {
     EXPECT_EQ(scene_.clock().totalUsed(0, now_), 4000);
     pawnMove(4, 0, 1000);
     EXPECT_EQ(scene_.moveTimes()[2].totalMs, 5000);
+}
+
+// A game with a time control, its clock read from `now_`.
+class TimedGame : public SceneTest {
+  protected:
+    void SetUp() override {
+        SceneTest::SetUp();
+        scene_.ticks = [this] { return now_; };
+        scene_.observers.push_back(&heard_);
+    }
+    void start(RuleSet rules, TimeControl control) {
+        if (rules == RuleSet::Standard) {
+            scene_.resumeStandard(StandardGame{});
+        }
+        scene_.setTimeControl(control);
+        frame(scene_, 0, 0, 0);
+    }
+    void pawnMove(int column, int side, Uint32 ms) {
+        now_ += ms;
+        click(scene_, column, side == 0 ? 6 : 2);
+        click(scene_, column, side == 0 ? 5 : 3);
+    }
+    std::size_t plies() const {
+        return scene_.rules == RuleSet::Standard ? scene_.standard.ply()
+                                                 : scene_.history.position();
+    }
+
+    Uint32 now_ = 5000;
+    TimesHeard heard_;
+    GameScene scene_{nullptr};
+};
+
+TEST_F(TimedGame, UnderTheSimpleRulesAFallenFlagEndsTheGameUntilTakenBack) {
+    start(RuleSet::Simple, TimeControl{10000, 5000, 0});
+    pawnMove(2, 0, 4000);
+    now_ += 15000;  // Red's last millisecond of byoyomi is still in time
+    frame(scene_, 0, 0, 0);
+    EXPECT_EQ(scene_.lostOnTime(), -1);
+    now_ += 1;
+    frame(scene_, 0, 0, 0);
+    EXPECT_EQ(scene_.lostOnTime(), 1);
+    EXPECT_EQ(scene_.msUntilClockChange(), -1);
+    pawnMove(2, 1, 0);  // too late: no more moves
+    EXPECT_EQ(plies(), 1u);
+    EXPECT_EQ(heard_.events.size(), 1u);  // the record keeps the move, and nothing else
+
+    // The first take-back undoes the fall alone: Red is to move, with its turn's time again.
+    pressKey(scene_, SDLK_u);
+    EXPECT_EQ(scene_.lostOnTime(), -1);
+    EXPECT_EQ(plies(), 1u);
+    EXPECT_EQ(scene_.clock().left(1, now_).mainMs, 10000);
+    pawnMove(2, 1, 1000);
+    EXPECT_EQ(plies(), 2u);
+}
+
+TEST_F(TimedGame, UnderTheStandardRulesAFallenFlagLosesOnTimeAndTakesBackLikeAResignation) {
+    start(RuleSet::Standard, TimeControl{3000, 0, 0});
+    now_ += 3001;
+    frame(scene_, 0, 0, 0);
+    EXPECT_EQ(scene_.standard.outcome().how, GameEnd::TimeUp);
+    EXPECT_EQ(scene_.standard.outcome().winner, 1);
+    ASSERT_EQ(heard_.events, (std::vector<MoveEvent>{MoveEvent::Ended}));
+    now_ += 50000;  // the clocks stopped with the game
+    EXPECT_EQ(scene_.clock().totalUsed(0, now_), 3001);
+
+    pressKey(scene_, SDLK_u);
+    EXPECT_FALSE(scene_.standard.outcome().over());
+    EXPECT_EQ(scene_.clock().left(0, now_).mainMs, 3000);
+    pawnMove(2, 0, 1000);
+    EXPECT_EQ(plies(), 1u);
+}
+
+TEST_F(TimedGame, ByoyomiCountsOnceTheMainTimeIsSpentAndComesBackWholeEachMove) {
+    start(RuleSet::Simple, TimeControl{2000, 30000, 0});
+    using Face = std::array<std::string, 2>;
+    EXPECT_EQ(clockFace(scene_.clock().control(), scene_.clock().left(0, now_)),
+              (Face{"0:02", "by 30"}));
+    now_ += 4500;
+    EXPECT_EQ(clockFace(scene_.clock().control(), scene_.clock().left(0, now_)),
+              (Face{"0:00", "by 28"}));
+    pawnMove(2, 0, 0);
+    EXPECT_TRUE(scene_.moveTimes()[0].inTime);
+    pawnMove(2, 1, 0);
+    now_ += 29000;
+    EXPECT_EQ(scene_.clock().left(0, now_).byoyomiMs, 1000);
+    EXPECT_EQ(scene_.msUntilClockChange(), 1000);
+}
+
+TEST_F(TimedGame, AnIncrementIsAddedAfterEachMoveInTime) {
+    start(RuleSet::Standard, TimeControl{60000, 0, 10000});
+    EXPECT_EQ(clockFace(scene_.clock().control(), scene_.clock().left(0, now_))[1], "+10s");
+    pawnMove(2, 0, 15000);
+    EXPECT_EQ(scene_.clock().left(0, now_).mainMs, 55000);
+    // Taken back, the move and its increment go; replayed, both come back.
+    pressKey(scene_, SDLK_u);
+    EXPECT_EQ(scene_.clock().left(0, now_).mainMs, 60000);
+    pressKey(scene_, SDLK_r);
+    EXPECT_EQ(scene_.clock().left(0, now_).mainMs, 55000);
+}
+
+TEST_F(TimedGame, PauseStopsTheClocksAndTheBoardUntilPressedAgain) {
+    start(RuleSet::Simple, TimeControl{60000, 10000, 0});
+    now_ += 2000;
+    click(scene_, 2, 6);  // a piece picked up before the pause is put down by it
+    pressKey(scene_, SDLK_p);
+    ASSERT_TRUE(scene_.paused());
+    EXPECT_EQ(scene_.selected.piece, -1);
+    EXPECT_EQ(scene_.msUntilClockChange(), -1);
+    now_ += 600000;  // far past both times: nothing falls while paused
+    pawnMove(2, 0, 0);
+    EXPECT_EQ(plies(), 0u);
+    EXPECT_EQ(scene_.lostOnTime(), -1);
+    EXPECT_EQ(scene_.clock().left(0, now_).mainMs, 58000);
+
+    pressKey(scene_, SDLK_p);
+    EXPECT_FALSE(scene_.paused());
+    pawnMove(2, 0, 1000);
+    EXPECT_EQ(plies(), 1u);
+    EXPECT_EQ(scene_.moveTimes()[0].usedMs, 3000);
+}
+
+TEST_F(SceneClock, WithoutATimeControlNoClockShowsOrWakesTheLoopAndPDoesNothing) {
+    pressKey(scene_, SDLK_p);
+    EXPECT_FALSE(scene_.paused());
+    EXPECT_FALSE(scene_.showsClock());
+    EXPECT_EQ(scene_.msUntilClockChange(), -1);
+    pawnMove(2, 0, 1000);
+    EXPECT_EQ(scene_.moveTimes().size(), 1u);
 }
 
 }  // namespace
