@@ -77,6 +77,7 @@ struct Presenter::DirectWindow {
     GC gc = nullptr;
     XImage* image = nullptr;
     std::vector<Uint32> pixels;
+    std::vector<Uint32> table;  // by 16-bit frame pixel, what the window shows; else empty
     int redShift = 0;
     int greenShift = 0;
     int blueShift = 0;
@@ -139,7 +140,11 @@ struct Presenter::DirectWindow {
             return nullptr;
         }
         direct->gc = XCreateGC(direct->display, direct->window, 0, nullptr);
-        return direct->gc ? std::move(direct) : nullptr;
+        if (!direct->gc) {
+            return nullptr;
+        }
+        direct->prepare(surface->format);
+        return direct;
     }
 
     // As SDL 2 widens a channel: the top bits repeated below.
@@ -148,24 +153,53 @@ struct Presenter::DirectWindow {
         return loss == 0 ? value : ((value << loss) | (value >> (8 - 2 * loss))) & 0xff;
     }
 
-    void put(SDL_Surface* surface, const std::vector<SDL_Rect>& rects) {
-        const SDL_PixelFormat* format = surface->format;
+    Uint32 windowPixel(const SDL_PixelFormat* format, Uint32 pixel) const {
+        return widen(pixel, format->Rmask, format->Rshift, format->Rloss) << redShift |
+               widen(pixel, format->Gmask, format->Gshift, format->Gloss) << greenShift |
+               widen(pixel, format->Bmask, format->Bshift, format->Bloss) << blueShift;
+    }
+
+    // A 16-bit frame has few enough pixel values to convert each one once, up front: widening
+    // every pixel of every rectangle was most of what a click cost at scale 2.
+    void prepare(const SDL_PixelFormat* format) {
+        if (format->BytesPerPixel != 2) {
+            return;
+        }
+        table.resize(65536);
+        for (Uint32 pixel = 0; pixel < table.size(); ++pixel) {
+            table[pixel] = windowPixel(format, pixel);
+        }
+    }
+
+    // Each changed rectangle of the frame, converted at the frame's own size and then
+    // repeated into its scale x scale blocks, so a pixel is converted once however large.
+    void put(SDL_Surface* frame, const std::vector<SDL_Rect>& rects, int scale, int originX,
+             int originY) {
+        const SDL_PixelFormat* format = frame->format;
         const int bytes = format->BytesPerPixel;
-        SurfaceLock lock(surface);
+        const auto stride = static_cast<std::size_t>(image->width);
+        SurfaceLock lock(frame);
         for (const SDL_Rect& rect : rects) {
+            const int left = originX + rect.x * scale;
+            const int width = rect.w * scale;
             for (int y = rect.y; y < rect.y + rect.h; ++y) {
-                const Uint8* from = pixelAddress(surface, rect.x, y);
-                Uint32* to = pixels.data() + static_cast<std::size_t>(y) * surface->w + rect.x;
+                const Uint8* from = pixelAddress(frame, rect.x, y);
+                Uint32* row =
+                    pixels.data() + static_cast<std::size_t>(originY + y * scale) * stride;
+                Uint32* to = row + left;
                 for (int x = 0; x < rect.w; ++x, from += bytes) {
                     Uint32 pixel = 0;
                     std::memcpy(&pixel, from, static_cast<std::size_t>(bytes));
-                    to[x] = widen(pixel, format->Rmask, format->Rshift, format->Rloss) << redShift |
-                            widen(pixel, format->Gmask, format->Gshift, format->Gloss)
-                                << greenShift |
-                            widen(pixel, format->Bmask, format->Bshift, format->Bloss) << blueShift;
+                    const Uint32 shown = table.empty() ? windowPixel(format, pixel) : table[pixel];
+                    std::fill_n(to + x * scale, scale, shown);
+                }
+                for (int copy = 1; copy < scale; ++copy) {
+                    std::memcpy(to + copy * stride, to, static_cast<std::size_t>(width) * 4);
                 }
             }
-            XPutImage(display, window, gc, image, rect.x, rect.y, rect.x, rect.y, rect.w, rect.h);
+            XPutImage(display, window, gc, image, left, originY + rect.y * scale, left,
+                      originY + rect.y * scale, static_cast<unsigned>(width),
+                      static_cast<unsigned>(rect.h * scale));
         }
         XFlush(display);
     }
@@ -173,7 +207,7 @@ struct Presenter::DirectWindow {
 #else
 struct Presenter::DirectWindow {
     static std::unique_ptr<DirectWindow> open(SDL_Surface*) { return nullptr; }
-    void put(SDL_Surface*, const std::vector<SDL_Rect>&) {}
+    void put(SDL_Surface*, const std::vector<SDL_Rect>&, int, int, int) {}
 };
 #endif
 
@@ -248,7 +282,7 @@ void Presenter::present(bool whole) {
                                         static_cast<Uint16>(rect.h * scale_)});
     }
     if (direct_) {
-        direct_->put(window_, windowRects_);
+        direct_->put(frame_, sent_, scale_, originX_, originY_);
     } else {
         SDL_UpdateRects(window_, static_cast<int>(windowRects_.size()), windowRects_.data());
     }

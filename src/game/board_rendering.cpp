@@ -2,6 +2,8 @@
 #include "game/geometry.h"
 #include "media/text.h"
 
+#include <utility>
+
 namespace ixo {
 
 namespace {
@@ -43,17 +45,44 @@ void drawSpeakerOff(SDL_Surface* screen, int x, int y) {
 
 }  // namespace
 
-bool GameScene::showsCurrentState() const {
-    const FrameState& last = lastFrame_;
+bool GameScene::sameOutsideTheSquares(const FrameState& last) const {
     if (!last.valid || last.screen != screen || last.redToMove != (turn != 0) ||
-        last.pieceSelected != (selected.piece != -1) || last.soundOff != soundOff ||
-        last.notRecording != notRecording) {
+        last.soundOff != soundOff || last.notRecording != notRecording) {
         return false;
     }
-    // The portrait is drawn only while something is selected; a new picture may land where
-    // the old one was freed, so its path tells it apart as well.
-    if (last.pieceSelected &&
-        (last.portrait != portrait.surface() || last.portraitPath != portrait.path())) {
+    FrameState now;
+    describeStandard(now);
+    return last.notice == now.notice && last.standard == now.standard && last.hands == now.hands &&
+           last.lastFrom == now.lastFrom && last.lastTo == now.lastTo &&
+           last.checkedKing == now.checkedKing && last.choiceSquare == now.choiceSquare &&
+           last.choicePiece == now.choicePiece && last.choiceOwner == now.choiceOwner &&
+           last.ending == now.ending && last.winner == now.winner && last.handPick == now.handPick &&
+           last.clockLines == now.clockLines && last.clockRunning == now.clockRunning;
+}
+
+SDL_Rect GameScene::portraitPlace() const {
+    // The portrait is drawn only while something is selected.
+    if (selected.piece == -1 || !portrait.surface()) {
+        return SDL_Rect{0, 0, 0, 0};
+    }
+    return placed(portrait, kWindowWidth - portrait.width(), 0);
+}
+
+bool GameScene::samePortrait(const FrameState& last) const {
+    const SDL_Rect now = portraitPlace();
+    if (now.x != last.portraitPlace.x || now.y != last.portraitPlace.y ||
+        now.w != last.portraitPlace.w || now.h != last.portraitPlace.h) {
+        return false;
+    }
+    // A new picture may land where the old one was freed, so its path tells it apart as well.
+    return now.w == 0 ||
+           (last.portrait == portrait.surface() && last.portraitPath == portrait.path());
+}
+
+bool GameScene::showsCurrentState() const {
+    const FrameState& last = lastFrame_;
+    if (!sameOutsideTheSquares(last) || !samePortrait(last) ||
+        last.pieceSelected != (selected.piece != -1)) {
         return false;
     }
     for (int index = 0; index < kSquareCount; ++index) {
@@ -63,15 +92,7 @@ bool GameScene::showsCurrentState() const {
             return false;
         }
     }
-    FrameState now;
-    describeStandard(now);
-    return last.notice == now.notice && last.standard == now.standard && last.hands == now.hands &&
-           last.lastFrom == now.lastFrom && last.lastTo == now.lastTo &&
-           last.checkedKing == now.checkedKing && last.choiceSquare == now.choiceSquare &&
-           last.choicePiece == now.choicePiece && last.choiceOwner == now.choiceOwner &&
-           last.ending == now.ending && last.winner == now.winner &&
-           last.handPick == now.handPick && last.clockLines == now.clockLines &&
-           last.clockRunning == now.clockRunning;
+    return true;
 }
 
 void GameScene::rememberCurrentState() {
@@ -84,12 +105,58 @@ void GameScene::rememberCurrentState() {
     last.notRecording = notRecording;
     last.portrait = portrait.surface();
     last.portraitPath = portrait.path();
+    last.portraitPlace = portraitPlace();
     for (int index = 0; index < kSquareCount; ++index) {
         last.pieces[index] = board.cells[index].piece;
         last.owners[index] = board.cells[index].owner;
         last.lit[index] = moveMap.marks[index] == 1;
     }
     describeStandard(last);
+}
+
+bool GameScene::changedAreas(std::vector<SDL_Rect>& areas) const {
+    areas.clear();
+    const FrameState& last = lastFrame_;
+    // The label, the notice, the hands and the marks span much of the frame or move with the
+    // turn; a frame that changes any of them is painted whole.
+    if (!sameOutsideTheSquares(last)) {
+        return false;
+    }
+    const auto add = [&](const SDL_Rect& area) {
+        if (area.w > 0 && area.h > 0) {
+            areas.push_back(area);
+        }
+    };
+    if (!samePortrait(last)) {
+        add(last.portraitPlace);
+        add(portraitPlace());
+    }
+    const bool mirrored = rules == RuleSet::Simple && turn != 0;
+    for (int index = 0; index < kSquareCount; ++index) {
+        const int column = index % kBoardSize;
+        if (last.lit[index] != (moveMap.marks[index] == 1)) {
+            const int row = index / kBoardSize;
+            add(placed(highlight, squareLeft(column),
+                       squareTop(mirrored ? kBoardSize - 1 - row : row)));
+        }
+        const Cell& cell = board.cells[index];
+        if (last.pieces[index] != cell.piece || last.owners[index] != cell.owner) {
+            // Whatever stood there and whatever stands there now, shadow and picture, either of
+            // which may reach into the neighbouring squares.
+            const int row = index / kBoardSize;
+            for (const auto& [piece, owner] :
+                 {std::pair<int, int>{last.pieces[index], last.owners[index]},
+                  std::pair<int, int>{cell.piece, cell.owner}}) {
+                if (const Image* shadow = shadowOf(piece, owner)) {
+                    add(shadowPlace(*shadow, column, row));
+                }
+                if (const Image* picture = pictureOf(piece, owner)) {
+                    add(piecePlace(*picture, column, row));
+                }
+            }
+        }
+    }
+    return true;
 }
 
 void GameScene::drawHighlights(bool mirrored) const {
@@ -105,39 +172,56 @@ void GameScene::drawHighlights(bool mirrored) const {
     }
 }
 
+const Image* GameScene::shadowOf(int piece, int owner) const {
+    if (piece != Empty && owner == 0) {
+        return &blueShadow;
+    }
+    return owner == 1 ? &redShadow : nullptr;
+}
+
+const Image* GameScene::pictureOf(int piece, int owner) const {
+    // The arrays have a picture for each known code only; anything else stays unseen rather
+    // than reading past them.
+    if (piece <= Empty || piece > King) {
+        return nullptr;
+    }
+    return owner == 1 ? &redPieces[piece] : &bluePieces[piece];
+}
+
+SDL_Rect GameScene::placed(const Image& picture, int x, int y) {
+    return SDL_Rect{static_cast<Sint16>(x), static_cast<Sint16>(y),
+                    static_cast<Uint16>(picture.width()), static_cast<Uint16>(picture.height())};
+}
+
+SDL_Rect GameScene::shadowPlace(const Image& shadow, int column, int row) {
+    return placed(shadow, squareLeft(column) + kShadowInset,
+                  squareTop(row) + kShadowMiddle - shadow.height() / 2);
+}
+
+SDL_Rect GameScene::piecePlace(const Image& picture, int column, int row) {
+    return placed(picture, squareLeft(column) + kSquareSize / 2 - picture.width() / 2,
+                  squareTop(row) + kPieceFoot - picture.height());
+}
+
 void GameScene::drawPieces() const {
     // All shadows before any piece: a tall piece reaching into the square above or below must
     // never be painted over by a neighbour's shadow.
     for (int row = 0; row < kBoardSize; ++row) {
         for (int column = 0; column < kBoardSize; ++column) {
             const Cell& cell = board.cells[row * kBoardSize + column];
-            const Image* shadow = nullptr;
-            if (cell.piece != Empty && cell.owner == 0) {
-                shadow = &blueShadow;
-            } else if (cell.owner == 1) {
-                shadow = &redShadow;
-            }
-            if (shadow != nullptr) {
-                shadow->draw(
-                    screen, static_cast<Sint16>(squareLeft(column) + kShadowInset),
-                    static_cast<Sint16>(squareTop(row) + kShadowMiddle - shadow->height() / 2));
+            if (const Image* shadow = shadowOf(cell.piece, cell.owner)) {
+                const SDL_Rect at = shadowPlace(*shadow, column, row);
+                shadow->draw(screen, at.x, at.y);
             }
         }
     }
-
     for (int row = 0; row < kBoardSize; ++row) {
         for (int column = 0; column < kBoardSize; ++column) {
             const Cell& cell = board.cells[row * kBoardSize + column];
-            // The arrays have a picture for each known code only; anything else stays unseen
-            // rather than reading past them.
-            if (cell.piece <= Empty || cell.piece > King) {
-                continue;
+            if (const Image* picture = pictureOf(cell.piece, cell.owner)) {
+                const SDL_Rect at = piecePlace(*picture, column, row);
+                picture->draw(screen, at.x, at.y);
             }
-            const Image& picture = cell.owner == 1 ? redPieces[cell.piece] : bluePieces[cell.piece];
-            picture.draw(
-                screen,
-                static_cast<Sint16>(squareLeft(column) + kSquareSize / 2 - picture.width() / 2),
-                static_cast<Sint16>(squareTop(row) + kPieceFoot - picture.height()));
         }
     }
 }
@@ -146,12 +230,31 @@ bool GameScene::draw() {
     if (showsCurrentState()) {
         return false;
     }
+    // Only what changed is painted again, every layer in its order but clipped to the places
+    // that changed; everywhere else the surface already holds what a whole frame would paint.
+    // Painting the whole frame took as long as sending it at twice the size.
+    const bool inPlaces = changedAreas(changedAreas_);
     rememberCurrentState();
-    if (rules == RuleSet::Standard) {
-        drawStandard();
+    if (!inPlaces) {
+        paintFrame();
         return true;
     }
+    SDL_Rect clip;
+    SDL_GetClipRect(screen, &clip);
+    for (const SDL_Rect& area : changedAreas_) {
+        SDL_Rect within = area;
+        SDL_SetClipRect(screen, &within);
+        paintFrame();
+    }
+    SDL_SetClipRect(screen, &clip);
+    return true;
+}
 
+void GameScene::paintFrame() const {
+    if (rules == RuleSet::Standard) {
+        drawStandard();
+        return;
+    }
     background.draw(screen, 0, 0);
     // Under the board, so a wide portrait never hides a square.
     if (selected.piece != -1) {
@@ -175,7 +278,6 @@ bool GameScene::draw() {
     }
     drawClocks();
     drawStatusMarks();
-    return true;
 }
 
 void GameScene::drawStatusMarks() const {

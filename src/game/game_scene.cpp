@@ -70,6 +70,21 @@ bool GameScene::loadPicture(Image& picture, const std::string& path) {
     return false;
 }
 
+void GameScene::showPortrait(const std::string& path) {
+    auto kept = keptPortraits_.find(path);
+    if (kept != keptPortraits_.end()) {
+        portrait.borrow(*kept->second);
+        return;
+    }
+    auto loaded = std::make_unique<Image>();
+    // Borrowed even when it failed, so that the portrait is empty under the path it asked for.
+    const bool decoded = loadPicture(*loaded, path);
+    portrait.borrow(*loaded);
+    if (decoded) {
+        keptPortraits_.emplace(path, std::move(loaded));
+    }
+}
+
 // Explicit, in reverse order of the fields, so that every surface is gone before the
 // application shuts SDL down, whatever the member destructors would do on their own.
 GameScene::~GameScene() {
@@ -86,6 +101,7 @@ GameScene::~GameScene() {
     lastMoveMark.free();
     standardBackground.free();
     portrait.free();
+    keptPortraits_.clear();
     highlight.free();
     blueShadow.free();
     redShadow.free();

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -150,9 +152,15 @@ class GameScene : public Scene {
     // however often that picture is asked for again: a missing picture only stays invisible,
     // so the terminal is the one place a player can learn why.
     bool loadPicture(Image& picture, const std::string& path);
+    // Puts the portrait at `path` into `portrait`. Each one is decoded at its first showing
+    // and kept for the rest of the scene (28 at most, some 240 KB each), because decoding
+    // took about as long as the rest of a click's way to the screen. One that fails to load
+    // is not kept, so a picture put in place later still shows.
+    void showPortrait(const std::string& path);
 
   private:
     std::set<std::string> reportedPictures;
+    std::map<std::string, std::unique_ptr<Image>> keptPortraits_;
 
     std::int64_t nowMs() const { return static_cast<std::int64_t>(ticks()); }
     std::size_t plyCount() const;
@@ -189,6 +197,7 @@ class GameScene : public Scene {
         bool notRecording = false;
         const SDL_Surface* portrait = nullptr;
         std::string portraitPath;
+        SDL_Rect portraitPlace{0, 0, 0, 0};  // where it was drawn; empty when it was not
         std::string notice;
         bool standard = false;
         std::array<Hand, 2> hands{};
@@ -215,11 +224,25 @@ class GameScene : public Scene {
     void loadStandardPictures();
     void drawPieces() const;
     void drawHighlights(bool mirrored) const;
+    void paintFrame() const;
+    // The pictures a square's content is drawn with (null: none), and where they go.
+    const Image* shadowOf(int piece, int owner) const;
+    const Image* pictureOf(int piece, int owner) const;
+    static SDL_Rect placed(const Image& picture, int x, int y);
+    static SDL_Rect shadowPlace(const Image& shadow, int column, int row);
+    static SDL_Rect piecePlace(const Image& picture, int column, int row);
+    SDL_Rect portraitPlace() const;
     // The text under the board, as it is drawn this frame.
     std::string noticeShown() const;
     bool standardPicturesLoaded_ = false;
     bool showsCurrentState() const;
+    bool sameOutsideTheSquares(const FrameState& last) const;
+    bool samePortrait(const FrameState& last) const;
+    // The places where the frame now differs from the last one painted, as far as the state
+    // tells: false when it must be painted whole.
+    bool changedAreas(std::vector<SDL_Rect>& areas) const;
     void rememberCurrentState();
+    std::vector<SDL_Rect> changedAreas_;
 
     FrameState lastFrame_;
 };

@@ -50,13 +50,13 @@ void selectOnBoard(GameScene& scene, int side, Square square) {
     // beginner needs explained.
     scene.selected = position.board.cellAt(square.column, square.row);
     scene.moveMap = legalDestinations(position, square.column, square.row);
-    scene.loadPicture(scene.portrait, formatString(portraitPattern(side), scene.selected.piece));
+    scene.showPortrait(formatString(portraitPattern(side), scene.selected.piece));
 }
 
 void selectFromHand(GameScene& scene, int side, int kind) {
     scene.selected = Cell{static_cast<std::int8_t>(kind), static_cast<std::int8_t>(side), -1, -1};
     scene.moveMap = legalDrops(scene.standard.position(), kind);
-    scene.loadPicture(scene.portrait, formatString(portraitPattern(side), kind));
+    scene.showPortrait(formatString(portraitPattern(side), kind));
 }
 
 // The selected piece asked to go to `square`: refused with its reason, asked about

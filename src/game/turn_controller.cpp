@@ -30,8 +30,7 @@ void selectPiece(GameScene& scene, const Board& working, Square square,
     }
     scene.selected = working.cellAt(square.column, square.row);
     scene.moveMap = destinations;
-    scene.loadPicture(scene.portrait,
-                      scene.pictureFolder + formatString(portraitPattern, scene.selected.piece));
+    scene.showPortrait(scene.pictureFolder + formatString(portraitPattern, scene.selected.piece));
 }
 
 // True when the selected piece moved to `square`; `made` then describes the move in screen

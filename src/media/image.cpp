@@ -13,10 +13,21 @@ Image::~Image() {
 }
 
 void Image::releaseSurface() {
-    if (surface_) {
+    if (surface_ && !borrowed_) {
         SDL_FreeSurface(surface_);
-        surface_ = nullptr;
     }
+    surface_ = nullptr;
+    borrowed_ = false;
+}
+
+void Image::borrow(const Image& owner) {
+    if (&owner == this) {
+        return;
+    }
+    releaseSurface();
+    path_ = owner.path_;
+    surface_ = owner.surface_;
+    borrowed_ = surface_ != nullptr;
 }
 
 bool Image::load(const std::string& path) {
@@ -48,7 +59,7 @@ void Image::free() {
 
 void Image::matchScreenFormat() {
     const SDL_Surface* screen = SDL_GetVideoSurface();
-    if (!surface_ || !screen || surface_->format->Amask != 0 ||
+    if (!surface_ || borrowed_ || !screen || surface_->format->Amask != 0 ||
         (surface_->flags & (SDL_SRCALPHA | SDL_SRCCOLORKEY)) != 0 ||
         surface_->format->BitsPerPixel == screen->format->BitsPerPixel) {
         return;

@@ -26,6 +26,11 @@ class Image {
     // if the conversion fails, the picture stays as it was.
     void matchScreenFormat();
 
+    // Shows `owner`'s picture, under its path, without taking it over: a picture kept for
+    // reuse is then decoded once however often it is shown. Emptied by the next load or free,
+    // which leave `owner` alone; `owner` must keep its picture for as long as this one shows it.
+    void borrow(const Image& owner);
+
     void draw(SDL_Surface* target, Sint16 x, Sint16 y) const;
     void drawPart(SDL_Surface* target, Sint16 x, Sint16 y, Sint16 sourceX, Sint16 sourceY,
                   Uint16 sourceWidth, Uint16 sourceHeight) const;
@@ -40,6 +45,7 @@ class Image {
 
     std::string path_;
     SDL_Surface* surface_ = nullptr;
+    bool borrowed_ = false;
 };
 
 }  // namespace ixo

@@ -1,3 +1,4 @@
+#include <cstring>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -248,6 +249,82 @@ TEST_F(BoardRendering, TheBackgroundHeldInTheScreenFormatShowsTheFilesOwnPixels)
     ASSERT_TRUE(file.load("../image/bg.jpg"));
     file.draw(screen_, 0, 0);
     EXPECT_TRUE(drawn == besideTheBoardBelowTheLabel());
+}
+
+// Painted only where it changed, every frame must equal the same state painted whole: with
+// the real artwork, whose pieces and shadows reach past their squares and blend through their
+// alpha, and under both rule sets.
+TEST_F(BoardRendering, AFramePaintedWhereItChangedEqualsOnePaintedWhole) {
+    reliability::ScratchDirectory real;
+    real.linkImages(reliability::repositoryImages());
+    GameScene scene(screen_);
+    ASSERT_GT(scene.background.width(), 0);
+    const std::size_t bytes = static_cast<std::size_t>(screen_->pitch) * screen_->h;
+    auto expectWhole = [&](const char* step, auto&& act) {
+        SCOPED_TRACE(step);
+        act();
+        ASSERT_TRUE(scene.draw());
+        const std::vector<Uint8> partly(static_cast<const Uint8*>(screen_->pixels),
+                                        static_cast<const Uint8*>(screen_->pixels) + bytes);
+        paint({1, 2, 3});
+        scene.invalidate();
+        ASSERT_TRUE(scene.draw());
+        EXPECT_EQ(std::memcmp(partly.data(), screen_->pixels, bytes), 0);
+    };
+    scene.draw();
+    expectWhole("Blue's pawn selected", [&] { click(scene, 2, 6); });
+    expectWhole("cancelled", [&] { click(scene, 2, 6, kRightButton); });
+    expectWhole("the pawn moved", [&] {
+        click(scene, 2, 6);
+        click(scene, 2, 5);
+    });
+    expectWhole("Red's rook selected, mirrored", [&] { click(scene, 1, 1); });
+    expectWhole("Red's pawn instead", [&] {
+        click(scene, 1, 1, kRightButton);
+        click(scene, 6, 2);
+    });
+    expectWhole("a piece taken off under the selection",
+                [&] { scene.board.place(6, 3, Silver, 0); });
+
+    scene.resumeStandard(StandardGame{});
+    expectWhole("standard: the bishop's pawn selected", [&] { click(scene, 2, 6); });
+    expectWhole("standard: the pawn moved", [&] { click(scene, 2, 5); });
+    expectWhole("standard: Red's silver selected", [&] { click(scene, 6, 0); });
+}
+
+// A portrait is decoded once and then shown again, but always the one asked for.
+TEST_F(BoardRendering, AKeptPortraitIsTheOneAskedForAndAMissingOneShowsOncePutInPlace) {
+    writeArtwork();
+    GameScene scene(screen_);
+    click(scene, 4, 6);
+    const SDL_Surface* bluePawn = scene.portrait.surface();
+    ASSERT_NE(bluePawn, nullptr);
+    click(scene, 4, 6, kRightButton);
+    click(scene, 4, 6);
+    EXPECT_EQ(scene.portrait.surface(), bluePawn);
+    click(scene, 4, 5);
+    click(scene, 4, 2);  // Red's pawn: the same code, the other folder
+    EXPECT_EQ(scene.portrait.path(), "../image/team/sample/2pcg/01.png");
+    ASSERT_TRUE(scene.draw());
+    expectColours({{600, 0, kRedPortrait}});
+    click(scene, 4, 3);
+
+    // Blue's lance has no portrait yet: nothing shows, until the file is there.
+    click(scene, 0, 8);
+    EXPECT_EQ(scene.portrait.surface(), nullptr);
+    EXPECT_EQ(scene.portrait.path(), "../image/team/sample/1pcg/07.png");
+    click(scene, 0, 8, kRightButton);
+    write("team/sample/1pcg/07.png", 200, 100, kBluePortrait);
+    click(scene, 0, 8);
+    EXPECT_EQ(scene.portrait.width(), 200);
+
+    // Freeing the portrait shown leaves the kept one for the next selection.
+    scene.portrait.free();
+    click(scene, 0, 8, kRightButton);
+    click(scene, 4, 5);
+    EXPECT_EQ(scene.portrait.surface(), bluePawn);
+    ASSERT_TRUE(scene.draw());
+    expectColours({{600, 0, kBluePortrait}});
 }
 
 // A press and a release that both come between two passes still select, where the button

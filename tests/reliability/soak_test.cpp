@@ -102,8 +102,8 @@ TEST(Soak, RandomPlayKeepsEveryInvariantInEveryFrameAndMemoryFlat) {
     const long startKilobytes = residentKilobytes();
     {
         GameScene scene(SDL_GetVideoSurface());
-        // With the real artwork every frame draws what a player sees and every selection
-        // decodes a portrait, which is where a leak would show.
+        // With the real artwork every frame draws what a player sees and each portrait is
+        // decoded at its first selection, which is where a leak would show.
         ASSERT_GT(scene.background.width(), 0) << "no pictures under " << repositoryImages();
 
         RandomPlayer player(seed);
@@ -149,8 +149,8 @@ TEST(Soak, RandomPlayKeepsEveryInvariantInEveryFrameAndMemoryFlat) {
     // The run must have played real games, or the invariants judged nothing worth judging.
     EXPECT_GT(moves, frames / 200);
     EXPECT_GT(captures, 0);
-    // Every selection decodes a portrait into a fresh surface; anything kept per selection
-    // would add up over thousands of them.
+    // Portraits are kept once decoded, 28 at most; anything kept per selection would add up
+    // over thousands of them.
     if (kResidentMemoryIsMeaningful) {
         EXPECT_LE(lastKilobytes - settledKilobytes, 1024);
     }
