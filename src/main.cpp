@@ -14,10 +14,9 @@ int main(int argc, char* argv[]) {
         return line.exitStatus;
     }
     ixo::Options options = line.options;
-    // The clock, hints and the simple rules' engine are read and checked, but the game does
-    // not play them yet; a two-player game in their place would quietly ignore what the
-    // player asked for.
-    if (options.clockGiven || (options.engineOrClockGiven && options.computerSide < 0)) {
+    // The clock is read and checked, but the game does not play it yet; a game without it
+    // would quietly ignore what the player asked for.
+    if (options.clockGiven) {
         std::fputs(
             "ixo-shogi: playing the computer and the game clock are not in this version "
             "yet\n",

@@ -223,6 +223,7 @@ CommandLine parseCommandLine(int argc, const char* const argv[]) {
                                   "'");
                 }
                 line.options.level = static_cast<int>(level);
+                line.options.levelGiven = true;
                 break;
             }
             case kEngineOption: {
@@ -287,6 +288,10 @@ CommandLine parseCommandLine(int argc, const char* const argv[]) {
     }
     if (line.options.continueLast && !line.options.recordPath.empty()) {
         return refuse("--continue and a FILE cannot both be given");
+    }
+    // The engine and its options serve hints in any game, but a level is the opponent's.
+    if (line.options.levelGiven && line.options.computerSide < 0) {
+        return refuse("--level needs --computer");
     }
     if (byoyomiGiven && incrementGiven) {
         return refuse("--byoyomi and --increment cannot both be given");

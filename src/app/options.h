@@ -26,6 +26,7 @@ struct Options {
     int computerSide = -1;      // --computer: 0 Blue, 1 Red, -1 nobody
     std::string engine;         // --engine: a path or a name; empty for fairy-stockfish
     int level = kDefaultLevel;  // --level
+    bool levelGiven = false;
     std::vector<std::pair<std::string, std::string>> engineOptions;  // --engine-option N=V
     bool clockGiven = false;  // --clock, with --byoyomi or --increment
     TimeControl timeControl;

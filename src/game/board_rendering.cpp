@@ -69,7 +69,9 @@ bool GameScene::showsCurrentState() const {
            last.lastFrom == now.lastFrom && last.lastTo == now.lastTo &&
            last.checkedKing == now.checkedKing && last.choiceSquare == now.choiceSquare &&
            last.choicePiece == now.choicePiece && last.choiceOwner == now.choiceOwner &&
-           last.ending == now.ending && last.winner == now.winner && last.handPick == now.handPick;
+           last.ending == now.ending && last.winner == now.winner &&
+           last.handPick == now.handPick && last.hintFrom == now.hintFrom &&
+           last.hintTo == now.hintTo && last.hintDrop == now.hintDrop;
 }
 
 void GameScene::rememberCurrentState() {
@@ -99,6 +101,23 @@ void GameScene::drawHighlights(bool mirrored) const {
             const int screenRow = mirrored ? kBoardSize - 1 - row : row;
             highlight.draw(screen, static_cast<Sint16>(squareLeft(column)),
                            static_cast<Sint16>(squareTop(screenRow)));
+        }
+    }
+}
+
+void GameScene::drawHint() const {
+    for (const int index : {hintFrom, hintTo}) {
+        if (index >= 0 && index < kSquareCount) {
+            hintMark.draw(screen, static_cast<Sint16>(squareLeft(index % kBoardSize)),
+                          static_cast<Sint16>(squareTop(index / kBoardSize)));
+        }
+    }
+    const int kind = hintDrop % 16;
+    for (int slot = 0; hintDrop >= 0 && slot < kHandKindCount; ++slot) {
+        if (kHandKinds[slot] == kind) {
+            const Box box = handSlot(hintDrop / 16, slot);
+            hintMark.draw(screen, static_cast<Sint16>(box.left + box.width / 2 - kSquareSize / 2),
+                          static_cast<Sint16>(box.top));
         }
     }
 }
@@ -158,6 +177,7 @@ bool GameScene::draw() {
     boardPicture.draw(screen, kBoardLeft, kBoardTop);
     // Red's map is held in its mirrored frame, so its rows are turned back to the screen's.
     drawHighlights(turn != 0);
+    drawHint();
     drawPieces();
 
     // Literal formats: the label must never be read as a format with arguments missing.

@@ -19,6 +19,7 @@
 namespace ixo {
 
 class ComputerOpponent;
+class HintEngine;
 
 // The shogi board that two players share: its pictures, the live position, the turn and the
 // selection. update() is the turn controller, draw() paints the frame from this state.
@@ -110,6 +111,14 @@ class GameScene : public Scene {
 
     // The computer at one side of a standard game, or none; not owned.
     ComputerOpponent* computer = nullptr;
+    // What H asks, or none; not owned.
+    HintEngine* hint = nullptr;
+    // The hint shown, as square indexes (-1 none): a drop has no origin, and its piece in
+    // hand is `hintDrop`, side * 16 + kind (-1 none). The mark is loaded at the first hint.
+    int hintFrom = -1;
+    int hintTo = -1;
+    int hintDrop = -1;
+    Image hintMark;
 
     // Told of every change of position, in the order they were added; not owned.
     std::vector<GameObserver*> observers;
@@ -148,6 +157,9 @@ class GameScene : public Scene {
         GameEnd ending = GameEnd::None;
         int winner = -1;
         int handPick = -1;  // side * 16 + kind of a piece picked from a hand; -1 none
+        int hintFrom = -1;
+        int hintTo = -1;
+        int hintDrop = -1;
     };
     // The standard rules' part of a frame, in the form FrameState keeps it.
     void describeStandard(FrameState& frame) const;
@@ -158,6 +170,9 @@ class GameScene : public Scene {
     void loadStandardPictures();
     void drawPieces() const;
     void drawHighlights(bool mirrored) const;
+    void drawHint() const;
+    // The turn controller's pass, before the hint has its say.
+    void updatePlay();
     // The text under the board, as it is drawn this frame.
     std::string noticeShown() const;
     bool standardPicturesLoaded_ = false;

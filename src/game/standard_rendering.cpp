@@ -73,6 +73,9 @@ std::string GameScene::noticeShown() const {
 
 void GameScene::describeStandard(FrameState& frame) const {
     frame.notice = noticeShown();
+    frame.hintFrom = hintFrom;
+    frame.hintTo = hintTo;
+    frame.hintDrop = hintDrop;
     frame.standard = rules == RuleSet::Standard;
     if (!frame.standard) {
         return;
@@ -174,6 +177,7 @@ void GameScene::drawStandard() const {
     }
     // The standard rules mark their squares as the screen shows them, for either side.
     drawHighlights(false);
+    drawHint();
     drawPieces();
     drawHands();
     if (choosingPromotion) {

@@ -2,6 +2,7 @@
 #include "game/computer_opponent.h"
 #include "game/game_scene.h"
 #include "game/geometry.h"
+#include "game/hint_engine.h"
 #include "game/standard_controller.h"
 #include "input/keyboard.h"
 #include "input/mouse.h"
@@ -119,6 +120,20 @@ bool GameScene::resume(const std::vector<Move>& moves) {
 }
 
 std::string GameScene::update() {
+    updatePlay();
+    // Last, so that a move made in this pass has already made the hint stale.
+    if (hint) {
+        if (Keyboard::instance().presses(SDLK_h) % 2 != 0) {
+            hint->request(*this);
+        }
+        hint->update(*this);
+    } else if (Keyboard::instance().presses(SDLK_h) > 0) {
+        notice = "No engine for hints";
+    }
+    return "loop";
+}
+
+void GameScene::updatePlay() {
     Mouse::instance().refresh();
     answerQuestions(*this);
     if (rules == RuleSet::Standard) {
@@ -133,7 +148,7 @@ std::string GameScene::update() {
         if (!computer || !computer->ownsTurn(*this)) {
             updateStandard(*this);
         }
-        return "loop";
+        return;
     }
     stepThroughHistory(*this);
     if (computer && Keyboard::instance().presses(SDLK_e) > 0) {
@@ -142,7 +157,7 @@ std::string GameScene::update() {
     if (computer) {
         computer->update(*this);
         if (computer->ownsTurn(*this)) {
-            return "loop";
+            return;
         }
     }
     const Mouse& mouse = Mouse::instance();
@@ -165,7 +180,6 @@ std::string GameScene::update() {
             notify(made, MoveEvent::Played);
         }
     }
-    return "loop";
 }
 
 }  // namespace ixo
