@@ -17,22 +17,64 @@ constexpr std::int8_t kNothingSelected = -1;
 // Both procedures work in the frame of the side to move, where that side is owner 0 moving
 // toward row 0, so neither knows which colour it serves.
 
-void selectPiece(GameScene& scene, const Board& working, Square square,
-                 const char* portraitPattern) {
-    const Mouse& mouse = Mouse::instance();
-    if (!mouse.leftReleased() || !working.isOwnPiece(square.column, square.row)) {
-        return;
+// Picks up the piece on `square` of `working` (in the frame of the side it belongs to); a
+// piece that cannot move is not selectable, so a click on it leaves no trace.
+bool pickUp(GameScene& scene, const Board& working, Square square, const char* portraitPattern) {
+    if (!working.isOwnPiece(square.column, square.row)) {
+        return false;
     }
     MoveMap destinations;
     destinations.computeDestinations(working, square.column, square.row);
-    // A piece that cannot move is not selectable, so a click on it leaves no trace.
     if (destinations.count() == 0) {
-        return;
+        return false;
     }
     scene.selected = working.cellAt(square.column, square.row);
     scene.moveMap = destinations;
     scene.loadPicture(scene.portrait,
                       scene.pictureFolder + formatString(portraitPattern, scene.selected.piece));
+    return true;
+}
+
+const char* portraitPattern(int side) {
+    return side != 0 ? "team/sample/2pcg/%02d.png" : "team/sample/1pcg/%02d.png";
+}
+
+void selectPiece(GameScene& scene, const Board& working, Square square,
+                 const char* portraitPattern) {
+    if (Mouse::instance().leftReleased()) {
+        pickUp(scene, working, square, portraitPattern);
+    }
+}
+
+// While the computer thinks, the player may pick up a piece of their own, judged in their
+// own frame as if it were their turn. It is stored in the frame of the side to move, the
+// computer's, which is the one the drawing reads, so its rows are mirrored; nothing moves.
+void pickUpWhileWaiting(GameScene& scene, int player) {
+    const Mouse& mouse = Mouse::instance();
+    if (mouse.rightReleased()) {
+        scene.selected.piece = kNothingSelected;
+        scene.moveMap.clear();
+        return;
+    }
+    if (!mouse.leftReleased() || scene.selected.piece != kNothingSelected) {
+        return;
+    }
+    const Square pointer = squareAt(mouse.x, mouse.y);
+    const Board working = player != 0 ? scene.board.flipped() : scene.board;
+    if (!pickUp(scene, working, player != 0 ? mirrorRow(pointer) : pointer,
+                portraitPattern(player))) {
+        return;
+    }
+    MoveMap mirrored;
+    mirrored.clear();
+    for (int index = 0; index < kSquareCount; ++index) {
+        const int column = index % kBoardSize;
+        const int row = index / kBoardSize;
+        mirrored.marks[(kBoardSize - 1 - row) * kBoardSize + column] = scene.moveMap.marks[index];
+    }
+    scene.moveMap = mirrored;
+    scene.selected.row = kBoardSize - 1 - scene.selected.row;
+    scene.selected.owner = 1;
 }
 
 // True when the selected piece moved to `square`; `made` then describes the move in screen
@@ -142,11 +184,17 @@ void GameScene::updatePlay() {
             computer->restart(*this);
         }
         if (computer) {
+            const Cell held = computer->ownsTurn(*this) ? selected : Cell{-1, 0, 0, 0};
             computer->update(*this);
+            if (!computer->ownsTurn(*this)) {
+                keepStandardPick(*this, held);
+            }
         }
         // The computer's side is not the player's to move, so clicks wait for their turn.
         if (!computer || !computer->ownsTurn(*this)) {
             updateStandard(*this);
+        } else {
+            updateStandardWhileWaiting(*this, computer->side() == 0 ? 1 : 0);
         }
         return;
     }
@@ -155,9 +203,19 @@ void GameScene::updatePlay() {
         computer->restart(*this);
     }
     if (computer) {
+        // A piece picked up while the computer thought, in screen squares.
+        const bool waited = computer->ownsTurn(*this) && selected.piece != kNothingSelected;
+        const Square held = turn != 0 ? mirrorRow({selected.column, selected.row})
+                                      : Square{selected.column, selected.row};
         computer->update(*this);
         if (computer->ownsTurn(*this)) {
+            pickUpWhileWaiting(*this, computer->side() == 0 ? 1 : 0);
             return;
+        }
+        // Its turn has come: the piece stays picked up if the computer's move left it there.
+        if (waited && selected.piece == kNothingSelected) {
+            pickUp(*this, turn != 0 ? board.flipped() : board, turn != 0 ? mirrorRow(held) : held,
+                   portraitPattern(turn));
         }
     }
     const Mouse& mouse = Mouse::instance();
@@ -170,8 +228,7 @@ void GameScene::updatePlay() {
     const Square square = redToMove ? mirrorRow(pointer) : pointer;
 
     if (selected.piece == kNothingSelected) {
-        selectPiece(*this, working, square,
-                    redToMove ? "team/sample/2pcg/%02d.png" : "team/sample/1pcg/%02d.png");
+        selectPiece(*this, working, square, portraitPattern(turn));
     } else {
         Move made;
         if (moveSelectedPiece(*this, working, square, made)) {
