@@ -59,11 +59,10 @@ constexpr OptionRow kOptionRows[] = {
     {"mute", nullptr, kMute, "play no sounds"},
     {"computer", "SIDE", kComputer, "let the computer play red or blue"},
     {"engine", "CMD", kEngine,
-     "with --computer, the USI engine to play: a path, or a name on PATH\n"
-     "or in /usr/games (by default fairy-stockfish)"},
+     "the USI engine that plays with --computer and gives hints (H): a\n"
+     "path, or a name on PATH or in /usr/games (by default fairy-stockfish)"},
     {"level", "N", kLevel, "with --computer, the engine's strength, 1 to 10 (by default 5)"},
-    {"engine-option", "NAME=VALUE", kEngineOption,
-     "with --computer, set one of the engine's options (repeatable)"},
+    {"engine-option", "NAME=VALUE", kEngineOption, "set one of the engine's options (repeatable)"},
     {"clock", "MAIN", kClock, "give each side MAIN time (10m, 90s, 1h30m)", false},
     {"byoyomi", "SEC", kByoyomi, "with --clock: this long for every move after it", false},
     {"increment", "SEC", kIncrement, "with --clock: this much more after every move", false},
@@ -118,14 +117,17 @@ std::string usage() {
     const GamesFolder folder = gamesFolder();
     return std::string(
                "Usage: ixo-shogi [--fullscreen] [--scale N|auto] [--mute] [--rules RULES]\n"
-               "                 [--continue | FILE]\n"
+               "                 [--computer SIDE [--level N]] [--engine CMD]\n"
+               "                 [--engine-option NAME=VALUE]... [--continue | FILE]\n"
                "Shogi for two players sharing one computer and one mouse.\n"
                "\n") +
            optionHelp() +
            "\n"
            "Left click one of your pieces to select it, then a lit square to move there;\n"
            "right click cancels. U or Backspace takes back a move, R replays it,\n"
-           "M turns the sound off and on, Esc quits.\n"
+           "M turns the sound off and on, Esc quits. H shows the engine's best move for\n"
+           "the side to move (H again takes it away); against the computer, E restarts\n"
+           "its engine.\n"
            "\n"
            "Every game is kept as a KIF record after every move, in\n"
            "$XDG_DATA_HOME/ixo-shogi/games (by default ~/.local/share/ixo-shogi/games)" +
