@@ -155,9 +155,10 @@ see where it may go, click a lit square to move there.
 
 Every piece moves by the rules of shogi and promotion is forced. Captured
 pieces leave the game for good: there are no pieces in hand and no drops.
-Nothing tests for check or checkmate, and there is no computer opponent and
-no network play. Moves can be taken back and replayed, and every game is kept
-as a KIF record that other shogi programs can read.")
+Nothing tests for check or checkmate. The standard rules, with drops, check
+and mate, are a choice. A USI engine (fairy-stockfish, or any other) can play
+one side and give hints. Moves can be taken back and replayed, and every game
+is kept as a KIF record that other shogi programs can read.")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
@@ -165,6 +166,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The dependencies are worked out when the package is made (see the project config file):
 # the C and C++ runtimes from the program itself, SDL 1.2 as either of its two flavours.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
+# The computer opponent and the hints run a USI engine; the game is whole without one.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fairy-stockfish")
 file(GENERATE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/IxoCPackProjectConfig.cmake
      CONTENT "set(IXO_PACKAGED_PROGRAM \"$<TARGET_FILE:ixo-shogi>\")
 include(\"${IXO_PACKAGING_DIR}/debian-depends.cmake\")

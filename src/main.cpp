@@ -14,15 +14,6 @@ int main(int argc, char* argv[]) {
         return line.exitStatus;
     }
     ixo::Options options = line.options;
-    // An engine without --computer is for hints, which the game does not give yet; a game
-    // in their place would quietly ignore what the player asked for.
-    if (options.engineGiven && options.computerSide < 0) {
-        std::fputs(
-            "ixo-shogi: --engine, --level and --engine-option need --computer in this "
-            "version\n",
-            stderr);
-        return 1;
-    }
 
     // A record is read whole before any window opens, so a refused one leaves nothing behind
     // on the screen or on the disk.

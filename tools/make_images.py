@@ -531,6 +531,12 @@ def last_move_picture():
     return square_light((SQUARE, SQUARE), (236, 168, 48), 0.42, (255, 214, 120), 0.55)
 
 
+def hint_picture():
+    """The two squares of a hint: a cool blue with a bright rim, unlike the warm last move and
+    the green destinations, since it may lie on either."""
+    return square_light((SQUARE, SQUARE), (70, 140, 255), 0.30, (150, 200, 255), 1.0)
+
+
 def check_picture():
     """A red glow round the king in check."""
     size = SQUARE
@@ -765,6 +771,7 @@ def build(out):
     jpeg(background_picture(STANDARD_HELP, standard=True), "bg-standard.jpg")
     png(last_move_picture(), "last-move.png")
     png(check_picture(), "check.png")
+    png(hint_picture(), "hint.png")
     png(square_light(HAND_SLOT, (60, 200, 110), 0.38, (150, 255, 170), 0.85), "hand-light.png")
     png(promotion_picture(), "promotion.png")
     png(counts_picture(BLUE), "counts-1p.png")

@@ -117,7 +117,7 @@ int Application::run() {
         if (!drawn && scene_ == current && !Mouse::instance().hasPendingEvents() && !passAgain_) {
             const int within = wakeWithinMs();
             waitForEvent(within >= 0 && within < kIdleWaitLimitMs ? within : kIdleWaitLimitMs,
-                         wakeDescriptor());
+                         wakeDescriptors());
         }
         passAgain_ = false;
     }

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "SDL.h"
 #include "app/presenter.h"
@@ -54,9 +55,9 @@ class Application {
     Mixer& mixer() { return mixer_; }
 
     virtual bool pollEvents();
-    // Besides the window's events, an idle loop wakes for input on this descriptor (-1 none)
+    // Besides the window's events, an idle loop wakes for input on these descriptors
     // and within this many milliseconds (-1 no limit of its own).
-    virtual int wakeDescriptor() const { return -1; }
+    virtual std::vector<int> wakeDescriptors() const { return {}; }
     virtual int wakeWithinMs() const { return -1; }
     virtual bool onTransition(const std::string& sceneName, const std::string& updateResult);
 

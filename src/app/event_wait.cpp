@@ -33,7 +33,17 @@ int x11Connection() {
 
 }  // namespace
 
-void waitForEvent(int timeoutMs, int alsoWake) {
+void waitForEvent(int timeoutMs, const std::vector<int>& alsoWake) {
+    // The X connection, then the engines' pipes; two engines at most (the opponent's and
+    // the hint's), and more are simply not watched.
+    constexpr std::size_t kMostWatched = 4;
+    pollfd watched[kMostWatched];
+    nfds_t count = 1;
+    for (const int descriptor : alsoWake) {
+        if (descriptor >= 0 && count < kMostWatched) {
+            watched[count++] = {descriptor, POLLIN, 0};
+        }
+    }
     // Pumping first moves whatever the X library has already read off the socket into SDL's
     // queue, so that the socket going quiet below really means nothing is waiting.
     if (eventQueued()) {
@@ -42,9 +52,9 @@ void waitForEvent(int timeoutMs, int alsoWake) {
 #ifdef IXO_X11_WAIT
     const int connection = x11Connection();
     if (connection >= 0) {
-        pollfd watched[2] = {{connection, POLLIN, 0}, {alsoWake, POLLIN, 0}};
+        watched[0] = {connection, POLLIN, 0};
         // Whatever woke us (an event, a signal, the timeout), the next poll sorts it out.
-        poll(watched, alsoWake >= 0 ? 2 : 1, timeoutMs);
+        poll(watched, count, timeoutMs);
         return;
     }
 #endif
@@ -53,9 +63,8 @@ void waitForEvent(int timeoutMs, int alsoWake) {
     constexpr Uint32 kSliceMs = 4;
     const Uint32 start = SDL_GetTicks();
     while (SDL_GetTicks() - start < static_cast<Uint32>(timeoutMs)) {
-        if (alsoWake >= 0) {
-            pollfd watched{alsoWake, POLLIN, 0};
-            if (poll(&watched, 1, static_cast<int>(kSliceMs)) > 0) {
+        if (count > 1) {
+            if (poll(watched + 1, count - 1, static_cast<int>(kSliceMs)) > 0) {
                 return;
             }
         } else {

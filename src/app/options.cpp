@@ -59,11 +59,10 @@ constexpr OptionRow kOptionRows[] = {
     {"mute", nullptr, kMute, "play no sounds"},
     {"computer", "SIDE", kComputer, "let the computer play red or blue"},
     {"engine", "CMD", kEngine,
-     "with --computer, the USI engine to play: a path, or a name on PATH\n"
-     "or in /usr/games (by default fairy-stockfish)"},
+     "the USI engine that plays with --computer and gives hints (H): a\n"
+     "path, or a name on PATH or in /usr/games (by default fairy-stockfish)"},
     {"level", "N", kLevel, "with --computer, the engine's strength, 1 to 10 (by default 5)"},
-    {"engine-option", "NAME=VALUE", kEngineOption,
-     "with --computer, set one of the engine's options (repeatable)"},
+    {"engine-option", "NAME=VALUE", kEngineOption, "set one of the engine's options (repeatable)"},
     {"clock", "MAIN", kClock,
      "give each side MAIN time (10m, 90s, 1h30m); whoever runs out of time\n"
      "loses. P pauses and goes on"},
@@ -120,7 +119,8 @@ std::string usage() {
     const GamesFolder folder = gamesFolder();
     return std::string(
                "Usage: ixo-shogi [--fullscreen] [--scale N|auto] [--mute] [--rules RULES]\n"
-               "                 [--continue | FILE]\n"
+               "                 [--computer SIDE [--level N]] [--engine CMD]\n"
+               "                 [--engine-option NAME=VALUE]... [--continue | FILE]\n"
                "Shogi for two players sharing one computer and one mouse.\n"
                "\n") +
            optionHelp() +
@@ -128,6 +128,8 @@ std::string usage() {
            "Left click one of your pieces to select it, then a lit square to move there;\n"
            "right click cancels. U or Backspace takes back a move, R replays it,\n"
            "M turns the sound off and on, P pauses a game with a clock, Esc quits.\n"
+           "H shows the engine's best move for the side to move (H again takes it\n"
+           "away); against the computer, E restarts its engine.\n"
            "\n"
            "Every game is kept as a KIF record after every move, in\n"
            "$XDG_DATA_HOME/ixo-shogi/games (by default ~/.local/share/ixo-shogi/games)" +
@@ -225,6 +227,7 @@ CommandLine parseCommandLine(int argc, const char* const argv[]) {
                                   "'");
                 }
                 line.options.level = static_cast<int>(level);
+                line.options.levelGiven = true;
                 break;
             }
             case kEngineOption: {
@@ -274,9 +277,6 @@ CommandLine parseCommandLine(int argc, const char* const argv[]) {
         if (key >= kComputer && key <= kIncrement) {
             line.options.engineOrClockGiven = true;
         }
-        if (key >= kEngine && key <= kEngineOption) {
-            line.options.engineGiven = true;
-        }
         if (line.exitStatus >= 0) {
             return line;
         }
@@ -292,6 +292,10 @@ CommandLine parseCommandLine(int argc, const char* const argv[]) {
     }
     if (line.options.continueLast && !line.options.recordPath.empty()) {
         return refuse("--continue and a FILE cannot both be given");
+    }
+    // The engine and its options serve hints in any game, but a level is the opponent's.
+    if (line.options.levelGiven && line.options.computerSide < 0) {
+        return refuse("--level needs --computer");
     }
     if (byoyomiGiven && incrementGiven) {
         return refuse("--byoyomi and --increment cannot both be given");

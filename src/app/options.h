@@ -26,9 +26,9 @@ struct Options {
     int computerSide = -1;      // --computer: 0 Blue, 1 Red, -1 nobody
     std::string engine;         // --engine: a path or a name; empty for fairy-stockfish
     int level = kDefaultLevel;  // --level
+    bool levelGiven = false;
     std::vector<std::pair<std::string, std::string>> engineOptions;  // --engine-option N=V
-    bool engineGiven = false;  // any of the three options above
-    bool clockGiven = false;   // --clock, with --byoyomi or --increment
+    bool clockGiven = false;  // --clock, with --byoyomi or --increment
     TimeControl timeControl;
     bool engineOrClockGiven = false;  // any of the seven options above
 };

@@ -1,5 +1,6 @@
 #include "app/shogi_app.h"
 
+#include <algorithm>
 #include <new>
 
 #include "app/data_folder.h"
@@ -19,6 +20,11 @@ ShogiApp::ShogiApp(Options options) : options_(std::move(options)) {
     dataFolder_ = findDataFolder(executablePath());
     mixer().setFolder(dataFolder_ + "sound/");
     addObserver(&moveSounds_);
+    EngineSetup hintSetup;
+    hintSetup.program = options_.engine.empty() ? "fairy-stockfish" : options_.engine;
+    hintSetup.options = options_.engineOptions;
+    hint_ = std::make_unique<HintEngine>(hintSetup, options_.engine.empty());
+    addObserver(hint_.get());
 }
 
 ShogiApp::~ShogiApp() = default;
@@ -42,12 +48,14 @@ bool ShogiApp::startComputer(std::string& error) {
     return true;
 }
 
-int ShogiApp::wakeDescriptor() const {
-    return computer_ ? computer_->readDescriptor() : -1;
+std::vector<int> ShogiApp::wakeDescriptors() const {
+    return {computer_ ? computer_->readDescriptor() : -1, hint_->readDescriptor()};
 }
 
 int ShogiApp::wakeWithinMs() const {
-    int within = computer_ ? computer_->msUntilDeadline() : -1;
+    const int computer = computer_ ? computer_->msUntilDeadline() : -1;
+    const int hint = hint_->msUntilDeadline();
+    int within = computer < 0 ? hint : hint < 0 ? computer : std::min(computer, hint);
     // A running clock wakes the loop when the second it shows changes, and at no other time.
     if (const GameScene* game = dynamic_cast<const GameScene*>(scene())) {
         const int clock = game->msUntilClockChange();
@@ -82,6 +90,7 @@ bool ShogiApp::onTransition(const std::string& sceneName, const std::string&) {
             if (options_.clockGiven) {
                 game->setTimeControl(options_.timeControl);
             }
+            game->hint = hint_.get();
         }
         setScene(game);
     }

@@ -11,6 +11,7 @@
 #include "clock/game_clock.h"
 #include "game/computer_opponent.h"
 #include "game/game_events.h"
+#include "game/hint_engine.h"
 #include "game/move_sounds.h"
 #include "record/record_keeper.h"
 #include "shogi/move.h"
@@ -55,7 +56,10 @@ class ShogiApp : public Application {
     bool startComputer(std::string& error);
     ComputerOpponent* computer() const { return computer_.get(); }
 
-    int wakeDescriptor() const override;
+    // H's engine: the one --engine names, or fairy-stockfish; it starts at the first H.
+    HintEngine* hint() const { return hint_.get(); }
+
+    std::vector<int> wakeDescriptors() const override;
     int wakeWithinMs() const override;
 
   private:
@@ -71,6 +75,7 @@ class ShogiApp : public Application {
     std::vector<MoveTime> openingTimes_;
     std::vector<GameObserver*> observers_;
     std::unique_ptr<ComputerOpponent> computer_;
+    std::unique_ptr<HintEngine> hint_;
 };
 
 }  // namespace ixo

@@ -56,8 +56,10 @@ bool GameScene::sameOutsideTheSquares(const FrameState& last) const {
            last.lastFrom == now.lastFrom && last.lastTo == now.lastTo &&
            last.checkedKing == now.checkedKing && last.choiceSquare == now.choiceSquare &&
            last.choicePiece == now.choicePiece && last.choiceOwner == now.choiceOwner &&
-           last.ending == now.ending && last.winner == now.winner && last.handPick == now.handPick &&
-           last.clockLines == now.clockLines && last.clockRunning == now.clockRunning;
+           last.ending == now.ending && last.winner == now.winner &&
+           last.handPick == now.handPick && last.clockLines == now.clockLines &&
+           last.clockRunning == now.clockRunning && last.hintFrom == now.hintFrom &&
+           last.hintTo == now.hintTo && last.hintDrop == now.hintDrop;
 }
 
 SDL_Rect GameScene::portraitPlace() const {
@@ -203,6 +205,23 @@ SDL_Rect GameScene::piecePlace(const Image& picture, int column, int row) {
                   squareTop(row) + kPieceFoot - picture.height());
 }
 
+void GameScene::drawHint() const {
+    for (const int index : {hintFrom, hintTo}) {
+        if (index >= 0 && index < kSquareCount) {
+            hintMark.draw(screen, static_cast<Sint16>(squareLeft(index % kBoardSize)),
+                          static_cast<Sint16>(squareTop(index / kBoardSize)));
+        }
+    }
+    const int kind = hintDrop % 16;
+    for (int slot = 0; hintDrop >= 0 && slot < kHandKindCount; ++slot) {
+        if (kHandKinds[slot] == kind) {
+            const Box box = handSlot(hintDrop / 16, slot);
+            hintMark.draw(screen, static_cast<Sint16>(box.left + box.width / 2 - kSquareSize / 2),
+                          static_cast<Sint16>(box.top));
+        }
+    }
+}
+
 void GameScene::drawPieces() const {
     // All shadows before any piece: a tall piece reaching into the square above or below must
     // never be painted over by a neighbour's shadow.
@@ -263,6 +282,7 @@ void GameScene::paintFrame() const {
     boardPicture.draw(screen, kBoardLeft, kBoardTop);
     // Red's map is held in its mirrored frame, so its rows are turned back to the screen's.
     drawHighlights(turn != 0);
+    drawHint();
     drawPieces();
 
     // Literal formats: the label must never be read as a format with arguments missing.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/format.h"
+#include "game/engine_moves.h"
 #include "game/game_scene.h"
 #include "game/standard_controller.h"
 #include "shogi/move.h"
@@ -41,35 +42,6 @@ std::string scoreText(const Score& score) {
         return formatString("%+.2f", score.centipawns / 100.0);
     }
     return "";
-}
-
-// Under the simple rules the game ends when a king is taken, and a position without one is
-// nothing an engine can search.
-bool over(const GameScene& scene) {
-    if (scene.rules == RuleSet::Standard) {
-        return scene.standard.outcome().over();
-    }
-    if (scene.lostOnTime() >= 0) {
-        return true;
-    }
-    int kings = 0;
-    for (int row = 0; row < kBoardSize; ++row) {
-        for (int column = 0; column < kBoardSize; ++column) {
-            kings += scene.board.cellAt(column, row).piece == King;
-        }
-    }
-    return kings < 2;
-}
-
-std::string usiSquare(int column, int row) {
-    return {static_cast<char>('9' - column), static_cast<char>('a' + row)};
-}
-
-// The simple rules' moves in the variant's USI: board moves only, '+' where the piece
-// promoted (which the rules force).
-std::string simpleUsiMove(const Move& move) {
-    return usiSquare(move.fromColumn, move.fromRow) + usiSquare(move.toColumn, move.toRow) +
-           (move.promoted ? "+" : "");
 }
 
 // Deselects and hands the turn to whoever is to move after a simple-rules change.
@@ -151,7 +123,7 @@ int ComputerOpponent::msUntilDeadline() const {
 }
 
 bool ComputerOpponent::ownsTurn(const GameScene& scene) const {
-    return playing_ && scene.turn == side_ && !scene.paused() && !over(scene);
+    return playing_ && scene.turn == side_ && !scene.paused() && !gameOverForEngine(scene);
 }
 
 void ComputerOpponent::pause(GameScene& scene) {
@@ -274,30 +246,14 @@ void ComputerOpponent::update(GameScene& scene) {
 }
 
 void ComputerOpponent::ask(GameScene& scene, std::int64_t nowMs) {
-    if (scene.rules != RuleSet::Standard) {
-        // The simple game always starts from the start position, which the variant shares.
-        std::vector<std::string> moves;
-        for (const Move& move : scene.history.played()) {
-            moves.push_back(simpleUsiMove(move));
-        }
-        if (engine_.go("startpos", moves, timesFor(scene), nowMs)) {
-            thinking_ = true;
-        }
-        return;
-    }
-    const StandardGame& game = scene.standard;
     // A set-up position the engine would abort on is refused here, not sent.
+    std::string sfen;
+    std::vector<std::string> moves;
     std::string error;
-    if (!validatePosition(game.startPosition(), error)) {
+    if (!enginePosition(scene, sfen, moves, error)) {
         giveUp(scene, "the engine cannot be given this position: " + error);
         return;
     }
-    std::vector<std::string> moves;
-    for (const Move& move : game.played()) {
-        moves.push_back(usiMove(requestOf(move)));
-    }
-    const std::string sfen =
-        game.startPosition() == Position::start() ? "startpos" : toSfen(game.startPosition());
     if (engine_.go(sfen, moves, timesFor(scene), nowMs)) {
         thinking_ = true;
     }
@@ -329,17 +285,9 @@ void ComputerOpponent::playAnswer(GameScene& scene, const std::string& text) {
 }
 
 void ComputerOpponent::playSimpleAnswer(GameScene& scene, const std::string& text) {
-    // A board move, and its '+' exactly where our rules force the promotion: anything else
-    // is not a move of this game.
     Move made;
-    Board after = scene.board;
-    const bool shaped = (text.size() == 4 || (text.size() == 5 && text[4] == '+')) &&
-                        text[0] >= '1' && text[0] <= '9' && text[2] >= '1' && text[2] <= '9' &&
-                        text[1] >= 'a' && text[1] <= 'i' && text[3] >= 'a' && text[3] <= 'i';
-    if (!shaped ||
-        !playMove(after, side_, '9' - text[0], text[1] - 'a', '9' - text[2], text[3] - 'a',
-                  &made) ||
-        made.promoted != (text.size() == 5)) {
+    Board after;
+    if (!judgeEngineMove(scene, text, made, &after)) {
         // The simple rules know no foul, so the engine leaves and the players go on.
         giveUp(scene, "it sent a move these rules do not allow: " + text);
         return;
@@ -404,7 +352,7 @@ void ComputerOpponent::onMoveEvent(const GameScene& scene, const Move&, MoveEven
         return;
     }
     // A flag fall ends the game while the engine may be thinking; its answer is no move now.
-    if (event == MoveEvent::Ended && over(scene)) {
+    if (event == MoveEvent::Ended && gameOverForEngine(scene)) {
         abandonSearch();
     }
     if (event == MoveEvent::TakenBack || event == MoveEvent::Replayed) {
@@ -413,7 +361,7 @@ void ComputerOpponent::onMoveEvent(const GameScene& scene, const Move&, MoveEven
         const std::size_t ply = standard ? scene.standard.ply() : scene.history.position();
         const std::size_t size = standard ? scene.standard.size() : scene.history.size();
         // Back to (or on to) the player's own turn: the computer's move goes with theirs.
-        const bool computerToMove = scene.turn == side_ && !over(scene);
+        const bool computerToMove = scene.turn == side_ && !gameOverForEngine(scene);
         if (computerToMove && event == MoveEvent::TakenBack && ply > 0) {
             ++takeBacksOwed_;
         } else if (computerToMove && event == MoveEvent::Replayed && size > ply) {

@@ -95,6 +95,7 @@ GameScene::~GameScene() {
     }
     handCounts[1].free();
     handCounts[0].free();
+    hintMark.free();
     promotionPlaque.free();
     handLight.free();
     checkMark.free();

@@ -24,6 +24,7 @@
 namespace ixo {
 
 class ComputerOpponent;
+class HintEngine;
 
 // The shogi board that two players share: its pictures, the live position, the turn and the
 // selection. update() is the turn controller, draw() paints the frame from this state.
@@ -142,6 +143,14 @@ class GameScene : public Scene {
 
     // The computer at one side of a standard game, or none; not owned.
     ComputerOpponent* computer = nullptr;
+    // What H asks, or none; not owned.
+    HintEngine* hint = nullptr;
+    // The hint shown, as square indexes (-1 none): a drop has no origin, and its piece in
+    // hand is `hintDrop`, side * 16 + kind (-1 none). The mark is loaded at the first hint.
+    int hintFrom = -1;
+    int hintTo = -1;
+    int hintDrop = -1;
+    Image hintMark;
 
     // Told of every change of position, in the order they were added; not owned.
     std::vector<GameObserver*> observers;
@@ -212,6 +221,9 @@ class GameScene : public Scene {
         int handPick = -1;  // side * 16 + kind of a piece picked from a hand; -1 none
         std::array<std::string, 4> clockLines{};  // Blue's two, then Red's; empty: no clock
         int clockRunning = -1;
+        int hintFrom = -1;
+        int hintTo = -1;
+        int hintDrop = -1;
     };
     void describeClocks(FrameState& frame) const;
     void drawClocks() const;
@@ -232,6 +244,9 @@ class GameScene : public Scene {
     static SDL_Rect shadowPlace(const Image& shadow, int column, int row);
     static SDL_Rect piecePlace(const Image& picture, int column, int row);
     SDL_Rect portraitPlace() const;
+    void drawHint() const;
+    // The turn controller's pass, before the hint has its say.
+    void updatePlay();
     // The text under the board, as it is drawn this frame.
     std::string noticeShown() const;
     bool standardPicturesLoaded_ = false;

@@ -44,8 +44,8 @@ void play(GameScene& scene, const MoveRequest& request) {
     scene.notify(made, MoveEvent::Played);
 }
 
-void selectOnBoard(GameScene& scene, int side, Square square) {
-    const Position& position = scene.standard.position();
+// `position` is the game's, or while the computer thinks the same with the player to move.
+void selectOnBoard(GameScene& scene, int side, Square square, const Position& position) {
     // Selectable even with no legal move: a pinned piece is exactly the one whose refusal a
     // beginner needs explained.
     scene.selected = position.board.cellAt(square.column, square.row);
@@ -53,9 +53,9 @@ void selectOnBoard(GameScene& scene, int side, Square square) {
     scene.showPortrait(formatString(portraitPattern(side), scene.selected.piece));
 }
 
-void selectFromHand(GameScene& scene, int side, int kind) {
+void selectFromHand(GameScene& scene, int side, int kind, const Position& position) {
     scene.selected = Cell{static_cast<std::int8_t>(kind), static_cast<std::int8_t>(side), -1, -1};
-    scene.moveMap = legalDrops(scene.standard.position(), kind);
+    scene.moveMap = legalDrops(position, kind);
     scene.showPortrait(formatString(portraitPattern(side), kind));
 }
 
@@ -275,7 +275,7 @@ void updateStandard(GameScene& scene) {
     if (place.side >= 0) {
         const int kind = kHandKinds[place.index];
         if (place.side == side && position.hands[side][kind] > 0) {
-            selectFromHand(scene, side, kind);
+            selectFromHand(scene, side, kind, position);
         }
         return;
     }
@@ -286,13 +286,69 @@ void updateStandard(GameScene& scene) {
     const Cell cell = position.board.cellAt(square.column, square.row);
     // Another piece of one's own takes over the selection; no move could land there anyway.
     if (cell.piece != Empty && cell.owner == side) {
-        selectOnBoard(scene, side, square);
+        selectOnBoard(scene, side, square, position);
         return;
     }
     if (scene.selected.piece == kNothingSelected) {
         return;
     }
     tryMove(scene, square);
+}
+
+void updateStandardWhileWaiting(GameScene& scene, int player) {
+    const Mouse& mouse = Mouse::instance();
+    const bool left = mouse.leftReleased();
+    // The line under the board is the computer's while it thinks, so clicks leave it be.
+    if (mouse.rightReleased()) {
+        deselect(scene);
+        return;
+    }
+    if (!left || scene.standard.outcome().over()) {
+        return;
+    }
+    Position ahead = scene.standard.position();
+    ahead.sideToMove = player;
+    const HandPlace place = handPlaceAt(mouse.x, mouse.y);
+    if (place.side >= 0) {
+        const int kind = kHandKinds[place.index];
+        if (place.side == player && ahead.hands[player][kind] > 0) {
+            selectFromHand(scene, player, kind, ahead);
+        }
+        return;
+    }
+    const Square square = squareAt(mouse.x, mouse.y);
+    if (!Board::inBounds(square.column, square.row)) {
+        return;
+    }
+    const Cell cell = ahead.board.cellAt(square.column, square.row);
+    if (cell.piece != Empty && cell.owner == player) {
+        selectOnBoard(scene, player, square, ahead);
+    }
+}
+
+void keepStandardPick(GameScene& scene, const Cell& held) {
+    const Position& position = scene.standard.position();
+    if (held.piece == kNothingSelected) {
+        return;
+    }
+    // An engine that failed leaves the turn where it was: the pick is for a turn not come.
+    if (position.sideToMove != held.owner || scene.standard.outcome().over()) {
+        deselect(scene);
+        return;
+    }
+    if (scene.selected.piece != kNothingSelected) {
+        return;
+    }
+    if (held.column < 0) {
+        if (held.piece > Empty && held.piece < King && position.hands[held.owner][held.piece] > 0) {
+            selectFromHand(scene, held.owner, held.piece, position);
+        }
+        return;
+    }
+    const Cell now = position.board.cellAt(held.column, held.row);
+    if (now.piece == held.piece && now.owner == held.owner) {
+        selectOnBoard(scene, held.owner, {held.column, held.row}, position);
+    }
 }
 
 void GameScene::resumeStandard(const StandardGame& game) {

@@ -26,4 +26,11 @@ void stepThroughStandardHistory(GameScene& scene);
 // One frame of the mouse under the standard rules, in screen squares for both sides.
 void updateStandard(GameScene& scene);
 
+// One frame of the mouse while the computer thinks: `player` may pick up a piece of their
+// own, lit with the squares it could reach were it their turn, but nothing moves until it is.
+void updateStandardWhileWaiting(GameScene& scene, int player);
+// After the computer's move: a piece picked up meanwhile (`held`, as `selected` was) stays
+// picked up if it is still there, lit with what the new position allows.
+void keepStandardPick(GameScene& scene, const Cell& held);
+
 }  // namespace ixo

@@ -81,6 +81,9 @@ std::string GameScene::noticeShown() const {
 void GameScene::describeStandard(FrameState& frame) const {
     frame.notice = noticeShown();
     describeClocks(frame);
+    frame.hintFrom = hintFrom;
+    frame.hintTo = hintTo;
+    frame.hintDrop = hintDrop;
     frame.standard = rules == RuleSet::Standard;
     if (!frame.standard) {
         return;
@@ -182,6 +185,7 @@ void GameScene::drawStandard() const {
     }
     // The standard rules mark their squares as the screen shows them, for either side.
     drawHighlights(false);
+    drawHint();
     drawPieces();
     drawHands();
     if (choosingPromotion) {

@@ -2,6 +2,7 @@
 #include "game/computer_opponent.h"
 #include "game/game_scene.h"
 #include "game/geometry.h"
+#include "game/hint_engine.h"
 #include "game/standard_controller.h"
 #include "input/keyboard.h"
 #include "input/mouse.h"
@@ -16,21 +17,63 @@ constexpr std::int8_t kNothingSelected = -1;
 // Both procedures work in the frame of the side to move, where that side is owner 0 moving
 // toward row 0, so neither knows which colour it serves.
 
-void selectPiece(GameScene& scene, const Board& working, Square square,
-                 const char* portraitPattern) {
-    const Mouse& mouse = Mouse::instance();
-    if (!mouse.leftReleased() || !working.isOwnPiece(square.column, square.row)) {
-        return;
+// Picks up the piece on `square` of `working` (in the frame of the side it belongs to); a
+// piece that cannot move is not selectable, so a click on it leaves no trace.
+bool pickUp(GameScene& scene, const Board& working, Square square, const char* portraitPattern) {
+    if (!working.isOwnPiece(square.column, square.row)) {
+        return false;
     }
     MoveMap destinations;
     destinations.computeDestinations(working, square.column, square.row);
-    // A piece that cannot move is not selectable, so a click on it leaves no trace.
     if (destinations.count() == 0) {
-        return;
+        return false;
     }
     scene.selected = working.cellAt(square.column, square.row);
     scene.moveMap = destinations;
     scene.showPortrait(scene.pictureFolder + formatString(portraitPattern, scene.selected.piece));
+    return true;
+}
+
+const char* portraitPattern(int side) {
+    return side != 0 ? "team/sample/2pcg/%02d.png" : "team/sample/1pcg/%02d.png";
+}
+
+void selectPiece(GameScene& scene, const Board& working, Square square,
+                 const char* portraitPattern) {
+    if (Mouse::instance().leftReleased()) {
+        pickUp(scene, working, square, portraitPattern);
+    }
+}
+
+// While the computer thinks, the player may pick up a piece of their own, judged in their
+// own frame as if it were their turn. It is stored in the frame of the side to move, the
+// computer's, which is the one the drawing reads, so its rows are mirrored; nothing moves.
+void pickUpWhileWaiting(GameScene& scene, int player) {
+    const Mouse& mouse = Mouse::instance();
+    if (mouse.rightReleased()) {
+        scene.selected.piece = kNothingSelected;
+        scene.moveMap.clear();
+        return;
+    }
+    if (!mouse.leftReleased() || scene.selected.piece != kNothingSelected) {
+        return;
+    }
+    const Square pointer = squareAt(mouse.x, mouse.y);
+    const Board working = player != 0 ? scene.board.flipped() : scene.board;
+    if (!pickUp(scene, working, player != 0 ? mirrorRow(pointer) : pointer,
+                portraitPattern(player))) {
+        return;
+    }
+    MoveMap mirrored;
+    mirrored.clear();
+    for (int index = 0; index < kSquareCount; ++index) {
+        const int column = index % kBoardSize;
+        const int row = index / kBoardSize;
+        mirrored.marks[(kBoardSize - 1 - row) * kBoardSize + column] = scene.moveMap.marks[index];
+    }
+    scene.moveMap = mirrored;
+    scene.selected.row = kBoardSize - 1 - scene.selected.row;
+    scene.selected.owner = 1;
 }
 
 // True when the selected piece moved to `square`; `made` then describes the move in screen
@@ -123,6 +166,20 @@ bool GameScene::resume(const std::vector<Move>& moves) {
 }
 
 std::string GameScene::update() {
+    updatePlay();
+    // Last, so that a move made in this pass has already made the hint stale.
+    if (hint) {
+        if (Keyboard::instance().presses(SDLK_h) % 2 != 0) {
+            hint->request(*this);
+        }
+        hint->update(*this);
+    } else if (Keyboard::instance().presses(SDLK_h) > 0) {
+        notice = "No engine for hints";
+    }
+    return "loop";
+}
+
+void GameScene::updatePlay() {
     Mouse::instance().refresh();
     if (clockWaiting_) {
         rebuildClock();
@@ -135,7 +192,7 @@ std::string GameScene::update() {
         if (computer) {
             computer->update(*this);
         }
-        return "loop";
+        return;
     }
     judgeFlag();
     answerQuestions(*this);
@@ -145,25 +202,41 @@ std::string GameScene::update() {
             computer->restart(*this);
         }
         if (computer) {
+            const Cell held = computer->ownsTurn(*this) ? selected : Cell{-1, 0, 0, 0};
             computer->update(*this);
+            if (!computer->ownsTurn(*this)) {
+                keepStandardPick(*this, held);
+            }
         }
         // The computer's side is not the player's to move, so clicks wait for their turn.
         if (!computer || !computer->ownsTurn(*this)) {
             updateStandard(*this);
+        } else {
+            updateStandardWhileWaiting(*this, computer->side() == 0 ? 1 : 0);
         }
-        return "loop";
+        return;
     }
     stepThroughHistory(*this);
     if (computer && Keyboard::instance().presses(SDLK_e) > 0) {
         computer->restart(*this);
     }
     if (lostOnTime_ >= 0) {
-        return "loop";  // no more moves after a flag fall, until it is taken back
+        return;  // no more moves after a flag fall, until it is taken back
     }
     if (computer) {
+        // A piece picked up while the computer thought, in screen squares.
+        const bool waited = computer->ownsTurn(*this) && selected.piece != kNothingSelected;
+        const Square held = turn != 0 ? mirrorRow({selected.column, selected.row})
+                                      : Square{selected.column, selected.row};
         computer->update(*this);
         if (computer->ownsTurn(*this)) {
-            return "loop";
+            pickUpWhileWaiting(*this, computer->side() == 0 ? 1 : 0);
+            return;
+        }
+        // Its turn has come: the piece stays picked up if the computer's move left it there.
+        if (waited && selected.piece == kNothingSelected) {
+            pickUp(*this, turn != 0 ? board.flipped() : board, turn != 0 ? mirrorRow(held) : held,
+                   portraitPattern(turn));
         }
     }
     const Mouse& mouse = Mouse::instance();
@@ -176,8 +249,7 @@ std::string GameScene::update() {
     const Square square = redToMove ? mirrorRow(pointer) : pointer;
 
     if (selected.piece == kNothingSelected) {
-        selectPiece(*this, working, square,
-                    redToMove ? "team/sample/2pcg/%02d.png" : "team/sample/1pcg/%02d.png");
+        selectPiece(*this, working, square, portraitPattern(turn));
     } else {
         Move made;
         if (moveSelectedPiece(*this, working, square, made)) {
@@ -186,7 +258,6 @@ std::string GameScene::update() {
             notify(made, MoveEvent::Played);
         }
     }
-    return "loop";
 }
 
 }  // namespace ixo

@@ -92,11 +92,14 @@ TEST(CommandLine, EngineAndClockOptionsAreReadWhole) {
     EXPECT_EQ(options.timeControl.byoyomiMs, 30000);
     EXPECT_TRUE(options.engineOrClockGiven);
     EXPECT_FALSE(parse({"--mute"}).options.engineOrClockGiven);
+    EXPECT_EQ(parse({"--engine", "gpsusi", "--engine-option", "Hash=64"}).exitStatus, -1);
 
     const std::pair<std::vector<const char*>, const char*> refused[] = {
         {{"--computer", "green"}, "red or blue, not 'green'"},
         {{"--level", "11"}, "1 to 10, not '11'"},
         {{"--level", "3x"}, "1 to 10"},
+        // Without a computer the engine serves hints, but a level would go unheard.
+        {{"--level", "3"}, "--level needs --computer"},
         {{"--engine", ""}, "--engine needs"},
         {{"--engine-option", "=3"}, "NAME=VALUE"},
         {{"--engine-option", "Hash=1\ngo infinite"}, "NAME=VALUE"},

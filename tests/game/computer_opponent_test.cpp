@@ -68,6 +68,7 @@ class AgainstFakeEngine : public SceneTest {
         return false;
     }
     std::size_t ply() const { return scene_.standard.ply(); }
+    void pickUpWhileItThinks(bool simple);
 
     Heard heard_;
     GameScene scene_{nullptr};
@@ -242,6 +243,41 @@ TEST_F(AgainstTheClock, AnAnswerAfterTheEnginesFlagFellIsNotPlayed) {
     EXPECT_EQ(ply(), 1u);
     // Written by the engine as it reads, so looked at once it has had the time to.
     EXPECT_EQ(goes(), (std::vector<std::string>{"go btime 5500 wtime 1000 binc 5000 winc 5000"}));
+}
+
+// While the engine thinks the player may pick up a piece of their own (not one of the
+// engine's), but a click on its square moves nothing until the turn is theirs; the pick
+// survives the engine's move.
+void AgainstFakeEngine::pickUpWhileItThinks(bool simple) {
+    play(1, {"--move", "3c3d", "--think", "0.3"}, simple);
+    const auto moves = [&] { return simple ? scene_.history.position() : scene_.standard.ply(); };
+    click(scene_, 2, 6);
+    click(scene_, 2, 5);
+    frame(scene_, 0, 0, 0);
+    ASSERT_TRUE(computer_->thinking());
+    click(scene_, 6, 2);  // the engine's pawn
+    EXPECT_EQ(scene_.selected.piece, -1);
+    click(scene_, 7, 6);
+    ASSERT_EQ(scene_.selected.piece, Pawn);
+    // Lit where Blue could go: the simple rules keep it in Red's frame, mirrored for drawing.
+    EXPECT_EQ(scene_.moveMap.count(), 1);
+    EXPECT_EQ(scene_.moveMap.marks[(simple ? 3 : 5) * kBoardSize + 7], 1);
+    click(scene_, 7, 5);
+    EXPECT_EQ(moves(), 1u);
+    ASSERT_TRUE(runUntil([&] { return moves() == 2; }));
+    ASSERT_EQ(scene_.selected.piece, Pawn);
+    EXPECT_EQ(scene_.moveMap.marks[5 * kBoardSize + 7], 1);
+    click(scene_, 7, 5);
+    EXPECT_EQ(moves(), 3u);
+    EXPECT_EQ(scene_.board.cellAt(7, 5).piece, Pawn);
+}
+
+TEST_F(AgainstFakeEngine, WhileItThinksThePlayerMayPickUpAPieceButNotMoveIt) {
+    pickUpWhileItThinks(false);
+}
+
+TEST_F(AgainstFakeEngine, UnderTheSimpleRulesTooThePlayerMayPickUpButNotMove) {
+    pickUpWhileItThinks(true);
 }
 
 }  // namespace

@@ -78,6 +78,22 @@ TEST_F(BitmapText, BlueSitsInFourCellsTenPixelsApartAndHighBytesAreBlanks) {
     EXPECT_EQ(pixels(), expected);
 }
 
+// A KIF move keeps the width its bytes always took, and the text after it its place.
+TEST_F(BitmapText, AKifCharacterFillsTheThreePlacesOfItsBytes) {
+    ASSERT_NE(kifGlyphImage, nullptr);
+    ASSERT_EQ(kifGlyphImage->height(), 32);
+    drawText(screen, 100, 300, "%s", "\xE6\xAD\xA9!");  // 歩!
+    const std::vector<Uint16> drawn = pixels();
+    std::size_t inGlyph = 0;
+    for (int y = 300; y < 332; ++y)
+        for (int x = 100; x < 130; ++x)
+            inGlyph += drawn[y * 800 + x] != background;
+    EXPECT_GT(inGlyph, 40u);
+    SDL_FillRect(screen, nullptr, background);
+    drawText(screen, 130, 300, "!");
+    EXPECT_EQ(inked(pixels()) + inGlyph, inked(drawn));
+}
+
 TEST_F(BitmapText, ALongTextIsCutAt511Characters) {
     const std::string hashes(5000, '#');
     // Start far to the left so that characters 510 and 511 would fall on screen at 400 and 410.

@@ -67,6 +67,10 @@ for needed in libsdl-image1.2 libsdl-mixer1.2 libstdc++6 libc6; do
     [[ $depends == *"$needed"* ]] || fail "the package does not depend on $needed"
 done
 [[ $depends != *-dev* ]] || fail "the package depends on development packages: $depends"
+# The computer opponent's default engine, which the game can do without.
+recommends=$(dpkg-deb --field "$package" Recommends)
+[[ $recommends == *fairy-stockfish* ]] || fail "the package does not recommend fairy-stockfish"
+[[ $depends != *fairy-stockfish* ]] || fail "the package depends on fairy-stockfish"
 
 removed=
 remove_package() {

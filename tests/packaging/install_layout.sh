@@ -98,6 +98,8 @@ check_desktop_entry() {
     [ -f "$entry" ] || return 0
     grep -qx 'Exec=ixo-shogi --rules standard' "$entry" ||
         fail "desktop entry has no action for a standard game: $entry"
+    grep -qx 'Name=Play against the computer' "$entry" ||
+        fail "desktop entry has no action to play against the computer: $entry"
     # Every command line of the entry must be one the game accepts: its parser reads the
     # options in order, so --version after them exits 0 only if they are all right.
     refused=$(grep '^Exec=' "$entry" | sed 's/^Exec=ixo-shogi//' | while read -r options; do

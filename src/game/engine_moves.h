@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "game/game_scene.h"
+#include "shogi/move.h"
+
+namespace ixo {
+
+// The game as an engine is told it and the engine's answer as a move of this game, for the
+// computer opponent and the hint alike, so both say the same to an engine and believe the
+// same of what it sends.
+
+// Whether the game is over for an engine: under the simple rules a position without both
+// kings is nothing it can search.
+bool gameOverForEngine(const GameScene& scene);
+
+// The start ("startpos" or an SFEN) and the moves since, in USI. False, with `error`, for a
+// set-up position that an engine would abort on (gpsusi does), which must not be sent.
+bool enginePosition(const GameScene& scene, std::string& sfen, std::vector<std::string>& moves,
+                    std::string& error);
+
+// `text` as a move for the side to move, judged by our rules on the position as it stands,
+// without playing it. Under the simple rules `after` (when given) gets the board the move
+// leads to, and the '+' must stand exactly where the rules force the promotion.
+bool judgeEngineMove(const GameScene& scene, const std::string& text, Move& move,
+                     Board* after = nullptr);
+
+}  // namespace ixo

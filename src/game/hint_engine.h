@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/usi_engine.h"
+#include "game/game_events.h"
+#include "shogi/move.h"
+
+namespace ixo {
+
+class GameScene;
+
+// H: the engine's best move for the side to move, checked by our rules and shown on the
+// board and in words. It has an engine of its own rather than borrowing the opponent's: that
+// one plays at the level the player chose (a weak move is a poor hint) and owes its own
+// answers across take-backs, which a hint must not disturb. The engine starts at the first
+// H, without waiting for it, so a game in which nobody asks never runs one.
+class HintEngine : public GameObserver {
+  public:
+    // `setup` names the engine and its options; `defaultEngine` says the player named none,
+    // so a missing one wants the package installed.
+    HintEngine(EngineSetup setup, bool defaultEngine);
+
+    // H pressed: asks for a hint, or takes away the one shown.
+    void request(GameScene& scene);
+    // Once a pass: reads the engine, shows its answer, or clears a hint whose position is gone.
+    void update(GameScene& scene);
+
+    bool busy() const;
+    int readDescriptor() const { return engine_.readDescriptor(); }
+    // Milliseconds until the engine must be looked at even if it sends nothing; -1 never.
+    int msUntilDeadline() const;
+
+    // Any change of position makes the hint stale; the next update clears it.
+    void onMoveEvent(const GameScene&, const Move&, MoveEvent) override { stale_ = true; }
+    void onNewGame(const GameScene&) override { stale_ = true; }
+
+    void shutdown() { engine_.shutdown(); }
+
+    // How long the engine thinks about a hint: long enough for a sound move at full
+    // strength, short enough that the player is not kept waiting.
+    static constexpr int kThinkMs = 1000;
+
+  private:
+    void clear(GameScene& scene);
+    void show(GameScene& scene, const Move& move);
+    void say(GameScene& scene, const std::string& text);
+
+    EngineSetup setup_;
+    bool defaultEngine_;
+    UsiEngine engine_;
+    bool searching_ = false;
+    bool shown_ = false;
+    bool stale_ = false;
+    std::string said_;  // the notice as the hint last set it
+};
+
+}  // namespace ixo
