@@ -3,7 +3,6 @@
 #include <poll.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -21,12 +20,6 @@
 namespace ixo {
 
 namespace {
-
-std::int64_t steadyMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
 
 const char* sideName(int side) {
     return side == 0 ? "Blue" : "Red";

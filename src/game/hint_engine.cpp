@@ -1,7 +1,6 @@
 #include "game/hint_engine.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <utility>
 #include <vector>
@@ -14,12 +13,6 @@
 namespace ixo {
 
 namespace {
-
-std::int64_t steadyMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
 
 // "７六歩(77)" reads as "７六歩": where the piece comes from is on the board already.
 std::string hintText(const Move& move) {

@@ -9,6 +9,7 @@
 #include "shogi/move.h"
 #include "shogi/random_game.h"
 #include "simple_rules_usi.h"
+#include "support/installed_engine.h"
 
 namespace ixo {
 namespace {
@@ -18,27 +19,6 @@ using testing::nowMs;
 using testing::runEngine;
 using testing::until;
 using Kind = EngineEvent::Kind;
-
-// A developer without the packages may skip these; CI installs both and must run them.
-bool engineInstalled(const char* name) {
-    std::string path;
-    std::string error;
-    if (findEngine(name, path, error)) {
-        return true;
-    }
-    const char* ci = std::getenv("CI");
-    if (ci && std::string(ci) == "true") {
-        ADD_FAILURE() << name << " must be installed under CI (setup.sh's test packages)";
-    }
-    return false;
-}
-
-#define REQUIRE_ENGINE(name)                                                   \
-    if (!engineInstalled(name)) {                                              \
-        GTEST_SKIP() << name                                                   \
-                     << " is not installed (Debian packages fairy-stockfish, " \
-                        "gpsshogi); skipped";                                  \
-    }
 
 // "7g7f", "8h2b+" or "P*5e"; whether the move is legal is another question.
 bool looksLikeUsiMove(const std::string& move) {

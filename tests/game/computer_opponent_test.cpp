@@ -1,6 +1,5 @@
 #include "game/computer_opponent.h"
 
-#include <poll.h>
 #include <sys/wait.h>
 
 #include <cerrno>
@@ -54,18 +53,10 @@ class AgainstFakeEngine : public SceneTest {
         scene_.observers = {&heard_, computer_.get()};
         scene_.computer = computer_.get();
     }
-    // Frames until `done`, waiting on the engine between them; false after two seconds.
     template <typename Done>
     bool runUntil(Done done) {
-        for (int pass = 0; pass < 200; ++pass) {
-            frame(scene_, 0, 0, 0);
-            if (done()) {
-                return true;
-            }
-            pollfd watched{computer_->readDescriptor(), POLLIN, 0};
-            poll(&watched, watched.fd >= 0 ? 1 : 0, 10);
-        }
-        return false;
+        return framesUntil(
+            scene_, [this] { return computer_->readDescriptor(); }, done);
     }
     std::size_t ply() const { return scene_.standard.ply(); }
     void pickUpWhileItThinks(bool simple);

@@ -1,6 +1,5 @@
 #include "game/hint_engine.h"
 
-#include <poll.h>
 #include <sys/wait.h>
 
 #include <cerrno>
@@ -39,18 +38,10 @@ class HintTest : public SceneTest {
         scene_.observers = {hint_.get()};
         scene_.hint = hint_.get();
     }
-    // Frames until `done`, waiting on the engine between them; false after two seconds.
     template <typename Done>
     bool runUntil(Done done) {
-        for (int pass = 0; pass < 200; ++pass) {
-            frame(scene_, 0, 0, 0);
-            if (done()) {
-                return true;
-            }
-            pollfd watched{hint_->readDescriptor(), POLLIN, 0};
-            poll(&watched, watched.fd >= 0 ? 1 : 0, 10);
-        }
-        return false;
+        return framesUntil(
+            scene_, [this] { return hint_->readDescriptor(); }, done);
     }
     bool answered() const { return scene_.notice.rfind("Hint: thinking", 0) != 0; }
 

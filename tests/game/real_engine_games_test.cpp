@@ -15,28 +15,10 @@
 #include "scene_test_support.h"
 #include "shogi/position.h"
 #include "shogi/standard_rules.h"
+#include "support/installed_engine.h"
 
 namespace ixo::test {
 namespace {
-
-// A developer without the packages may skip these; CI installs both and must run them.
-bool engineInstalled(const char* name) {
-    std::string path;
-    std::string error;
-    if (findEngine(name, path, error)) {
-        return true;
-    }
-    const char* ci = std::getenv("CI");
-    if (ci && std::string(ci) == "true") {
-        ADD_FAILURE() << name << " must be installed under CI (setup.sh's test packages)";
-    }
-    return false;
-}
-
-#define REQUIRE_ENGINE(name)                                                                     \
-    if (!engineInstalled(name)) {                                                                \
-        GTEST_SKIP() << name << " is not installed (Debian packages fairy-stockfish, gpsshogi)"; \
-    }
 
 EngineSetup engine(const char* program, bool simple) {
     EngineSetup setup;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <poll.h>
 
 #include <optional>
 #include <string>
@@ -52,6 +53,20 @@ class SceneTest : public ::testing::Test {
     // Down in one frame and up in the next, over a pixel or the middle of a screen square.
     void releaseAt(GameScene& scene, int x, int y, Uint8 buttons);
     void click(GameScene& scene, int column, int row, Uint8 buttons = kLeftButton);
+    // Frames until `done`, waiting between them on the engine whose descriptor `engineFd`
+    // gives; false after two seconds.
+    template <typename EngineFd, typename Done>
+    bool framesUntil(GameScene& scene, EngineFd engineFd, Done done) {
+        for (int pass = 0; pass < 200; ++pass) {
+            frame(scene, 0, 0, 0);
+            if (done()) {
+                return true;
+            }
+            pollfd watched{engineFd(), POLLIN, 0};
+            poll(&watched, watched.fd >= 0 ? 1 : 0, 10);
+        }
+        return false;
+    }
 
   private:
     std::optional<reliability::ScratchDirectory> scratch_;
