@@ -90,20 +90,11 @@ TEST_F(SceneClock, TakeBackDropsThePlysTimeAndReplayBringsBackTheTimeItHad) {
     EXPECT_EQ(used(), (std::vector<std::int64_t>{3000, 400}));
 }
 
-TEST_F(SceneClock, ANewGameStartsWithNoTimesAndAnOpenedGameWithTheSeededOnes) {
+TEST_F(SceneClock, ANewGameStartsWithNoTimes) {
     pawnMove(2, 0, 3000);
     scene_.startNewGame();
     EXPECT_TRUE(scene_.moveTimes().empty());
     EXPECT_EQ(scene_.clock().totalUsed(0, now_), 0);
-
-    ASSERT_TRUE(scene_.resume({Move{2, 6, 2, 5}, Move{2, 2, 2, 3}}));
-    EXPECT_EQ(scene_.moveTimes().size(), 2u);
-    EXPECT_EQ(scene_.moveTimes()[0].usedMs, 0);
-    scene_.seedMoveTimes({MoveTime{4000, 4000, true}, MoveTime{6000, 6000, true}});
-    frame(scene_, 0, 0, 0);
-    EXPECT_EQ(scene_.clock().totalUsed(0, now_), 4000);
-    pawnMove(4, 0, 1000);
-    EXPECT_EQ(scene_.moveTimes()[2].totalMs, 5000);
 }
 
 // A game with a time control, its clock read from `now_`.

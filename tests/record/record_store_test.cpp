@@ -287,34 +287,10 @@ class TimedRecord : public RecordStore {
         reliability::clickSquare(scene_, column, toRow);
         keeper.afterFrame();
     }
-    void press(RecordKeeper& keeper, SDLKey key) {
-        reliability::pressKey(scene_, key);
-        keeper.afterFrame();
-    }
 
     Uint32 now_ = 5000;
     GameScene scene_{nullptr};
 };
-
-TEST_F(TimedRecord, EachMovesTimeAndItsMoversTotalFollowTakeBackAndReplay) {
-    RecordKeeper keeper({games_.string(), ""}, start_);
-    keep(keeper);
-    move(keeper, 2, 6, 5, 3000);   // ７六歩, 3 s
-    move(keeper, 6, 2, 3, 61000);  // ３四歩, a minute and a second
-    move(keeper, 7, 6, 5, 2500);   // ２六歩, two and a half seconds
-    const std::string three =
-        "   1 ７六歩(77)   ( 0:03/00:00:03)\n"
-        "   2 ３四歩(33)   ( 1:01/00:01:01)\n"
-        "   3 ２六歩(27)   ( 0:02/00:00:05)\n";
-    EXPECT_NE(contents(keeper.recordPath()).find(three), std::string::npos)
-        << contents(keeper.recordPath());
-    press(keeper, SDLK_u);
-    EXPECT_EQ(contents(keeper.recordPath()).find("   3 "), std::string::npos);
-    now_ += 9000;  // the time before the replay is nobody's move
-    press(keeper, SDLK_r);
-    EXPECT_NE(contents(keeper.recordPath()).find(three), std::string::npos)
-        << contents(keeper.recordPath());
-}
 
 // A record from elsewhere continued here: its moves keep their times, and the totals of the
 // moves made here go on from them.
