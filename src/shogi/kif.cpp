@@ -990,8 +990,10 @@ std::string headerValue(const std::string& name) {
     return value;
 }
 
-std::string playerLine(const char* key, const std::string& name, const char* otherwise) {
-    return std::string(key) + "：" + (name.empty() ? otherwise : headerValue(name)) + "\n";
+// `otherwise` is a kept line's own value, written byte for byte as it was read.
+std::string playerLine(const std::string& key, const std::string& name,
+                       const std::string& otherwise) {
+    return key + "：" + (name.empty() ? otherwise : headerValue(name)) + "\n";
 }
 
 std::string handicapNameOf(const Position& start) {
@@ -1160,9 +1162,9 @@ std::string writeStandardKif(const StandardGame& game, const std::string& startT
                 handicapWritten = true;
             }
         } else if (header.key == "先手" || header.key == "下手") {
-            text += playerLine(header.key.c_str(), players.blue, header.value.c_str());
+            text += playerLine(header.key, players.blue, header.value);
         } else if (header.key == "後手" || header.key == "上手") {
-            text += playerLine(header.key.c_str(), players.red, header.value.c_str());
+            text += playerLine(header.key, players.red, header.value);
         } else if (!isHandKey(header.key) && header.key != "手番") {
             text += header.key + "：" + header.value + "\n";
         }

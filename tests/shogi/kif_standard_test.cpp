@@ -208,6 +208,11 @@ TEST(StandardKifWriter, TheComputersSideIsNamedByItsEngineOnceAndThePlayersSideA
         writeStandardKif(game, "", {{"下手", "A"}, {"上手", "B"}}, {}, {"gpsshogi\nx", ""});
     EXPECT_NE(handicap.find("\n下手：gpsshogi x\n上手：B\n"), std::string::npos) << handicap;
     EXPECT_EQ(linesOf(handicap, "先手："), 0);
+
+    // A kept player's line is the record's own, byte for byte, a NUL in it included.
+    const std::string odd("Blue\0\x97", 6);
+    EXPECT_NE(writeStandardKif(game, "", {{"先手", odd}}).find("\n先手：" + odd + "\n"),
+              std::string::npos);
 }
 
 TEST(StandardKifWriter, HandicapsAndSetUpPositionsReadBackToTheSameStart) {
