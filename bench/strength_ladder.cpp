@@ -262,6 +262,7 @@ int main(int argc, char* argv[]) {
         int draws = 0;
         int losses = 0;
         long plies = 0;
+        std::string endings;
         for (int game = 0; game < games; ++game) {
             // The stronger level takes Blue in every other game.
             const bool strongerBlue = game % 2 == 0;
@@ -274,6 +275,7 @@ int main(int argc, char* argv[]) {
                 return 1;
             }
             plies += length;
+            endings += std::string(endings.empty() ? "" : ", ") + endName(how);
             const int forStronger = strongerBlue ? result : -result;
             wins += forStronger > 0;
             draws += forStronger == 0;
@@ -282,8 +284,9 @@ int main(int argc, char* argv[]) {
         const double score = wins + draws / 2.0;
         pairsWon += score > games / 2.0;
         std::printf(
-            "level %2d vs %2d: %4.1f - %4.1f  (won %d, drawn %d, lost %d; %ld plies a game)\n",
-            lower + 1, lower, score, games - score, wins, draws, losses, plies / games);
+            "level %2d vs %2d: %4.1f - %4.1f  (won %d, drawn %d, lost %d; %ld plies a game; %s)\n",
+            lower + 1, lower, score, games - score, wins, draws, losses, plies / games,
+            endings.c_str());
         std::fflush(stdout);
     }
     std::printf("the higher level won %d of %d pairs in %.0f s\n", pairsWon, kMaxLevel - kMinLevel,
