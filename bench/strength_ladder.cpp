@@ -75,10 +75,11 @@ bool startEngine(UsiEngine& engine, int level, bool simple,
     return true;
 }
 
-const char* endName(GameEnd how) {
+// The simple rules have no check: their games end when a king is taken, kept as a mate.
+const char* endName(GameEnd how, bool simple) {
     switch (how) {
         case GameEnd::Checkmate:
-            return "checkmate";
+            return simple ? "a king taken" : "checkmate";
         case GameEnd::Resignation:
             return "resignation";
         case GameEnd::Repetition:
@@ -107,7 +108,7 @@ struct Referee {
     StandardGame standard;
     Outcome outcome;
 
-    Referee(bool simpleRules) : simple(simpleRules) { board.reset(); }
+    explicit Referee(bool simpleRules) : simple(simpleRules) { board.reset(); }
 
     void play(int side, const std::string& text) {
         if (simple) {
@@ -213,7 +214,7 @@ int wholeGame(bool simple, const char* blue, const char* red, std::int64_t byoyo
         result > 0   ? "Blue won"
         : result < 0 ? "Red won"
                      : "drawn",
-        plies, endName(how), (nowMs() - began) / 1000.0);
+        plies, endName(how, simple), (nowMs() - began) / 1000.0);
     return 0;
 }
 
@@ -275,7 +276,7 @@ int main(int argc, char* argv[]) {
                 return 1;
             }
             plies += length;
-            endings += std::string(endings.empty() ? "" : ", ") + endName(how);
+            endings += std::string(endings.empty() ? "" : ", ") + endName(how, simple);
             const int forStronger = strongerBlue ? result : -result;
             wins += forStronger > 0;
             draws += forStronger == 0;
