@@ -1,10 +1,14 @@
-// The strength ladder: games between adjacent levels of fairy-stockfish under the simple
-// rules, every move checked by our own rules, at time per move scaled down so that a ladder
-// runs in minutes. Prints the score of each pair from the higher level's side.
+// The strength ladder: games between adjacent levels of fairy-stockfish, every move checked
+// by our own rules, at time per move scaled down so that a ladder runs in minutes. Prints the
+// score of each pair from the higher level's side. With --game it plays one whole game
+// instead, between any two engines, and says how it ended.
 //
-// usage: build/bench/strength_ladder [GAMES_PER_PAIR] [TIME_FACTOR] [MAX_PLIES]
-//        (default 4, 0.1, 300; a game reaching MAX_PLIES is a draw)
-// Needs fairy-stockfish; run it from the repository's build folder or anywhere, since the
+// usage: build/bench/strength_ladder [--rules simple|standard] [GAMES_PER_PAIR] [TIME_FACTOR]
+//                                    [MAX_PLIES]
+//        (default simple, 4, 0.1, 300; a game reaching MAX_PLIES is a draw)
+//        build/bench/strength_ladder [--rules R] --game BLUE RED [BYOYOMI_MS] [MAX_PLIES]
+//        (default 400, 400; both engines at level 10 for their options, BYOYOMI_MS a move)
+// Needs fairy-stockfish (and for --game whatever it names); run it from anywhere, since the
 // variant definition is found through the source tree.
 #include <poll.h>
 
@@ -17,6 +21,7 @@
 
 #include "../tests/engine/simple_rules_usi.h"
 #include "engine/usi_engine.h"
+#include "shogi/standard_rules.h"
 
 #ifndef IXO_VARIANT_FILE
 #define IXO_VARIANT_FILE "../variants/nodropshogi.ini"
@@ -53,12 +58,15 @@ bool nextEvent(UsiEngine& engine, EngineEvent& event) {
     }
 }
 
-bool startEngine(UsiEngine& engine, int level) {
+bool startEngine(UsiEngine& engine, int level, bool simple,
+                 const char* program = "fairy-stockfish") {
     EngineSetup setup;
-    setup.program = "fairy-stockfish";
+    setup.program = program;
     setup.level = level;
-    setup.variantFile = IXO_VARIANT_FILE;
-    setup.variantName = kSimpleRulesVariant;
+    if (simple) {
+        setup.variantFile = IXO_VARIANT_FILE;
+        setup.variantName = kSimpleRulesVariant;
+    }
     EngineEvent event;
     if (!engine.start(setup, nowMs()) || !nextEvent(engine, event)) {
         std::fprintf(stderr, "strength_ladder: %s\n", event.message.c_str());
@@ -67,81 +75,208 @@ bool startEngine(UsiEngine& engine, int level) {
     return true;
 }
 
-// 1 when Blue wins, -1 when Red wins, 0 for a draw; -2 when an engine failed.
-int playGame(UsiEngine* players[2], double timeFactor, int maxPlies, int* plies) {
+// The simple rules have no check: their games end when a king is taken, kept as a mate.
+const char* endName(GameEnd how, bool simple) {
+    switch (how) {
+        case GameEnd::Checkmate:
+            return simple ? "a king taken" : "checkmate";
+        case GameEnd::Resignation:
+            return "resignation";
+        case GameEnd::Repetition:
+            return "repetition (a draw)";
+        case GameEnd::PerpetualCheck:
+            return "perpetual check";
+        case GameEnd::Impasse:
+            return "impasse declared";
+        case GameEnd::FailedImpasse:
+            return "a failed impasse declaration";
+        case GameEnd::IllegalMove:
+            return "a foul (a move our rules refuse)";
+        case GameEnd::TimeUp:
+            return "time";
+        case GameEnd::None:
+            break;
+    }
+    return "the ply limit (a draw)";
+}
+
+// Both rule sets behind one game loop: the simple rules end when a king is taken, the
+// standard ones as StandardGame judges them.
+struct Referee {
+    bool simple = true;
     Board board;
-    board.reset();
+    StandardGame standard;
+    Outcome outcome;
+
+    explicit Referee(bool simpleRules) : simple(simpleRules) { board.reset(); }
+
+    void play(int side, const std::string& text) {
+        if (simple) {
+            Move made;
+            if (!playUsi(board, side, text, &made)) {
+                outcome = {GameEnd::IllegalMove, 1 - side};
+            } else if (made.captured == King) {
+                outcome = {GameEnd::Checkmate, side};
+            }
+            return;
+        }
+        MoveRequest request;
+        if (!parseUsiMove(text, request) || !standard.play(request)) {
+            standard.loseByFoul(side);
+        }
+        outcome = standard.outcome();
+    }
+    void resign(int side) {
+        if (simple) {
+            outcome = {GameEnd::Resignation, 1 - side};
+        } else {
+            standard.resign();
+            outcome = standard.outcome();
+        }
+    }
+    // Declaring is no part of the simple rules, so there it gives the game away.
+    void declare(int side) {
+        if (simple) {
+            outcome = {GameEnd::FailedImpasse, 1 - side};
+        } else {
+            standard.declareImpasse();
+            outcome = standard.outcome();
+        }
+    }
+};
+
+// 1 when Blue wins, -1 when Red wins, 0 for a draw; -2 when an engine failed. byoyomiMs > 0
+// gives both sides that time a move; otherwise each level's own, scaled by timeFactor.
+int playGame(UsiEngine* players[2], bool simple, double timeFactor, std::int64_t byoyomiMs,
+             int maxPlies, int* plies, GameEnd* how) {
+    Referee referee(simple);
     std::vector<std::string> moves;
     for (int side : {0, 1}) {
         players[side]->newGame(nowMs());
     }
-    while (static_cast<int>(moves.size()) < maxPlies) {
+    *plies = 0;
+    while (!referee.outcome.over() && static_cast<int>(moves.size()) < maxPlies) {
         const int side = static_cast<int>(moves.size() % 2);
         UsiEngine& mover = *players[side];
         GoTimes times = mover.levelTimes(side);
-        times.byoyomiMs = std::max<std::int64_t>(
-            10, static_cast<std::int64_t>(levelSettings(mover.level()).moveTimeMs * timeFactor));
+        times.byoyomiMs = byoyomiMs > 0
+                              ? byoyomiMs
+                              : std::max<std::int64_t>(
+                                    10, static_cast<std::int64_t>(
+                                            levelSettings(mover.level()).moveTimeMs * timeFactor));
         EngineEvent event;
         if (!mover.go("", moves, times, nowMs()) || !nextEvent(mover, event)) {
-            std::fprintf(stderr, "strength_ladder: level %d failed: %s\n", mover.level(),
-                         event.message.c_str());
+            std::fprintf(stderr, "strength_ladder: %s (level %d) failed: %s\n",
+                         mover.name().c_str(), mover.level(), event.message.c_str());
             return -2;
         }
+        if (event.kind == EngineEvent::Kind::Resign) {
+            referee.resign(side);
+        } else if (event.kind == EngineEvent::Kind::Win) {
+            referee.declare(side);
+        } else {
+            referee.play(side, event.move);
+            if (referee.outcome.how == GameEnd::IllegalMove) {
+                std::fprintf(stderr,
+                             "strength_ladder: %s (level %d) sent %s, which our rules "
+                             "refuse\n",
+                             mover.name().c_str(), mover.level(), event.move.c_str());
+            } else {
+                moves.push_back(event.move);
+            }
+        }
         *plies = static_cast<int>(moves.size());
-        if (event.kind != EngineEvent::Kind::BestMove) {
-            // Resigning or declaring (which the simple rules do not know) gives the game away.
-            return side == 0 ? -1 : 1;
-        }
-        Move made;
-        if (!playUsi(board, side, event.move, &made)) {
-            std::fprintf(stderr, "strength_ladder: level %d sent %s, which our rules refuse\n",
-                         mover.level(), event.move.c_str());
-            return side == 0 ? -1 : 1;
-        }
-        moves.push_back(event.move);
-        *plies = static_cast<int>(moves.size());
-        if (made.captured == King) {
-            return side == 0 ? 1 : -1;
-        }
     }
+    *how = referee.outcome.how;
+    return referee.outcome.winner < 0 ? 0 : (referee.outcome.winner == 0 ? 1 : -1);
+}
+
+int wholeGame(bool simple, const char* blue, const char* red, std::int64_t byoyomiMs,
+              int maxPlies) {
+    UsiEngine engines[2];
+    if (!startEngine(engines[0], kMaxLevel, simple, blue) ||
+        !startEngine(engines[1], kMaxLevel, simple, red)) {
+        return 1;
+    }
+    UsiEngine* players[2] = {&engines[0], &engines[1]};
+    const std::int64_t began = nowMs();
+    int plies = 0;
+    GameEnd how = GameEnd::None;
+    const int result = playGame(players, simple, 0, byoyomiMs, maxPlies, &plies, &how);
+    if (result == -2) {
+        return 1;
+    }
+    std::printf(
+        "%s (Blue) vs %s (Red), %s rules, %lld ms a move: %s after %d plies by %s, "
+        "%.0f s\n",
+        engines[0].name().c_str(), engines[1].name().c_str(), simple ? "simple" : "standard",
+        static_cast<long long>(byoyomiMs),
+        result > 0   ? "Blue won"
+        : result < 0 ? "Red won"
+                     : "drawn",
+        plies, endName(how, simple), (nowMs() - began) / 1000.0);
     return 0;
 }
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    bool simple = true;
+    int first = 1;
+    if (argc > 2 && std::string(argv[1]) == "--rules") {
+        simple = std::string(argv[2]) != "standard";
+        first = 3;
+    }
+    if (argc > first + 2 && std::string(argv[first]) == "--game") {
+        const std::int64_t byoyomi = argc > first + 3 ? std::atoll(argv[first + 3]) : 400;
+        const int cap = argc > first + 4 ? std::atoi(argv[first + 4]) : 400;
+        if (byoyomi < 1 || cap < 1) {
+            std::fprintf(stderr,
+                         "usage: strength_ladder [--rules R] --game BLUE RED "
+                         "[BYOYOMI_MS] [MAX_PLIES]\n");
+            return 2;
+        }
+        return wholeGame(simple, argv[first + 1], argv[first + 2], byoyomi, cap);
+    }
+    argc -= first - 1;
+    argv += first - 1;
     const int games = argc > 1 ? std::atoi(argv[1]) : 4;
     const double timeFactor = argc > 2 ? std::atof(argv[2]) : 0.1;
     const int maxPlies = argc > 3 ? std::atoi(argv[3]) : 300;
     if (games < 1 || timeFactor <= 0 || maxPlies < 1) {
-        std::fprintf(stderr, "usage: strength_ladder [GAMES_PER_PAIR] [TIME_FACTOR] [MAX_PLIES]\n");
+        std::fprintf(stderr,
+                     "usage: strength_ladder [--rules simple|standard] "
+                     "[GAMES_PER_PAIR] [TIME_FACTOR] [MAX_PLIES]\n");
         return 2;
     }
-    std::printf("%d games per pair, time per move x %.2f, a draw at %d plies\n", games, timeFactor,
-                maxPlies);
+    std::printf("%s rules, %d games per pair, time per move x %.2f, a draw at %d plies\n",
+                simple ? "simple" : "standard", games, timeFactor, maxPlies);
     const std::int64_t began = nowMs();
     int pairsWon = 0;
     for (int lower = kMinLevel; lower < kMaxLevel; ++lower) {
         UsiEngine weaker;
         UsiEngine stronger;
-        if (!startEngine(weaker, lower) || !startEngine(stronger, lower + 1)) {
+        if (!startEngine(weaker, lower, simple) || !startEngine(stronger, lower + 1, simple)) {
             return 1;
         }
         int wins = 0;
         int draws = 0;
         int losses = 0;
         long plies = 0;
+        std::string endings;
         for (int game = 0; game < games; ++game) {
             // The stronger level takes Blue in every other game.
             const bool strongerBlue = game % 2 == 0;
             UsiEngine* players[2] = {strongerBlue ? &stronger : &weaker,
                                      strongerBlue ? &weaker : &stronger};
             int length = 0;
-            const int result = playGame(players, timeFactor, maxPlies, &length);
+            GameEnd how = GameEnd::None;
+            const int result = playGame(players, simple, timeFactor, 0, maxPlies, &length, &how);
             if (result == -2) {
                 return 1;
             }
             plies += length;
+            endings += std::string(endings.empty() ? "" : ", ") + endName(how, simple);
             const int forStronger = strongerBlue ? result : -result;
             wins += forStronger > 0;
             draws += forStronger == 0;
@@ -150,8 +285,9 @@ int main(int argc, char* argv[]) {
         const double score = wins + draws / 2.0;
         pairsWon += score > games / 2.0;
         std::printf(
-            "level %2d vs %2d: %4.1f - %4.1f  (won %d, drawn %d, lost %d; %ld plies a game)\n",
-            lower + 1, lower, score, games - score, wins, draws, losses, plies / games);
+            "level %2d vs %2d: %4.1f - %4.1f  (won %d, drawn %d, lost %d; %ld plies a game; %s)\n",
+            lower + 1, lower, score, games - score, wins, draws, losses, plies / games,
+            endings.c_str());
         std::fflush(stdout);
     }
     std::printf("the higher level won %d of %d pairs in %.0f s\n", pairsWon, kMaxLevel - kMinLevel,

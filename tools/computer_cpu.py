@@ -1,14 +1,19 @@
 #!/usr/bin/python3
 """The game's own CPU while fairy-stockfish thinks, and the time from the player's move to
-the engine's move on screen against the time the engine was given.
+the engine's move on screen against the engine's own reported search time.
 
 usage: tools/computer_cpu.py [GAME] [MOVES]   (default: build/ixo-shogi, 3)
 
 Plays MOVES pawn moves for Blue at level 10 (4 s a move) in a private Xvfb through the
-end-to-end harness, and sums the game's utime + stime over each engine search only.
+end-to-end harness, and sums the game's utime + stime over each engine search only. The
+engine runs behind a shell that copies what it says to a log, so that the last
+`info ... time N` before each bestmove can be set beside the time the player waited: what
+is left over is ours (the go sent late, the answer read, judged, drawn and written).
 """
 import os
+import shutil
 import sys
+import tempfile
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -35,11 +40,42 @@ def recorded_moves(data_home):
         return []
 
 
+def logged_engine(folder):
+    """A stand-in for fairy-stockfish that passes everything through and keeps its output."""
+    engine = shutil.which("fairy-stockfish", path=os.environ.get("PATH", "") + ":/usr/games")
+    if engine is None:
+        raise SystemExit("fairy-stockfish is not installed")
+    log = os.path.join(folder, "engine.log")
+    wrapper = os.path.join(folder, "logged-engine")
+    with open(wrapper, "w") as script:
+        script.write(f'#!/bin/sh\n"{engine}" "$@" | tee -a "{log}"\n')
+    os.chmod(wrapper, 0o755)
+    return wrapper, log
+
+
+def reported_times(log):
+    """The last `info ... time N` before each bestmove, in ms (None where none came)."""
+    times = []
+    last = None
+    with open(log) as lines:
+        for line in lines:
+            words = line.split()
+            if words[:1] == ["info"] and "time" in words[:-1]:
+                last = int(words[words.index("time") + 1])
+            elif words[:1] == ["bestmove"]:
+                times.append(last)
+                last = None
+    return times
+
+
 def main():
     game = sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "build", "ixo-shogi")
     count = int(sys.argv[2]) if len(sys.argv) > 2 else 3
+    folder = tempfile.mkdtemp(prefix="ixo-engine-log-")
+    engine, log = logged_engine(folder)
     session = GameSession(game, os.path.join(ROOT, "image"),
-                          args=["--rules", "standard", "--computer", "red", "--level", "10"])
+                          args=["--rules", "standard", "--computer", "red", "--level", "10",
+                                "--engine", engine])
     thinking = 0.0
     used = 0.0
     try:
@@ -57,8 +93,11 @@ def main():
             spent = cpu_seconds(pid) - before
             thinking += answered
             used += spent
+            searched = reported_times(log)[index]
+            overhead = (f"{answered * 1000 - searched:+.0f} ms ours" if searched is not None
+                        else "no info time reported")
             print(f"move {index + 1}: the answer on screen {answered * 1000:.0f} ms after the "
-                  f"click ({(answered - LEVEL_TIME_S) * 1000:+.0f} ms beyond the engine's "
+                  f"click, the engine's own search {searched} ms: {overhead} (it was given "
                   f"{LEVEL_TIME_S:.0f} s); game CPU {spent:.2f} s")
         print(f"game: {100 * used / thinking:.2f}% of one core over {thinking:.1f} s of "
               "engine thinking")
@@ -66,6 +105,7 @@ def main():
         session.wait_exit()
     finally:
         session.close()
+        shutil.rmtree(folder, ignore_errors=True)
 
 
 if __name__ == "__main__":

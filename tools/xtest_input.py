@@ -16,6 +16,9 @@ on $DISPLAY (a private Xvfb of the calling script).
       call returns. Where the frame went through SDL_Flip or SDL_UpdateRects, the time to
       that call's return (the probe's stamp) is given too.
 
+      --move-first plays Blue's pawn in column 6 one square forward before the clicks, so
+      that a computer playing Red is searching while they are timed.
+
   --scale N (both modes): the game runs at --scale N, so every position is N times larger.
 """
 
@@ -171,8 +174,17 @@ class Screen:
         return None, None
 
 
-def clicks(pointer, count, stamps_path, hold):
+def clicks(pointer, count, stamps_path, hold, move_first=False):
     stamps = Stamps(stamps_path)
+    if move_first:
+        time.sleep(0.5)  # the window is up before its first frame is drawn
+        for square in ((6, 6), (6, 5)):
+            pointer.move(*square_centre(*square))
+            pointer.button(1, True)
+            pointer.button(1, False)
+            pointer.dpy.sync()
+            time.sleep(0.2)
+    began = time.monotonic()
     unlit = stamps.pixel_after(0.3)
     lit = None
     scale = pointer.scale
@@ -235,7 +247,8 @@ def clicks(pointer, count, stamps_path, hold):
         print(f"clicks: {count} sent, none shown on screen ({lost} lost)")
         return
     on_screen.sort()
-    print(f"clicks: {count} sent, {len(on_screen)} shown, {lost} lost")
+    print(f"clicks: {count} sent, {len(on_screen)} shown, {lost} lost, in "
+          f"{time.monotonic() - began:.1f} s")
     print(f"latency ms (release to the window showing it, by DAMAGE): median "
           f"{statistics.median(on_screen):.2f}, 90th percentile "
           f"{on_screen[int(0.9 * (len(on_screen) - 1))]:.2f}, worst {on_screen[-1]:.2f}, "
@@ -265,6 +278,7 @@ def main():
     clicking.add_argument("stamps")
     clicking.add_argument("--hold", type=float, default=5.0)
     clicking.add_argument("--scale", type=int, default=1)
+    clicking.add_argument("--move-first", action="store_true")
     args = parser.parse_args()
 
     dpy = xdisplay.Display()
@@ -272,7 +286,7 @@ def main():
     if args.mode == "motion":
         motion(pointer, args.seconds, args.rate)
     else:
-        clicks(pointer, args.count, args.stamps, args.hold)
+        clicks(pointer, args.count, args.stamps, args.hold, args.move_first)
 
 
 if __name__ == "__main__":
