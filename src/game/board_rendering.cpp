@@ -45,14 +45,10 @@ void drawSpeakerOff(SDL_Surface* screen, int x, int y) {
 
 }  // namespace
 
-bool GameScene::sameOutsideTheSquares(const FrameState& last) const {
-    if (!last.valid || last.screen != screen || last.redToMove != (turn != 0) ||
-        last.soundOff != soundOff || last.notRecording != notRecording) {
-        return false;
-    }
-    FrameState now;
-    describeStandard(now);
-    return last.notice == now.notice && last.standard == now.standard && last.hands == now.hands &&
+bool GameScene::sameOutsideTheSquares(const FrameState& last, const FrameState& now) {
+    return last.valid && last.screen == now.screen && last.redToMove == now.redToMove &&
+           last.soundOff == now.soundOff && last.notRecording == now.notRecording &&
+           last.notice == now.notice && last.standard == now.standard && last.hands == now.hands &&
            last.lastFrom == now.lastFrom && last.lastTo == now.lastTo &&
            last.checkedKing == now.checkedKing && last.choiceSquare == now.choiceSquare &&
            last.choicePiece == now.choicePiece && last.choiceOwner == now.choiceOwner &&
@@ -70,58 +66,46 @@ SDL_Rect GameScene::portraitPlace() const {
     return placed(portrait, kWindowWidth - portrait.width(), 0);
 }
 
-bool GameScene::samePortrait(const FrameState& last) const {
-    const SDL_Rect now = portraitPlace();
-    if (now.x != last.portraitPlace.x || now.y != last.portraitPlace.y ||
-        now.w != last.portraitPlace.w || now.h != last.portraitPlace.h) {
+bool GameScene::samePortrait(const FrameState& last, const FrameState& now) {
+    const SDL_Rect& was = last.portraitPlace;
+    const SDL_Rect& is = now.portraitPlace;
+    if (is.x != was.x || is.y != was.y || is.w != was.w || is.h != was.h) {
         return false;
     }
     // A new picture may land where the old one was freed, so its path tells it apart as well.
-    return now.w == 0 ||
-           (last.portrait == portrait.surface() && last.portraitPath == portrait.path());
+    return is.w == 0 || (last.portrait == now.portrait && last.portraitPath == now.portraitPath);
 }
 
-bool GameScene::showsCurrentState() const {
-    const FrameState& last = lastFrame_;
-    if (!sameOutsideTheSquares(last) || !samePortrait(last) ||
-        last.pieceSelected != (selected.piece != -1)) {
-        return false;
-    }
+bool GameScene::sameFrame(const FrameState& last, const FrameState& now) {
+    return sameOutsideTheSquares(last, now) && samePortrait(last, now) &&
+           last.pieceSelected == now.pieceSelected && last.pieces == now.pieces &&
+           last.owners == now.owners && last.lit == now.lit;
+}
+
+void GameScene::describeFrame(FrameState& frame) const {
+    frame.valid = true;
+    frame.screen = screen;
+    frame.redToMove = turn != 0;
+    frame.pieceSelected = selected.piece != -1;
+    frame.soundOff = soundOff;
+    frame.notRecording = notRecording;
+    frame.portrait = portrait.surface();
+    frame.portraitPath = portrait.path();
+    frame.portraitPlace = portraitPlace();
     for (int index = 0; index < kSquareCount; ++index) {
-        const Cell& cell = board.cells[index];
-        if (last.pieces[index] != cell.piece || last.owners[index] != cell.owner ||
-            last.lit[index] != (moveMap.marks[index] == 1)) {
-            return false;
-        }
+        frame.pieces[index] = board.cells[index].piece;
+        frame.owners[index] = board.cells[index].owner;
+        frame.lit[index] = moveMap.marks[index] == 1;
     }
-    return true;
+    describeStandard(frame);
 }
 
-void GameScene::rememberCurrentState() {
-    FrameState& last = lastFrame_;
-    last.valid = true;
-    last.screen = screen;
-    last.redToMove = turn != 0;
-    last.pieceSelected = selected.piece != -1;
-    last.soundOff = soundOff;
-    last.notRecording = notRecording;
-    last.portrait = portrait.surface();
-    last.portraitPath = portrait.path();
-    last.portraitPlace = portraitPlace();
-    for (int index = 0; index < kSquareCount; ++index) {
-        last.pieces[index] = board.cells[index].piece;
-        last.owners[index] = board.cells[index].owner;
-        last.lit[index] = moveMap.marks[index] == 1;
-    }
-    describeStandard(last);
-}
-
-bool GameScene::changedAreas(std::vector<SDL_Rect>& areas) const {
+bool GameScene::changedAreas(const FrameState& last, const FrameState& now,
+                             std::vector<SDL_Rect>& areas) const {
     areas.clear();
-    const FrameState& last = lastFrame_;
     // The label, the notice, the hands and the marks span much of the frame or move with the
     // turn; a frame that changes any of them is painted whole.
-    if (!sameOutsideTheSquares(last)) {
+    if (!sameOutsideTheSquares(last, now)) {
         return false;
     }
     const auto add = [&](const SDL_Rect& area) {
@@ -129,26 +113,24 @@ bool GameScene::changedAreas(std::vector<SDL_Rect>& areas) const {
             areas.push_back(area);
         }
     };
-    if (!samePortrait(last)) {
+    if (!samePortrait(last, now)) {
         add(last.portraitPlace);
-        add(portraitPlace());
+        add(now.portraitPlace);
     }
     const bool mirrored = rules == RuleSet::Simple && turn != 0;
     for (int index = 0; index < kSquareCount; ++index) {
         const int column = index % kBoardSize;
-        if (last.lit[index] != (moveMap.marks[index] == 1)) {
-            const int row = index / kBoardSize;
+        const int row = index / kBoardSize;
+        if (last.lit[index] != now.lit[index]) {
             add(placed(highlight, squareLeft(column),
                        squareTop(mirrored ? kBoardSize - 1 - row : row)));
         }
-        const Cell& cell = board.cells[index];
-        if (last.pieces[index] != cell.piece || last.owners[index] != cell.owner) {
+        if (last.pieces[index] != now.pieces[index] || last.owners[index] != now.owners[index]) {
             // Whatever stood there and whatever stands there now, shadow and picture, either of
             // which may reach into the neighbouring squares.
-            const int row = index / kBoardSize;
             for (const auto& [piece, owner] :
                  {std::pair<int, int>{last.pieces[index], last.owners[index]},
-                  std::pair<int, int>{cell.piece, cell.owner}}) {
+                  std::pair<int, int>{now.pieces[index], now.owners[index]}}) {
                 if (const Image* shadow = shadowOf(piece, owner)) {
                     add(shadowPlace(*shadow, column, row));
                 }
@@ -246,14 +228,17 @@ void GameScene::drawPieces() const {
 }
 
 bool GameScene::draw() {
-    if (showsCurrentState()) {
+    // Described once a pass, and compared with what the last painted frame was made from.
+    FrameState now;
+    describeFrame(now);
+    if (sameFrame(lastFrame_, now)) {
         return false;
     }
     // Only what changed is painted again, every layer in its order but clipped to the places
     // that changed; everywhere else the surface already holds what a whole frame would paint.
     // Painting the whole frame took as long as sending it at twice the size.
-    const bool inPlaces = changedAreas(changedAreas_);
-    rememberCurrentState();
+    const bool inPlaces = changedAreas(lastFrame_, now, changedAreas_);
+    lastFrame_ = std::move(now);
     if (!inPlaces) {
         paintFrame();
         return true;

@@ -250,13 +250,15 @@ class GameScene : public Scene {
     // The text under the board, as it is drawn this frame.
     std::string noticeShown() const;
     bool standardPicturesLoaded_ = false;
-    bool showsCurrentState() const;
-    bool sameOutsideTheSquares(const FrameState& last) const;
-    bool samePortrait(const FrameState& last) const;
-    // The places where the frame now differs from the last one painted, as far as the state
-    // tells: false when it must be painted whole.
-    bool changedAreas(std::vector<SDL_Rect>& areas) const;
-    void rememberCurrentState();
+    // Everything the picture is made from, as the state stands now.
+    void describeFrame(FrameState& frame) const;
+    static bool sameFrame(const FrameState& last, const FrameState& now);
+    static bool sameOutsideTheSquares(const FrameState& last, const FrameState& now);
+    static bool samePortrait(const FrameState& last, const FrameState& now);
+    // The places where `now` differs from the last frame painted: false when it must be
+    // painted whole.
+    bool changedAreas(const FrameState& last, const FrameState& now,
+                      std::vector<SDL_Rect>& areas) const;
     std::vector<SDL_Rect> changedAreas_;
 
     FrameState lastFrame_;
