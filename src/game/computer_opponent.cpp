@@ -116,7 +116,7 @@ int ComputerOpponent::msUntilDeadline() const {
 }
 
 bool ComputerOpponent::ownsTurn(const GameScene& scene) const {
-    return playing_ && scene.turn == side_ && !scene.paused() && !gameOverForEngine(scene);
+    return playing_ && scene.turn == side_ && !scene.paused() && !scene.gameOver();
 }
 
 void ComputerOpponent::pause(GameScene& scene) {
@@ -345,7 +345,7 @@ void ComputerOpponent::onMoveEvent(const GameScene& scene, const Move&, MoveEven
         return;
     }
     // A flag fall ends the game while the engine may be thinking; its answer is no move now.
-    if (event == MoveEvent::Ended && gameOverForEngine(scene)) {
+    if (event == MoveEvent::Ended && scene.gameOver()) {
         abandonSearch();
     }
     if (event == MoveEvent::TakenBack || event == MoveEvent::Replayed) {
@@ -354,7 +354,7 @@ void ComputerOpponent::onMoveEvent(const GameScene& scene, const Move&, MoveEven
         const std::size_t ply = standard ? scene.standard.ply() : scene.history.position();
         const std::size_t size = standard ? scene.standard.size() : scene.history.size();
         // Back to (or on to) the player's own turn: the computer's move goes with theirs.
-        const bool computerToMove = scene.turn == side_ && !gameOverForEngine(scene);
+        const bool computerToMove = scene.turn == side_ && !scene.gameOver();
         if (computerToMove && event == MoveEvent::TakenBack && ply > 0) {
             ++takeBacksOwed_;
         } else if (computerToMove && event == MoveEvent::Replayed && size > ply) {

@@ -19,20 +19,6 @@ std::string simpleUsiMove(const Move& move) {
 
 }  // namespace
 
-bool gameOverForEngine(const GameScene& scene) {
-    if (scene.rules == RuleSet::Standard) {
-        return scene.standard.outcome().over();
-    }
-    if (scene.lostOnTime() >= 0) {
-        return true;
-    }
-    int kings = 0;
-    for (const Cell& cell : scene.board.cells) {
-        kings += cell.piece == King;
-    }
-    return kings < 2;
-}
-
 bool enginePosition(const GameScene& scene, std::string& sfen, std::vector<std::string>& moves,
                     std::string& error) {
     moves.clear();

@@ -14,16 +14,12 @@ namespace ixo {
 // computer opponent and the hint alike, so both say the same to an engine and believe the
 // same of what it sends.
 
-// Whether the game is over for an engine: under the simple rules a position without both
-// kings is nothing it can search.
 // The engines' deadlines run on a clock that never steps back, whatever the wall clock does.
 inline std::int64_t steadyMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
                std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
-
-bool gameOverForEngine(const GameScene& scene);
 
 // The start ("startpos" or an SFEN) and the moves since, in USI. False, with `error`, for a
 // set-up position that an engine would abort on (gpsusi does), which must not be sent.

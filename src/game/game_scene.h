@@ -102,6 +102,9 @@ class GameScene : public Scene {
     // With a time control both clocks are on screen, P pauses, and a flag falls.
     bool showsClock() const { return clock_.control().limited(); }
     bool paused() const { return paused_; }
+    // Nothing is left to play: the standard game has ended, a flag fell, or under the simple
+    // rules a king was taken (a position no engine can search, and no clock runs on).
+    bool gameOver() const;
     // The side that lost on time under the simple rules, which have no ending of their own
     // to record it in; -1 none.
     int lostOnTime() const { return lostOnTime_; }
@@ -173,7 +176,6 @@ class GameScene : public Scene {
 
     std::int64_t nowMs() const { return static_cast<std::int64_t>(ticks()); }
     std::size_t plyCount() const;
-    bool gameOver() const;
     void keepTime(MoveEvent event);
     // The clocks as the moves' times leave them, the side to move's running from now: a
     // take-back gives the mover back what that move cost, and the turn in progress is

@@ -47,7 +47,7 @@ void HintEngine::request(GameScene& scene) {
         say(scene, "Hint: the computer is to move");
         return;
     }
-    if (gameOverForEngine(scene)) {
+    if (scene.gameOver()) {
         say(scene, "Hint: the game is over");
         return;
     }

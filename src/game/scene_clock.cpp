@@ -10,21 +10,6 @@
 
 namespace ixo {
 
-namespace {
-
-// Under the simple rules a game without a king has nothing left to play, so no clock runs on.
-bool kingMissing(const Board& board) {
-    int kings = 0;
-    for (int row = 0; row < kBoardSize; ++row) {
-        for (int column = 0; column < kBoardSize; ++column) {
-            kings += board.cellAt(column, row).piece == King;
-        }
-    }
-    return kings < 2;
-}
-
-}  // namespace
-
 std::size_t GameScene::plyCount() const {
     return rules == RuleSet::Standard ? standard.ply() : history.position();
 }
@@ -33,7 +18,14 @@ bool GameScene::gameOver() const {
     if (rules == RuleSet::Standard) {
         return standard.outcome().over();
     }
-    return lostOnTime_ >= 0 || kingMissing(board);
+    if (lostOnTime_ >= 0) {
+        return true;
+    }
+    int kings = 0;
+    for (const Cell& cell : board.cells) {
+        kings += cell.piece == King;
+    }
+    return kings < 2;
 }
 
 void GameScene::setTimeControl(const TimeControl& control) {

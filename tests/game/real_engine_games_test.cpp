@@ -55,7 +55,7 @@ class RealEngineGame : public SceneTest {
             return scene_.rules == RuleSet::Standard ? scene_.standard.ply()
                                                      : scene_.history.position();
         };
-        for (int pass = 0; pass < 2000 && plies() < kPlies && !gameOverForEngine(scene_); ++pass) {
+        for (int pass = 0; pass < 2000 && plies() < kPlies && !scene_.gameOver(); ++pass) {
             for (const auto& player : players_) {
                 player->update(scene_);
                 ASSERT_TRUE(player->playing()) << scene_.notice;
@@ -83,7 +83,7 @@ TEST_F(RealEngineGame, FairyStockfishPlaysAShortStandardGameOfLegalMoves) {
 TEST_F(RealEngineGame, FairyStockfishPlaysAShortSimpleGameOfLegalMoves) {
     REQUIRE_ENGINE("fairy-stockfish");
     playWhole(engine("fairy-stockfish", true), engine("fairy-stockfish", true));
-    EXPECT_TRUE(gameOverForEngine(scene_) || scene_.history.position() == kPlies);
+    EXPECT_TRUE(scene_.gameOver() || scene_.history.position() == kPlies);
 }
 
 TEST_F(RealEngineGame, GpsusiPlaysAShortStandardGameOfLegalMoves) {
