@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "shogi/move.h"
+
 namespace ixo {
 
 // "10m", "30s", "90" (seconds), "1h", "1m30s" into milliseconds. False on anything else,
@@ -25,13 +27,6 @@ struct TimeLeft {
     std::int64_t mainMs = 0;
     std::int64_t byoyomiMs = 0;
     bool inByoyomi() const { return mainMs == 0 && byoyomiMs > 0; }
-};
-
-// What a move cost, for the record's time column.
-struct MoveTime {
-    std::int64_t usedMs = 0;
-    std::int64_t totalMs = 0;  // the mover's total so far, this move included
-    bool inTime = true;
 };
 
 // Both sides' clocks. It is told the time by its caller and never reads a clock itself, so

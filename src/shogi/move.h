@@ -33,6 +33,13 @@ struct Move {
     friend bool operator!=(const Move& a, const Move& b) { return !(a == b); }
 };
 
+// What a move cost its mover, as a record's time column keeps it and the clock charges it.
+struct MoveTime {
+    std::int64_t usedMs = 0;
+    std::int64_t totalMs = 0;  // the mover's total so far, this move included
+    bool inTime = true;
+};
+
 // Moves `side`'s piece between two screen squares when the rules allow it there, judging
 // in that side's own frame exactly as a click does, with forced promotion. On true the board
 // holds the new position and `made` (if given) the move; on false nothing has changed. The
