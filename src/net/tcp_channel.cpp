@@ -1,0 +1,211 @@
+#include "net/tcp_channel.h"
+
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace ixo {
+
+namespace {
+
+// An output queue this long means the server has stopped reading; a game sends a few short
+// lines a minute.
+constexpr std::size_t kMaxQueuedOutput = 1024 * 1024;
+
+}  // namespace
+
+bool TcpChannel::connect(const std::string& host, int port, std::int64_t nowMs,
+                         std::int64_t deadlineMs, std::string& error) {
+    close();
+    if (port < 1 || port > 65535) {
+        error = "port " + std::to_string(port) + " is not a TCP port";
+        return false;
+    }
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_NUMERICSERV;
+    addrinfo* found = nullptr;
+    const int looked = getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found);
+    if (looked != 0 || !found) {
+        error = "cannot find the host " + host + ": " + gai_strerror(looked);
+        return false;
+    }
+    // The first address that takes a connection attempt; a refusal known at once moves on to
+    // the next (an IPv6 localhost, say, where the server listens on IPv4 only).
+    int lastError = 0;
+    for (addrinfo* address = found; address; address = address->ai_next) {
+        const int candidate =
+            socket(address->ai_family, address->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
+                   address->ai_protocol);
+        if (candidate < 0) {
+            lastError = errno;
+            continue;
+        }
+        int result;
+        do {
+            result = ::connect(candidate, address->ai_addr, address->ai_addrlen);
+        } while (result < 0 && errno == EINTR);
+        if (result == 0 || errno == EINPROGRESS) {
+            socket_ = candidate;
+            state_ = result == 0 ? State::Open : State::Connecting;
+            break;
+        }
+        lastError = errno;
+        ::close(candidate);
+    }
+    freeaddrinfo(found);
+    if (socket_ < 0) {
+        error = "cannot connect to " + host + " port " + std::to_string(port) + ": " +
+                strerror(lastError);
+        return false;
+    }
+    // A move is one short line; waiting to fill a packet would only add latency to it.
+    const int noDelay = 1;
+    setsockopt(socket_, IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay);
+    // A deadline already past still gives the connection one look in update().
+    deadlineMs_ = state_ == State::Connecting ? (deadlineMs > nowMs ? deadlineMs : nowMs) : -1;
+    return true;
+}
+
+bool TcpChannel::update(std::int64_t nowMs, std::string& error) {
+    if (state_ != State::Connecting) {
+        return state_ == State::Open;
+    }
+    pollfd watched{socket_, POLLOUT, 0};
+    if (poll(&watched, 1, 0) > 0) {
+        int socketError = 0;
+        socklen_t size = sizeof socketError;
+        getsockopt(socket_, SOL_SOCKET, SO_ERROR, &socketError, &size);
+        if (socketError != 0) {
+            error = std::string("cannot connect: ") + strerror(socketError);
+            close();
+            return false;
+        }
+        state_ = State::Open;
+        deadlineMs_ = -1;
+        if (!flush()) {
+            error = "the connection failed as soon as it was made";
+            close();
+            return false;
+        }
+        return true;
+    }
+    if (deadlineMs_ >= 0 && nowMs >= deadlineMs_) {
+        error = "no connection was made in time";
+        close();
+        return false;
+    }
+    return true;
+}
+
+bool TcpChannel::sendLine(const std::string& line) {
+    if (socket_ < 0 || writeFailed_) {
+        return false;
+    }
+    output_ += line;
+    output_ += '\n';
+    return flush();
+}
+
+bool TcpChannel::flush() {
+    if (socket_ < 0 || writeFailed_) {
+        return false;
+    }
+    if (state_ != State::Open) {
+        return true;
+    }
+    while (!output_.empty()) {
+        // MSG_NOSIGNAL: a peer that has gone must cost a failed write, not the game.
+        const ssize_t written = send(socket_, output_.data(), output_.size(), MSG_NOSIGNAL);
+        if (written > 0) {
+            output_.erase(0, static_cast<std::size_t>(written));
+            continue;
+        }
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) &&
+            output_.size() <= kMaxQueuedOutput) {
+            return true;
+        }
+        writeFailed_ = true;
+        output_.clear();
+        return false;
+    }
+    return true;
+}
+
+TcpChannel::Read TcpChannel::readLine(std::string& line) {
+    if (socket_ < 0 || state_ != State::Open) {
+        return state_ == State::Connecting ? Read::NothingYet : Read::Closed;
+    }
+    for (;;) {
+        switch (input_.take(line)) {
+            case LineBuffer::Take::Line:
+                return Read::Line;
+            case LineBuffer::Take::Overlong:
+                return Read::Overlong;
+            case LineBuffer::Take::NothingYet:
+                break;
+        }
+        if (endOfInput_) {
+            if (input_.takeRest(line)) {
+                return Read::Line;
+            }
+            return Read::Closed;
+        }
+        char chunk[4096];
+        const ssize_t count = recv(socket_, chunk, sizeof chunk, 0);
+        if (count > 0) {
+            input_.append(chunk, static_cast<std::size_t>(count));
+        } else if (count == 0) {
+            endOfInput_ = true;
+        } else if (errno == EINTR) {
+            continue;
+        } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            return Read::NothingYet;
+        } else {
+            // A reset is the end of the connection as much as an orderly close.
+            endOfInput_ = true;
+        }
+    }
+}
+
+short TcpChannel::pollEvents() const {
+    if (socket_ < 0 || endOfInput_) {
+        return 0;
+    }
+    if (state_ == State::Connecting) {
+        return POLLOUT;
+    }
+    return static_cast<short>(POLLIN | (output_.empty() ? 0 : POLLOUT));
+}
+
+std::int64_t TcpChannel::msUntilDeadline(std::int64_t nowMs) const {
+    if (deadlineMs_ < 0) {
+        return -1;
+    }
+    return deadlineMs_ > nowMs ? deadlineMs_ - nowMs : 0;
+}
+
+void TcpChannel::close() {
+    if (socket_ >= 0) {
+        ::close(socket_);
+        socket_ = -1;
+    }
+    state_ = State::Closed;
+    deadlineMs_ = -1;
+    input_.clear();
+    endOfInput_ = false;
+    output_.clear();
+    writeFailed_ = false;
+}
+
+}  // namespace ixo
