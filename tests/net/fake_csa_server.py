@@ -138,7 +138,7 @@ def server_turn():
 
 
 def handle(client, line):
-    global started
+    global started, silent
     log(line)
     if line == "":
         return
@@ -184,6 +184,8 @@ def handle(client, line):
         if all(player.agreed for player in players.values()):
             everyone("START:%s\n" % args.game_id)
             started = True
+            if args.silent_after == 0:
+                silent = True
             server_turn()
         return
     if line == "REJECT " + args.game_id:
