@@ -128,8 +128,19 @@ bool CsaClient::start(const CsaLogin& login, std::int64_t nowMs) {
         fail(CsaFault::CouldNotConnect, error);
         return false;
     }
-    update(nowMs);
+    if (channel_.state() == TcpChannel::State::Open) {
+        loggingIn(nowMs);
+    }
+    // What the server answers is read in update(), so a fault there is an event after a true.
     return state_ != CsaState::Failed;
+}
+
+void CsaClient::loggingIn(std::int64_t nowMs) {
+    state_ = CsaState::LoggingIn;
+    send("LOGIN " + login_.user + " " + login_.password, nowMs);
+    if (state_ == CsaState::LoggingIn) {
+        setDeadline(nowMs, login_.timeouts.loginMs);
+    }
 }
 
 void CsaClient::update(std::int64_t nowMs) {
@@ -147,9 +158,7 @@ void CsaClient::update(std::int64_t nowMs) {
         if (channel_.state() != TcpChannel::State::Open) {
             return;
         }
-        state_ = CsaState::LoggingIn;
-        send("LOGIN " + login_.user + " " + login_.password, nowMs);
-        setDeadline(nowMs, timeouts.loginMs);
+        loggingIn(nowMs);
     }
     std::string line;
     for (int count = 0; count < kMaxLinesPerUpdate; ++count) {

@@ -136,7 +136,8 @@ class CsaClient {
     CsaClient(const CsaClient&) = delete;
     CsaClient& operator=(const CsaClient&) = delete;
 
-    // Starts connecting and logs in once connected. On false a Fault event says why.
+    // Starts connecting and logs in once connected. On false a Fault event says why and
+    // nothing was sent; every later fault comes as an event from update().
     bool start(const CsaLogin& login, std::int64_t nowMs);
     void update(std::int64_t nowMs);
     bool pollEvent(CsaEvent& event);
@@ -174,6 +175,7 @@ class CsaClient {
     std::int64_t turnStartedMs() const { return turnStartedMs_; }
 
   private:
+    void loggingIn(std::int64_t nowMs);
     void handleLine(const std::string& line, std::int64_t nowMs);
     void handlePlayLine(const std::string& line, std::int64_t nowMs);
     void handleMove(const std::string& line, std::int64_t nowMs);
