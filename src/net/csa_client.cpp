@@ -65,6 +65,27 @@ bool printableLine(const std::string& line) {
     return true;
 }
 
+// The fields after a move's text: ",T12" for the time it cost, and a comment (",'...") that
+// runs to the end of the line, commas and all. False for anything else.
+bool readMoveTime(const std::string& line, std::size_t field, long long& units) {
+    units = 0;
+    while (field < line.size()) {
+        const std::size_t next = line.find(',', field + 1);
+        const std::string part =
+            line.substr(field + 1, next == std::string::npos ? next : next - field - 1);
+        if (!part.empty() && part[0] == '\'') {
+            return true;
+        }
+        if (part.size() < 2 || part.size() > 10 || part[0] != 'T' ||
+            part.find_first_not_of("0123456789", 1) != std::string::npos) {
+            return false;
+        }
+        units = std::stoll(part.substr(1));
+        field = next == std::string::npos ? line.size() : next;
+    }
+    return true;
+}
+
 }  // namespace
 
 int CsaTimeouts::scaled(int ms) const {
@@ -106,6 +127,8 @@ bool CsaClient::start(const CsaLogin& login, std::int64_t nowMs) {
     readingSummary_ = false;
     pendingMove_.clear();
     pendingSpecial_ = false;
+    ourSpecial_ = false;
+    specialSeen_.clear();
     declarer_ = -1;
     illegalMove_.clear();
     outOfStep_ = false;
@@ -374,22 +397,9 @@ void CsaClient::handleMove(const std::string& line, std::int64_t nowMs) {
     // "+7776FU,T12", and perhaps floodgate's ",'* 30 ..." comment after it.
     const std::string text = line.substr(0, line.find(','));
     long long units = 0;
-    std::size_t field = text.size();
-    while (field < line.size()) {
-        const std::size_t next = line.find(',', field + 1);
-        const std::string part =
-            line.substr(field + 1, next == std::string::npos ? next : next - field - 1);
-        if (!part.empty() && part[0] == '\'') {
-            break;  // a comment runs to the end of the line, commas and all
-        }
-        if (part.size() >= 2 && part.size() <= 10 && part[0] == 'T' &&
-            part.find_first_not_of("0123456789", 1) == std::string::npos) {
-            units = std::stoll(part.substr(1));
-        } else {
-            garbage(line, "a move's time that cannot be read");
-            return;
-        }
-        field = next == std::string::npos ? line.size() : next;
+    if (!readMoveTime(line, text.size(), units)) {
+        garbage(line, "a move's time that cannot be read");
+        return;
     }
     if (text.size() != 7) {
         garbage(line);
@@ -446,20 +456,33 @@ void CsaClient::handleMove(const std::string& line, std::int64_t nowMs) {
 
 void CsaClient::handleSpecial(const std::string& line, std::int64_t nowMs) {
     const std::string text = line.substr(0, line.find(','));
-    if (text != "%TORYO" && text != "%KACHI") {
+    long long units = 0;
+    if ((text != "%TORYO" && text != "%KACHI") || !readMoveTime(line, text.size(), units)) {
         garbage(line);
         return;
     }
+    // shogi-server passes a declaration on twice, first with its time and then again before
+    // the result; the second is the same declaration, not another one.
+    if (text == specialSeen_) {
+        return;
+    }
+    if (!specialSeen_.empty()) {
+        garbage(line, "a second special move");
+        return;
+    }
+    specialSeen_ = text;
     CsaEvent event;
     event.kind = CsaEvent::Kind::SpecialMove;
     event.text = text;
     // shogi-server passes on the resignation of a player who left as much as one who
     // resigned on their turn, so ours is the one we sent, not the side to move.
-    event.ours = pendingSpecial_;
+    event.ours = ourSpecial_;
     event.side = event.ours ? summary_.ourSide : 1 - summary_.ourSide;
     if (text == "%KACHI") {
         declarer_ = event.side;
     }
+    event.chargedMs = clock_.charge(event.side, units);
+    event.remainingMs = {clock_.remainingMs(0), clock_.remainingMs(1)};
     pendingSpecial_ = true;
     setDeadline(nowMs, login_.timeouts.resultMs);
     emit(std::move(event));
@@ -688,6 +711,7 @@ bool CsaClient::resign(std::int64_t nowMs) {
         return false;
     }
     pendingSpecial_ = true;
+    ourSpecial_ = true;
     send("%TORYO", nowMs);
     if (state_ == CsaState::Playing) {
         setDeadline(nowMs, login_.timeouts.echoMs);
@@ -700,6 +724,7 @@ bool CsaClient::declareWin(std::int64_t nowMs) {
         return false;
     }
     pendingSpecial_ = true;
+    ourSpecial_ = true;
     send("%KACHI", nowMs);
     if (state_ == CsaState::Playing) {
         setDeadline(nowMs, login_.timeouts.echoMs);

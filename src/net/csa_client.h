@@ -204,11 +204,13 @@ class CsaClient {
     StandardGame game_;
     CsaClock clock_;
     std::int64_t turnStartedMs_ = 0;
-    std::string pendingMove_;  // ours, sent, not yet confirmed
-    bool pendingSpecial_ = false;
-    int declarer_ = -1;        // who sent %KACHI
-    std::string illegalMove_;  // ours, that the server called illegal, if any
-    bool outOfStep_ = false;   // our rules refused a move the server took: no more judging
+    std::string pendingMove_;      // ours, sent, not yet confirmed
+    bool pendingSpecial_ = false;  // a %TORYO or %KACHI is out or in: the result is owed
+    bool ourSpecial_ = false;      // we sent it
+    std::string specialSeen_;      // the one the server passed on
+    int declarer_ = -1;            // who sent %KACHI
+    std::string illegalMove_;      // ours, that the server called illegal, if any
+    bool outOfStep_ = false;       // our rules refused a move the server took: no more judging
     CsaReason reason_ = CsaReason::None;
     std::deque<CsaEvent> events_;
 };

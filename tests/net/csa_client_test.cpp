@@ -222,7 +222,8 @@ TEST(CsaClient, OurResignationAndDeclarationGoOutAndComeBackWithTheResult) {
     }
     {
         // From the start a declaration fails, and our rules say so as the server does.
-        FakeCsaServer server({"--kachi", "#ILLEGAL_MOVE,#LOSE"});
+        // shogi-server passes the declaration on twice, with its time and with the result.
+        FakeCsaServer server({"--kachi", "#ILLEGAL_MOVE,#LOSE", "--timed-kachi", "--charge", "3"});
         CsaClient client;
         ASSERT_TRUE(client.start(loginTo(server), nowMs()));
         runUntil(client, Kind::GameOffered);
@@ -234,6 +235,12 @@ TEST(CsaClient, OurResignationAndDeclarationGoOutAndComeBackWithTheResult) {
         ASSERT_EQ(events.back().kind, Kind::Result) << events.back().message;
         EXPECT_EQ(events.back().result.reason, CsaReason::IllegalMove);
         EXPECT_FALSE(events.back().result.disagrees()) << events.back().result.ourRulesSay;
+        const auto specials = std::count_if(events.begin(), events.end(), [](const CsaEvent& e) {
+            return e.kind == Kind::SpecialMove;
+        });
+        EXPECT_EQ(specials, 1);
+        EXPECT_TRUE(find(events, Kind::SpecialMove)->ours);
+        EXPECT_EQ(client.clock().remainingMs(0), 597000);
         const auto received = server.received();
         EXPECT_NE(std::find(received.begin(), received.end(), "%KACHI"), received.end());
     }

@@ -42,6 +42,8 @@ parser.add_argument("--drop-after", type=int, default=-1, help="close after n mo
 parser.add_argument("--garbage-after", type=int, default=-1)
 parser.add_argument("--silent-after", type=int, default=-1, help="say nothing after n moves")
 parser.add_argument("--kachi", default="#JISHOGI,#WIN", help="the answer to %%KACHI")
+parser.add_argument("--timed-kachi", action="store_true",
+                    help="pass %%KACHI on with its time before the result, as shogi-server does")
 parser.add_argument("--log", help="append every line received to this file")
 args = parser.parse_args()
 
@@ -197,6 +199,8 @@ def handle(client, line):
         return
     if line == "%KACHI":
         reason, outcome = args.kachi.split(",")
+        if args.timed_kachi:
+            everyone("%%KACHI,T%d\n" % args.charge)
         for player in players.values():
             mine = player is client
             flipped = {"#WIN": "#LOSE", "#LOSE": "#WIN"}.get(outcome, outcome)
