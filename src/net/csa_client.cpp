@@ -122,7 +122,10 @@ bool CsaClient::start(const CsaLogin& login, std::int64_t nowMs) {
     events_.clear();
     login_ = login;
     summary_ = GameSummary{};
-    game_ = StandardGame();
+    position_ = Position::start();
+    moves_.clear();
+    judge_ = StandardGame();
+    ourEnding_ = Outcome{};
     clock_ = CsaClock();
     readingSummary_ = false;
     pendingMove_.clear();
@@ -288,7 +291,7 @@ std::int64_t CsaClient::nextDeadline() const {
 }
 
 bool CsaClient::ourTurn() const {
-    return state_ == CsaState::Playing && game_.position().sideToMove == summary_.ourSide;
+    return state_ == CsaState::Playing && position_.sideToMove == summary_.ourSide;
 }
 
 void CsaClient::handleLine(const std::string& line, std::int64_t nowMs) {
@@ -346,7 +349,7 @@ void CsaClient::handleLine(const std::string& line, std::int64_t nowMs) {
                 turnStartedMs_ = nowMs;
                 deadline_ = -1;
                 emitKind(CsaEvent::Kind::GameStarted);
-                const int mover = game_.position().sideToMove;
+                const int mover = position_.sideToMove;
                 if (clock_.control(mover).limited()) {
                     setDeadline(nowMs, login_.timeouts.moveMarginMs);
                     deadline_ += clock_.budgetMs(mover);
@@ -426,16 +429,13 @@ void CsaClient::handleMove(const std::string& line, std::int64_t nowMs) {
         event.message = "the server sent " + text + " after a move our rules refused";
     } else {
         std::string error;
-        Move made;
-        if (!parseCsaMove(game_.position(), text, event.request, error)) {
+        if (!parseCsaMove(position_, text, event.request, error)) {
             event.refused = true;
             event.message = "the server sent a move our rules refuse: " + error;
-        } else if (!game_.play(event.request, &made, &event.refusal)) {
+        } else if (!play(event.request, event.move, event.refusal, event.ourEnding)) {
             event.refused = true;
             event.message = "the server sent " + text +
                             ", which our rules refuse: " + refusalText(event.refusal);
-        } else {
-            event.move = made;
         }
     }
     if (event.refused) {
@@ -552,7 +552,7 @@ void CsaClient::handleResultLine(const std::string& line, std::int64_t nowMs) {
 }
 
 void CsaClient::judgeEnding(CsaResult& result) const {
-    const Outcome& ours = game_.outcome();
+    const Outcome& ours = ourEnding_;
     const int us = summary_.ourSide;
     // The side the server names the winner, -1 for no winner.
     const int winner = result.outcome == CsaOutcome::Win    ? us
@@ -574,7 +574,7 @@ void CsaClient::judgeEnding(CsaResult& result) const {
         case CsaReason::Jishogi:
         case CsaReason::IllegalMove: {
             if (declarer_ >= 0 && !outOfStep_) {
-                Position declared = game_.position();
+                Position declared = position_;
                 declared.sideToMove = declarer_;
                 const bool wins = impasseDeclarationWins(declared);
                 if (wins && winner != declarer_) {
@@ -591,8 +591,8 @@ void CsaClient::judgeEnding(CsaResult& result) const {
             return;
         }
         case CsaReason::MaxMoves:
-            if (summary_.maxMoves > 0 && static_cast<int>(game_.size()) < summary_.maxMoves) {
-                result.ourRulesSay = "our rules count " + std::to_string(game_.size()) +
+            if (summary_.maxMoves > 0 && static_cast<int>(moves_.size()) < summary_.maxMoves) {
+                result.ourRulesSay = "our rules count " + std::to_string(moves_.size()) +
                                      " moves, fewer than the limit of " +
                                      std::to_string(summary_.maxMoves);
             }
@@ -617,15 +617,20 @@ void CsaClient::summaryArrived(std::int64_t nowMs) {
         return;
     }
     summary_ = summary;
-    game_ = StandardGame(summary_.start);
+    position_ = summary_.start;
+    moves_.clear();
+    judge_ = StandardGame(summary_.start);
+    ourEnding_ = Outcome{};
     clock_.start(summary_.time);
     for (std::size_t index = 0; index < summary_.moves.size(); ++index) {
         const CsaPlayedMove& played = summary_.moves[index];
         MoveRequest request;
         Refusal why = Refusal::None;
-        const int mover = game_.position().sideToMove;
-        if (!parseCsaMove(game_.position(), played.text, request, error) ||
-            !game_.play(request, nullptr, &why)) {
+        const int mover = position_.sideToMove;
+        Move made;
+        Outcome ending;
+        if (!parseCsaMove(position_, played.text, request, error) ||
+            !play(request, made, why, ending)) {
             fail(CsaFault::Garbage, "the game summary's move " + std::to_string(index + 1) + ", " +
                                         shown(played.text) + ", cannot be played: " +
                                         (why != Refusal::None ? refusalText(why) : shown(error)));
@@ -635,7 +640,7 @@ void CsaClient::summaryArrived(std::int64_t nowMs) {
             clock_.charge(mover, played.units);
         }
     }
-    if (game_.position().sideToMove != summary_.toMove) {
+    if (position_.sideToMove != summary_.toMove) {
         fail(CsaFault::Garbage,
              "the game summary's To_Move is not the side to move after its "
              "moves");
@@ -644,6 +649,20 @@ void CsaClient::summaryArrived(std::int64_t nowMs) {
     state_ = CsaState::Offered;
     (void)nowMs;
     emitKind(CsaEvent::Kind::GameOffered);
+}
+
+bool CsaClient::play(const MoveRequest& request, Move& made, Refusal& why, Outcome& ending) {
+    if (!playStandardMove(position_, request, &made, &why)) {
+        return false;
+    }
+    moves_.push_back(made);
+    // The rules' own view of the ending goes with the move that reached it; after it the
+    // judge has nothing more to say, while the server may play on.
+    if (!judge_.outcome().over() && judge_.play(request) && judge_.outcome().over()) {
+        ourEnding_ = judge_.outcome();
+        ending = ourEnding_;
+    }
+    return true;
 }
 
 bool CsaClient::agree(std::int64_t nowMs) {
@@ -679,15 +698,16 @@ bool CsaClient::sendMove(const MoveRequest& request, std::int64_t nowMs, Refusal
         outOfStep_) {
         return false;
     }
-    const Refusal refusal =
-        game_.outcome().over() ? Refusal::GameOver : judgeMove(game_.position(), request);
+    // Our rules may see the game over (a repetition, say) where the server plays on; the
+    // server is the judge, so only the move itself is judged here.
+    const Refusal refusal = judgeMove(position_, request);
     if (refusal != Refusal::None) {
         if (why) {
             *why = refusal;
         }
         return false;
     }
-    const std::string text = csaMove(game_.position(), request);
+    const std::string text = csaMove(position_, request);
     std::string line = text;
     if (!comment.empty()) {
         // The comment rides on the move's line, so nothing in it may end the line or be

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <vector>
 
 #include "net/csa_time.h"
 #include "net/game_summary.h"
@@ -115,6 +116,9 @@ struct CsaEvent {
     Move move;
     Refusal refusal = Refusal::None;
     bool refused = false;
+    // Move: how our rules see the game end with this move (mate, repetition), though the
+    // server may play on; none for every other move.
+    Outcome ourEnding;
     // Move: what the server charged it, and both sides' time left after it.
     std::int64_t chargedMs = 0;
     std::array<std::int64_t, 2> remainingMs{};
@@ -164,8 +168,14 @@ class CsaClient {
     std::int64_t nextDeadline() const;
 
     const GameSummary& summary() const { return summary_; }
-    // The game as our rules follow it: the summary's position and every confirmed move.
-    const StandardGame& game() const { return game_; }
+    // The game as our rules follow it: the summary's start, every move played since (those
+    // of the summary included) and the position they lead to.
+    const Position& startPosition() const { return summary_.start; }
+    const std::vector<Move>& moves() const { return moves_; }
+    const Position& position() const { return position_; }
+    // How our rules see the game ended (a mate, a repetition), the server's word aside; none
+    // while they see it go on.
+    const Outcome& ourEnding() const { return ourEnding_; }
     const CsaClock& clock() const { return clock_; }
     int ourSide() const { return summary_.ourSide; }
     bool ourTurn() const;
@@ -182,6 +192,9 @@ class CsaClient {
     void handleSpecial(const std::string& line, std::int64_t nowMs);
     void handleResultLine(const std::string& line, std::int64_t nowMs);
     void summaryArrived(std::int64_t nowMs);
+    // Plays a legal move on our position; `ending` is set when our rules see the game end
+    // with it.
+    bool play(const MoveRequest& request, Move& made, Refusal& why, Outcome& ending);
     void judgeEnding(CsaResult& result) const;
     void send(const std::string& line, std::int64_t nowMs);
     void fail(CsaFault fault, const std::string& why);
@@ -201,7 +214,10 @@ class CsaClient {
     GameSummaryReader summaryReader_;
     bool readingSummary_ = false;
     GameSummary summary_;
-    StandardGame game_;
+    Position position_;
+    std::vector<Move> moves_;
+    StandardGame judge_;  // for mate and repetition, until it sees the game end
+    Outcome ourEnding_;
     CsaClock clock_;
     std::int64_t turnStartedMs_ = 0;
     std::string pendingMove_;      // ours, sent, not yet confirmed

@@ -91,7 +91,7 @@ TEST(CsaClock, MovesAlreadyPlayedInTheSummaryAreChargedAndPlayed) {
     CsaClient client;
     ASSERT_TRUE(client.start(loginTo(server), nowMs()));
     ASSERT_EQ(runUntil(client, Kind::GameOffered).back().kind, Kind::GameOffered);
-    EXPECT_EQ(client.game().size(), 2u);
+    EXPECT_EQ(client.moves().size(), 2u);
     EXPECT_EQ(client.clock().remainingMs(0), 595000);
     EXPECT_EQ(client.clock().remainingMs(1), 593000);
     EXPECT_EQ(client.summary().maxMoves, 256);
