@@ -153,7 +153,8 @@ class CsaClient {
     // it. `comment` (floodgate's "* 30 -3334FU +2726FU") goes after the move when not empty.
     bool sendMove(const MoveRequest& request, std::int64_t nowMs, Refusal* why = nullptr,
                   const std::string& comment = std::string());
-    bool resign(std::int64_t nowMs);      // %TORYO, on our turn
+    // %TORYO while playing; sent on the opponent's turn, shogi-server holds it until ours.
+    bool resign(std::int64_t nowMs);
     bool declareWin(std::int64_t nowMs);  // %KACHI, on our turn
     // Leaves from wherever we are: LOGOUT when logged in (closed at LOGOUT:completed or the
     // logout timeout), at once while connecting. Escape while waiting to be paired is this.
