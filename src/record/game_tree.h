@@ -67,7 +67,10 @@ struct RecordNode {
     bool timed = false;           // whether the record gave `time` at all
     std::string comment;          // the comment lines after it, joined by '\n'
     std::string bookmark;         // KIF's '&' line: a name for this place
-    bool evaluated = false;       // whether `evaluation` holds an engine's verdict
+    // The move was sealed: written down and kept in an envelope overnight in a two-day game,
+    // which KIF records as a line "53 封じ手" just before the move itself.
+    bool sealed = false;
+    bool evaluated = false;  // whether `evaluation` holds an engine's verdict
     Evaluation evaluation;
 
     bool isRoot() const { return parent == nullptr; }

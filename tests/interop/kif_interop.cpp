@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "record/text_encoding.h"
-#include "shogi/kif.h"
+#include "record/kif.h"
 #include "shogi/random_game.h"
 #include "shogi/standard_rules.h"
 

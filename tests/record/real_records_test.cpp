@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "record/text_encoding.h"
-#include "shogi/kif.h"
+#include "record/kif.h"
 #include "shogi/standard_rules.h"
 
 namespace ixo {

@@ -16,7 +16,7 @@
 #include "record/record_keeper.h"
 #include "record/record_store.h"
 #include "reliability/scene_driver.h"
-#include "shogi/kif.h"
+#include "record/kif.h"
 
 namespace ixo::test {
 namespace {
