@@ -383,9 +383,10 @@ bool Reader::readNumbered(const KifLine& line) {
     }
     if (line.kind == KifLineKind::Special) {
         sealedPending_ = false;
+        const std::size_t before = current_->children.size();
         RecordNode* node = record_.addEnd(*current_, line.end, GameRecord::Placement::Variation);
         setTime(*node, line);
-        if (!variationStart_ && !inMainLine_ && node->parent == branchPoint_) {
+        if (!variationStart_ && !inMainLine_ && current_->children.size() > before) {
             variationStart_ = node;
         }
         current_ = node;

@@ -61,7 +61,6 @@ void appendTimedLine(std::string& text, int number, string_view move, std::int64
 std::string oneLine(const std::string& value) {
     std::string line = value;
     std::replace(line.begin(), line.end(), '\n', ' ');
-    std::replace(line.begin(), line.end(), '\r', ' ');
     return line;
 }
 
