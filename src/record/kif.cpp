@@ -141,6 +141,7 @@ KifReading readKif(const std::string& utf8Text) {
     result.headers = reading.record.headers;
     result.errorLine = reading.errorLine;
     result.error = reading.error;
+    result.warnings = reading.warnings;
     for (const RecordNode* node = reading.record.root().mainChild(); node && !node->isEnd();
          node = node->mainChild()) {
         result.moves.push_back(node->move);

@@ -50,6 +50,8 @@ struct KifReading {
     // Under the standard rules: the main line as a game, its ending read from the record.
     StandardGame standard;
     std::vector<KifHeader> headers;
+    // What the record held that was left out or is unusual, "LINE: what" (RecordReading's).
+    std::vector<std::string> warnings;
     int errorLine = 0;
     std::string error;
 

@@ -69,6 +69,18 @@ Marked rulesMarkedIn(string_view text) {
     return blue && red && !foreign ? Marked::OldSimple : Marked::Standard;
 }
 
+// The node after a seal takes the notes written between them.
+void takeSealedNotes(RecordNode& node, RecordNode& notes) {
+    if (!notes.comment.empty()) {
+        node.comment += node.comment.empty() ? notes.comment : "\n" + notes.comment;
+    }
+    if (!notes.bookmark.empty()) {
+        node.bookmark = notes.bookmark;
+    }
+    notes.comment.clear();
+    notes.bookmark.clear();
+}
+
 class Reader {
   public:
     Reader(RecordReading& result, RuleSet rules);
@@ -99,6 +111,7 @@ class Reader {
     bool readMove(const KifLine& line);
     void readVariation(const KifLine& line);
     void setTime(RecordNode& node, const KifLine& line);
+    void closeSealed();
 
     RecordReading& result_;
     GameRecord& record_;
@@ -121,6 +134,8 @@ class Reader {
     RecordNode* variationStart_ = nullptr;  // the first node this variation made
     bool sealedPending_ = false;
     long sealedNumber_ = 0;
+    KifLine sealedLine_;
+    RecordNode sealedNotes_;  // only its comment and bookmark
 
     // The start of a standard game, assembled from the header until the first move.
     bool started_ = false;
@@ -155,6 +170,8 @@ bool Reader::fault(std::string reason) {
     current_ = branchPoint_;
     skipping_ = true;
     sealedPending_ = false;
+    sealedNotes_.comment.clear();
+    sealedNotes_.bookmark.clear();
     return true;
 }
 
@@ -166,7 +183,8 @@ bool Reader::readLine(string_view raw) {
             return true;
         case KifLineKind::Comment:
             if (!skipping_) {
-                std::string& comment = current_->comment;
+                // Notes between a seal and what it sealed wait for the node they follow.
+                std::string& comment = sealedPending_ ? sealedNotes_.comment : current_->comment;
                 if (!comment.empty()) {
                     comment += '\n';
                 }
@@ -175,11 +193,12 @@ bool Reader::readLine(string_view raw) {
             return true;
         case KifLineKind::Bookmark:
             if (!skipping_) {
-                current_->bookmark = std::string(line.text);
+                (sealedPending_ ? sealedNotes_ : *current_).bookmark = std::string(line.text);
             }
             return true;
         case KifLineKind::Variation:
             sawKif_ = true;
+            closeSealed();
             readVariation(line);
             return true;
         default:
@@ -197,6 +216,7 @@ bool Reader::readLine(string_view raw) {
             return readNumbered(line);
         case KifLineKind::Summary:
             sawKif_ = true;
+            closeSealed();
             closed_ = true;
             return true;
         case KifLineKind::MoveTable:
@@ -376,6 +396,7 @@ bool Reader::readNumbered(const KifLine& line) {
     if (line.kind == KifLineKind::Sealed) {
         sealedPending_ = true;
         sealedNumber_ = line.number;
+        sealedLine_ = line;
         return true;
     }
     if (++nodes_ > kKifMaxNodes) {
@@ -386,6 +407,7 @@ bool Reader::readNumbered(const KifLine& line) {
         const std::size_t before = current_->children.size();
         RecordNode* node = record_.addEnd(*current_, line.end, GameRecord::Placement::Variation);
         setTime(*node, line);
+        takeSealedNotes(*node, sealedNotes_);
         if (!variationStart_ && !inMainLine_ && current_->children.size() > before) {
             variationStart_ = node;
         }
@@ -427,6 +449,7 @@ bool Reader::readMove(const KifLine& line) {
     if (sealedPending_) {
         node->sealed = true;
         sealedPending_ = false;
+        takeSealedNotes(*node, sealedNotes_);
     }
     if (inMainLine_) {
         ++mainMoves_;
@@ -445,6 +468,27 @@ void Reader::setTime(RecordNode& node, const KifLine& line) {
     node.time.usedMs = line.usedSeconds > 0 ? line.usedSeconds * 1000 : 0;
     node.time.totalMs =
         line.totalSeconds >= 0 ? line.totalSeconds * 1000 : sideTotal + node.time.usedMs;
+}
+
+// A sealed move with no move after it: the game was adjourned and the envelope is still
+// closed. The line stops there, and the record says so in the same words when written.
+void Reader::closeSealed() {
+    if (!sealedPending_ || skipping_ || closed_) {
+        sealedPending_ = false;
+        return;
+    }
+    sealedPending_ = false;
+    const std::size_t before = current_->children.size();
+    RecordNode* node =
+        record_.addEnd(*current_, LineEnd::Interrupted, GameRecord::Placement::Variation);
+    setTime(*node, sealedLine_);
+    node->sealed = true;
+    takeSealedNotes(*node, sealedNotes_);
+    if (!variationStart_ && !inMainLine_ && current_->children.size() > before) {
+        variationStart_ = node;
+    }
+    current_ = node;
+    closed_ = true;
 }
 
 void Reader::readVariation(const KifLine& line) {
@@ -490,9 +534,10 @@ void Reader::finish() {
         fail("not a KIF record");
         return;
     }
-    if (standard()) {
-        startGame();
+    if (standard() && !startGame()) {
+        return;
     }
+    closeSealed();
 }
 
 RecordReading readWith(const std::string& utf8Text, RuleSet rules) {

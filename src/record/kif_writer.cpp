@@ -206,7 +206,7 @@ std::string writeKifRecord(const GameRecord& record) {
         totals[node->ply] = total;
         const bool branches = hasNextSibling(*node);
         if (node->isEnd()) {
-            const string_view word = lineEndWord(node->end);
+            const string_view word = node->sealed ? "封じ手" : lineEndWord(node->end);
             if (node->timed) {
                 appendTimedLine(text, node->ply, word, seconds, total, branches);
             } else {

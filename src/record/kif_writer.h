@@ -21,8 +21,11 @@ namespace ixo {
 //     after the main line's, the closing summary ("まで77手で先手の勝ち");
 //   - then each variation as a block "変化：N手", depth first (a variation's own variations
 //     before the ones beside it further up), as tsshogi and Kakinoki write them.
-// Headers are what the caller put there: a game sets 開始日時 and the players' lines itself
-// (setRecordHeader, setPlayerName).
+// Headers are what the caller put there, nothing added. A game the player starts sets three
+// itself, as writeKif and writeStandardKif (record/kif.h) did: 開始日時 (the start, "YYYY/MM/DD
+// HH:MM:SS" local time) with setRecordHeader, and 先手 and 後手 with setPlayerName ("Blue" and
+// "Red" unless a computer plays a side, which is named by its engine). A record opened from
+// elsewhere keeps its own lines; setPlayerName then renames a side where its line stands.
 std::string writeKifRecord(const GameRecord& record);
 
 // Sets the first header line of `key` to `value` where it stands, or adds it last. Control

@@ -102,6 +102,19 @@ TEST(KifTree, ASealedMoveIsAMoveThatWasSealedAndIsWrittenBackBeforeIt) {
     EXPECT_FALSE(sealed.isEnd());
     EXPECT_FALSE(sealed.mainChild()->sealed);
     EXPECT_EQ(writeKifRecord(reading.record), text);
+
+    // A game adjourned overnight ends with the seal alone; the comment after it is its own.
+    const std::string adjourned = std::string(kHead) +
+                                  "   1 ７六歩(77)   ( 0:05/00:00:05)\n"
+                                  "   2 封じ手       ( 0:30/00:00:30)\n"
+                                  "*to be opened tomorrow\n";
+    const RecordReading waiting = read(adjourned);
+    const RecordNode& envelope = waiting.record.mainLineEnd();
+    EXPECT_TRUE(envelope.isEnd());
+    EXPECT_TRUE(envelope.sealed);
+    EXPECT_EQ(envelope.end, LineEnd::Interrupted);
+    EXPECT_EQ(envelope.comment, "to be opened tomorrow");
+    EXPECT_EQ(writeKifRecord(waiting.record), adjourned);
 }
 
 // Blue has pawns on 2五 and 2七, as a composer may set up; kings on both sides.
