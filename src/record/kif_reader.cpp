@@ -151,6 +151,7 @@ Reader::Reader(RecordReading& result, RuleSet rules)
     : result_(result), record_(result.record), current_(&result.record.root()) {
     record_.rules = rules;
     record_.start = Position::start();
+    record_.handicap = kEvenGameName;
     position_ = record_.start;
     for (int square = 0; square < kSquareCount; ++square) {
         setup_.board.cells[square] = Cell{Empty, 0, square % kBoardSize, square / kBoardSize};

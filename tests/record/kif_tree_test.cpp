@@ -62,6 +62,7 @@ const std::string kStudy = std::string(kHead) +
 TEST(KifTree, AStudyRecordKeepsItsCommentsBookmarksTimesAndVariationsWhereTheyStood) {
     const RecordReading reading = read(kStudy);
     const GameRecord& record = reading.record;
+    EXPECT_EQ(record.handicap, "平手");
     EXPECT_EQ(record.root().comment, "before the moves");
     EXPECT_EQ(record.root().bookmark, "start");
     EXPECT_EQ(mainLine(record), (std::vector<std::string>{"7g7f", "3c3d", "2g2f"}));
@@ -143,6 +144,7 @@ TEST(KifTree, AComposedDiagramWithTwoPawnsOnAFileOpensWithAWarningAndDropsStillO
     EXPECT_EQ(reading.warnings[0].rfind("4: ", 0), 0u) << reading.warnings[0];
     EXPECT_NE(reading.warnings[0].find("two pawns on file 2"), std::string::npos);
     EXPECT_EQ(mainLine(reading.record), (std::vector<std::string>{"2e2d"}));
+    EXPECT_TRUE(reading.record.handicap.empty());
     // An engine is never handed such a position: its own check stays strict.
     std::string error;
     EXPECT_FALSE(validatePosition(reading.record.start, error));
