@@ -69,6 +69,15 @@ Marked rulesMarkedIn(string_view text) {
     return blue && red && !foreign ? Marked::OldSimple : Marked::Standard;
 }
 
+const RecordNode* endingAfter(const RecordNode& at) {
+    for (const auto& child : at.children) {
+        if (child->isEnd()) {
+            return child.get();
+        }
+    }
+    return nullptr;
+}
+
 // The node after a seal takes the notes written between them.
 void takeSealedNotes(RecordNode& node, RecordNode& notes) {
     if (!notes.comment.empty()) {
@@ -405,6 +414,12 @@ bool Reader::readNumbered(const KifLine& line) {
     }
     if (line.kind == KifLineKind::Special) {
         sealedPending_ = false;
+        // A line ends one way: a variation that ends the same line otherwise says nothing
+        // a tree can hold.
+        const RecordNode* ending = endingAfter(*current_);
+        if (ending && (ending->end != line.end || ending->sealed)) {
+            return fault("a second ending after move " + std::to_string(current_->ply));
+        }
         const std::size_t before = current_->children.size();
         RecordNode* node = record_.addEnd(*current_, line.end, GameRecord::Placement::Variation);
         setTime(*node, line);
@@ -479,6 +494,11 @@ void Reader::closeSealed() {
         return;
     }
     sealedPending_ = false;
+    const RecordNode* ending = endingAfter(*current_);
+    if (ending && !ending->sealed) {
+        warn(lineNumber_, "a sealed move where the line already ends; it is left out");
+        return;
+    }
     const std::size_t before = current_->children.size();
     RecordNode* node =
         record_.addEnd(*current_, LineEnd::Interrupted, GameRecord::Placement::Variation);

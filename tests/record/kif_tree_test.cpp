@@ -187,6 +187,25 @@ TEST(KifTree, AVariationTheRulesRefuseIsLeftOutByItsLineAndTheRestOpens) {
     EXPECT_EQ(reading.record.nodeCount(), 5u);
 }
 
+TEST(KifTree, AVariationThatEndsAnEndedLineAnotherWayIsLeftOut) {
+    const std::string text = std::string(kHead) +
+                             "   1 ７六歩(77)\n"
+                             "   2 封じ手\n"
+                             "\n変化：2手\n"
+                             "   2 投了\n"
+                             "\n変化：2手\n"
+                             "   2 ３四歩(33)\n";
+    const RecordReading reading = read(text);
+    ASSERT_EQ(reading.warnings.size(), 1u);
+    EXPECT_EQ(reading.warnings[0].rfind("12: a second ending", 0), 0u) << reading.warnings[0];
+    const RecordNode& first = *reading.record.root().mainChild();
+    ASSERT_EQ(first.children.size(), 2u);
+    EXPECT_TRUE(first.children[0]->sealed);
+    EXPECT_EQ(first.children[0]->end, LineEnd::Interrupted);
+    EXPECT_EQ(usiOf(*first.children[1]), "3c3d");
+    EXPECT_EQ(readKifRecord(writeKifRecord(reading.record)).record.nodeCount(), 4u);
+}
+
 TEST(KifTree, EverySpecialLineEndsItsLineWithItsTimeAndIsWrittenBack) {
     const struct {
         const char* word;
