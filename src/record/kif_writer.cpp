@@ -129,13 +129,17 @@ std::string summaryText(const RecordNode& end, int firstMover, bool handicap) {
 
 void appendNotes(std::string& text, const RecordNode& node) {
     if (!node.comment.empty()) {
-        string_view comment = node.comment;
-        while (!comment.empty()) {
-            const std::size_t end = comment.find('\n');
+        // Every line, an empty one at the end included: a "*" alone is a line of the comment.
+        const string_view comment = node.comment;
+        for (std::size_t start = 0;;) {
+            const std::size_t end = comment.find('\n', start);
             text += '*';
-            text += comment.substr(0, end);
+            text += comment.substr(start, end == string_view::npos ? end : end - start);
             text += '\n';
-            comment.remove_prefix(end == string_view::npos ? comment.size() : end + 1);
+            if (end == string_view::npos) {
+                break;
+            }
+            start = end + 1;
         }
     }
     if (!node.bookmark.empty()) {

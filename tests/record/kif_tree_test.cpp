@@ -54,6 +54,7 @@ const std::string kStudy = std::string(kHead) +
                            "   2 ８四歩(83)   ( 0:01/00:00:01)+\n"
                            "   3 ２六歩(27)   ( 0:02/00:00:07)+\n"
                            "*in the variation\n"
+                           "*\n"
                            "\n変化：3手\n"
                            "   3 ６八銀(79)   ( 0:04/00:00:09)\n"
                            "\n変化：2手\n"
@@ -75,7 +76,8 @@ TEST(KifTree, AStudyRecordKeepsItsCommentsBookmarksTimesAndVariationsWhereTheySt
     const RecordNode& study = *first.children[1];
     EXPECT_EQ(usiOf(study), "8c8d");
     ASSERT_EQ(study.children.size(), 2u);
-    EXPECT_EQ(study.children[0]->comment, "in the variation");
+    // Its last line is empty, and stays a line of it.
+    EXPECT_EQ(study.children[0]->comment, "in the variation\n");
     EXPECT_EQ(usiOf(*study.children[1]), "7i6h");
     EXPECT_EQ(usiOf(*first.children[2]), "4c4d");
 
