@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "../tests/shogi/random_game.h"
-#include "shogi/kif.h"
+#include "record/kif.h"
 #include "shogi/standard_rules.h"
 
 namespace {

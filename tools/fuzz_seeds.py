@@ -128,6 +128,24 @@ def standard_seeds():
                                    + ['| ・ ・ ・ ・ 玉 ・ ・ ・ ・|'],
                                    '歩十八', '飛二　角二', True) + table + moves(['５二玉(51)']),
         'old-simple': '先手：Blue\n後手：Red\n' + HEADER + moves(TRADE),
+        # A study record: comments before and after moves, bookmarks, nested variations
+        # listed depth first, an ending with its time.
+        'std-tree': '*before the moves\n&start\n' + HEADER
+        + '   1 ７六歩(77)   ( 0:05/00:00:05)\n*first\n*second\n'
+        + '   2 ３四歩(33)   ( 0:03/00:00:03)+\n&here\n   3 ２六歩(27)\n'
+        + '   4 投了         ( 0:20/00:00:23)\nまで3手で先手の勝ち\n'
+        + '\n変化：2手\n   2 ８四歩(83)+\n   3 ２六歩(27)+\n*in it\n'
+        + '\n変化：3手\n   3 ６八銀(79)\n\n変化：2手\n   2 ４四歩(43)\n',
+        'std-sealed': HEADER + '   1 ７六歩(77)\n   2 封じ手\n   2 ３四歩(33)\n   3 中断\n',
+        'std-specials': HEADER + '   1 ７六歩(77)\n   2 持将棋 ( 0:01/00:00:01)\n'
+        + '変化：2手\n   2 千日手\n変化：2手\n   2 不戦勝\n変化：1手\n   1 不詰\n',
+        'std-diagram-two-pawns': diagram(['| ・ ・ ・ ・ ・ ・ ・ ・v玉|', EMPTY_ROW, EMPTY_ROW,
+                                          EMPTY_ROW, '| ・ ・ ・ ・ ・ ・ ・ 歩 ・|', EMPTY_ROW,
+                                          '| ・ ・ ・ ・ ・ ・ ・ 歩 ・|', EMPTY_ROW,
+                                          '| 玉 ・ ・ ・ ・ ・ ・ ・ ・|'], '歩') + table
+        + moves(['２四歩(25)']) + '変化：1手\n   1 ２三歩打\n',
+        'std-bad-variation': HEADER + moves(['７六歩(77)', '３四歩(33)'])
+        + '変化：2手\n   2 ７七角成(22)\n*dropped\n変化：9手\n   9 ５五歩(56)\n',
     }
     seeds = {name: text for name, text in good.items()}
     broken = {
@@ -152,7 +170,8 @@ KIF_TOKENS = ['同', '　', '成', '不成', '打', '歩', '香', '桂', '銀', 
               '香落ち', '飛車落ち', '二枚落ち', '十枚落ち', '詰将棋', '先手の持駒：', '後手の持駒：',
               '下手：', '上手：', '先手番', '後手番', '手番：', '|', 'v', '・', '十', '二', 'なし',
               '+---------------------------+', '  ９ ８ ７ ６ ５ ４ ３ ２ １',
-              '#ixo-shogi rules=simple', '#ixo-shogi rules=standard', '先手：Blue', '後手：Red']
+              '#ixo-shogi rules=simple', '#ixo-shogi rules=standard', '先手：Blue', '後手：Red',
+              '*', '&', '変化：2手', '封じ手', '持将棋', '不戦勝', '不戦敗', '不詰', '時間切れ', ')+']
 
 
 def write_dictionary(path):

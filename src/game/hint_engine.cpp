@@ -8,7 +8,7 @@
 #include "game/computer_opponent.h"
 #include "game/engine_moves.h"
 #include "game/game_scene.h"
-#include "shogi/kif.h"
+#include "record/kif.h"
 
 namespace ixo {
 

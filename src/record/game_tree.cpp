@@ -33,6 +33,7 @@ void copyChildren(const RecordNode& from, RecordNode& to) {
             copy->timed = child->timed;
             copy->comment = child->comment;
             copy->bookmark = child->bookmark;
+            copy->sealed = child->sealed;
             copy->evaluated = child->evaluated;
             copy->evaluation = child->evaluation;
             target->children.push_back(std::move(copy));

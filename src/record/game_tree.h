@@ -67,7 +67,12 @@ struct RecordNode {
     bool timed = false;           // whether the record gave `time` at all
     std::string comment;          // the comment lines after it, joined by '\n'
     std::string bookmark;         // KIF's '&' line: a name for this place
-    bool evaluated = false;       // whether `evaluation` holds an engine's verdict
+    // The move was sealed: written down and kept in an envelope overnight in a two-day game,
+    // which KIF records as a line "53 封じ手" just before the move itself. On an ending
+    // (LineEnd::Interrupted) the line stops at a move sealed and not yet opened: a record of a
+    // game adjourned overnight, which KIF ends with the line "53 封じ手" alone.
+    bool sealed = false;
+    bool evaluated = false;  // whether `evaluation` holds an engine's verdict
     Evaluation evaluation;
 
     bool isRoot() const { return parent == nullptr; }

@@ -8,7 +8,7 @@
 #include "game/computer_opponent.h"
 #include "game/game_scene.h"
 #include "record/text_encoding.h"
-#include "shogi/kif.h"
+#include "record/kif.h"
 
 namespace ixo {
 

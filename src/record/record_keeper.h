@@ -6,7 +6,7 @@
 
 #include "game/game_events.h"
 #include "record/record_store.h"
-#include "shogi/kif.h"
+#include "record/kif.h"
 #include "shogi/move.h"
 #include "shogi/standard_rules.h"
 

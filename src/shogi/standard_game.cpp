@@ -71,7 +71,12 @@ std::uint64_t positionKey(const Position& position) {
     return key;
 }
 
-bool validatePosition(const Position& position, std::string& error) {
+namespace {
+
+// `doubledPawns`, when given, collects the files where a side has two unpromoted pawns
+// instead of refusing them.
+bool checkPosition(const Position& position, std::string& error,
+                   std::vector<std::string>* doubledPawns) {
     error.clear();
     const Board& board = position.board;
     if (position.sideToMove < 0 || position.sideToMove > 1) {
@@ -96,9 +101,14 @@ bool validatePosition(const Position& position, std::string& error) {
         kings[side] += cell.piece == King ? 1 : 0;
         if (cell.piece == Pawn) {
             if ((pawnFiles[side] >> column & 1) != 0) {
-                error = std::string(side == 0 ? "Blue" : "Red") + " has two pawns on file " +
-                        std::to_string(kBoardSize - column);
-                return false;
+                const std::string what = std::string(side == 0 ? "Blue" : "Red") +
+                                         " has two pawns on file " +
+                                         std::to_string(kBoardSize - column);
+                if (!doubledPawns) {
+                    error = what;
+                    return false;
+                }
+                doubledPawns->push_back(what);
             }
             pawnFiles[side] |= 1u << column;
         }
@@ -131,6 +141,17 @@ bool validatePosition(const Position& position, std::string& error) {
         return false;
     }
     return true;
+}
+
+}  // namespace
+
+bool validatePosition(const Position& position, std::string& error) {
+    return checkPosition(position, error, nullptr);
+}
+
+bool validateSetUpPosition(const Position& position, std::string& error,
+                           std::vector<std::string>& warnings) {
+    return checkPosition(position, error, &warnings);
 }
 
 bool impasseDeclarationWins(const Position& position) {

@@ -83,6 +83,12 @@ MoveRequest requestOf(const Move& move);
 // no more pieces of a kind than a set holds. Engines abort on such positions, so every set-up
 // position is checked before play. Empty `error` when fine.
 bool validatePosition(const Position& position, std::string& error);
+// As validatePosition, for a position a composer set up rather than one reached in play:
+// several unpromoted pawns of a side on a file are allowed there (the two-pawn rule forbids
+// making them by a drop, not setting them up), and each such file is named in `warnings`.
+// Engines still need validatePosition's stricter check before they are given a position.
+bool validateSetUpPosition(const Position& position, std::string& error,
+                           std::vector<std::string>& warnings);
 
 // How a game ended.
 enum class GameEnd : std::uint8_t {

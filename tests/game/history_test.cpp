@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "scene_test_support.h"
-#include "shogi/kif.h"
+#include "record/kif.h"
 
 namespace ixo::test {
 namespace {

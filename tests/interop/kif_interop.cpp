@@ -9,20 +9,29 @@
 //                                      moves with the USI line in the file USI, and its start,
 //                                      ending and times with the .sfen, .end and .times files
 //                                      beside USI when they are there
+//   kif_interop tree FILE OUT          reads a record into the game's tree and writes OUT.orig.kif
+//                                      (the record decoded to UTF-8), OUT.ours.kif (the tree
+//                                      written again) and OUT.tree (the tree as tree_dump.cjs
+//                                      prints one), for tsshogi_tree.cjs to compare node by node
+//   kif_interop takeback OUT           plays three moves, takes two back and plays another, and
+//                                      writes the record (OUT.ours.kif) and its tree (OUT.tree)
 // USI and SFEN are the neutral ground: both sides turn their games into them, and neither
 // side's KIF code is used to judge the other's.
 
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <initializer_list>
 #include <iostream>
+#include <optional>
 #include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "record/kif.h"
+#include "record/replay.h"
 #include "record/text_encoding.h"
-#include "shogi/kif.h"
 #include "shogi/random_game.h"
 #include "shogi/standard_rules.h"
 
@@ -248,6 +257,111 @@ int readAndCompare(const std::string& path, const std::string& usiPath) {
     return 0;
 }
 
+// One line a node, depth first as KIF lists them: "N PLY FIRST MOVE COMMENT BOOKMARK", where
+// FIRST says whether the node carries its parent's line on and MOVE is USI or tsshogi's name
+// of a special move; then "H KEY VALUE" for every header. Line breaks in a comment are "\\n".
+std::string treeDump(const ixo::GameRecord& record) {
+    static const char* const kEndNames[] = {
+        "",        "resign",  "interrupt", "impass",         "repetitionDraw", "mate",
+        "timeout", "foulWin", "foulLose",  "enteringOfKing", "winByDefault",   "loseByDefault",
+        "noMate"};
+    const auto escaped = [](std::string text) {
+        while (!text.empty() && text.back() == '\n') {
+            text.pop_back();
+        }
+        std::string out;
+        for (const char c : text) {
+            out += c == '\n' ? std::string("\\n") : std::string(1, c);
+        }
+        return out;
+    };
+    std::string text;
+    std::vector<const ixo::RecordNode*> pending{&record.root()};
+    while (!pending.empty()) {
+        const ixo::RecordNode* node = pending.back();
+        pending.pop_back();
+        const bool first = node->isRoot() || node->parent->indexOf(node) == 0;
+        std::string move = "start";
+        if (node->isEnd()) {
+            move = kEndNames[static_cast<int>(node->end)];
+        } else if (!node->isRoot()) {
+            move = ixo::usiMove(ixo::requestOf(node->move));
+        }
+        text += "N\t" + std::to_string(node->ply) + "\t" + (first ? "1" : "0") + "\t" + move +
+                "\t" + escaped(node->comment) + "\t" + node->bookmark + "\n";
+        for (auto child = node->children.rbegin(); child != node->children.rend(); ++child) {
+            pending.push_back(child->get());
+        }
+    }
+    for (const ixo::RecordHeader& header : record.headers) {
+        if (header.key != "手合割") {
+            text += "H\t" + header.key + "\t" + header.value + "\n";
+        }
+    }
+    return text;
+}
+
+int dumpTree(const std::string& path, const std::string& out) {
+    std::string bytes;
+    if (!readWhole(path, bytes)) {
+        std::cerr << path << ": cannot read it\n";
+        return 1;
+    }
+    const std::optional<std::string> text = ixo::decodeRecordText(bytes);
+    if (!text) {
+        std::cerr << path << ": neither UTF-8 nor Shift_JIS\n";
+        return 1;
+    }
+    const ixo::RecordReading reading = ixo::readKifRecord(*text);
+    if (!reading.ok()) {
+        std::cerr << path << ':' << reading.errorLine << ": " << reading.error << '\n';
+        return 1;
+    }
+    for (const std::string& warning : reading.warnings) {
+        std::cerr << path << ':' << warning << '\n';
+    }
+    std::ofstream(out + ".orig.kif", std::ios::binary) << *text;
+    std::ofstream(out + ".ours.kif", std::ios::binary) << ixo::writeKifRecord(reading.record);
+    std::ofstream(out + ".tree", std::ios::binary) << treeDump(reading.record);
+    return 0;
+}
+
+// A game as it is played: three moves, two taken back, another played in their place. The
+// line taken back stays in the record as a variation of move 2.
+int writeTakeBack(const std::string& out) {
+    ixo::GameRecord record;
+    record.rules = ixo::RuleSet::Standard;
+    ixo::setRecordHeader(record, "開始日時", "2026/12/08 10:00:00");
+    ixo::setPlayerName(record, 0, "Blue");
+    ixo::setPlayerName(record, 1, "Red");
+    ixo::RecordNode* at = &record.root();
+    for (const char* usi : {"7g7f", "3c3d", "2g2f"}) {
+        ixo::MoveRequest request;
+        ixo::parseUsiMove(usi, request);
+        ixo::Position position = ixo::positionAt(record, *at);
+        ixo::Move made;
+        if (!ixo::playStandardMove(position, request, &made)) {
+            std::cerr << usi << ": refused\n";
+            return 1;
+        }
+        at = record.addMove(*at, made, ixo::GameRecord::Placement::MainLine);
+    }
+    at->comment = "taken back";
+    at = at->parent->parent;
+    ixo::MoveRequest request;
+    ixo::parseUsiMove("8c8d", request);
+    ixo::Position position = ixo::positionAt(record, *at);
+    ixo::Move made;
+    if (!ixo::playStandardMove(position, request, &made)) {
+        std::cerr << "8c8d: refused\n";
+        return 1;
+    }
+    record.addMove(*at, made, ixo::GameRecord::Placement::MainLine);
+    std::ofstream(out + ".ours.kif", std::ios::binary) << ixo::writeKifRecord(record);
+    std::ofstream(out + ".tree", std::ios::binary) << treeDump(record);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -258,6 +372,13 @@ int main(int argc, char** argv) {
     if (command == "read" && argc == 4) {
         return readAndCompare(argv[2], argv[3]);
     }
-    std::cerr << "usage: kif_interop write DIR COUNT SEED | read FILE USI\n";
+    if (command == "tree" && argc == 4) {
+        return dumpTree(argv[2], argv[3]);
+    }
+    if (command == "takeback" && argc == 3) {
+        return writeTakeBack(argv[2]);
+    }
+    std::cerr << "usage: kif_interop write DIR COUNT SEED | read FILE USI | tree FILE OUT | "
+                 "takeback OUT\n";
     return 2;
 }

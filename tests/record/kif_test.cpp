@@ -1,4 +1,4 @@
-#include "shogi/kif.h"
+#include "record/kif.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "shogi/kif.h"
+#include "record/kif.h"
 #include "shogi/standard_rules.h"
 
 namespace ixo {
