@@ -11,9 +11,9 @@
 
 #include "SDL.h"
 
-#include "app/scene.h"
 #include "clock/game_clock.h"
 #include "game/game_events.h"
+#include "game/scene.h"
 #include "media/image.h"
 #include "shogi/board.h"
 #include "shogi/history.h"

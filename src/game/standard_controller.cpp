@@ -1,9 +1,9 @@
 #include "game/standard_controller.h"
 
-#include "app/format.h"
 #include "game/geometry.h"
 #include "input/keyboard.h"
 #include "input/mouse.h"
+#include "util/format.h"
 
 namespace ixo {
 

@@ -1,7 +1,7 @@
-#include "app/format.h"
 #include "game/game_scene.h"
 #include "game/geometry.h"
 #include "media/text.h"
+#include "util/format.h"
 
 namespace ixo {
 

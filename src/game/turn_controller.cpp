@@ -1,4 +1,3 @@
-#include "app/format.h"
 #include "game/computer_opponent.h"
 #include "game/game_scene.h"
 #include "game/geometry.h"
@@ -7,6 +6,7 @@
 #include "input/keyboard.h"
 #include "input/mouse.h"
 #include "shogi/move.h"
+#include "util/format.h"
 
 namespace ixo {
 

@@ -2,8 +2,8 @@
 #include <string>
 #include <tuple>
 
-#include "app/format.h"
 #include "scene_test_support.h"
+#include "util/format.h"
 
 namespace ixo::test {
 namespace {
