@@ -146,14 +146,8 @@ class GameScene : public Scene {
 
     // The computer at one side of a standard game, or none; not owned.
     ComputerOpponent* computer = nullptr;
-    // What H asks, or none; not owned.
+    // What H asks, or none; not owned. The scene draws the hint it shows.
     HintEngine* hint = nullptr;
-    // The hint shown, as square indexes (-1 none): a drop has no origin, and its piece in
-    // hand is `hintDrop`, side * 16 + kind (-1 none). The mark is loaded at the first hint.
-    int hintFrom = -1;
-    int hintTo = -1;
-    int hintDrop = -1;
-    Image hintMark;
 
     // Told of every change of position, in the order they were added; not owned.
     std::vector<GameObserver*> observers;
@@ -172,6 +166,7 @@ class GameScene : public Scene {
 
   private:
     std::set<std::string> reportedPictures;
+    Image hintMark;  // loaded at the first hint shown, so a game without one never reads it
     std::map<std::string, std::unique_ptr<Image>> keptPortraits_;
 
     std::int64_t nowMs() const { return static_cast<std::int64_t>(ticks()); }

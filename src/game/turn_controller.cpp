@@ -173,6 +173,9 @@ std::string GameScene::update() {
             hint->request(*this);
         }
         hint->update(*this);
+        if (hint->shown().to >= 0 && !hintMark.surface()) {
+            loadPicture(hintMark, pictureFolder + "hint.png");
+        }
     } else if (Keyboard::instance().presses(SDLK_h) > 0) {
         notice = "No engine for hints";
     }
