@@ -115,17 +115,8 @@ class GameScene : public Scene {
     // its turn began. False when no flag has fallen.
     bool takeBackFlagFall();
 
-    // Pictures only the standard rules show, loaded by resumeStandard so the simple game
-    // loads exactly what it always did.
-    Image standardBackground;
-    Image lastMoveMark;
-    Image checkMark;
-    Image handLight;
-    Image promotionPlaque;
-    Image handCounts[2];  // per side, one cell per count from 2 to kMostInHand
     static constexpr int kMostInHand = 18;
     static constexpr int kEndingCount = static_cast<int>(GameEnd::TimeUp) + 1;
-    Image banners[kEndingCount][3];  // by ending and winner + 1 (0 a draw)
 
     // Told by the application, shown in the side panel: a muted game must not look like one
     // whose sound is merely quiet, and a player must see that the record is not being kept.
@@ -165,6 +156,16 @@ class GameScene : public Scene {
     void showPortrait(const std::string& path);
 
   private:
+    // Pictures only the standard rules show, loaded by resumeStandard so the simple game
+    // loads exactly what it always did.
+    Image standardBackground;
+    Image lastMoveMark;
+    Image checkMark;
+    Image handLight;
+    Image promotionPlaque;
+    Image handCounts[2];             // per side, one cell per count from 2 to kMostInHand
+    Image banners[kEndingCount][3];  // by ending and winner + 1 (0 a draw)
+
     std::set<std::string> reportedPictures;
     Image hintMark;  // loaded at the first hint shown, so a game without one never reads it
     std::map<std::string, std::unique_ptr<Image>> keptPortraits_;
