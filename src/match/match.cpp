@@ -203,9 +203,7 @@ bool Match::goTo(const RecordNode& node) {
     if (top != &record_.root()) {
         return false;
     }
-    RecordNode& target = const_cast<RecordNode&>(node);
-    std::string error;
-    if (!standAt(target, &error)) {
+    if (!walkTo(const_cast<RecordNode&>(node))) {
         return false;
     }
     restartClock();
@@ -364,6 +362,52 @@ void Match::judge() {
     } else {
         outcome_ = Outcome{GameEnd::Repetition, -1};
     }
+}
+
+bool Match::walkTo(RecordNode& target) {
+    // Back to where the two paths meet and down the other one: a review jumping between
+    // neighbouring lines replays a few moves, not the whole game.
+    std::vector<RecordNode*> down;
+    RecordNode* up = current_;
+    RecordNode* meet = &target;
+    while (up->ply > meet->ply) {
+        up = up->parent;
+    }
+    while (meet->ply > up->ply) {
+        down.push_back(meet);
+        meet = meet->parent;
+    }
+    while (up != meet) {
+        up = up->parent;
+        down.push_back(meet);
+        meet = meet->parent;
+    }
+    RecordNode* const from = current_;
+    for (RecordNode* node = current_; node != meet; node = node->parent) {
+        if (!node->isEnd()) {
+            takeBackMove(position_, node->move, record_.rules);
+            keys_.pop_back();
+            gaveCheck_.pop_back();
+        }
+    }
+    for (auto step = down.rbegin(); step != down.rend(); ++step) {
+        const RecordNode& node = **step;
+        if (node.isEnd()) {
+            continue;  // always the last of its line
+        }
+        Move made;
+        if (!playMove(position_, requestOf(node.move), record_.rules, &made) || made != node.move) {
+            // A record changed behind the match's back: stand where the match stood.
+            standAt(*from, nullptr);
+            return false;
+        }
+        keys_.push_back(positionKey(position_));
+        gaveCheck_.push_back(record_.rules == RuleSet::Standard &&
+                             inCheck(position_, position_.sideToMove));
+    }
+    current_ = &target;
+    judge();
+    return true;
 }
 
 bool Match::standAt(RecordNode& node, std::string* error) {

@@ -117,6 +117,8 @@ class Match {
     bool endHere(LineEnd end, Outcome outcome);
     // Replays the path to `node` from the start; false when a move of it is refused.
     bool standAt(RecordNode& node, std::string* error);
+    // Moves from the current node to `target` of the same record by the shortest way.
+    bool walkTo(RecordNode& target);
     Outcome outcomeOfEnd(const RecordNode& node) const;
 
     Now now_;

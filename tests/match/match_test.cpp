@@ -257,6 +257,43 @@ TEST(MatchRequests, GoingToAVariationStandsWhereThatLineLeads) {
     EXPECT_EQ(other.ply(), 0u);
 }
 
+// Going to a node walks back to where the lines meet and down the other; a slip in either
+// half (a move not undone, a key left behind) shows as a position, ply or ending that a
+// replay from the start would not give.
+TEST(MatchRequests, JumpingBetweenLinesLandsWhereTheirMovesLeadFromTheStart) {
+    Match match(RuleSet::Standard);
+    for (const char* move : {"7g7f", "3c3d", "8h2b+", "3a2b", "2g2f", "8c8d", "2f2e", "8d8e"}) {
+        ASSERT_EQ(match.play(usi(move)), Refusal::None) << move;
+    }
+    for (int back = 0; back < 6; ++back) {
+        ASSERT_TRUE(match.takeBack());
+    }
+    for (const char* move : {"2g2f", "4a3b", "2f2e"}) {
+        ASSERT_EQ(match.play(usi(move)), Refusal::None) << move;
+    }
+    ASSERT_TRUE(match.resign());
+
+    std::vector<const RecordNode*> nodes{&match.record().root()};
+    for (std::size_t next = 0; next < nodes.size(); ++next) {
+        for (const auto& child : nodes[next]->children) {
+            nodes.push_back(child.get());
+        }
+    }
+    ASSERT_EQ(nodes.size(), 13u);
+    for (std::size_t visit = 0; visit < 3 * nodes.size(); ++visit) {
+        const RecordNode& node = *nodes[(visit * 7) % nodes.size()];
+        ASSERT_TRUE(match.goTo(node));
+        Position expected = Position::start();
+        for (const Move& move : GameRecord::movesTo(node)) {
+            ASSERT_TRUE(playMove(expected, requestOf(move), RuleSet::Standard));
+        }
+        EXPECT_EQ(match.position(), expected) << "node at ply " << node.ply;
+        EXPECT_EQ(match.ply(), GameRecord::movesTo(node).size());
+        EXPECT_EQ(match.outcome().over(), node.isEnd());
+        EXPECT_EQ(&match.current(), &node);
+    }
+}
+
 // A record from elsewhere goes on from the end of its main line, unless that line cannot be
 // played: then the match keeps the game it had.
 TEST(MatchRequests, LoadingARecordStandsAtItsEndOrRefusesAMainLineTheRulesRefuse) {
