@@ -112,19 +112,4 @@ MoveMap legalDestinations(const Position& position, int column, int row, RuleSet
     return legalDestinations(asMover, column, row);
 }
 
-bool hasLegalMove(const Position& position, RuleSet rules) {
-    if (rules == RuleSet::Standard) {
-        return hasLegalMove(position);
-    }
-    for (int index = 0; index < kSquareCount; ++index) {
-        const Cell& cell = position.board.cells[index];
-        if (cell.piece != Empty && cell.owner == position.sideToMove &&
-            simpleDestinations(position.board, index % kBoardSize, index / kBoardSize).count() >
-                0) {
-            return true;
-        }
-    }
-    return false;
-}
-
 }  // namespace ixo

@@ -36,7 +36,4 @@ Promotion promotionFor(const Position& position, int fromColumn, int fromRow, in
 // if that side were to move. Empty for an empty square.
 MoveMap legalDestinations(const Position& position, int column, int row, RuleSet rules);
 
-// Whether the side to move has any move at all.
-bool hasLegalMove(const Position& position, RuleSet rules);
-
 }  // namespace ixo

@@ -167,7 +167,15 @@ INSTANTIATE_TEST_SUITE_P(Rules, MatchUnderBothRules,
 // The simple rules are the same Position with fewer rules: forced promotion, no hands, no
 // check. Each case fails if one of the standard rules leaks into them.
 TEST(SimpleRulesThroughTheMatch, APieceLandingInItsFarZonePromotesWhateverTheRequestSays) {
-    Match match = fromSfen(RuleSet::Simple, "4k4/9/9/4P4/9/9/9/9/4K4 b - 1");
+    Match match = fromSfen(RuleSet::Simple, "4k4/4p4/9/4P4/9/9/9/9/4K4 b - 1");
+    // Asked before the move, the answer is the same for both sides in their own far zone,
+    // and a piece already promoted, or moving outside the zone, has no choice to make.
+    EXPECT_EQ(promotionFor(match.position(), 4, 3, 4, 2, RuleSet::Simple), Promotion::Forced);
+    EXPECT_EQ(promotionFor(match.position(), 4, 1, 4, 2, RuleSet::Simple), Promotion::Impossible);
+    EXPECT_EQ(promotionFor(match.position(), 4, 8, 4, 7, RuleSet::Simple), Promotion::Impossible);
+    Position redPawnLow = match.position();
+    redPawnLow.board.place(4, 5, Pawn, 1);
+    EXPECT_EQ(promotionFor(redPawnLow, 4, 5, 4, 6, RuleSet::Simple), Promotion::Forced);
     MoveRequest request = usi("5d5c");
     request.promote = false;
     Move made;
