@@ -4,217 +4,214 @@
 #include "media/text.h"
 #include "util/format.h"
 
-    namespace ixo {
+namespace ixo {
 
-    namespace {
+namespace {
 
-    // Pieces in hand stand on their slots as pieces stand on their squares: the shadow's middle
-    // and the piece's foot the same distance above the slot's bottom edge.
-    constexpr int kShadowMiddle = 50;
-    constexpr int kPieceFoot = kSquareSize - 4;
+// Pieces in hand stand on their slots as pieces stand on their squares: the shadow's middle
+// and the piece's foot the same distance above the slot's bottom edge.
+constexpr int kShadowMiddle = 50;
+constexpr int kPieceFoot = kSquareSize - 4;
 
-    const char* const kEndingNames[GameScene::kEndingCount] = {
-        nullptr,   "checkmate",      "resignation",  "repetition", "perpetual-check",
-        "impasse", "failed-impasse", "illegal-move", "time-up",
-    };
+const char* const kEndingNames[GameScene::kEndingCount] = {
+    nullptr,   "checkmate",      "resignation",  "repetition", "perpetual-check",
+    "impasse", "failed-impasse", "illegal-move", "time-up",
+};
 
-    int squareIndex(int column, int row) {
-        return row * kBoardSize + column;
+int squareIndex(int column, int row) {
+    return row * kBoardSize + column;
+}
+
+int kingSquare(const Board& board, int side) {
+    for (int index = 0; index < kSquareCount; ++index) {
+        if (board.cells[index].piece == King && board.cells[index].owner == side) {
+            return index;
+        }
     }
+    return -1;
+}
 
-    int kingSquare(const Board& board, int side) {
-        for (int index = 0; index < kSquareCount; ++index) {
-            if (board.cells[index].piece == King && board.cells[index].owner == side) {
-                return index;
+// Stands `picture` on the slot or square whose top-left corner is (left, top), centred
+// across `width`.
+void standPiece(SDL_Surface* screen, const Image& picture, int left, int top, int width) {
+    picture.draw(screen, static_cast<Sint16>(left + width / 2 - picture.width() / 2),
+                 static_cast<Sint16>(top + kPieceFoot - picture.height()));
+}
+
+}  // namespace
+
+void GameScene::loadStandardPictures() {
+    if (standardPicturesLoaded_) {
+        return;
+    }
+    standardPicturesLoaded_ = true;
+    const std::string& folder = pictureFolder;
+    loadPicture(standardBackground, folder + "bg-standard.jpg");
+    standardBackground.matchScreenFormat();
+    loadPicture(lastMoveMark, folder + "last-move.png");
+    loadPicture(checkMark, folder + "check.png");
+    loadPicture(handLight, folder + "hand-light.png");
+    loadPicture(promotionPlaque, folder + "promotion.png");
+    loadPicture(handCounts[0], folder + "counts-1p.png");
+    loadPicture(handCounts[1], folder + "counts-2p.png");
+    for (int ending = 1; ending < kEndingCount; ++ending) {
+        // A repetition is a draw and nothing else; every other ending has a winner.
+        const bool draw = static_cast<GameEnd>(ending) == GameEnd::Repetition;
+        for (int winner = draw ? -1 : 0; winner <= (draw ? -1 : 1); ++winner) {
+            static const char* const kWinners[3] = {"draw", "blue", "red"};
+            loadPicture(banners[ending][winner + 1],
+                        folder + formatString("banner/%s-%s.png", kEndingNames[ending],
+                                              kWinners[winner + 1]));
+        }
+    }
+}
+
+std::string GameScene::noticeShown() const {
+    if (paused_) {
+        return "Paused: press P to go on";
+    }
+    if (lostOnTime_ >= 0) {
+        return lostOnTime_ == 0 ? "Time is up: Blue loses on time"
+                                : "Time is up: Red loses on time";
+    }
+    if (rules == RuleSet::Standard && choosingPromotion && asking == Question::None) {
+        return "Promote? Click the promoted or the unpromoted piece";
+    }
+    return notice;
+}
+
+void GameScene::describeStandard(FrameState& frame) const {
+    frame.notice = noticeShown();
+    describeClocks(frame);
+    if (hint) {
+        frame.hintFrom = hint->shown().from;
+        frame.hintTo = hint->shown().to;
+        frame.hintDrop = hint->shown().drop;
+    }
+    frame.standard = rules == RuleSet::Standard;
+    if (!frame.standard) {
+        return;
+    }
+    const Position& position = standard.position();
+    frame.hands = position.hands;
+    frame.lastFrom = frame.lastTo = -1;
+    if (const Move* last = standard.lastMove()) {
+        frame.lastFrom = last->dropped ? -1 : squareIndex(last->fromColumn, last->fromRow);
+        frame.lastTo = squareIndex(last->toColumn, last->toRow);
+    }
+    frame.checkedKing = inCheck(position, position.sideToMove)
+                            ? kingSquare(position.board, position.sideToMove)
+                            : -1;
+    frame.choiceSquare = -1;
+    frame.choicePiece = frame.choiceOwner = 0;
+    if (choosingPromotion) {
+        frame.choiceSquare = squareIndex(pendingMove.toColumn, pendingMove.toRow);
+        const Cell mover = position.board.cellAt(pendingMove.fromColumn, pendingMove.fromRow);
+        frame.choicePiece = mover.piece;
+        frame.choiceOwner = mover.owner;
+    }
+    frame.ending = standard.outcome().how;
+    frame.winner = standard.outcome().winner;
+    frame.handPick =
+        selected.piece != -1 && selected.column < 0 ? selected.owner * 16 + selected.piece : -1;
+}
+
+void GameScene::drawHands() const {
+    const Position& position = standard.position();
+    const int countCells = kMostInHand - 1;
+    for (int side = 0; side < 2; ++side) {
+        const Image& shadow = side == 0 ? blueShadow : redShadow;
+        const Image* pictures = side == 0 ? bluePieces : redPieces;
+        const Image& counts = handCounts[side];
+        const int cellWidth = counts.width() / countCells;
+        const int cellHeight = counts.height();
+        for (int index = 0; index < kHandKindCount; ++index) {
+            const int kind = kHandKinds[index];
+            const int held = position.hands[side][kind];
+            if (held == 0) {
+                continue;
+            }
+            const Box slot = handSlot(side, index);
+            if (selected.piece == kind && selected.column < 0 && selected.owner == side) {
+                handLight.draw(screen, static_cast<Sint16>(slot.left),
+                               static_cast<Sint16>(slot.top));
+            }
+            shadow.draw(screen,
+                        static_cast<Sint16>(slot.left + slot.width / 2 - shadow.width() / 2),
+                        static_cast<Sint16>(slot.top + kShadowMiddle - shadow.height() / 2));
+            standPiece(screen, pictures[kind], slot.left, slot.top, slot.width);
+            if (held >= 2 && cellWidth > 0) {
+                // Blue reads its count at the slot's lower right; Red's stand is turned, so
+                // its counts sit at the upper left, upside down to Blue.
+                const int shown = held > kMostInHand ? kMostInHand : held;
+                const int x = side == 0 ? slot.left + slot.width - cellWidth : slot.left;
+                const int y = side == 0 ? slot.top + slot.height - cellHeight : slot.top;
+                counts.drawPart(screen, static_cast<Sint16>(x), static_cast<Sint16>(y),
+                                static_cast<Sint16>(cellWidth * (shown - 2)), 0,
+                                static_cast<Uint16>(cellWidth), static_cast<Uint16>(cellHeight));
             }
         }
-        return -1;
     }
+}
 
-    // Stands `picture` on the slot or square whose top-left corner is (left, top), centred
-    // across `width`.
-    void standPiece(SDL_Surface* screen, const Image& picture, int left, int top, int width) {
-        picture.draw(screen, static_cast<Sint16>(left + width / 2 - picture.width() / 2),
-                     static_cast<Sint16>(top + kPieceFoot - picture.height()));
+void GameScene::drawPromotionChoice() const {
+    const Cell mover =
+        standard.position().board.cellAt(pendingMove.fromColumn, pendingMove.fromRow);
+    if (mover.piece <= Empty || mover.piece >= King) {
+        return;
     }
+    const Box choice = promotionChoice(pendingMove.toColumn, pendingMove.toRow);
+    promotionPlaque.draw(screen, static_cast<Sint16>(choice.left), static_cast<Sint16>(choice.top));
+    const Image* pictures = mover.owner == 1 ? redPieces : bluePieces;
+    standPiece(screen, pictures[mover.piece + 1], choice.left, choice.top, kSquareSize);
+    standPiece(screen, pictures[mover.piece], choice.left + kSquareSize, choice.top, kSquareSize);
+}
 
-    }  // namespace
+void GameScene::drawStandard() const {
+    // draw() has just remembered this frame's state; it is what is painted.
+    const FrameState& shown = lastFrame_;
 
-    void GameScene::loadStandardPictures() {
-        if (standardPicturesLoaded_) {
-            return;
-        }
-        standardPicturesLoaded_ = true;
-        const std::string& folder = pictureFolder;
-        loadPicture(standardBackground, folder + "bg-standard.jpg");
-        standardBackground.matchScreenFormat();
-        loadPicture(lastMoveMark, folder + "last-move.png");
-        loadPicture(checkMark, folder + "check.png");
-        loadPicture(handLight, folder + "hand-light.png");
-        loadPicture(promotionPlaque, folder + "promotion.png");
-        loadPicture(handCounts[0], folder + "counts-1p.png");
-        loadPicture(handCounts[1], folder + "counts-2p.png");
-        for (int ending = 1; ending < kEndingCount; ++ending) {
-            // A repetition is a draw and nothing else; every other ending has a winner.
-            const bool draw = static_cast<GameEnd>(ending) == GameEnd::Repetition;
-            for (int winner = draw ? -1 : 0; winner <= (draw ? -1 : 1); ++winner) {
-                static const char* const kWinners[3] = {"draw", "blue", "red"};
-                loadPicture(banners[ending][winner + 1],
-                            folder + formatString("banner/%s-%s.png", kEndingNames[ending],
-                                                  kWinners[winner + 1]));
-            }
+    standardBackground.draw(screen, 0, 0);
+    if (selected.piece != -1) {
+        portrait.draw(screen, static_cast<Sint16>(kWindowWidth - portrait.width()), 0);
+    }
+    boardPicture.draw(screen, kBoardLeft, kBoardTop);
+    // Beneath the highlights, so the squares a piece may go to read through the last move.
+    for (const int index : {shown.lastFrom, shown.lastTo}) {
+        if (index >= 0) {
+            lastMoveMark.draw(screen, static_cast<Sint16>(squareLeft(index % kBoardSize)),
+                              static_cast<Sint16>(squareTop(index / kBoardSize)));
         }
     }
-
-    std::string GameScene::noticeShown() const {
-        if (paused_) {
-            return "Paused: press P to go on";
-        }
-        if (lostOnTime_ >= 0) {
-            return lostOnTime_ == 0 ? "Time is up: Blue loses on time"
-                                    : "Time is up: Red loses on time";
-        }
-        if (rules == RuleSet::Standard && choosingPromotion && asking == Question::None) {
-            return "Promote? Click the promoted or the unpromoted piece";
-        }
-        return notice;
+    if (shown.checkedKing >= 0) {
+        checkMark.draw(screen, static_cast<Sint16>(squareLeft(shown.checkedKing % kBoardSize)),
+                       static_cast<Sint16>(squareTop(shown.checkedKing / kBoardSize)));
     }
-
-    void GameScene::describeStandard(FrameState & frame) const {
-        frame.notice = noticeShown();
-        describeClocks(frame);
-        if (hint) {
-            frame.hintFrom = hint->shown().from;
-            frame.hintTo = hint->shown().to;
-            frame.hintDrop = hint->shown().drop;
-        }
-        frame.standard = rules == RuleSet::Standard;
-        if (!frame.standard) {
-            return;
-        }
-        const Position& position = standard.position();
-        frame.hands = position.hands;
-        frame.lastFrom = frame.lastTo = -1;
-        if (const Move* last = standard.lastMove()) {
-            frame.lastFrom = last->dropped ? -1 : squareIndex(last->fromColumn, last->fromRow);
-            frame.lastTo = squareIndex(last->toColumn, last->toRow);
-        }
-        frame.checkedKing = inCheck(position, position.sideToMove)
-                                ? kingSquare(position.board, position.sideToMove)
-                                : -1;
-        frame.choiceSquare = -1;
-        frame.choicePiece = frame.choiceOwner = 0;
-        if (choosingPromotion) {
-            frame.choiceSquare = squareIndex(pendingMove.toColumn, pendingMove.toRow);
-            const Cell mover = position.board.cellAt(pendingMove.fromColumn, pendingMove.fromRow);
-            frame.choicePiece = mover.piece;
-            frame.choiceOwner = mover.owner;
-        }
-        frame.ending = standard.outcome().how;
-        frame.winner = standard.outcome().winner;
-        frame.handPick =
-            selected.piece != -1 && selected.column < 0 ? selected.owner * 16 + selected.piece : -1;
+    // The standard rules mark their squares as the screen shows them, for either side.
+    drawHighlights(false);
+    drawHint();
+    drawPieces();
+    drawHands();
+    if (choosingPromotion) {
+        drawPromotionChoice();
     }
-
-    void GameScene::drawHands() const {
-        const Position& position = standard.position();
-        const int countCells = kMostInHand - 1;
-        for (int side = 0; side < 2; ++side) {
-            const Image& shadow = side == 0 ? blueShadow : redShadow;
-            const Image* pictures = side == 0 ? bluePieces : redPieces;
-            const Image& counts = handCounts[side];
-            const int cellWidth = counts.width() / countCells;
-            const int cellHeight = counts.height();
-            for (int index = 0; index < kHandKindCount; ++index) {
-                const int kind = kHandKinds[index];
-                const int held = position.hands[side][kind];
-                if (held == 0) {
-                    continue;
-                }
-                const Box slot = handSlot(side, index);
-                if (selected.piece == kind && selected.column < 0 && selected.owner == side) {
-                    handLight.draw(screen, static_cast<Sint16>(slot.left),
-                                   static_cast<Sint16>(slot.top));
-                }
-                shadow.draw(screen,
-                            static_cast<Sint16>(slot.left + slot.width / 2 - shadow.width() / 2),
-                            static_cast<Sint16>(slot.top + kShadowMiddle - shadow.height() / 2));
-                standPiece(screen, pictures[kind], slot.left, slot.top, slot.width);
-                if (held >= 2 && cellWidth > 0) {
-                    // Blue reads its count at the slot's lower right; Red's stand is turned, so
-                    // its counts sit at the upper left, upside down to Blue.
-                    const int shown = held > kMostInHand ? kMostInHand : held;
-                    const int x = side == 0 ? slot.left + slot.width - cellWidth : slot.left;
-                    const int y = side == 0 ? slot.top + slot.height - cellHeight : slot.top;
-                    counts.drawPart(screen, static_cast<Sint16>(x), static_cast<Sint16>(y),
-                                    static_cast<Sint16>(cellWidth * (shown - 2)), 0,
-                                    static_cast<Uint16>(cellWidth),
-                                    static_cast<Uint16>(cellHeight));
-                }
-            }
-        }
+    const int ending = static_cast<int>(shown.ending);
+    if (ending > 0 && ending < kEndingCount && shown.winner >= -1 && shown.winner <= 1) {
+        const Image& banner = banners[ending][shown.winner + 1];
+        banner.draw(screen,
+                    static_cast<Sint16>((kBoardLeft + kBoardRight) / 2 - banner.width() / 2),
+                    static_cast<Sint16>((kBoardTop + kBoardBottom) / 2 - banner.height() / 2));
     }
-
-    void GameScene::drawPromotionChoice() const {
-        const Cell mover =
-            standard.position().board.cellAt(pendingMove.fromColumn, pendingMove.fromRow);
-        if (mover.piece <= Empty || mover.piece >= King) {
-            return;
-        }
-        const Box choice = promotionChoice(pendingMove.toColumn, pendingMove.toRow);
-        promotionPlaque.draw(screen, static_cast<Sint16>(choice.left),
-                             static_cast<Sint16>(choice.top));
-        const Image* pictures = mover.owner == 1 ? redPieces : bluePieces;
-        standPiece(screen, pictures[mover.piece + 1], choice.left, choice.top, kSquareSize);
-        standPiece(screen, pictures[mover.piece], choice.left + kSquareSize, choice.top,
-                   kSquareSize);
+    if (turn == 0) {
+        drawText(screen, 650, 50, "Blue");
+    } else {
+        drawText(screen, 650, 50, "Red");
     }
-
-    void GameScene::drawStandard() const {
-        // draw() has just remembered this frame's state; it is what is painted.
-        const FrameState& shown = lastFrame_;
-
-        standardBackground.draw(screen, 0, 0);
-        if (selected.piece != -1) {
-            portrait.draw(screen, static_cast<Sint16>(kWindowWidth - portrait.width()), 0);
-        }
-        boardPicture.draw(screen, kBoardLeft, kBoardTop);
-        // Beneath the highlights, so the squares a piece may go to read through the last move.
-        for (const int index : {shown.lastFrom, shown.lastTo}) {
-            if (index >= 0) {
-                lastMoveMark.draw(screen, static_cast<Sint16>(squareLeft(index % kBoardSize)),
-                                  static_cast<Sint16>(squareTop(index / kBoardSize)));
-            }
-        }
-        if (shown.checkedKing >= 0) {
-            checkMark.draw(screen, static_cast<Sint16>(squareLeft(shown.checkedKing % kBoardSize)),
-                           static_cast<Sint16>(squareTop(shown.checkedKing / kBoardSize)));
-        }
-        // The standard rules mark their squares as the screen shows them, for either side.
-        drawHighlights(false);
-        drawHint();
-        drawPieces();
-        drawHands();
-        if (choosingPromotion) {
-            drawPromotionChoice();
-        }
-        const int ending = static_cast<int>(shown.ending);
-        if (ending > 0 && ending < kEndingCount && shown.winner >= -1 && shown.winner <= 1) {
-            const Image& banner = banners[ending][shown.winner + 1];
-            banner.draw(screen,
-                        static_cast<Sint16>((kBoardLeft + kBoardRight) / 2 - banner.width() / 2),
-                        static_cast<Sint16>((kBoardTop + kBoardBottom) / 2 - banner.height() / 2));
-        }
-        if (turn == 0) {
-            drawText(screen, 650, 50, "Blue");
-        } else {
-            drawText(screen, 650, 50, "Red");
-        }
-        if (!shown.notice.empty()) {
-            drawText(screen, kNoticeLeft, kNoticeTop, "%s", shown.notice.c_str());
-        }
-        drawClocks();
-        drawStatusMarks();
+    if (!shown.notice.empty()) {
+        drawText(screen, kNoticeLeft, kNoticeTop, "%s", shown.notice.c_str());
     }
+    drawClocks();
+    drawStatusMarks();
+}
 
 }  // namespace ixo
