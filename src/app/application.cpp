@@ -4,7 +4,7 @@
 
 #include "app/event_wait.h"
 #include "app/presenter.h"
-#include "app/scene.h"
+#include "game/scene.h"
 #include "input/keyboard.h"
 #include "input/mouse.h"
 #include "media/text.h"

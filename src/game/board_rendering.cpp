@@ -188,6 +188,9 @@ SDL_Rect GameScene::piecePlace(const Image& picture, int column, int row) {
 }
 
 void GameScene::drawHint() const {
+    const int hintFrom = lastFrame_.hintFrom;
+    const int hintTo = lastFrame_.hintTo;
+    const int hintDrop = lastFrame_.hintDrop;
     for (const int index : {hintFrom, hintTo}) {
         if (index >= 0 && index < kSquareCount) {
             hintMark.draw(screen, static_cast<Sint16>(squareLeft(index % kBoardSize)),

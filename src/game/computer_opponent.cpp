@@ -9,13 +9,13 @@
 #include <utility>
 #include <vector>
 
-#include "app/format.h"
 #include "game/engine_moves.h"
 #include "game/game_scene.h"
 #include "game/standard_controller.h"
 #include "shogi/move.h"
 #include "shogi/position.h"
 #include "shogi/standard_rules.h"
+#include "util/format.h"
 
 namespace ixo {
 

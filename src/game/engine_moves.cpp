@@ -1,5 +1,6 @@
 #include "game/engine_moves.h"
 
+#include "shogi/rule_set.h"
 #include "shogi/standard_rules.h"
 
 namespace ixo {
@@ -42,23 +43,21 @@ bool enginePosition(const GameScene& scene, std::string& sfen, std::vector<std::
 }
 
 bool judgeEngineMove(const GameScene& scene, const std::string& text, Move& move, Board* after) {
-    if (scene.rules == RuleSet::Standard) {
-        MoveRequest request;
-        Position position = scene.standard.position();
-        return parseUsiMove(text, request) && playStandardMove(position, request, &move);
+    Position position = scene.standard.position();
+    if (scene.rules != RuleSet::Standard) {
+        position = Position{scene.board, {}, scene.turn == 0 ? 0 : 1};
     }
-    const bool shaped = (text.size() == 4 || (text.size() == 5 && text[4] == '+')) &&
-                        text[0] >= '1' && text[0] <= '9' && text[2] >= '1' && text[2] <= '9' &&
-                        text[1] >= 'a' && text[1] <= 'i' && text[3] >= 'a' && text[3] <= 'i';
-    Board board = scene.board;
-    if (!shaped ||
-        !playMove(board, scene.turn == 0 ? 0 : 1, '9' - text[0], text[1] - 'a', '9' - text[2],
-                  text[3] - 'a', &move) ||
-        move.promoted != (text.size() == 5)) {
+    MoveRequest request;
+    if (!parseUsiMove(text, request) || !playMove(position, request, scene.rules, &move)) {
+        return false;
+    }
+    // Under the simple rules the promotion is the rules' to decide, and an engine that marks
+    // it anywhere else is playing another game; under the standard rules the two agree.
+    if (move.promoted != request.promote) {
         return false;
     }
     if (after) {
-        *after = board;
+        *after = position.board;
     }
     return true;
 }

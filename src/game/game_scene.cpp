@@ -7,7 +7,7 @@
 
 #include "SDL_image.h"
 
-#include "app/format.h"
+#include "util/format.h"
 
 namespace ixo {
 

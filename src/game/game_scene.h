@@ -11,9 +11,9 @@
 
 #include "SDL.h"
 
-#include "app/scene.h"
 #include "clock/game_clock.h"
 #include "game/game_events.h"
+#include "game/scene.h"
 #include "media/image.h"
 #include "shogi/board.h"
 #include "shogi/history.h"
@@ -115,17 +115,8 @@ class GameScene : public Scene {
     // its turn began. False when no flag has fallen.
     bool takeBackFlagFall();
 
-    // Pictures only the standard rules show, loaded by resumeStandard so the simple game
-    // loads exactly what it always did.
-    Image standardBackground;
-    Image lastMoveMark;
-    Image checkMark;
-    Image handLight;
-    Image promotionPlaque;
-    Image handCounts[2];  // per side, one cell per count from 2 to kMostInHand
     static constexpr int kMostInHand = 18;
     static constexpr int kEndingCount = static_cast<int>(GameEnd::TimeUp) + 1;
-    Image banners[kEndingCount][3];  // by ending and winner + 1 (0 a draw)
 
     // Told by the application, shown in the side panel: a muted game must not look like one
     // whose sound is merely quiet, and a player must see that the record is not being kept.
@@ -146,14 +137,8 @@ class GameScene : public Scene {
 
     // The computer at one side of a standard game, or none; not owned.
     ComputerOpponent* computer = nullptr;
-    // What H asks, or none; not owned.
+    // What H asks, or none; not owned. The scene draws the hint it shows.
     HintEngine* hint = nullptr;
-    // The hint shown, as square indexes (-1 none): a drop has no origin, and its piece in
-    // hand is `hintDrop`, side * 16 + kind (-1 none). The mark is loaded at the first hint.
-    int hintFrom = -1;
-    int hintTo = -1;
-    int hintDrop = -1;
-    Image hintMark;
 
     // Told of every change of position, in the order they were added; not owned.
     std::vector<GameObserver*> observers;
@@ -171,7 +156,18 @@ class GameScene : public Scene {
     void showPortrait(const std::string& path);
 
   private:
+    // Pictures only the standard rules show, loaded by resumeStandard so the simple game
+    // loads exactly what it always did.
+    Image standardBackground;
+    Image lastMoveMark;
+    Image checkMark;
+    Image handLight;
+    Image promotionPlaque;
+    Image handCounts[2];             // per side, one cell per count from 2 to kMostInHand
+    Image banners[kEndingCount][3];  // by ending and winner + 1 (0 a draw)
+
     std::set<std::string> reportedPictures;
+    Image hintMark;  // loaded at the first hint shown, so a game without one never reads it
     std::map<std::string, std::unique_ptr<Image>> keptPortraits_;
 
     std::int64_t nowMs() const { return static_cast<std::int64_t>(ticks()); }

@@ -156,7 +156,7 @@ void HintEngine::clear(GameScene& scene) {
         searching_ = false;
     }
     shown_ = false;
-    scene.hintFrom = scene.hintTo = scene.hintDrop = -1;
+    board_ = Shown{};
     if (!said_.empty() && scene.notice == said_) {
         scene.notice.clear();
     }
@@ -164,13 +164,9 @@ void HintEngine::clear(GameScene& scene) {
 }
 
 void HintEngine::show(GameScene& scene, const Move& move) {
-    if (!scene.hintMark.surface()) {
-        scene.loadPicture(scene.hintMark, scene.pictureFolder + "hint.png");
-    }
-    const int to = move.toRow * kBoardSize + move.toColumn;
-    scene.hintTo = to;
-    scene.hintFrom = move.dropped ? -1 : move.fromRow * kBoardSize + move.fromColumn;
-    scene.hintDrop = move.dropped ? move.owner * 16 + move.piece : -1;
+    board_.to = move.toRow * kBoardSize + move.toColumn;
+    board_.from = move.dropped ? -1 : move.fromRow * kBoardSize + move.fromColumn;
+    board_.drop = move.dropped ? move.owner * 16 + move.piece : -1;
     shown_ = true;
     say(scene, "Hint: " + hintText(move));
 }

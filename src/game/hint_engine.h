@@ -18,6 +18,14 @@ class GameScene;
 // H, without waiting for it, so a game in which nobody asks never runs one.
 class HintEngine : public GameObserver {
   public:
+    // The hint on the board, as square indexes (-1 none): a drop has no origin, and its piece
+    // in hand is `drop`, side * 16 + kind (-1 none). The scene reads it to draw the marks.
+    struct Shown {
+        int from = -1;
+        int to = -1;
+        int drop = -1;
+    };
+
     // `setup` names the engine and its options; `defaultEngine` says the player named none,
     // so a missing one wants the package installed.
     HintEngine(EngineSetup setup, bool defaultEngine);
@@ -28,6 +36,7 @@ class HintEngine : public GameObserver {
     void update(GameScene& scene);
 
     bool busy() const;
+    const Shown& shown() const { return board_; }
     int readDescriptor() const { return engine_.readDescriptor(); }
     // Milliseconds until the engine must be looked at even if it sends nothing; -1 never.
     int msUntilDeadline() const;
@@ -53,6 +62,7 @@ class HintEngine : public GameObserver {
     bool searching_ = false;
     bool shown_ = false;
     bool stale_ = false;
+    Shown board_;
     std::string said_;  // the notice as the hint last set it
 };
 

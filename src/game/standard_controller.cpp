@@ -1,9 +1,9 @@
 #include "game/standard_controller.h"
 
-#include "app/format.h"
 #include "game/geometry.h"
 #include "input/keyboard.h"
 #include "input/mouse.h"
+#include "util/format.h"
 
 namespace ixo {
 
@@ -12,7 +12,7 @@ namespace {
 constexpr std::int8_t kNothingSelected = -1;
 
 const char* portraitPattern(int side) {
-    return side == 0 ? "../image/team/sample/1pcg/%02d.png" : "../image/team/sample/2pcg/%02d.png";
+    return side == 0 ? "team/sample/1pcg/%02d.png" : "team/sample/2pcg/%02d.png";
 }
 
 const char* sideName(int side) {
@@ -50,13 +50,14 @@ void selectOnBoard(GameScene& scene, int side, Square square, const Position& po
     // beginner needs explained.
     scene.selected = position.board.cellAt(square.column, square.row);
     scene.moveMap = legalDestinations(position, square.column, square.row);
-    scene.showPortrait(formatString(portraitPattern(side), scene.selected.piece));
+    scene.showPortrait(scene.pictureFolder +
+                       formatString(portraitPattern(side), scene.selected.piece));
 }
 
 void selectFromHand(GameScene& scene, int side, int kind, const Position& position) {
     scene.selected = Cell{static_cast<std::int8_t>(kind), static_cast<std::int8_t>(side), -1, -1};
     scene.moveMap = legalDrops(position, kind);
-    scene.showPortrait(formatString(portraitPattern(side), kind));
+    scene.showPortrait(scene.pictureFolder + formatString(portraitPattern(side), kind));
 }
 
 // The selected piece asked to go to `square`: refused with its reason, asked about

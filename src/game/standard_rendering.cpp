@@ -1,7 +1,8 @@
-#include "app/format.h"
 #include "game/game_scene.h"
 #include "game/geometry.h"
+#include "game/hint_engine.h"
 #include "media/text.h"
+#include "util/format.h"
 
 namespace ixo {
 
@@ -44,22 +45,23 @@ void GameScene::loadStandardPictures() {
         return;
     }
     standardPicturesLoaded_ = true;
-    loadPicture(standardBackground, "../image/bg-standard.jpg");
+    const std::string& folder = pictureFolder;
+    loadPicture(standardBackground, folder + "bg-standard.jpg");
     standardBackground.matchScreenFormat();
-    loadPicture(lastMoveMark, "../image/last-move.png");
-    loadPicture(checkMark, "../image/check.png");
-    loadPicture(handLight, "../image/hand-light.png");
-    loadPicture(promotionPlaque, "../image/promotion.png");
-    loadPicture(handCounts[0], "../image/counts-1p.png");
-    loadPicture(handCounts[1], "../image/counts-2p.png");
+    loadPicture(lastMoveMark, folder + "last-move.png");
+    loadPicture(checkMark, folder + "check.png");
+    loadPicture(handLight, folder + "hand-light.png");
+    loadPicture(promotionPlaque, folder + "promotion.png");
+    loadPicture(handCounts[0], folder + "counts-1p.png");
+    loadPicture(handCounts[1], folder + "counts-2p.png");
     for (int ending = 1; ending < kEndingCount; ++ending) {
         // A repetition is a draw and nothing else; every other ending has a winner.
         const bool draw = static_cast<GameEnd>(ending) == GameEnd::Repetition;
         for (int winner = draw ? -1 : 0; winner <= (draw ? -1 : 1); ++winner) {
             static const char* const kWinners[3] = {"draw", "blue", "red"};
             loadPicture(banners[ending][winner + 1],
-                        formatString("../image/banner/%s-%s.png", kEndingNames[ending],
-                                     kWinners[winner + 1]));
+                        folder + formatString("banner/%s-%s.png", kEndingNames[ending],
+                                              kWinners[winner + 1]));
         }
     }
 }
@@ -81,9 +83,11 @@ std::string GameScene::noticeShown() const {
 void GameScene::describeStandard(FrameState& frame) const {
     frame.notice = noticeShown();
     describeClocks(frame);
-    frame.hintFrom = hintFrom;
-    frame.hintTo = hintTo;
-    frame.hintDrop = hintDrop;
+    if (hint) {
+        frame.hintFrom = hint->shown().from;
+        frame.hintTo = hint->shown().to;
+        frame.hintDrop = hint->shown().drop;
+    }
     frame.standard = rules == RuleSet::Standard;
     if (!frame.standard) {
         return;

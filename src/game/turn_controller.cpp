@@ -1,4 +1,3 @@
-#include "app/format.h"
 #include "game/computer_opponent.h"
 #include "game/game_scene.h"
 #include "game/geometry.h"
@@ -7,6 +6,7 @@
 #include "input/keyboard.h"
 #include "input/mouse.h"
 #include "shogi/move.h"
+#include "util/format.h"
 
 namespace ixo {
 
@@ -173,6 +173,9 @@ std::string GameScene::update() {
             hint->request(*this);
         }
         hint->update(*this);
+        if (hint->shown().to >= 0 && !hintMark.surface()) {
+            loadPicture(hintMark, pictureFolder + "hint.png");
+        }
     } else if (Keyboard::instance().presses(SDLK_h) > 0) {
         notice = "No engine for hints";
     }

@@ -7,7 +7,7 @@
 #include "SDL.h"
 #include "SDL_mixer.h"
 #include "app/application.h"
-#include "app/scene.h"
+#include "game/scene.h"
 #include "media/text.h"
 
 namespace ixo {

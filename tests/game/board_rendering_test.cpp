@@ -3,9 +3,9 @@
 #include <tuple>
 #include <vector>
 
-#include "app/format.h"
 #include "input/mouse.h"
 #include "scene_test_support.h"
+#include "util/format.h"
 
 namespace ixo::test {
 namespace {

@@ -55,16 +55,16 @@ TEST_F(HintTest, TheEnginesMoveIsShownOnTheBoardAndInKif) {
     reliability::pressKey(scene_, SDLK_h);
     ASSERT_TRUE(runUntil([&] { return answered(); }));
     EXPECT_EQ(scene_.notice, "Hint: ７六歩");
-    EXPECT_EQ(scene_.hintFrom, squareIndex(2, 6));
-    EXPECT_EQ(scene_.hintTo, squareIndex(2, 5));
-    EXPECT_EQ(scene_.hintDrop, -1);
+    EXPECT_EQ(hint_->shown().from, squareIndex(2, 6));
+    EXPECT_EQ(hint_->shown().to, squareIndex(2, 5));
+    EXPECT_EQ(hint_->shown().drop, -1);
     // A hint only suggests: the position is as it was.
     EXPECT_EQ(scene_.standard.ply(), 0u);
     // The player's move makes it stale.
     click(scene_, 6, 6);
     click(scene_, 6, 5);
     EXPECT_EQ(scene_.standard.ply(), 1u);
-    EXPECT_EQ(scene_.hintTo, -1);
+    EXPECT_EQ(hint_->shown().to, -1);
     EXPECT_EQ(scene_.notice.find("Hint"), std::string::npos) << scene_.notice;
 }
 
@@ -77,9 +77,9 @@ TEST_F(HintTest, ADropShowsThePieceInHand) {
     reliability::pressKey(scene_, SDLK_h);
     ASSERT_TRUE(runUntil([&] { return answered(); }));
     EXPECT_EQ(scene_.notice, "Hint: ５五歩打");
-    EXPECT_EQ(scene_.hintFrom, -1);
-    EXPECT_EQ(scene_.hintTo, squareIndex(4, 4));
-    EXPECT_EQ(scene_.hintDrop, 0 * 16 + Pawn);
+    EXPECT_EQ(hint_->shown().from, -1);
+    EXPECT_EQ(hint_->shown().to, squareIndex(4, 4));
+    EXPECT_EQ(hint_->shown().drop, 0 * 16 + Pawn);
 }
 
 TEST_F(HintTest, AMoveTheRulesRefuseIsNeverShown) {
@@ -87,7 +87,7 @@ TEST_F(HintTest, AMoveTheRulesRefuseIsNeverShown) {
     scene_.resumeStandard(StandardGame{});
     reliability::pressKey(scene_, SDLK_h);
     ASSERT_TRUE(runUntil([&] { return answered(); }));
-    EXPECT_EQ(scene_.hintTo, -1);
+    EXPECT_EQ(hint_->shown().to, -1);
     EXPECT_NE(scene_.notice.find("7g7c"), std::string::npos) << scene_.notice;
 }
 
@@ -98,7 +98,7 @@ TEST_F(HintTest, UnderTheSimpleRulesTheHintComesThroughTheVariant) {
     EXPECT_EQ(scene_.notice, "Hint: ７六歩");
     // A second H takes it away.
     reliability::pressKey(scene_, SDLK_h);
-    EXPECT_EQ(scene_.hintTo, -1);
+    EXPECT_EQ(hint_->shown().to, -1);
     EXPECT_TRUE(scene_.notice.empty()) << scene_.notice;
 }
 
@@ -115,7 +115,7 @@ TEST_F(HintTest, ACrashInTheSearchIsToldAndTheNextHStartsAnew) {
     reliability::pressKey(scene_, SDLK_h);
     ASSERT_TRUE(runUntil([&] { return answered(); }));
     EXPECT_EQ(scene_.notice.rfind("No hint: ", 0), 0u) << scene_.notice;
-    EXPECT_EQ(scene_.hintTo, -1);
+    EXPECT_EQ(hint_->shown().to, -1);
     reliability::pressKey(scene_, SDLK_h);
     EXPECT_EQ(scene_.notice, "Hint: thinking");
     EXPECT_GE(hint_->readDescriptor(), 0);

@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "app/format.h"
 #include "app/presenter.h"
 #include "input/keyboard.h"
 #include "scene_test_support.h"
+#include "util/format.h"
 
 namespace ixo::test {
 namespace {

@@ -114,11 +114,11 @@ TEST_F(RealEngineGame, AHintInAMateInOneIsTheMate) {
         poll(&watched, 1, 10);
     }
     EXPECT_EQ(scene_.notice, "Hint: ５二金打");
-    ASSERT_EQ(scene_.hintDrop, Gold);
+    ASSERT_EQ(hint_->shown().drop, Gold);
     MoveRequest request;
     request.dropPiece = Gold;
-    request.toColumn = scene_.hintTo % kBoardSize;
-    request.toRow = scene_.hintTo / kBoardSize;
+    request.toColumn = hint_->shown().to % kBoardSize;
+    request.toRow = hint_->shown().to / kBoardSize;
     ASSERT_TRUE(playStandardMove(position, request));
     EXPECT_TRUE(inCheck(position, 1));
     EXPECT_FALSE(hasLegalMove(position));

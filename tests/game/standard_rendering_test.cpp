@@ -1,8 +1,9 @@
+#include <filesystem>
 #include <string>
 #include <tuple>
 
-#include "app/format.h"
 #include "scene_test_support.h"
+#include "util/format.h"
 
 namespace ixo::test {
 namespace {
@@ -46,6 +47,21 @@ class StandardRendering : public SceneTest {
 
     SDL_Surface* screen_ = nullptr;
 };
+
+// Started from the repository root, the data folder is image/ beside the working folder and
+// ../image/ is nothing at all: every picture of the standard game, the background and the
+// portrait cards included, must come from the folder the game was given.
+TEST_F(StandardRendering, AGameStartedAwayFromTheBuildFolderDrawsItsBackgroundAndCards) {
+    constexpr Rgb kCard{0, 0, 248};
+    write("team/sample/1pcg/13.png", 200, 100, kCard);
+    std::filesystem::rename("../image", "image");
+    GameScene scene(screen_, "image/");
+    startFrom(scene, "lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 1");
+    click(scene, 3, 8);  // a gold
+    ASSERT_TRUE(scene.draw());
+    EXPECT_EQ(scene.portrait.path(), "image/team/sample/1pcg/13.png");
+    expectColours({{2, 2, kBackground}, {795, 5, kCard}});
+}
 
 TEST_F(StandardRendering, HandsStandInTheirSlotsAndRedsLightsFallOnTheSquaresItMayReach) {
     GameScene scene(screen_);

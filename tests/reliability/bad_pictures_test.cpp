@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "app/format.h"
 #include "game/geometry.h"
 #include "game/move_sounds.h"
 #include "media/sound.h"
 #include "scene_driver.h"
 #include "scene_invariants.h"
+#include "util/format.h"
 
 namespace ixo::reliability {
 namespace {

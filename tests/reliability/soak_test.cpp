@@ -7,10 +7,10 @@
 #include <random>
 #include <string>
 
-#include "app/format.h"
 #include "game/geometry.h"
 #include "scene_driver.h"
 #include "scene_invariants.h"
+#include "util/format.h"
 
 namespace ixo::reliability {
 namespace {

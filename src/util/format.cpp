@@ -1,4 +1,4 @@
-#include "app/format.h"
+#include "util/format.h"
 
 #include <cstdarg>
 #include <cstdio>

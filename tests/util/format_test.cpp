@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/format.h"
+#include "util/format.h"
 
 TEST(FormatString, ReturnsTextsShorterThanLongerThanAndExactlyTheFirstBuffer) {
     for (const int length : {10, 255, 256, 300, 5000}) {
