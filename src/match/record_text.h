@@ -3,7 +3,7 @@
 #include <string>
 
 #include "record/game_tree.h"
-#include "shogi/kif.h"
+#include "record/kif.h"
 
 namespace ixo {
 
