@@ -1,6 +1,5 @@
 #pragma once
 
-#include <memory>
 #include <vector>
 
 #include "SDL.h"
@@ -36,12 +35,6 @@ class Presenter {
     // a whole one, none when nothing differed.
     const std::vector<SDL_Rect>& sentRects() const { return sent_; }
 
-    // Where sdl12-compat runs on X11, changed parts go to the window directly (see
-    // presenter.cpp); the whole frame always goes through SDL.
-    bool sendsPartsDirectly() const { return direct_ != nullptr; }
-
-    struct DirectWindow;
-
   private:
     void findChangedRects();
     void enlarge(const SDL_Rect& rect);
@@ -58,7 +51,6 @@ class Presenter {
     std::vector<SDL_Rect> sent_;
     std::vector<SDL_Rect> windowRects_;
     std::vector<unsigned char> dirtyTiles_;
-    std::unique_ptr<DirectWindow> direct_;
 };
 
 // The largest whole scale, 1 to 4, at which a frame of this size fits a screen of this size;
