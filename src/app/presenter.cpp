@@ -1,6 +1,7 @@
 #include "app/presenter.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 namespace ixo {
@@ -42,6 +43,17 @@ void differingSpan(SDL_Surface* a, SDL_Surface* b, int x, int y, int width, int&
     last += x;
 }
 
+// sdl12-compat calls itself 1.2.50 or later; the classic library ended at 1.2.15.
+bool isCompat(const SDL_version& linked) {
+    return linked.major == 1 && linked.minor == 2 && linked.patch >= 50;
+}
+
+// sdl12-compat holds an update of part of the screen until a display frame (1000 / refresh
+// rate ms, or 15) has passed since its last frame; a slower display than 50 Hz is not
+// allowed for. While an update may be held the loop pumps every few milliseconds.
+constexpr Uint32 kLongestHoldMs = 21;
+constexpr int kHeldPumpSliceMs = 4;
+
 struct SurfaceLock {
     explicit SurfaceLock(SDL_Surface* surface) : surface(surface) {
         locked = SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) == 0;
@@ -56,6 +68,27 @@ struct SurfaceLock {
 };
 
 }  // namespace
+
+std::vector<std::pair<const char*, const char*>> presentationHints(const SDL_version& linked,
+                                                                   bool fullscreen) {
+    // Full screen, sdl12-compat may stretch the frame to the display's mode, and SDL 2 chooses
+    // how; that is left to it.
+    if (!isCompat(linked) || fullscreen) {
+        return {};
+    }
+    // In a window the texture is shown pixel for pixel, so the renderer only copies it, yet by
+    // default SDL 2 copies the whole window through OpenGL at every frame; with no graphics
+    // card (software OpenGL) that was nearly all of a click's time at scale 2. SDL 2's own
+    // software renderer copies the same pixels, and with the window's plain X11 framebuffer
+    // (not one kept as an OpenGL texture, SDL 2's default) nothing goes through OpenGL.
+    return {{"SDL_RENDER_DRIVER", "software"}, {"SDL_FRAMEBUFFER_ACCELERATION", "0"}};
+}
+
+void applyPresentationHints(const SDL_version& linked, bool fullscreen) {
+    for (const auto& [name, value] : presentationHints(linked, fullscreen)) {
+        setenv(name, value, 0);
+    }
+}
 
 int fittingScale(int frameWidth, int frameHeight, int screenWidth, int screenHeight) {
     int scale = 1;
@@ -84,6 +117,8 @@ Presenter::Presenter(SDL_Surface* window, int frameWidth, int frameHeight, int s
         // The window around the picture stays black.
         SDL_FillRect(window_, nullptr, SDL_MapRGB(window_->format, 0, 0, 0));
     }
+    const SDL_version* linked = SDL_Linked_Version();
+    holdsUpdates_ = linked && isCompat(*linked) && window_ == SDL_GetVideoSurface();
     if (frame_) {
         shown_ = SDL_CreateRGBSurface(SDL_SWSURFACE, frameWidth, frameHeight, format->BitsPerPixel,
                                       format->Rmask, format->Gmask, format->Bmask, format->Amask);
@@ -110,7 +145,9 @@ void Presenter::present(bool whole) {
         sent_.push_back(all);
         enlarge(all);
         remember(all);
+        // sdl12-compat shows a whole screen at once.
         SDL_Flip(window_);
+        updateMayBeHeld_ = false;
         return;
     }
     findChangedRects();
@@ -127,6 +164,25 @@ void Presenter::present(bool whole) {
                                         static_cast<Uint16>(rect.h * scale_)});
     }
     SDL_UpdateRects(window_, static_cast<int>(windowRects_.size()), windowRects_.data());
+    if (holdsUpdates_) {
+        // Left to the next pass's poll, the frame would wait for whatever the pass does after
+        // presenting (the record is written then); a pump now shows it unless it must wait
+        // for the display frame.
+        SDL_PumpEvents();
+        updateMayBeHeld_ = true;
+        updatedAt_ = SDL_GetTicks();
+    }
+}
+
+int Presenter::pumpWithinMs() const {
+    if (!updateMayBeHeld_) {
+        return -1;
+    }
+    const Uint32 since = SDL_GetTicks() - updatedAt_;
+    if (since >= kLongestHoldMs) {
+        return -1;
+    }
+    return std::min(kHeldPumpSliceMs, static_cast<int>(kLongestHoldMs - since));
 }
 
 void Presenter::findChangedRects() {
