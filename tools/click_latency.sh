@@ -4,9 +4,10 @@
 # first presented frame that shows its effect (stamped by the frame probe around SDL_Flip).
 # Prints the median, the 90th percentile and the worst, and how many clicks never showed.
 #
-# usage: [SCALE=N] tools/click_latency.sh [GAME] [COUNT] [HOLD_MS]
+# usage: [SCALE=N] [DEPTH=16] tools/click_latency.sh [GAME] [COUNT] [HOLD_MS]
 #   (default: build/ixo-shogi, 200, 5). HOLD_MS 0 sends press and release at once, like
-#   `xdotool click`. SCALE=N starts the game with --scale N. THINKING=1 plays against
+#   `xdotool click`. SCALE=N starts the game with --scale N; DEPTH=16 measures on a 16-bit
+#   screen instead of a 24-bit one. THINKING=1 plays against
 #   `--computer red --level 10` under the standard rules, with a byoyomi of 60 s so that the
 #   engine searches for the whole run: Blue moves first, and the clicks select and cancel
 #   while Red thinks. The engine's CPU over the clicks is printed, to show that it searched.
@@ -44,6 +45,7 @@ engine_ticks() {
     child=$(pgrep -P "$pid" | head -n1) || true
     [ -n "$child" ] && awk '{ sub(/.*\) /, ""); print $12 + $13 }' "/proc/$child/stat"
 }
+echo "screen depth $depth, scale $scale, load average $(cut -d' ' -f1-3 /proc/loadavg)"
 DISPLAY=":$display" /usr/bin/python3 "$root/tools/xtest_input.py" clicks "$count" \
     "$work/stamps" --hold "$hold" --scale "$scale" ${click_args[@]+"${click_args[@]}"} &
 clicker=$!
@@ -60,3 +62,4 @@ fi
 kill -TERM "$pid"
 wait "$pid" || true
 pid=
+echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -6,6 +6,7 @@
 # private_xvfb_cleanup; a script that starts processes of its own ends them and then calls it.
 # With SCALE=N in the environment the game is measured at --scale N: the scripts start it with
 # "${scale_args[@]}", and the screen is made large enough for the enlarged window.
+# With DEPTH=16 the screen has 16 bits a pixel, the game's own depth, instead of 24.
 # Needs Xvfb, xdpyinfo (x11-utils), gcc and SDL 1.2's headers (pkg-config sdl).
 
 work=$(mktemp -d)
@@ -29,8 +30,9 @@ scale_args=()
 # shellcheck disable=SC2034  # read by the sourcing scripts
 screen_size=$((1024 * scale))x$((768 * scale))
 
+depth=${DEPTH:-24}
 exec 3<> "$work/display"
-Xvfb -displayfd 3 -screen 0 "${screen_size}x24" -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -screen 0 "${screen_size}x${depth}" -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
 xvfb=$!
 for _ in $(seq 100); do
     display=$(head -n1 "$work/display" 2>/dev/null || true)

@@ -31,6 +31,9 @@ Application::~Application() {
 bool Application::init(const std::string& caption, int width, int height, int bitsPerPixel,
                        bool fullscreen) {
     failure_.clear();
+    if (const SDL_version* linked = SDL_Linked_Version()) {
+        applyPresentationHints(*linked, fullscreen);
+    }
     if (SDL_Init(SDL_INIT_VIDEO) < 0) {
         failure_ = "could not start SDL: " + sdlError();
         return false;
@@ -115,7 +118,12 @@ int Application::run() {
         // Nothing new on screen and no input left over: the next pass can only differ once
         // an event comes. A new scene has not drawn yet, so it gets its pass at once.
         if (!drawn && scene_ == current && !Mouse::instance().hasPendingEvents() && !passAgain_) {
-            const int within = wakeWithinMs();
+            int within = wakeWithinMs();
+            // A frame sdl12-compat still holds goes out at a pump.
+            const int held = presenter_->pumpWithinMs();
+            if (held >= 0 && (within < 0 || held < within)) {
+                within = held;
+            }
             waitForEvent(within >= 0 && within < kIdleWaitLimitMs ? within : kIdleWaitLimitMs,
                          wakeDescriptors());
         }

@@ -1,14 +1,8 @@
 #include "app/presenter.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
-
-#ifdef IXO_X11_PRESENT
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-
-#include "SDL_syswm.h"
-#endif
 
 namespace ixo {
 
@@ -49,6 +43,17 @@ void differingSpan(SDL_Surface* a, SDL_Surface* b, int x, int y, int width, int&
     last += x;
 }
 
+// sdl12-compat calls itself 1.2.50 or later; the classic library ended at 1.2.15.
+bool isCompat(const SDL_version& linked) {
+    return linked.major == 1 && linked.minor == 2 && linked.patch >= 50;
+}
+
+// sdl12-compat holds an update of part of the screen until a display frame (1000 / refresh
+// rate ms, or 15) has passed since its last frame; a slower display than 50 Hz is not
+// allowed for. While an update may be held the loop pumps every few milliseconds.
+constexpr Uint32 kLongestHoldMs = 21;
+constexpr int kHeldPumpSliceMs = 4;
+
 struct SurfaceLock {
     explicit SurfaceLock(SDL_Surface* surface) : surface(surface) {
         locked = SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) == 0;
@@ -64,152 +69,26 @@ struct SurfaceLock {
 
 }  // namespace
 
-#ifdef IXO_X11_PRESENT
-// sdl12-compat takes any update of part of the screen into its SDL 2 texture, but shows it
-// only at a later event pump and then through the renderer, which draws and presents the
-// whole window: some 6 ms in a software-rendered X server, as much as a whole flip. So there
-// the changed parts are put into the X window directly, converted to its visual, which is
-// what classic SDL 1.2 itself does with them. Whole frames (the first one, after an expose)
-// still go through SDL, which brings its texture up to date for its own repaints.
-struct Presenter::DirectWindow {
-    Display* display = nullptr;
-    Window window = 0;
-    GC gc = nullptr;
-    XImage* image = nullptr;
-    std::vector<Uint32> pixels;
-    std::vector<Uint32> table;  // by 16-bit frame pixel, what the window shows; else empty
-    int redShift = 0;
-    int greenShift = 0;
-    int blueShift = 0;
-
-    ~DirectWindow() {
-        if (image) {
-            image->data = nullptr;  // the pixels are ours
-            XDestroyImage(image);
-        }
-        if (gc) {
-            XFreeGC(display, gc);
-        }
+std::vector<std::pair<const char*, const char*>> presentationHints(const SDL_version& linked,
+                                                                   bool fullscreen) {
+    // Full screen, sdl12-compat may stretch the frame to the display's mode, and SDL 2 chooses
+    // how; that is left to it.
+    if (!isCompat(linked) || fullscreen) {
+        return {};
     }
+    // In a window the texture is shown pixel for pixel, so the renderer only copies it, yet by
+    // default SDL 2 copies the whole window through OpenGL at every frame; with no graphics
+    // card (software OpenGL) that was nearly all of a click's time at scale 2. SDL 2's own
+    // software renderer copies the same pixels, and with the window's plain X11 framebuffer
+    // (not one kept as an OpenGL texture, SDL 2's default) nothing goes through OpenGL.
+    return {{"SDL_RENDER_DRIVER", "software"}, {"SDL_FRAMEBUFFER_ACCELERATION", "0"}};
+}
 
-    static int lowestBit(unsigned long mask) {
-        int shift = 0;
-        while (mask != 0 && (mask & 1) == 0) {
-            mask >>= 1;
-            ++shift;
-        }
-        return mask == 0xff ? shift : -1;  // only 8-bit channels are handled here
+void applyPresentationHints(const SDL_version& linked, bool fullscreen) {
+    for (const auto& [name, value] : presentationHints(linked, fullscreen)) {
+        setenv(name, value, 0);
     }
-
-    // Null where the fast way does not apply: classic SDL, no X11, an unusual visual.
-    static std::unique_ptr<DirectWindow> open(SDL_Surface* surface) {
-        const SDL_version* linked = SDL_Linked_Version();
-        if (!linked || linked->patch < 50 || surface != SDL_GetVideoSurface()) {
-            return nullptr;
-        }
-        SDL_SysWMinfo info;
-        SDL_VERSION(&info.version);
-        if (SDL_GetWMInfo(&info) != 1 || info.subsystem != SDL_SYSWM_X11 ||
-            info.info.x11.display == nullptr || info.info.x11.window == 0) {
-            return nullptr;
-        }
-        auto direct = std::make_unique<DirectWindow>();
-        direct->display = info.info.x11.display;
-        direct->window = info.info.x11.window;
-        XWindowAttributes attributes;
-        if (XGetWindowAttributes(direct->display, direct->window, &attributes) == 0 ||
-            // SDL 2 may pick a DirectColor visual; it loads that one's colour map with the
-            // identity, so its pixels read as TrueColor's do.
-            (attributes.visual->c_class != TrueColor &&
-             attributes.visual->c_class != DirectColor) ||
-            attributes.width != surface->w || attributes.height != surface->h) {
-            return nullptr;
-        }
-        direct->redShift = lowestBit(attributes.visual->red_mask);
-        direct->greenShift = lowestBit(attributes.visual->green_mask);
-        direct->blueShift = lowestBit(attributes.visual->blue_mask);
-        if (direct->redShift < 0 || direct->greenShift < 0 || direct->blueShift < 0) {
-            return nullptr;
-        }
-        direct->pixels.resize(static_cast<std::size_t>(surface->w) * surface->h);
-        direct->image = XCreateImage(direct->display, attributes.visual, attributes.depth, ZPixmap,
-                                     0, reinterpret_cast<char*>(direct->pixels.data()), surface->w,
-                                     surface->h, 32, surface->w * 4);
-        if (!direct->image || direct->image->bits_per_pixel != 32 ||
-            direct->image->byte_order != LSBFirst) {
-            return nullptr;
-        }
-        direct->gc = XCreateGC(direct->display, direct->window, 0, nullptr);
-        if (!direct->gc) {
-            return nullptr;
-        }
-        direct->prepare(surface->format);
-        return direct;
-    }
-
-    // As SDL 2 widens a channel: the top bits repeated below.
-    static Uint32 widen(Uint32 pixel, Uint32 mask, int shift, int loss) {
-        const Uint32 value = (pixel & mask) >> shift;
-        return loss == 0 ? value : ((value << loss) | (value >> (8 - 2 * loss))) & 0xff;
-    }
-
-    Uint32 windowPixel(const SDL_PixelFormat* format, Uint32 pixel) const {
-        return widen(pixel, format->Rmask, format->Rshift, format->Rloss) << redShift |
-               widen(pixel, format->Gmask, format->Gshift, format->Gloss) << greenShift |
-               widen(pixel, format->Bmask, format->Bshift, format->Bloss) << blueShift;
-    }
-
-    // A 16-bit frame has few enough pixel values to convert each one once, up front: widening
-    // every pixel of every rectangle was most of what a click cost at scale 2.
-    void prepare(const SDL_PixelFormat* format) {
-        if (format->BytesPerPixel != 2) {
-            return;
-        }
-        table.resize(65536);
-        for (Uint32 pixel = 0; pixel < table.size(); ++pixel) {
-            table[pixel] = windowPixel(format, pixel);
-        }
-    }
-
-    // Each changed rectangle of the frame, converted at the frame's own size and then
-    // repeated into its scale x scale blocks, so a pixel is converted once however large.
-    void put(SDL_Surface* frame, const std::vector<SDL_Rect>& rects, int scale, int originX,
-             int originY) {
-        const SDL_PixelFormat* format = frame->format;
-        const int bytes = format->BytesPerPixel;
-        const auto stride = static_cast<std::size_t>(image->width);
-        SurfaceLock lock(frame);
-        for (const SDL_Rect& rect : rects) {
-            const int left = originX + rect.x * scale;
-            const int width = rect.w * scale;
-            for (int y = rect.y; y < rect.y + rect.h; ++y) {
-                const Uint8* from = pixelAddress(frame, rect.x, y);
-                Uint32* row =
-                    pixels.data() + static_cast<std::size_t>(originY + y * scale) * stride;
-                Uint32* to = row + left;
-                for (int x = 0; x < rect.w; ++x, from += bytes) {
-                    Uint32 pixel = 0;
-                    std::memcpy(&pixel, from, static_cast<std::size_t>(bytes));
-                    const Uint32 shown = table.empty() ? windowPixel(format, pixel) : table[pixel];
-                    std::fill_n(to + x * scale, scale, shown);
-                }
-                for (int copy = 1; copy < scale; ++copy) {
-                    std::memcpy(to + copy * stride, to, static_cast<std::size_t>(width) * 4);
-                }
-            }
-            XPutImage(display, window, gc, image, left, originY + rect.y * scale, left,
-                      originY + rect.y * scale, static_cast<unsigned>(width),
-                      static_cast<unsigned>(rect.h * scale));
-        }
-        XFlush(display);
-    }
-};
-#else
-struct Presenter::DirectWindow {
-    static std::unique_ptr<DirectWindow> open(SDL_Surface*) { return nullptr; }
-    void put(SDL_Surface*, const std::vector<SDL_Rect>&, int, int, int) {}
-};
-#endif
+}
 
 int fittingScale(int frameWidth, int frameHeight, int screenWidth, int screenHeight) {
     int scale = 1;
@@ -238,7 +117,8 @@ Presenter::Presenter(SDL_Surface* window, int frameWidth, int frameHeight, int s
         // The window around the picture stays black.
         SDL_FillRect(window_, nullptr, SDL_MapRGB(window_->format, 0, 0, 0));
     }
-    direct_ = DirectWindow::open(window_);
+    const SDL_version* linked = SDL_Linked_Version();
+    holdsUpdates_ = linked && isCompat(*linked) && window_ == SDL_GetVideoSurface();
     if (frame_) {
         shown_ = SDL_CreateRGBSurface(SDL_SWSURFACE, frameWidth, frameHeight, format->BitsPerPixel,
                                       format->Rmask, format->Gmask, format->Bmask, format->Amask);
@@ -265,7 +145,9 @@ void Presenter::present(bool whole) {
         sent_.push_back(all);
         enlarge(all);
         remember(all);
+        // sdl12-compat shows a whole screen at once.
         SDL_Flip(window_);
+        updateMayBeHeld_ = false;
         return;
     }
     findChangedRects();
@@ -281,11 +163,26 @@ void Presenter::present(bool whole) {
                                         static_cast<Uint16>(rect.w * scale_),
                                         static_cast<Uint16>(rect.h * scale_)});
     }
-    if (direct_) {
-        direct_->put(frame_, sent_, scale_, originX_, originY_);
-    } else {
-        SDL_UpdateRects(window_, static_cast<int>(windowRects_.size()), windowRects_.data());
+    SDL_UpdateRects(window_, static_cast<int>(windowRects_.size()), windowRects_.data());
+    if (holdsUpdates_) {
+        // Left to the next pass's poll, the frame would wait for whatever the pass does after
+        // presenting (the record is written then); a pump now shows it unless it must wait
+        // for the display frame.
+        SDL_PumpEvents();
+        updateMayBeHeld_ = true;
+        updatedAt_ = SDL_GetTicks();
     }
+}
+
+int Presenter::pumpWithinMs() const {
+    if (!updateMayBeHeld_) {
+        return -1;
+    }
+    const Uint32 since = SDL_GetTicks() - updatedAt_;
+    if (since >= kLongestHoldMs) {
+        return -1;
+    }
+    return std::min(kHeldPumpSliceMs, static_cast<int>(kLongestHoldMs - since));
 }
 
 void Presenter::findChangedRects() {

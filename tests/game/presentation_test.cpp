@@ -1,3 +1,4 @@
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -138,6 +139,63 @@ TEST_P(Presentation, SendsExactlyWhatASelectACancelAMoveAndATakeBackChange) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AtScale, Presentation, ::testing::Values(1, 2));
+
+// The game's settings for SDL 2 must reach neither classic SDL nor a full screen, where
+// sdl12-compat may stretch the frame, and must never override what the user set.
+TEST(PresentationHints, OnlyACompatWindowGetsThemAndTheUsersOwnSettingWins) {
+    const SDL_version classic{1, 2, 15};
+    const SDL_version compat{1, 2, 60};
+    EXPECT_TRUE(presentationHints(classic, false).empty());
+    EXPECT_TRUE(presentationHints(compat, true).empty());
+
+    const char* names[] = {"SDL_RENDER_DRIVER", "SDL_FRAMEBUFFER_ACCELERATION"};
+    std::vector<std::optional<std::string>> saved;
+    for (const char* name : names) {
+        const char* value = std::getenv(name);
+        saved.push_back(value ? std::optional<std::string>(value) : std::nullopt);
+        unsetenv(name);
+    }
+    applyPresentationHints(classic, false);
+    EXPECT_EQ(std::getenv("SDL_RENDER_DRIVER"), nullptr);
+    EXPECT_EQ(std::getenv("SDL_FRAMEBUFFER_ACCELERATION"), nullptr);
+
+    setenv("SDL_RENDER_DRIVER", "opengl", 1);
+    applyPresentationHints(compat, false);
+    EXPECT_STREQ(std::getenv("SDL_RENDER_DRIVER"), "opengl");
+    ASSERT_NE(std::getenv("SDL_FRAMEBUFFER_ACCELERATION"), nullptr);
+    EXPECT_STREQ(std::getenv("SDL_FRAMEBUFFER_ACCELERATION"), "0");
+
+    for (std::size_t i = 0; i < saved.size(); ++i) {
+        if (saved[i]) {
+            setenv(names[i], saved[i]->c_str(), 1);
+        } else {
+            unsetenv(names[i]);
+        }
+    }
+}
+
+// sdl12-compat may hold an update of part of the screen until a later pump; the loop must be
+// told to come back for it, and only for as long as it can be held. Classic SDL holds none.
+TEST(PresentationOnScreen, AnUpdateSdlMayHoldAsksForAPumpSoon) {
+    SDL_Surface* screen = SDL_GetVideoSurface();
+    ASSERT_NE(screen, nullptr);
+    Presenter presenter(screen, screen->w, screen->h, 1, 0, 0);
+    ASSERT_EQ(presenter.frame(), screen);
+    presenter.present(true);
+    EXPECT_EQ(presenter.pumpWithinMs(), -1) << "a whole frame shows at once";
+
+    const SDL_Rect square{100, 100, 56, 56};
+    SDL_FillRect(screen, const_cast<SDL_Rect*>(&square), SDL_MapRGB(screen->format, 250, 0, 0));
+    presenter.present(false);
+    ASSERT_EQ(presenter.sentRects().size(), 1u);
+    const SDL_version* linked = SDL_Linked_Version();
+    if (linked->patch >= 50) {
+        EXPECT_GE(presenter.pumpWithinMs(), 0);
+        EXPECT_LE(presenter.pumpWithinMs(), 4);
+        SDL_Delay(30);
+    }
+    EXPECT_EQ(presenter.pumpWithinMs(), -1);
+}
 
 }  // namespace
 }  // namespace ixo::test
