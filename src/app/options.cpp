@@ -138,6 +138,30 @@ std::string usage() {
            ".\n";
 }
 
+GameChoice chooseGame(const GameChoice& remembered, Options& options) {
+    const bool lineChooses =
+        options.rulesGiven || options.computerSide >= 0 || options.levelGiven || options.clockGiven;
+    if (!lineChooses) {
+        options.rules = remembered.rules;
+        options.computerSide = remembered.computerSide;
+        options.level = remembered.level;
+        options.timeControl = remembered.timeControl;
+        options.clockGiven = remembered.timeControl.limited();
+    }
+    if (options.engine.empty()) {
+        options.engine = remembered.engine;
+    }
+    GameChoice chosen;
+    chosen.rules = options.rules;
+    chosen.computerSide = options.computerSide;
+    chosen.level = options.level;
+    chosen.timeControl = options.clockGiven ? options.timeControl : TimeControl{};
+    // No option names a handicap, so only a remembered game keeps one.
+    chosen.handicap = lineChooses ? std::string() : remembered.handicap;
+    chosen.engine = options.engine;
+    return chosen;
+}
+
 CommandLine parseCommandLine(int argc, const char* const argv[]) {
     CommandLine line;
     bool byoyomiGiven = false;
