@@ -29,7 +29,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fail("an opponent that is no side was kept", std::to_string(choice.computerSide));
     }
     const ixo::TimeControl& clock = choice.timeControl;
-    if ((clock.byoyomiMs > 0 && clock.incrementMs > 0) || clock.mainMs < 0 || clock.byoyomiMs < 0 ||
+    // An increment without main time would leave the first move no time at all.
+    if ((clock.byoyomiMs > 0 && clock.incrementMs > 0) ||
+        (clock.incrementMs > 0 && clock.mainMs == 0) || clock.mainMs < 0 || clock.byoyomiMs < 0 ||
         clock.incrementMs < 0) {
         fail("a clock no game can have was kept", ixo::writeGameChoice(choice));
     }

@@ -340,6 +340,9 @@ CommandLine parseCommandLine(int argc, const char* const argv[]) {
     if (line.options.clockGiven && !line.options.timeControl.limited()) {
         return refuse("a --clock of no time needs --byoyomi or --increment");
     }
+    if (incrementGiven && line.options.timeControl.mainMs == 0) {
+        return refuse("--increment needs some main time: it is earned only after a move");
+    }
     return line;
 }
 

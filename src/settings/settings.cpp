@@ -226,6 +226,11 @@ SettingsReading readGameChoice(const std::string& text) {
         ignore(incrementLine, "an increment beside a byoyomi");
         control.incrementMs = 0;
     }
+    if (control.incrementMs > 0 && control.mainMs == 0) {
+        // The first move would have no time at all: the increment comes after it.
+        ignore(incrementLine, "an increment without main time");
+        control.incrementMs = 0;
+    }
     const bool periodGiven = control.byoyomiMs > 0 || control.incrementMs > 0;
     if (periodGiven && !clockSeen) {
         ignore(byoyomiLine > 0 ? byoyomiLine : incrementLine,

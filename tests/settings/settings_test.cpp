@@ -108,6 +108,10 @@ TEST_F(SettingsFile, WhatCannotBeUsedIsIgnoredAndSaidAndTheRestKept) {
     // Once, on one line, and not every reason of a file full of them.
     EXPECT_EQ(report.find('\n'), report.size() - 1);
     EXPECT_NE(report.find("and 2 more"), std::string::npos) << report;
+    // The first move of an increment game without main time would have no time at all.
+    const SettingsReading noMain = readGameChoice("clock = 0\nincrement = 2s\n");
+    EXPECT_FALSE(noMain.choice.timeControl.limited());
+    EXPECT_EQ(noMain.ignored, std::vector<std::string>{"line 2: an increment without main time"});
 }
 
 TEST_F(SettingsFile, ARememberedComputerWithoutAnEngineIsATwoPlayerGame) {
