@@ -10,9 +10,10 @@
 //        (default simple, 4, 0.1, 300; a game reaching MAX_PLIES is a draw)
 //        build/bench/strength_ladder [--rules R] --game BLUE RED [BYOYOMI_MS] [MAX_PLIES]
 //        (default 400, 400; both engines at level 10 for their options, BYOYOMI_MS a move)
-//        build/bench/strength_ladder --times [MOVES] [ENGINE]
+//        build/bench/strength_ladder --times [MOVES] [ENGINE] [out-of-book]
 //        (default 20 of the computer's moves per setting, fairy-stockfish; the computer plays
-//        Red at the level, Blue is the same engine at level 1)
+//        Red at the level, Blue is the same engine at level 1; out-of-book starts after eight
+//        odd plies that no opening book holds, so that an engine with one, gpsusi, searches)
 // Needs fairy-stockfish (and for --game whatever it names); run it from anywhere, since the
 // variant definition is found through the source tree.
 #include <poll.h>
@@ -245,7 +246,7 @@ bool charge(const ClockRules& clock, SideTime& left, std::int64_t usedMs) {
     return true;
 }
 
-int answerTimes(int movesWanted, const char* program) {
+int answerTimes(int movesWanted, const char* program, bool outOfBook) {
     struct Setting {
         const char* name;
         ClockRules clock;
@@ -271,6 +272,12 @@ int answerTimes(int movesWanted, const char* program) {
             red.newGame(nowMs());
             Referee referee(false);
             std::vector<std::string> moves;
+            if (outOfBook) {
+                moves = {"1g1f", "9c9d", "1f1e", "9d9e", "9g9f", "1c1d", "1e1d", "1a1d"};
+                for (std::size_t ply = 0; ply < moves.size(); ++ply) {
+                    referee.play(static_cast<int>(ply % 2), moves[ply]);
+                }
+            }
             SideTime left[2] = {{setting.clock.mainMs, setting.clock.byoyomiMs},
                                 {setting.clock.mainMs, setting.clock.byoyomiMs}};
             std::vector<std::int64_t> answers;
@@ -322,7 +329,8 @@ int main(int argc, char* argv[]) {
             std::fprintf(stderr, "usage: strength_ladder --times [MOVES] [ENGINE]\n");
             return 2;
         }
-        return answerTimes(moves, argc > 3 ? argv[3] : "fairy-stockfish");
+        return answerTimes(moves, argc > 3 ? argv[3] : "fairy-stockfish",
+                           argc > 4 && std::string(argv[4]) == "out-of-book");
     }
     bool simple = true;
     int first = 1;
