@@ -385,7 +385,7 @@ TEST_F(FakeEngine, AnEngineThatThinksPastItsTimeIsStoppedAndItsMoveTaken) {
     ASSERT_EQ(lastKind(events), Kind::BestMove);
     EXPECT_EQ(events.back().move, "2g2f");
     EXPECT_GE(answered - asked, 100 + kStopGraceMs);
-    EXPECT_LT(answered - asked, 1000);
+    EXPECT_LT(answered - asked, 3000);  // it would think 30 s, or fault at 5 s
     EXPECT_EQ(engine.staleBestMovesDropped(), 0);
     engine.shutdown();
     const std::vector<std::string> lines = fake.lines();
