@@ -81,12 +81,11 @@ TEST_F(RealEngine, FairyStockfishPlaysAMoveOfStandardShogi) {
     EXPECT_EQ(name.rfind("Fairy-Stockfish", 0), 0u) << name;
 }
 
-// A level-1 computer under a 10-minute clock answers in its level's time, not the clock's,
-// from the engine's start to its move. Out of the opening book, so that gpsusi searches (and
-// thinks its usual second unless it is stopped).
+// A level-1 computer under a 10-minute clock answers in its level's time, not the clock's.
+// Out of the opening book, so that gpsusi searches (and thinks its usual second unless it is
+// stopped). Its start is allowed what the game allows any start: gpsusi loading its tables on
+// a busy machine took 14 s once.
 TEST_F(RealEngine, ALevelOneAnswerTakesTheLevelsTimeUnderALongClock) {
-    // A start on a shared, busy machine: gpsusi alone takes over a second to send usiok.
-    constexpr std::int64_t kStartMarginMs = 6000;
     constexpr std::int64_t kAnswerMarginMs = 400;
     const std::vector<std::string> moves = {"1g1f", "9c9d", "1f1e", "9d9e",
                                             "9g9f", "1c1d", "1e1d", "1a1d"};
@@ -112,7 +111,10 @@ TEST_F(RealEngine, ALevelOneAnswerTakesTheLevelsTimeUnderALongClock) {
         ASSERT_EQ(events.back().kind, Kind::BestMove) << events.back().message;
         EXPECT_TRUE(looksLikeUsiMove(events.back().move)) << events.back().move;
         EXPECT_LE(answered - asked, times.byoyomiMs + kStopGraceMs + kAnswerMarginMs);
-        EXPECT_LE(answered - started, times.byoyomiMs + kStopGraceMs + kStartMarginMs);
+        const EngineTimeouts& allowed = setup.timeouts;
+        EXPECT_LE(answered - started, allowed.scaled(allowed.usiOkMs) +
+                                          allowed.scaled(allowed.readyOkMs) + times.byoyomiMs +
+                                          kStopGraceMs + kAnswerMarginMs);
         engine.shutdown();
     }
 }
