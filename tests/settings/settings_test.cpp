@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 
 #include "app/options.h"
 #include "gtest/gtest.h"
@@ -43,13 +42,6 @@ GameChoice aStandardGameAgainstTheComputer() {
     choice.handicap = "香落ち";
     choice.engine = "/bin/true";  // installed everywhere, which is all the reader asks
     return choice;
-}
-
-TEST(SettingsPath, FollowsXdgAndFallsBackToTheHomeFolder) {
-    EXPECT_EQ(settingsPathFor("/x/config", "/home/a"), "/x/config/ixo-shogi/last-game");
-    EXPECT_EQ(settingsPathFor("relative", "/home/a"), "/home/a/.config/ixo-shogi/last-game");
-    EXPECT_EQ(settingsPathFor(nullptr, "/home/a"), "/home/a/.config/ixo-shogi/last-game");
-    EXPECT_EQ(settingsPathFor("", nullptr), "");
 }
 
 TEST_F(SettingsFile, AChoiceIsWrittenAsTextAndReadBackWhole) {
@@ -138,29 +130,6 @@ TEST_F(SettingsFile, FilesThatAreNoSettingsAtAllAreIgnoredWhole) {
     fs::remove(path_);
     ASSERT_EQ(mkfifo(path_.c_str(), 0600), 0);  // would hang a blocking read
     EXPECT_EQ(loadGameChoice(path_).ignored.size(), 1u);
-}
-
-TEST(SettingsReader, RandomBytesGiveTheDefaultsOrValidValuesAndPrintableReasons) {
-    std::mt19937 random(25);
-    for (int round = 0; round < 300; ++round) {
-        std::string bytes(random() % 400, '\0');
-        for (char& byte : bytes) {
-            // Now and then a line that nearly makes sense.
-            byte = static_cast<char>(random() % 8 == 0 ? "=\n rl1"[random() % 6] : random() % 256);
-        }
-        const SettingsReading reading = readGameChoice(bytes);
-        EXPECT_GE(reading.choice.level, kMinLevel);
-        EXPECT_LE(reading.choice.level, kMaxLevel);
-        EXPECT_FALSE(reading.choice.timeControl.byoyomiMs > 0 &&
-                     reading.choice.timeControl.incrementMs > 0);
-        for (const std::string& reason : reading.ignored) {
-            for (const char character : reason) {
-                EXPECT_FALSE(static_cast<unsigned char>(character) < 0x20) << reason;
-            }
-        }
-        // What was kept is kept again through the writer.
-        EXPECT_EQ(readGameChoice(writeGameChoice(reading.choice)).choice, reading.choice);
-    }
 }
 
 Options commandLine(std::vector<const char*> arguments) {
