@@ -34,17 +34,36 @@ std::string trimmed(const std::string& text) {
     return text.substr(begin, end - begin + 1);
 }
 
-// What the file said, fit for the terminal: control bytes as '?', and not too long.
+// What the file said, fit for the terminal: anything but whole UTF-8 characters outside the
+// control ranges (C1 included, which terminals may take as escapes) becomes '?', and a long
+// value is cut.
 std::string shown(const std::string& text) {
     constexpr std::size_t kLongestShown = 40;
-    std::string result = text.substr(0, kLongestShown);
-    for (char& character : result) {
-        const auto byte = static_cast<unsigned char>(character);
-        if (byte < 0x20 || byte == 0x7f) {
-            character = '?';
+    std::string result;
+    std::size_t index = 0;
+    while (index < text.size() && index < kLongestShown) {
+        const auto lead = static_cast<unsigned char>(text[index]);
+        const std::size_t length = lead < 0x80                             ? 1
+                                   : (lead & 0xe0) == 0xc0 && lead >= 0xc2 ? 2
+                                   : (lead & 0xf0) == 0xe0                 ? 3
+                                   : (lead & 0xf8) == 0xf0 && lead <= 0xf4 ? 4
+                                                                           : 0;
+        bool whole = length > 0 && index + length <= text.size();
+        for (std::size_t next = 1; whole && next < length; ++next) {
+            whole = (static_cast<unsigned char>(text[index + next]) & 0xc0) == 0x80;
+        }
+        const bool control = lead < 0x20 || lead == 0x7f ||
+                             (whole && length == 2 && lead == 0xc2 &&
+                              static_cast<unsigned char>(text[index + 1]) < 0xa0);
+        if (!whole || control) {
+            result += '?';
+            ++index;
+        } else {
+            result.append(text, index, length);
+            index += length;
         }
     }
-    return text.size() > kLongestShown ? result + "..." : result;
+    return index < text.size() ? result + "..." : result;
 }
 
 // 600000 as "10m", 30000 as "30s": what --clock takes, so a person can copy it.

@@ -85,7 +85,7 @@ TEST_F(SettingsFile, WhatCannotBeUsedIsIgnoredAndSaidAndTheRestKept) {
         "clock = 3m\n"
         "byoyomi = 30s\n"
         "increment = 2s\n"
-        "just words\n"
+        "just words \xff\xc2\x9b[31m\n"
         "handicap = 百枚落ち\n"
         "engine = no-such-engine-anywhere\n");
     const SettingsReading reading = loadGameChoice(path_);
@@ -96,6 +96,8 @@ TEST_F(SettingsFile, WhatCannotBeUsedIsIgnoredAndSaidAndTheRestKept) {
     ASSERT_EQ(reading.ignored.size(), 7u);
     EXPECT_EQ(reading.ignored[0], "line 3: unknown key colour");
     EXPECT_EQ(reading.ignored[1], "line 4: level = 11 (a level is 1 to 10)");
+    // A stray byte or a C1 control (here a terminal's CSI) reaches the terminal as '?'.
+    EXPECT_EQ(reading.ignored[3], "line 9: \"just words ???[31m\" is not key = value");
     const std::string report = ignoredReport(path_, reading.ignored);
     // Once, on one line, and not every reason of a file full of them.
     EXPECT_EQ(report.find('\n'), report.size() - 1);
