@@ -1,13 +1,19 @@
 // The strength ladder: games between adjacent levels of fairy-stockfish, every move checked
 // by our own rules, at time per move scaled down so that a ladder runs in minutes. Prints the
 // score of each pair from the higher level's side. With --game it plays one whole game
-// instead, between any two engines, and says how it ended.
+// instead, between any two engines, and says how it ended. With --times it measures how long
+// the computer answers at levels 1, 3, 5 and 10 under no clock and two common clocks, as the
+// game asks it, over the first moves of a standard game.
 //
 // usage: build/bench/strength_ladder [--rules simple|standard] [GAMES_PER_PAIR] [TIME_FACTOR]
 //                                    [MAX_PLIES]
 //        (default simple, 4, 0.1, 300; a game reaching MAX_PLIES is a draw)
 //        build/bench/strength_ladder [--rules R] --game BLUE RED [BYOYOMI_MS] [MAX_PLIES]
 //        (default 400, 400; both engines at level 10 for their options, BYOYOMI_MS a move)
+//        build/bench/strength_ladder --times [MOVES] [ENGINE] [out-of-book]
+//        (default 20 of the computer's moves per setting, fairy-stockfish; the computer plays
+//        Red at the level, Blue is the same engine at level 1; out-of-book starts after eight
+//        odd plies that no opening book holds, so that an engine with one, gpsusi, searches)
 // Needs fairy-stockfish (and for --game whatever it names); run it from anywhere, since the
 // variant definition is found through the source tree.
 #include <poll.h>
@@ -20,6 +26,7 @@
 #include <vector>
 
 #include "../tests/engine/simple_rules_usi.h"
+#include "engine/think_time.h"
 #include "engine/usi_engine.h"
 #include "shogi/standard_rules.h"
 
@@ -218,9 +225,113 @@ int wholeGame(bool simple, const char* blue, const char* red, std::int64_t byoyo
     return 0;
 }
 
+// Charges a move of `usedMs` to a side's clock as the game's clock does: main time first,
+// then the byoyomi period, and the increment after a move made in time. False when its flag
+// fell.
+bool charge(const ClockRules& clock, SideTime& left, std::int64_t usedMs) {
+    if (!clock.limited()) {
+        return true;
+    }
+    if (usedMs <= left.mainMs) {
+        left.mainMs -= usedMs;
+        left.mainMs += clock.incrementMs;
+    } else {
+        const std::int64_t over = usedMs - left.mainMs;
+        left.mainMs = 0;
+        if (over > clock.byoyomiMs) {
+            return false;
+        }
+    }
+    left.byoyomiMs = clock.byoyomiMs;
+    return true;
+}
+
+int answerTimes(int movesWanted, const char* program, bool outOfBook) {
+    struct Setting {
+        const char* name;
+        ClockRules clock;
+    };
+    const Setting settings[] = {{"no clock", {}},
+                                {"--clock 10m --byoyomi 30s", {600000, 30000, 0}},
+                                {"--clock 3m --increment 2s", {180000, 0, 2000}}};
+    std::printf(
+        "%s as Red at each level against itself at level 1 (Blue), standard rules, "
+        "the first %d moves of Red's per setting\n",
+        program, movesWanted);
+    std::printf("%-5s  %-26s %5s %7s %7s %7s %6s\n", "level", "clock", "moves", "asked", "median",
+                "worst", "flags");
+    for (const int level : {1, 3, 5, 10}) {
+        for (const Setting& setting : settings) {
+            UsiEngine blue;
+            UsiEngine red;
+            if (!startEngine(blue, kMinLevel, false, program) ||
+                !startEngine(red, level, false, program)) {
+                return 1;
+            }
+            blue.newGame(nowMs());
+            red.newGame(nowMs());
+            Referee referee(false);
+            std::vector<std::string> moves;
+            if (outOfBook) {
+                moves = {"1g1f", "9c9d", "1f1e", "9d9e", "9g9f", "1c1d", "1e1d", "1a1d"};
+                for (std::size_t ply = 0; ply < moves.size(); ++ply) {
+                    referee.play(static_cast<int>(ply % 2), moves[ply]);
+                }
+            }
+            SideTime left[2] = {{setting.clock.mainMs, setting.clock.byoyomiMs},
+                                {setting.clock.mainMs, setting.clock.byoyomiMs}};
+            std::vector<std::int64_t> answers;
+            std::int64_t longestAsked = 0;
+            int flags = 0;
+            while (!referee.outcome.over() && static_cast<int>(answers.size()) < movesWanted) {
+                const int side = static_cast<int>(moves.size() % 2);
+                UsiEngine& mover = side == 0 ? blue : red;
+                const GoTimes times =
+                    thinkTime(mover.level(), setting.clock, left[side], left[1 - side],
+                              static_cast<int>(moves.size()), side);
+                const std::int64_t asked = nowMs();
+                EngineEvent event;
+                if (!mover.go("", moves, times, asked) || !nextEvent(mover, event)) {
+                    std::fprintf(stderr, "strength_ladder: %s failed: %s\n", mover.name().c_str(),
+                                 event.message.c_str());
+                    return 1;
+                }
+                const std::int64_t used = nowMs() - asked;
+                flags += !charge(setting.clock, left[side], used) && side == 1;
+                if (side == 1) {
+                    answers.push_back(used);
+                    longestAsked = std::max(longestAsked, times.byoyomiMs);
+                }
+                if (event.kind != EngineEvent::Kind::BestMove) {
+                    break;  // a resignation or a declaration ends the sample
+                }
+                referee.play(side, event.move);
+                moves.push_back(event.move);
+            }
+            std::sort(answers.begin(), answers.end());
+            const std::int64_t median = answers.empty() ? 0 : answers[answers.size() / 2];
+            const std::int64_t worst = answers.empty() ? 0 : answers.back();
+            std::printf("%5d  %-26s %5zu %6lldms %6lldms %6lldms %6d\n", level, setting.name,
+                        answers.size(), static_cast<long long>(longestAsked),
+                        static_cast<long long>(median), static_cast<long long>(worst), flags);
+            std::fflush(stdout);
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    if (argc > 1 && std::string(argv[1]) == "--times") {
+        const int moves = argc > 2 ? std::atoi(argv[2]) : 20;
+        if (moves < 1) {
+            std::fprintf(stderr, "usage: strength_ladder --times [MOVES] [ENGINE]\n");
+            return 2;
+        }
+        return answerTimes(moves, argc > 3 ? argv[3] : "fairy-stockfish",
+                           argc > 4 && std::string(argv[4]) == "out-of-book");
+    }
     bool simple = true;
     int first = 1;
     if (argc > 2 && std::string(argv[1]) == "--rules") {

@@ -14,6 +14,17 @@ int main(int argc, char* argv[]) {
         return line.exitStatus;
     }
     ixo::Options options = line.options;
+    // A new game starts as the one chosen last, where the command line leaves it open.
+    const bool newGame = !options.continueLast && options.recordPath.empty();
+    const bool computerAsked = options.computerSide >= 0;
+    const std::string settings = ixo::settingsPath();
+    ixo::SettingsReading remembered;
+    ixo::GameChoice chosen;
+    if (newGame) {
+        remembered = ixo::loadGameChoice(settings);
+        std::fputs(ixo::ignoredReport(settings, remembered.ignored).c_str(), stderr);
+        chosen = ixo::chooseGame(remembered.choice, options);
+    }
 
     // A record is read whole before any window opens, so a refused one leaves nothing behind
     // on the screen or on the disk.
@@ -51,8 +62,11 @@ int main(int argc, char* argv[]) {
     if (options.computerSide >= 0) {
         std::string error;
         if (!application.startComputer(error)) {
-            std::fprintf(stderr, "ixo-shogi: %s\n", error.c_str());
-            return 1;
+            std::fprintf(stderr, "ixo-shogi: %s%s\n", error.c_str(),
+                         computerAsked ? "" : "; the remembered game goes on for two players");
+            if (computerAsked) {
+                return 1;
+            }
         }
     }
     if (!application.init(caption, 800, 600, 16, options.fullscreen)) {
@@ -69,5 +83,9 @@ int main(int argc, char* argv[]) {
     ixo::RecordKeeper keeper(folder, game.startTime, game.recordPath, game.headers);
     application.addObserver(&keeper);
     application.watchRecord(&keeper);
+    std::string error;
+    if (newGame && chosen != remembered.choice && !ixo::saveGameChoice(settings, chosen, error)) {
+        std::fprintf(stderr, "ixo-shogi: this game is not remembered: %s\n", error.c_str());
+    }
     return application.run();
 }

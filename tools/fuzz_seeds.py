@@ -3,6 +3,7 @@
     fuzz_seeds.py FOLDER                 frames for the game scene fuzzer
     fuzz_seeds.py --kif FOLDER DICT      records for the KIF reader fuzzer, and its dictionary
     fuzz_seeds.py --sfen FOLDER          positions for the SFEN fuzzer
+    fuzz_seeds.py --settings FOLDER      remembered games for the settings reader fuzzer
 
 
 Frames are encoded as the fuzzer reads them: a control byte (button levels in the low three
@@ -194,9 +195,22 @@ SFEN_SEEDS = {
     'bad': 'lnsgkgsnl/1r5b1/ppp+kpppp/10/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL x 0P -1',
 }
 
+# The file as the game writes it, and the ways a person editing it goes wrong.
+SETTINGS_SEEDS = {
+    'written': 'rules = standard\nopponent = computer-red\nlevel = 3\nclock = 10m\n'
+    'byoyomi = 30s\nhandicap = 香落ち\nengine = gpsusi\n',
+    'increment': 'rules = simple\nopponent = computer-blue\nlevel = 10\nclock = 3m\n'
+    'increment = 2s\n',
+    'none': '# a comment\nrules = simple\nopponent = two-players\nclock = none\n',
+    'wrong': 'level = 0\nlevel=11\nclock = 1m30\nbyoyomi = 30s\nincrement = 2s\n'
+    'handicap = 平手\ncolour = green\n = \n==\nwords\r\n',
+}
+
 
 def main():
-    if sys.argv[1] == '--sfen':
+    if sys.argv[1] == '--settings':
+        folder, seeds = sys.argv[2], {name: text.encode() for name, text in SETTINGS_SEEDS.items()}
+    elif sys.argv[1] == '--sfen':
         folder, seeds = sys.argv[2], {name: text.encode() for name, text in SFEN_SEEDS.items()}
     elif sys.argv[1] == '--kif':
         folder, seeds = sys.argv[2], kif_seeds()

@@ -2,7 +2,8 @@
 # The bounded fuzz run for CI: builds the fuzzers with clang, AddressSanitizer and
 # UndefinedBehaviorSanitizer, then runs each from a generated seed corpus: the game scene on
 # frames for five ninths of FUZZ_SECONDS (default 90), the record reader on bytes and the SFEN
-# reader (with the standard rules behind it) for two ninths each.
+# reader (with the standard rules behind it) for two ninths each, and the settings reader for
+# a few seconds more (a small grammar, covered quickly).
 # Exits non-zero when a fuzzer finds a crash, a sanitizer report or a broken invariant; the
 # input that did it is left in the build folder.
 #
@@ -16,17 +17,19 @@ seconds=${FUZZ_SECONDS:-90}
 scene_seconds=$((seconds * 5 / 9))
 kif_seconds=$((seconds * 2 / 9))
 sfen_seconds=$((seconds - scene_seconds - kif_seconds))
+settings_seconds=$((seconds / 9 > 5 ? seconds / 9 : 5))
 jobs=${JOBS:-2}
 
 cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DIXO_FUZZ=ON -DIXO_SANITIZE=ON -DBUILD_TESTING=OFF -DIXO_BENCHMARKS=OFF >/dev/null
-cmake --build "$build" --target fuzz_game_scene fuzz_kif_reader fuzz_sfen -j "$jobs"
+cmake --build "$build" --target fuzz_game_scene fuzz_kif_reader fuzz_sfen fuzz_settings -j "$jobs"
 
 corpus=$(mktemp -d)
 trap 'rm -rf "$corpus"' EXIT
 /usr/bin/python3 "$root/tools/fuzz_seeds.py" "$corpus/scene"
 /usr/bin/python3 "$root/tools/fuzz_seeds.py" --kif "$corpus/kif" "$corpus/kif.dict"
 /usr/bin/python3 "$root/tools/fuzz_seeds.py" --sfen "$corpus/sfen"
+/usr/bin/python3 "$root/tools/fuzz_seeds.py" --settings "$corpus/settings"
 
 # The dummy drivers need no display or sound card; the harness sets them too.
 SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
@@ -41,3 +44,7 @@ SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
 # A position is one short line; longer inputs only repeat what the reader refuses early.
 "$build/fuzz/fuzz_sfen" -max_total_time="$sfen_seconds" -timeout=10 -rss_limit_mb=2048 \
     -max_len=256 -print_final_stats=1 -artifact_prefix="$build/sfen-" "$corpus/sfen"
+
+# Past the reader's size limit, so the file refused whole is reached too.
+"$build/fuzz/fuzz_settings" -max_total_time="$settings_seconds" -timeout=10 -rss_limit_mb=2048 \
+    -max_len=70000 -print_final_stats=1 -artifact_prefix="$build/settings-" "$corpus/settings"

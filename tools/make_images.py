@@ -431,8 +431,9 @@ SIMPLE_HELP = ("Left click one of your pieces", "to select it, then a lit square
                "R: replay    M: sound on/off", "Esc: quit")
 STANDARD_HELP = ("Left click a piece on the board", "or in hand, then a lit square.",
                  "Right click: cancel", "U or Backspace: take back",
-                 "R: replay    M: sound on/off", "N twice: new game", "G twice: resign",
-                 "D twice: declare impasse", "Esc: quit")
+                 "R: replay    M: sound on/off", "N twice: new game    H: hint",
+                 "G twice: resign    P: pause", "D twice: declare impasse",
+                 "E: restart engine    Esc: quit")
 
 # The game's hand slots (src/game/geometry.h): Blue's stand right of the board, level with
 # its back ranks; Red's left of the board, from the top.

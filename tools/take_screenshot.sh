@@ -43,7 +43,7 @@ fi
 # The game reads its pictures from ../image/, so it runs from a folder next to image/.
 # The X11 driver is named so that SDL cannot fall back to drawing somewhere else.
 # The moves played here are no game of anyone's: their record stays in the scratch folder.
-(cd "$repo/tools" && SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy XDG_DATA_HOME="$scratch/data" \
+(cd "$repo/tools" && SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy XDG_DATA_HOME="$scratch/data" XDG_CONFIG_HOME="$scratch/config" \
     exec "$binary" >/dev/null) &
 game_pid=$!
 wait_for xdotool search --name Ixo || { echo "the game opened no window" >&2; exit 1; }

@@ -128,14 +128,48 @@ std::string usage() {
            "Left click one of your pieces to select it, then a lit square to move there;\n"
            "right click cancels. U or Backspace takes back a move, R replays it,\n"
            "M turns the sound off and on, P pauses a game with a clock, Esc quits.\n"
+           "N starts a new game (pressed twice); under the standard rules G resigns and\n"
+           "D declares an impasse win (each pressed twice).\n"
            "H shows the engine's best move for the side to move (H again takes it\n"
            "away); against the computer, E restarts its engine.\n"
+           "\n"
+           "The computer thinks as long as its level says, from 0.1 s a move at level 1\n"
+           "to 4 s at level 10, and less when its clock cannot afford that. At level 10\n"
+           "a generous clock buys it more: a share of its time, at most 15 s a move.\n"
+           "\n"
+           "A start without --rules, --computer, --level or --clock plays the last game\n"
+           "chosen with them, kept in $XDG_CONFIG_HOME/ixo-shogi/last-game (by default\n"
+           "~/.config/ixo-shogi/last-game).\n"
            "\n"
            "Every game is kept as a KIF record after every move, in\n"
            "$XDG_DATA_HOME/ixo-shogi/games (by default ~/.local/share/ixo-shogi/games)" +
            (folder.path.empty() ? ";\nhere there is no such folder: " + folder.problem
                                 : ",\nhere " + folder.path) +
            ".\n";
+}
+
+GameChoice chooseGame(const GameChoice& remembered, Options& options) {
+    const bool lineChooses =
+        options.rulesGiven || options.computerSide >= 0 || options.levelGiven || options.clockGiven;
+    if (!lineChooses) {
+        options.rules = remembered.rules;
+        options.computerSide = remembered.computerSide;
+        options.level = remembered.level;
+        options.timeControl = remembered.timeControl;
+        options.clockGiven = remembered.timeControl.limited();
+    }
+    if (options.engine.empty()) {
+        options.engine = remembered.engine;
+    }
+    GameChoice chosen;
+    chosen.rules = options.rules;
+    chosen.computerSide = options.computerSide;
+    chosen.level = options.level;
+    chosen.timeControl = options.clockGiven ? options.timeControl : TimeControl{};
+    // No option names a handicap, so only a remembered game keeps one.
+    chosen.handicap = lineChooses ? std::string() : remembered.handicap;
+    chosen.engine = options.engine;
+    return chosen;
 }
 
 CommandLine parseCommandLine(int argc, const char* const argv[]) {
@@ -305,6 +339,9 @@ CommandLine parseCommandLine(int argc, const char* const argv[]) {
     }
     if (line.options.clockGiven && !line.options.timeControl.limited()) {
         return refuse("a --clock of no time needs --byoyomi or --increment");
+    }
+    if (incrementGiven && line.options.timeControl.mainMs == 0) {
+        return refuse("--increment needs some main time: it is earned only after a move");
     }
     return line;
 }

@@ -8,6 +8,7 @@
 #include "clock/game_clock.h"
 #include "engine/usi_commands.h"
 
+#include "settings/settings.h"
 #include "shogi/position.h"
 
 namespace ixo {
@@ -45,5 +46,11 @@ CommandLine parseCommandLine(int argc, const char* const argv[]);
 
 // The --help text: the options, the keys, and where the records are kept.
 std::string usage();
+
+// A new game (no record opened or continued) starts as `remembered` where the command line
+// left it open. Rules, opponent, level and clock go together: naming any of them on the
+// command line chooses the whole game, and --engine wins over the remembered engine. Returns
+// the game this start plays, which is the one to remember once it is on the screen.
+GameChoice chooseGame(const GameChoice& remembered, Options& options);
 
 }  // namespace ixo

@@ -19,6 +19,10 @@ struct GoTimes {
     std::int64_t moverBudgetMs() const;
 };
 
+// An engine still searching this long after the mover's budget is told to stop, and its
+// answer taken: gpsusi thinks about a second whatever shorter byoyomi it is given.
+constexpr std::int64_t kStopGraceMs = 100;
+
 // `position startpos [moves ...]` or `position sfen S [moves ...]`. An empty `sfen` or the
 // word "startpos" means the start position.
 std::string positionCommand(const std::string& sfen, const std::vector<std::string>& moves);

@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "engine/think_time.h"
+
 namespace ixo {
 
 namespace {
@@ -15,6 +17,10 @@ namespace {
 // An engine that floods its output must not hold the game's frame: what is left is read on
 // the next pass, which comes at once since the pipe is still readable.
 constexpr int kMaxLinesPerUpdate = 2000;
+
+// More lines than any review shows; a larger `multipv` number from an engine is read past
+// rather than allowed to size a table.
+constexpr int kMostSearchLines = 32;
 
 std::int64_t steadyNowMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -76,7 +82,7 @@ bool UsiEngine::start(const EngineSetup& setup, std::int64_t nowMs) {
     deadline_ = -1;
     name_.clear();
     options_.clear();
-    latestInfo_ = SearchInfo{};
+    lines_.clear();
     lastLine_.clear();
 
     std::string error;
@@ -157,6 +163,10 @@ void UsiEngine::update(std::int64_t nowMs) {
     } else if (state_ == EngineState::Starting) {
         fail(EngineFault::NoReadyOk,
              "sent no readyok within " + seconds(timeouts.scaled(timeouts.readyOkMs)));
+    } else if (state_ == EngineState::Thinking && stopOwed_) {
+        stopOwed_ = false;
+        send("stop");
+        deadline_ = searchStartMs_ + searchLimitMs_;
     } else if (state_ == EngineState::Thinking) {
         fail(EngineFault::NoBestMove, "sent no bestmove within " + seconds(searchLimitMs_));
     } else if (state_ == EngineState::Stopping) {
@@ -216,18 +226,7 @@ void UsiEngine::handleLine(const std::string& text, std::int64_t nowMs) {
                 variantConfirmed_ = true;
             }
             if (state_ == EngineState::Thinking && line.info.showsProgress()) {
-                const SearchInfo& info = line.info;
-                latestInfo_.depth = info.depth >= 0 ? info.depth : latestInfo_.depth;
-                latestInfo_.selectiveDepth =
-                    info.selectiveDepth >= 0 ? info.selectiveDepth : latestInfo_.selectiveDepth;
-                latestInfo_.timeMs = info.timeMs >= 0 ? info.timeMs : latestInfo_.timeMs;
-                latestInfo_.nodes = info.nodes >= 0 ? info.nodes : latestInfo_.nodes;
-                if (info.score.kind != Score::Kind::None) {
-                    latestInfo_.score = info.score;
-                }
-                if (!info.principalVariation.empty()) {
-                    latestInfo_.principalVariation = info.principalVariation;
-                }
+                merge(line.info);
                 emit(EngineEvent::Kind::Info);
             }
             return;
@@ -329,10 +328,7 @@ bool UsiEngine::go(const std::string& sfen, const std::vector<std::string>& move
 }
 
 GoTimes UsiEngine::levelTimes(int moverSide) const {
-    GoTimes times;
-    times.moverSide = moverSide;
-    times.byoyomiMs = levelSettings(setup_.level).moveTimeMs;
-    return times;
+    return thinkTime(setup_.level, ClockRules{}, SideTime{}, SideTime{}, 0, moverSide);
 }
 
 void UsiEngine::sendGo(std::int64_t nowMs) {
@@ -343,11 +339,40 @@ void UsiEngine::sendGo(std::int64_t nowMs) {
         return;
     }
     state_ = EngineState::Thinking;
-    latestInfo_ = SearchInfo{};
-    const std::int64_t limit =
-        pendingTimes_.moverBudgetMs() + setup_.timeouts.scaled(setup_.timeouts.bestMoveMarginMs);
+    lines_.clear();
+    const std::int64_t budget = pendingTimes_.moverBudgetMs();
+    const std::int64_t limit = budget + setup_.timeouts.scaled(setup_.timeouts.bestMoveMarginMs);
     searchLimitMs_ = limit > INT_MAX ? INT_MAX : static_cast<int>(limit);
-    deadline_ = nowMs + searchLimitMs_;
+    searchStartMs_ = nowMs;
+    stopOwed_ = budget + kStopGraceMs < limit;
+    deadline_ = nowMs + (stopOwed_ ? budget + kStopGraceMs : searchLimitMs_);
+}
+
+const SearchInfo& UsiEngine::latestInfo() const {
+    static const SearchInfo kNothingYet;
+    return lines_.empty() ? kNothingYet : lines_.front();
+}
+
+void UsiEngine::merge(const SearchInfo& info) {
+    const int number = info.multiPv <= 0 ? 1 : info.multiPv;
+    if (number > kMostSearchLines) {
+        return;
+    }
+    if (lines_.size() < static_cast<std::size_t>(number)) {
+        lines_.resize(static_cast<std::size_t>(number));
+    }
+    SearchInfo& line = lines_[static_cast<std::size_t>(number - 1)];
+    line.multiPv = number;
+    line.depth = info.depth >= 0 ? info.depth : line.depth;
+    line.selectiveDepth = info.selectiveDepth >= 0 ? info.selectiveDepth : line.selectiveDepth;
+    line.timeMs = info.timeMs >= 0 ? info.timeMs : line.timeMs;
+    line.nodes = info.nodes >= 0 ? info.nodes : line.nodes;
+    if (info.score.kind != Score::Kind::None) {
+        line.score = info.score;
+    }
+    if (!info.principalVariation.empty()) {
+        line.principalVariation = info.principalVariation;
+    }
 }
 
 void UsiEngine::stop(std::int64_t nowMs) {
@@ -355,6 +380,7 @@ void UsiEngine::stop(std::int64_t nowMs) {
     if (state_ != EngineState::Thinking) {
         return;
     }
+    stopOwed_ = false;
     send("stop");
     ++bestMovesOwed_;
     state_ = EngineState::Stopping;

@@ -95,6 +95,8 @@ class UsiEngine {
             std::int64_t nowMs);
     // The level's time per move as byoyomi, for a game without a clock and for hints.
     GoTimes levelTimes(int moverSide) const;
+    // A search runs no longer than the mover's budget (and a moment's grace): then it is
+    // sent `stop`, and the bestmove that answers is the search's answer.
     // Abandons the search: its bestmove, when it comes, is thrown away.
     void stop(std::int64_t nowMs);
     // stop (if searching), then quit; killed at the quit timeout. Gone once reaped.
@@ -110,8 +112,10 @@ class UsiEngine {
     const std::string& name() const { return name_; }
     const std::vector<EngineOption>& options() const { return options_; }
     bool offers(const std::string& option) const;
-    // The last search's progress so far, merged over partial info lines.
-    const SearchInfo& latestInfo() const { return latestInfo_; }
+    // The last search's progress on its best line, merged over partial info lines.
+    const SearchInfo& latestInfo() const;
+    // Every line of the last search (`multipv` 1 first), each merged apart from the others.
+    const std::vector<SearchInfo>& searchLines() const { return lines_; }
     const std::string& lastLine() const { return lastLine_; }
     int staleBestMovesDropped() const { return staleBestMoves_; }
     int level() const { return setup_.level; }
@@ -125,6 +129,7 @@ class UsiEngine {
     void fail(EngineFault fault, const std::string& what, bool named = true);
     void endOfOutput();
     void emit(EngineEvent::Kind kind, const std::string& text = std::string());
+    void merge(const SearchInfo& info);
     bool takesIncrement() const;
 
     EngineSetup setup_;
@@ -142,9 +147,11 @@ class UsiEngine {
     GoTimes pendingTimes_;
     std::int64_t deadline_ = -1;
     int searchLimitMs_ = 0;
+    std::int64_t searchStartMs_ = 0;
+    bool stopOwed_ = false;  // the search has not yet been stopped for running over its time
     std::string name_;
     std::vector<EngineOption> options_;
-    SearchInfo latestInfo_;
+    std::vector<SearchInfo> lines_;
     std::string lastLine_;
     std::deque<EngineEvent> events_;
 };

@@ -116,8 +116,10 @@ SearchInfo readInfo(const std::vector<std::string>& words) {
             index += readNumber(words[index + 1], info.nodes) ? 1 : 0;
         } else if (key == "currmove" && hasValue) {
             info.currentMove = words[++index];
-        } else if ((key == "multipv" || key == "nps" || key == "hashfull" || key == "tbhits" ||
-                    key == "cpuload" || key == "currmovenumber") &&
+        } else if (key == "multipv" && hasValue) {
+            index += readInt(words[index + 1], info.multiPv) ? 1 : 0;
+        } else if ((key == "nps" || key == "hashfull" || key == "tbhits" || key == "cpuload" ||
+                    key == "currmovenumber") &&
                    hasValue) {
             ++index;
         }

@@ -36,6 +36,8 @@ struct SearchInfo {
     std::vector<std::string> principalVariation;
     std::string currentMove;
     std::string text;  // info string ...
+    // Which of the engine's best lines this is (`multipv N`); 0 when not said, which is line 1.
+    int multiPv = 0;
 
     bool showsProgress() const {
         return depth >= 0 || score.kind != Score::Kind::None || !principalVariation.empty();

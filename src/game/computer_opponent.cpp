@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/think_time.h"
 #include "game/engine_moves.h"
 #include "game/game_scene.h"
 #include "game/standard_controller.h"
@@ -131,16 +132,17 @@ GoTimes ComputerOpponent::timesFor(const GameScene& scene) const {
     if (!scene.showsClock()) {
         return engine_.levelTimes(side_);
     }
-    // The engine plays to the game's clock, as it stands at the moment it is asked.
+    // The level sets the pace; the clock, as it stands now, can only shorten it.
     const GameClock& clock = scene.clock();
     const std::int64_t now = scene.ticks();
-    GoTimes times;
-    times.moverSide = side_;
-    times.blueMs = clock.left(0, now).mainMs;
-    times.redMs = clock.left(1, now).mainMs;
-    times.byoyomiMs = clock.control().byoyomiMs;
-    times.blueIncrementMs = times.redIncrementMs = clock.control().incrementMs;
-    return times;
+    const TimeLeft own = clock.left(side_, now);
+    const TimeLeft other = clock.left(1 - side_, now);
+    const TimeControl& control = clock.control();
+    const std::size_t plies =
+        scene.rules == RuleSet::Standard ? scene.standard.ply() : scene.history.position();
+    return thinkTime(engine_.level(), {control.mainMs, control.byoyomiMs, control.incrementMs},
+                     {own.mainMs, own.byoyomiMs}, {other.mainMs, other.byoyomiMs},
+                     static_cast<int>(plies), side_);
 }
 
 void ComputerOpponent::update(GameScene& scene) {

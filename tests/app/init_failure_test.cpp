@@ -20,7 +20,11 @@ std::pair<int, std::string> runWithout(const std::string& driverVariable) {
         program = tests + "/../ixo-shogi";
     if (access(program.c_str(), X_OK) != 0)
         return {-1, "not built: " + program};
-    FILE* output = popen((driverVariable + "=no-such-driver " + program + " 2>&1").c_str(), "r");
+    // The player's remembered game must not change what a bare start does here.
+    FILE* output =
+        popen((driverVariable + "=no-such-driver XDG_CONFIG_HOME=/nonexistent " + program + " 2>&1")
+                  .c_str(),
+              "r");
     std::string text;
     char chunk[256];
     while (output && std::fgets(chunk, sizeof chunk, output))

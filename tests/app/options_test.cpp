@@ -107,6 +107,8 @@ TEST(CommandLine, EngineAndClockOptionsAreReadWhole) {
         {{"--byoyomi", "30"}, "--byoyomi needs --clock"},
         {{"--clock", "5m", "--byoyomi", "10", "--increment", "5"}, "cannot both"},
         {{"--clock", "0"}, "of no time"},
+        // The increment comes after a move, so the first move would have no time at all.
+        {{"--clock", "0", "--increment", "5s"}, "needs some main time"},
     };
     for (const auto& [arguments, said] : refused) {
         const CommandLine wrong = parse(arguments);

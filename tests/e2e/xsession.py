@@ -175,6 +175,8 @@ class GameSession:
         # The game keeps a record of every game under XDG_DATA_HOME: never the real home's.
         # A caller passes its own folder to carry the records from one session to the next.
         self.data_home = data_home or os.path.join(self.tmp, "data")
+        # Nor the last game chosen: each session starts as its own arguments say.
+        self.config_home = os.path.join(self.tmp, "config")
         self.server = None
         self.process = None
         self.dpy = None
@@ -218,7 +220,8 @@ class GameSession:
         env = {key: value for key, value in os.environ.items()
                if not key.startswith("SDL_") and key not in ("DISPLAY", "XAUTHORITY")}
         env.update(DISPLAY=self.server.name, XAUTHORITY=self.xauthority,
-                   SDL_AUDIODRIVER="dummy", XDG_DATA_HOME=self.data_home)
+                   SDL_AUDIODRIVER="dummy", XDG_DATA_HOME=self.data_home,
+                   XDG_CONFIG_HOME=self.config_home)
         env.update(self.extra_env)
         self.stdout_path = os.path.join(self.tmp, "game.log")
         with open(self.stdout_path, "wb") as log:

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "engine/think_time.h"
 #include "engine/usi_engine.h"
 #include "engine_harness.h"
 
@@ -310,6 +311,109 @@ TEST_F(FakeEngine, AMissingEngineSaysWhereItWasLookedFor) {
     ASSERT_TRUE(engine.pollEvent(event));
     EXPECT_EQ(event.fault, EngineFault::NotFound);
     EXPECT_EQ(event.message, "no program no-such-engine-here on PATH or in /usr/games");
+}
+
+// The `go` the computer sends at every level, as the clock allows: the level's own time with
+// no clock or a generous one, less with a clock that cannot afford it, and always in the one
+// form that gpsusi and fairy-stockfish both honour.
+TEST_F(FakeEngine, EveryLevelAsksForItsOwnTimeInTheOneFormEveryEngineTakes) {
+    struct Case {
+        const char* what;
+        ClockRules clock;
+        SideTime own;
+        const char* expected[kMaxLevel];
+    };
+    const Case cases[] = {
+        {"no clock",
+         {},
+         {},
+         {"100", "150", "200", "300", "500", "700", "1000", "1500", "2000", "4000"}},
+        // 1 s left and no byoyomi: no level may think past 650 ms.
+        {"a clock shorter than the level",
+         {60000, 0, 0},
+         {1000, 0},
+         {"100", "150", "200", "300", "500", "650", "650", "650", "650", "650"}},
+        // 10 min + 30 s: every level keeps its pace; level 10 spends a share of the clock.
+        {"byoyomi",
+         {600000, 30000, 0},
+         {600000, 30000},
+         {"100", "150", "200", "300", "500", "700", "1000", "1500", "2000", "15000"}},
+        // 3 min + 2 s: the increment comes after the move, so only the main time counts.
+        {"increment",
+         {180000, 0, 2000},
+         {180000, 0},
+         {"100", "150", "200", "300", "500", "700", "1000", "1500", "2000", "4500"}},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.what);
+        LoggedFake fake;
+        UsiEngine engine;
+        ASSERT_TRUE(engine.start(fakeSetup(fake.arguments()), nowMs()));
+        for (int level = kMinLevel; level <= kMaxLevel; ++level) {
+            ASSERT_TRUE(
+                engine.go("", {}, thinkTime(level, test.clock, test.own, test.own, 0, 0), nowMs()));
+            ASSERT_EQ(lastKind(runEngine(engine, until(Kind::BestMove), 5000)), Kind::BestMove);
+        }
+        engine.shutdown();
+        std::vector<std::string> goes;
+        for (const std::string& line : fake.lines()) {
+            if (line.rfind("go ", 0) == 0) {
+                goes.push_back(line);
+            }
+        }
+        ASSERT_EQ(goes.size(), static_cast<std::size_t>(kMaxLevel));
+        for (int level = kMinLevel; level <= kMaxLevel; ++level) {
+            EXPECT_EQ(goes[level - 1],
+                      std::string("go btime 0 wtime 0 byoyomi ") + test.expected[level - 1])
+                << "level " << level;
+        }
+    }
+}
+
+// gpsusi thinks about a second whatever shorter byoyomi it is given; a level's time must
+// hold all the same, so an engine still searching after it is stopped, and its move played.
+TEST_F(FakeEngine, AnEngineThatThinksPastItsTimeIsStoppedAndItsMoveTaken) {
+    LoggedFake fake;
+    UsiEngine engine;
+    ASSERT_TRUE(
+        engine.start(fakeSetup(fake.arguments({"--think", "30", "--move", "2g2f"}), 1.0), nowMs()));
+    ASSERT_EQ(lastKind(runEngine(engine, until(Kind::Ready), 5000)), Kind::Ready);
+    const std::int64_t asked = nowMs();
+    ASSERT_TRUE(engine.go("", {}, thinkTime(1, {}, {}, {}, 0, 0), asked));
+    const auto events = runEngine(engine, until(Kind::BestMove), 5000);
+    const std::int64_t answered = nowMs();
+    ASSERT_EQ(lastKind(events), Kind::BestMove);
+    EXPECT_EQ(events.back().move, "2g2f");
+    EXPECT_GE(answered - asked, 100 + kStopGraceMs);
+    EXPECT_LT(answered - asked, 3000);  // it would think 30 s, or fault at 5 s
+    EXPECT_EQ(engine.staleBestMovesDropped(), 0);
+    engine.shutdown();
+    const std::vector<std::string> lines = fake.lines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "stop"), lines.end());
+}
+
+TEST_F(FakeEngine, EachMultipvLineIsKeptApartAndTheFirstIsTheBest) {
+    UsiEngine engine;
+    ASSERT_TRUE(engine.start(fakeSetup({"--multipv", "3", "--think", "0.2"}), nowMs()));
+    ASSERT_TRUE(engine.go("", {}, engine.levelTimes(0), nowMs()));
+    ASSERT_EQ(lastKind(runEngine(engine, until(Kind::BestMove), 5000)), Kind::BestMove);
+    const std::vector<SearchInfo>& lines = engine.searchLines();
+    ASSERT_EQ(lines.size(), 3u);
+    for (int number = 1; number <= 3; ++number) {
+        SCOPED_TRACE(number);
+        const SearchInfo& line = lines[static_cast<std::size_t>(number - 1)];
+        EXPECT_EQ(line.multiPv, number);
+        EXPECT_EQ(line.score.centipawns, number == 1 ? 42 : 100 - 30 * number);
+        EXPECT_EQ(line.nodes, 1000 * number);
+        EXPECT_EQ(line.principalVariation.size(), number == 1 ? 1u : 2u);
+    }
+    // A partial line deepens its own line and leaves the others as they were.
+    EXPECT_EQ(lines[1].depth, 6);
+    EXPECT_EQ(lines[2].depth, 5);
+    // A line without a number is the best line, and that is what the evaluation shows.
+    EXPECT_EQ(lines[0].depth, 3);
+    EXPECT_EQ(&engine.latestInfo(), &lines[0]);
+    engine.shutdown();
 }
 
 }  // namespace

@@ -23,6 +23,7 @@ parser.add_argument("--ignore-quit", action="store_true")
 parser.add_argument("--variant", action="store_true", help="offer and confirm variants")
 parser.add_argument("--report-fds", action="store_true", help="list open descriptors")
 parser.add_argument("--log", help="append every line received to this file")
+parser.add_argument("--multipv", type=int, default=1, help="report this many lines per search")
 args = parser.parse_args()
 
 
@@ -105,6 +106,12 @@ while True:
                 say("readyok")
         elif command == "go":
             say("info depth 1 score cp 10 pv " + args.move)
+            if args.multipv > 1:
+                for number in range(1, args.multipv + 1):
+                    say("info depth 5 seldepth 7 multipv %d score cp %d nodes %d pv %s 3c3d"
+                        % (number, 100 - 30 * number, 1000 * number, args.move))
+                # A later, partial line for the second line alone: it deepens, nothing else.
+                say("info depth 6 multipv 2")
             if args.crash_in_search:
                 say("info string about to crash")
                 os.kill(os.getpid(), signal.SIGSEGV)

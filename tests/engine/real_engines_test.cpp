@@ -3,6 +3,7 @@
 #include <random>
 #include <set>
 
+#include "engine/think_time.h"
 #include "engine/usi_engine.h"
 #include "engine_harness.h"
 #include "shogi/board.h"
@@ -78,6 +79,44 @@ TEST_F(RealEngine, FairyStockfishPlaysAMoveOfStandardShogi) {
     const std::string move = playOneMove(setup, {"7g7f"}, &name);
     EXPECT_TRUE(looksLikeUsiMove(move)) << move;
     EXPECT_EQ(name.rfind("Fairy-Stockfish", 0), 0u) << name;
+}
+
+// A level-1 computer under a 10-minute clock answers in its level's time, not the clock's.
+// Out of the opening book, so that gpsusi searches (and thinks its usual second unless it is
+// stopped). Its start is allowed what the game allows any start: gpsusi loading its tables on
+// a busy machine took 14 s once.
+TEST_F(RealEngine, ALevelOneAnswerTakesTheLevelsTimeUnderALongClock) {
+    constexpr std::int64_t kAnswerMarginMs = 400;
+    const std::vector<std::string> moves = {"1g1f", "9c9d", "1f1e", "9d9e",
+                                            "9g9f", "1c1d", "1e1d", "1a1d"};
+    for (const char* program : {"fairy-stockfish", "gpsusi"}) {
+        SCOPED_TRACE(program);
+        if (!test::engineInstalled(program)) {
+            continue;  // the other may still be here; CI has failed already in engineInstalled
+        }
+        EngineSetup setup;
+        setup.program = program;
+        setup.level = 1;
+        UsiEngine engine;
+        const std::int64_t started = nowMs();
+        ASSERT_TRUE(engine.start(setup, started));
+        ASSERT_EQ(runEngine(engine, until(Kind::Ready), 30000).back().kind, Kind::Ready);
+        const GoTimes times = thinkTime(1, {600000, 30000, 0}, {600000, 30000}, {600000, 30000},
+                                        static_cast<int>(moves.size()), 0);
+        EXPECT_EQ(times.byoyomiMs, levelSettings(1).moveTimeMs);
+        const std::int64_t asked = nowMs();
+        ASSERT_TRUE(engine.go("", moves, times, asked));
+        const auto events = runEngine(engine, until(Kind::BestMove), 30000);
+        const std::int64_t answered = nowMs();
+        ASSERT_EQ(events.back().kind, Kind::BestMove) << events.back().message;
+        EXPECT_TRUE(looksLikeUsiMove(events.back().move)) << events.back().move;
+        EXPECT_LE(answered - asked, times.byoyomiMs + kStopGraceMs + kAnswerMarginMs);
+        const EngineTimeouts& allowed = setup.timeouts;
+        EXPECT_LE(answered - started, allowed.scaled(allowed.usiOkMs) +
+                                          allowed.scaled(allowed.readyOkMs) + times.byoyomiMs +
+                                          kStopGraceMs + kAnswerMarginMs);
+        engine.shutdown();
+    }
 }
 
 // fairy-stockfish with the shipped definition loaded, spoken to directly: perft is a command

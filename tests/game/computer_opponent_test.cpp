@@ -218,8 +218,9 @@ TEST_F(AgainstTheClock, PauseThrowsTheSearchAwayAndResumingAsksAgainWithTheClock
     EXPECT_EQ(ply(), 1u);
     reliability::pressKey(scene_, SDLK_p);
     ASSERT_TRUE(runUntil([&] { return ply() == 2; }));
-    EXPECT_EQ(goes(), (std::vector<std::string>{"go btime 58000 wtime 60000 byoyomi 10000",
-                                                "go btime 58000 wtime 60000 byoyomi 10000"}));
+    // A generous clock leaves the level's own pace (level 5: half a second).
+    EXPECT_EQ(goes(), (std::vector<std::string>{"go btime 0 wtime 0 byoyomi 500",
+                                                "go btime 0 wtime 0 byoyomi 500"}));
 }
 
 TEST_F(AgainstTheClock, AnAnswerAfterTheEnginesFlagFellIsNotPlayed) {
@@ -233,7 +234,7 @@ TEST_F(AgainstTheClock, AnAnswerAfterTheEnginesFlagFellIsNotPlayed) {
     runUntil([] { return false; });
     EXPECT_EQ(ply(), 1u);
     // Written by the engine as it reads, so looked at once it has had the time to.
-    EXPECT_EQ(goes(), (std::vector<std::string>{"go btime 5500 wtime 1000 binc 5000 winc 5000"}));
+    EXPECT_EQ(goes(), (std::vector<std::string>{"go btime 0 wtime 0 byoyomi 500"}));
 }
 
 // While the engine thinks the player may pick up a piece of their own (not one of the

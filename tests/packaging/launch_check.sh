@@ -55,7 +55,7 @@ export DISPLAY=$display
 
 # SDL's dummy audio driver, so that the check is the same with or without a sound card.
 # Game records go to the scratch folder, never into the real home.
-(cd / && exec env SDL_AUDIODRIVER=dummy XDG_DATA_HOME="$scratch/data" "$@") >"$scratch/game.log" 2>&1 &
+(cd / && exec env SDL_AUDIODRIVER=dummy XDG_DATA_HOME="$scratch/data" XDG_CONFIG_HOME="$scratch/config" "$@") >"$scratch/game.log" 2>&1 &
 game_pid=$!
 echo "started '$*' from / on display $display"
 
