@@ -233,7 +233,8 @@ bool CsaPositionReader::readLine(const std::string& line, std::string& error) {
     for (int column = 0; column < kBoardSize; ++column) {
         const std::string field = padded.substr(2 + 3 * column, 3);
         const int square = squareOf(column, row);
-        if (field == " * " || (field == "   " && 2 + 3 * column >= line.size())) {
+        if (field == " * " ||
+            (field == "   " && 2 + 3 * static_cast<std::size_t>(column) >= line.size())) {
             position_.board.cells[square] = emptyCell(square);
             continue;
         }

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "shogi/csa_notation.h"
-#include "shogi/kif.h"
+#include "shogi/handicaps.h"
 #include "shogi/standard_position.h"
 
 namespace ixo {
