@@ -17,4 +17,10 @@ constexpr std::size_t kMaxRecordFileBytes = 1u << 20;
 // Returns nothing when the bytes are neither valid UTF-8 nor valid Shift_JIS.
 std::optional<std::string> decodeRecordText(const std::string& bytes);
 
+// UTF-8 text as Shift_JIS (code page 932), for the .kif, .ki2 and .csa files Windows programs
+// read. A character the code page lacks is refused, never replaced: a record written with a
+// '?' for a player's name would be a different record. On false `error` names the character
+// and its line, and `shiftJis` is unspecified.
+bool encodeShiftJis(const std::string& utf8, std::string& shiftJis, std::string& error);
+
 }  // namespace ixo

@@ -1,0 +1,248 @@
+#include "record/ki2_writer.h"
+
+#include <string_view>
+
+#include "record/ki2_reader.h"
+#include "record/kif_syntax.h"
+#include "record/kif_writer.h"
+#include "record/replay.h"
+#include "shogi/handicaps.h"
+#include "shogi/notation.h"
+#include "shogi/standard_rules.h"
+
+namespace ixo {
+
+namespace {
+
+using std::string_view;
+
+constexpr int kMovesPerLine = 6;
+// The columns a move takes with its padding: the longest, "▲５八金右上" or "△８七銀不成",
+// fills them.
+constexpr int kMoveColumns = 12;
+
+// The words `words` name exactly the move from `from`, as the reader resolves them.
+bool namesExactly(const Position& before, Ki2Move words, const Move& move, const Move* previous) {
+    MoveRequest request;
+    std::string why;
+    return resolveKi2Move(before, words, previous, request, why) && !request.isDrop() &&
+           request.fromColumn == move.fromColumn && request.fromRow == move.fromRow;
+}
+
+int characters(string_view text) {
+    int count = 0;
+    for (const char c : text) {
+        count += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+    }
+    return count;
+}
+
+std::string summaryText(const RecordNode& end, int firstMover, bool handicap) {
+    const int next = end.mover(firstMover);
+    const char* const names[2][2] = {{"先手", "後手"}, {"下手", "上手"}};
+    const std::string nextName = names[handicap ? 1 : 0][next];
+    const std::string lastName = names[handicap ? 1 : 0][1 - next];
+    std::string text = "まで" + std::to_string(end.ply - 1) + "手で";
+    switch (end.end) {
+        case LineEnd::Resignation:
+            return text + lastName + "の勝ち";
+        case LineEnd::TimeUp:
+            return text + "時間切れにより" + lastName + "の勝ち";
+        case LineEnd::ImpasseWin:
+            return text + nextName + "の入玉勝ち";
+        case LineEnd::FoulWin:
+            return text + nextName + "の反則勝ち";
+        case LineEnd::FoulLoss:
+            return text + nextName + "の反則負け";
+        default:
+            return text + std::string(lineEndWord(end.end));
+    }
+}
+
+// The header of a KIF record of the same game, which KI2 shares line for line: the KIF
+// writer's, so the start, the handicap and the diagram are written one way in both.
+std::string headerText(const GameRecord& record) {
+    GameRecord empty;
+    empty.rules = record.rules;
+    empty.start = record.start;
+    empty.handicap = record.handicap;
+    empty.headers = record.headers;
+    const std::string kif = writeKifRecord(empty);
+    string_view text = kif;
+    const std::size_t firstLine = text.find('\n');
+    const std::size_t table = text.find("手数----");
+    std::string header = "#KI2 version=2.0 encoding=UTF-8\n";
+    header += text.substr(firstLine + 1, table - firstLine - 1);
+    return header;
+}
+
+void appendNotes(std::string& text, const RecordNode& node) {
+    string_view comment = node.comment;
+    while (!comment.empty()) {
+        const std::size_t end = comment.find('\n');
+        text += '*';
+        text += comment.substr(0, end);
+        text += '\n';
+        comment.remove_prefix(end == string_view::npos ? comment.size() : end + 1);
+    }
+    if (!node.bookmark.empty()) {
+        std::string bookmark = node.bookmark;
+        for (char& c : bookmark) {
+            c = c == '\n' || c == '\r' ? ' ' : c;
+        }
+        text += "&" + bookmark + "\n";
+    }
+}
+
+bool hasNextSibling(const RecordNode& node) {
+    return node.parent && node.parent->children.back().get() != &node;
+}
+
+}  // namespace
+
+std::string ki2MoveText(const Position& before, const Move& move, const Move* previous) {
+    std::string text = move.owner == 0 ? "▲" : "△";
+    const bool same =
+        previous && previous->toColumn == move.toColumn && previous->toRow == move.toRow;
+    text += same ? std::string("同　") : squareName(move.toColumn, move.toRow);
+    text += kifPieceName(move.piece);
+    Ki2Move words;
+    words.piece = move.piece;
+    words.mark = move.owner;
+    words.same = same;
+    words.toColumn = move.toColumn;
+    words.toRow = move.toRow;
+    if (move.dropped) {
+        // 打 only where a piece on the board could have gone instead.
+        std::vector<MoveRequest> legal;
+        legalMoves(before, legal);
+        for (const MoveRequest& other : legal) {
+            if (!other.isDrop() && other.toColumn == move.toColumn && other.toRow == move.toRow &&
+                before.board.cellAt(other.fromColumn, other.fromRow).piece == move.piece) {
+                return text + "打";
+            }
+        }
+        return text;
+    }
+    words.promotes = move.promoted;
+    std::string chosen;
+    if (!namesExactly(before, words, move, previous)) {
+        const int side = move.owner;
+        const int forward = side == 0 ? move.fromRow - move.toRow : move.toRow - move.fromRow;
+        Ki2Move motion = words;
+        motion.forward = forward > 0;
+        motion.back = forward < 0;
+        motion.sideways = forward == 0;
+        const char* motionWord = forward > 0 ? "上" : forward < 0 ? "引" : "寄";
+        // The word for where it stands, judged among `group`'s words as the reader judges.
+        const auto placed = [&](const Ki2Move& group, std::string& word) {
+            const bool longRange = move.piece == PromotedRook || move.piece == PromotedBishop;
+            Ki2Move tried = group;
+            if (!longRange && move.fromColumn == move.toColumn && forward > 0) {
+                tried.straight = true;
+                word = "直";
+                if (namesExactly(before, tried, move, previous)) {
+                    return true;
+                }
+                tried.straight = false;
+            }
+            tried.right = true;
+            word = "右";
+            if (namesExactly(before, tried, move, previous)) {
+                return true;
+            }
+            tried.right = false;
+            tried.left = true;
+            word = "左";
+            return namesExactly(before, tried, move, previous);
+        };
+        std::string word;
+        if (namesExactly(before, motion, move, previous)) {
+            chosen = motionWord;
+        } else if (placed(words, word)) {
+            chosen = word;
+        } else if (placed(motion, word)) {
+            chosen = word + motionWord;
+        }
+    }
+    text += chosen;
+    if (move.promoted) {
+        text += "成";
+    } else if (move.piece >= Pawn && move.piece <= Silver && move.piece % 2 == 1 &&
+               promotionFor(before, move.fromColumn, move.fromRow, move.toColumn, move.toRow) ==
+                   Promotion::Optional) {
+        text += "不成";
+    }
+    return text;
+}
+
+bool writeKi2Record(const GameRecord& record, std::string& text, std::string& error,
+                    std::vector<std::string>& warnings) {
+    if (record.rules != RuleSet::Standard) {
+        error =
+            "a game of the simple rules cannot be written as KI2: its readers would play "
+            "it as standard shogi";
+        return false;
+    }
+    (void)warnings;
+    text = headerText(record);
+    text += "\n";
+    appendNotes(text, record.root());
+    const int firstMover = record.start.sideToMove;
+    const std::string handicap = handicapNameOf(record.start);
+    const bool handicapGame = !handicap.empty() && handicap != kEvenGameName;
+
+    int inLine = 0;
+    int lastWidth = 0;
+    const auto endLine = [&]() {
+        if (inLine > 0) {
+            text += '\n';
+        }
+        inLine = 0;
+    };
+    Position position = record.start;
+    const RecordNode* node = record.root().mainChild();
+    while (node) {
+        if (node->parent->indexOf(node) != 0) {
+            endLine();
+            text += "\n変化：" + std::to_string(node->ply) + "手\n";
+            position = positionAt(record, *node->parent);
+        }
+        if (node->isEnd()) {
+            endLine();
+            text += summaryText(*node, firstMover, handicapGame) + "\n";
+        } else {
+            const RecordNode* parent = node->parent;
+            const Move* previous = parent->isRoot() || parent->isEnd() ? nullptr : &parent->move;
+            const std::string move = ki2MoveText(position, node->move, previous);
+            if (inLine > 0) {
+                text.append(static_cast<std::size_t>(std::max(0, kMoveColumns - lastWidth * 2)),
+                            ' ');
+            }
+            text += move;
+            lastWidth = characters(move);
+            if (++inLine >= kMovesPerLine) {
+                endLine();
+            }
+            applyRecordedMove(record.rules, position, node->move);
+        }
+        if (!node->comment.empty() || !node->bookmark.empty()) {
+            endLine();
+            appendNotes(text, *node);
+        }
+        if (const RecordNode* next = node->mainChild()) {
+            node = next;
+            continue;
+        }
+        while (node && !node->isRoot() && !hasNextSibling(*node)) {
+            node = node->parent;
+        }
+        node = node && !node->isRoot()
+                   ? node->parent->children[node->parent->indexOf(node) + 1].get()
+                   : nullptr;
+    }
+    endLine();
+    return true;
+}
+
+}  // namespace ixo

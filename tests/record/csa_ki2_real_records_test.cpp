@@ -1,0 +1,216 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "record/record_format.h"
+#include "record/replay.h"
+#include "shogi/standard_rules.h"
+
+namespace ixo {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The shared folders of CSA and KI2 records other programs wrote, beside the repository (or
+// beside the folder of worktrees it is checked out in); IXO_REAL_RECORDS names another.
+fs::path sharedFolder(const char* format) {
+    const char* given = std::getenv("IXO_REAL_RECORDS");
+    if (given && *given) {
+        return fs::path(given) / format;
+    }
+    const fs::path source(IXO_SOURCE_DIR);
+    for (const fs::path& base : {source / ".." / "shared", source / ".." / ".." / "shared"}) {
+        if (fs::exists(base / format / "expected.tsv")) {
+            return base / format;
+        }
+    }
+    return source / ".." / "shared" / format;
+}
+
+std::string bytesOf(const fs::path& file) {
+    std::ifstream stream(file, std::ios::binary);
+    std::stringstream bytes;
+    bytes << stream.rdbuf();
+    return bytes.str();
+}
+
+std::vector<std::string> fields(const std::string& line) {
+    std::vector<std::string> result;
+    std::stringstream stream(line);
+    std::string field;
+    while (std::getline(stream, field, '\t')) {
+        result.push_back(field);
+    }
+    if (!line.empty() && line.back() == '\t') {
+        result.push_back("");
+    }
+    return result;
+}
+
+// How the independent reader gives a name: full-width spaces as ASCII ones, trimmed.
+std::string folded(std::string name) {
+    for (std::size_t at = name.find("　"); at != std::string::npos; at = name.find("　", at)) {
+        name.replace(at, 3, " ");
+    }
+    const std::size_t first = name.find_first_not_of(' ');
+    return first == std::string::npos ? ""
+                                      : name.substr(first, name.find_last_not_of(' ') - first + 1);
+}
+
+std::string name(const GameRecord& record, const char* key, const char* other) {
+    for (const RecordHeader& header : record.headers) {
+        if (header.key == key || header.key == other) {
+            return folded(header.value);
+        }
+    }
+    return "";
+}
+
+// The independent reader's word for the ending of a main line.
+std::string endingName(const GameRecord& record) {
+    const RecordNode& last = record.mainLineEnd();
+    switch (last.end) {
+        case LineEnd::None:
+            return "";
+        case LineEnd::Resignation:
+            return "resign";
+        case LineEnd::Interrupted:
+            return "interrupt";
+        case LineEnd::Impasse:
+            return "impass";
+        case LineEnd::Repetition:
+            return "repetitionDraw";
+        case LineEnd::Checkmate:
+            return "mate";
+        case LineEnd::TimeUp:
+            return "timeout";
+        case LineEnd::FoulWin:
+            return "foulWin";
+        case LineEnd::FoulLoss:
+            return "foulLose";
+        case LineEnd::ImpasseWin:
+            return "enteringOfKing";
+        case LineEnd::WinByDefault:
+            return "winByDefault";
+        case LineEnd::LossByDefault:
+            return "loseByDefault";
+        case LineEnd::NoMate:
+            return "noMate";
+        case LineEnd::MaxMoves:
+            return "maxMoves";
+        case LineEnd::Draw:
+            return "draw";
+        case LineEnd::Error:
+        case LineEnd::TakeBack:
+            break;
+    }
+    return "?";
+}
+
+std::string usiLine(const GameRecord& record) {
+    std::string usi;
+    for (const Move& move : GameRecord::movesTo(record.mainLineEnd())) {
+        usi += (usi.empty() ? "" : " ") + usiMove(requestOf(move));
+    }
+    return usi;
+}
+
+// Every file of a shared folder opens by its content as the independent reader opens it:
+// start, moves, names and ending.
+void expectReadAsIndependentReader(const char* format, RecordFormat detected) {
+    const fs::path folder = sharedFolder(format);
+    std::ifstream table(folder / "expected.tsv");
+    if (!table) {
+        GTEST_SKIP() << "no records at " << folder << " (set IXO_REAL_RECORDS)";
+    }
+    std::string line;
+    std::getline(table, line);
+    int files = 0;
+    while (std::getline(table, line)) {
+        const std::vector<std::string> row = fields(line);
+        ASSERT_EQ(row.size(), 8u) << line;
+        SCOPED_TRACE(row[0]);
+        ASSERT_EQ(row[1], "yes");
+        ++files;
+        RecordFormat format = RecordFormat::Kif;
+        const RecordReading reading = readAnyRecord(bytesOf(folder / row[0]), &format);
+        EXPECT_EQ(format, detected);
+        ASSERT_TRUE(reading.ok()) << reading.errorLine << ": " << reading.error;
+        const GameRecord& record = reading.record;
+        EXPECT_EQ(record.rules, RuleSet::Standard);
+        EXPECT_EQ(toSfen(record.start), row[2]);
+        EXPECT_EQ(GameRecord::movesTo(record.mainLineEnd()).size(), std::stoul(row[3]));
+        EXPECT_EQ(usiLine(record), row[4]);
+        EXPECT_EQ(name(record, "先手", "下手"), row[5]);
+        EXPECT_EQ(name(record, "後手", "上手"), row[6]);
+        EXPECT_EQ(endingName(record), row[7]);
+    }
+    EXPECT_GT(files, 10);
+}
+
+TEST(RealCsaRecords, OpenByContentAsAnIndependentReaderReadsThem) {
+    expectReadAsIndependentReader("csa", RecordFormat::Csa);
+}
+
+TEST(RealKi2Records, OpenByContentAsAnIndependentReaderReadsThem) {
+    expectReadAsIndependentReader("ki2", RecordFormat::Ki2);
+}
+
+RecordReading readShared(const char* format, const char* file) {
+    return readAnyRecord(bytesOf(sharedFolder(format) / file));
+}
+
+// What a lenient reader skips without a word is refused here at its line.
+TEST(RealCsaRecords, BrokenOnesAreRefusedAtTheLineThatBreaksThem) {
+    if (!fs::exists(sharedFolder("csa") / "broken")) {
+        GTEST_SKIP() << "no broken records";
+    }
+    const RecordReading movesOnly = readShared("csa", "broken/fixture-2013-moves-only.csa");
+    EXPECT_EQ(movesOnly.errorLine, 1) << movesOnly.error;
+    EXPECT_NE(movesOnly.error.find("before the start position"), std::string::npos);
+    const RecordReading header = readShared("csa", "broken/fixture-jkf-header01-sjis-crlf.csa");
+    EXPECT_EQ(header.errorLine, 6) << header.error;
+    EXPECT_NE(header.error.find("START_TIME"), std::string::npos);
+    const RecordReading letter = readShared("csa", "broken/fixture-jkf-xy-sjis-crlf.csa");
+    EXPECT_EQ(letter.errorLine, 18) << letter.error;
+    EXPECT_NE(letter.error.find("+7Y76FU"), std::string::npos);
+}
+
+// A variation number without its 手 is taken as the number it is: the main line is the same
+// either way, and the variation is there too.
+TEST(RealKi2Records, AVariationWithoutItsUnitIsReadAsTheMoveItNames) {
+    if (!fs::exists(sharedFolder("ki2") / "broken")) {
+        GTEST_SKIP() << "no broken records";
+    }
+    const RecordReading reading = readShared("ki2", "broken/fixture-jkf-fork01-sjis-crlf.ki2");
+    ASSERT_TRUE(reading.ok()) << reading.errorLine << ": " << reading.error;
+    EXPECT_EQ(usiLine(reading.record), "7g7f 3c3d 2g2f");
+    EXPECT_EQ(endingName(reading.record), "resign");
+    EXPECT_EQ(reading.record.variationCount(), 1u);
+}
+
+// floodgate's comments after each move are the mover's engine's score and expected line.
+TEST(RealCsaRecords, FloodgateCommentsAreTheMovesEvaluations) {
+    const RecordReading reading = readShared("csa", "floodgate-2021-10b-40b.csa");
+    if (!reading.ok() && reading.errorLine == 0) {
+        GTEST_SKIP() << "no records";
+    }
+    ASSERT_TRUE(reading.ok()) << reading.error;
+    const RecordNode* first = reading.record.root().mainChild();
+    ASSERT_TRUE(first && first->evaluated);
+    EXPECT_EQ(first->evaluation.centipawns, 113);
+    EXPECT_EQ(first->evaluation.line.substr(0, 15), "-3334FU +2625FU");
+    EXPECT_EQ(first->time.usedMs, 14000);
+    // The last evaluation, then the final position and summary as the ending's comments.
+    const RecordNode& end = reading.record.mainLineEnd();
+    EXPECT_EQ(end.parent->evaluation.centipawns, 4370);
+    EXPECT_NE(end.comment.find("summary:toryo"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace ixo
