@@ -7,8 +7,8 @@
 
 #include "game/computer_opponent.h"
 #include "game/game_scene.h"
-#include "record/kif.h"
 #include "record/text_encoding.h"
+#include "record/kif.h"
 
 namespace ixo {
 

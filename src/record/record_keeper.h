@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "game/game_events.h"
-#include "record/kif.h"
 #include "record/record_store.h"
+#include "record/kif.h"
 #include "shogi/move.h"
 #include "shogi/standard_rules.h"
 
