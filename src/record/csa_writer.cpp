@@ -12,11 +12,12 @@ namespace {
 
 using std::string_view;
 
-// A line break or a comma in a value would start another statement.
+// A line break in a value would start another statement. A comma would not: readers take a
+// name or header line whole, as this one does.
 std::string oneStatement(const std::string& value) {
     std::string line = value;
     for (char& c : line) {
-        if (c == '\n' || c == '\r' || c == ',') {
+        if (c == '\n' || c == '\r') {
             c = ' ';
         }
     }
