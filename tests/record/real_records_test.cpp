@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "record/kif.h"
 #include "record/text_encoding.h"
+#include "record/kif.h"
 #include "shogi/standard_rules.h"
 
 namespace ixo {

@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "record/kif.h"
 #include "record/record_keeper.h"
 #include "record/record_store.h"
 #include "reliability/scene_driver.h"
+#include "record/kif.h"
 
 namespace ixo::test {
 namespace {
