@@ -57,44 +57,6 @@ int rightness(int side, int column) {
     return side == 0 ? column : -column;
 }
 
-struct Origin {
-    int column;
-    int row;
-};
-
-std::vector<Origin> filtered(const std::vector<Origin>& origins, const Ki2Move& move, int side,
-                             int toColumn, int toRow) {
-    std::vector<Origin> kept;
-    for (const Origin& origin : origins) {
-        const int forward = forwardRows(side, origin.row, toRow);
-        if ((move.forward && forward <= 0) || (move.back && forward >= 0) ||
-            (move.sideways && forward != 0)) {
-            continue;
-        }
-        kept.push_back(origin);
-    }
-    if (!move.right && !move.left && !move.straight) {
-        return kept;
-    }
-    // Right and left are among the pieces the way of moving left, as published games count.
-    int most = -100, least = 100;
-    for (const Origin& origin : kept) {
-        most = std::max(most, rightness(side, origin.column));
-        least = std::min(least, rightness(side, origin.column));
-    }
-    std::vector<Origin> result;
-    for (const Origin& origin : kept) {
-        const int across = rightness(side, origin.column);
-        if ((move.right && across != most) || (move.left && across != least) ||
-            (move.straight &&
-             (origin.column != toColumn || forwardRows(side, origin.row, toRow) <= 0))) {
-            continue;
-        }
-        result.push_back(origin);
-    }
-    return result;
-}
-
 class Ki2Reader {
   public:
     explicit Ki2Reader(RecordReading& result) : result_(result), record_(result.record) {}
@@ -375,6 +337,39 @@ void Ki2Reader::readVariation(long ply) {
 
 }  // namespace
 
+std::vector<Ki2Origin> ki2Picked(const std::vector<Ki2Origin>& origins, const Ki2Move& move,
+                                 int side, int toColumn, int toRow) {
+    std::vector<Ki2Origin> kept;
+    for (const Ki2Origin& origin : origins) {
+        const int forward = forwardRows(side, origin.row, toRow);
+        if ((move.forward && forward <= 0) || (move.back && forward >= 0) ||
+            (move.sideways && forward != 0)) {
+            continue;
+        }
+        kept.push_back(origin);
+    }
+    if (!move.right && !move.left && !move.straight) {
+        return kept;
+    }
+    // Right and left are among the pieces the way of moving left, as published games count.
+    int most = -100, least = 100;
+    for (const Ki2Origin& origin : kept) {
+        most = std::max(most, rightness(side, origin.column));
+        least = std::min(least, rightness(side, origin.column));
+    }
+    std::vector<Ki2Origin> result;
+    for (const Ki2Origin& origin : kept) {
+        const int across = rightness(side, origin.column);
+        if ((move.right && across != most) || (move.left && across != least) ||
+            (move.straight &&
+             (origin.column != toColumn || forwardRows(side, origin.row, toRow) <= 0))) {
+            continue;
+        }
+        result.push_back(origin);
+    }
+    return result;
+}
+
 bool takeKi2Move(string_view& text, Ki2Move& move, std::string& why) {
     move = Ki2Move{};
     string_view rest = text;
@@ -457,7 +452,7 @@ bool resolveKi2Move(const Position& position, const Ki2Move& move, const Move* p
     const std::string square = squareName(toColumn, toRow);
     std::vector<MoveRequest> legal;
     legalMoves(position, legal);
-    std::vector<Origin> origins;
+    std::vector<Ki2Origin> origins;
     bool dropAllowed = false;
     for (const MoveRequest& candidate : legal) {
         if (candidate.toColumn != toColumn || candidate.toRow != toRow) {
@@ -470,7 +465,7 @@ bool resolveKi2Move(const Position& position, const Ki2Move& move, const Move* p
         if (position.board.cellAt(candidate.fromColumn, candidate.fromRow).piece != move.piece) {
             continue;
         }
-        const bool known = std::any_of(origins.begin(), origins.end(), [&](const Origin& o) {
+        const bool known = std::any_of(origins.begin(), origins.end(), [&](const Ki2Origin& o) {
             return o.column == candidate.fromColumn && o.row == candidate.fromRow;
         });
         if (!known) {
@@ -500,7 +495,7 @@ bool resolveKi2Move(const Position& position, const Ki2Move& move, const Move* p
         why = "no " + name + " of " + sideName(side) + " can move to " + square;
         return false;
     }
-    const std::vector<Origin> chosen = filtered(origins, move, side, toColumn, toRow);
+    const std::vector<Ki2Origin> chosen = ki2Picked(origins, move, side, toColumn, toRow);
     if (chosen.empty()) {
         why = "no " + name + " can move to " + square + " as the words after it say";
         return false;

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "record/kif_reader.h"
 #include "shogi/move.h"
@@ -27,6 +28,16 @@ struct Ki2Move {
     bool promotes = false;
     bool declinesPromotion = false;  // 不成 (or 生)
 };
+
+// A square a piece of the kind named stands on, and of those the ones `words` pick when `side`
+// moves one of them to (toColumn, toRow): how it moves first, then where it stands among the
+// pieces that move so.
+struct Ki2Origin {
+    int column;
+    int row;
+};
+std::vector<Ki2Origin> ki2Picked(const std::vector<Ki2Origin>& origins, const Ki2Move& words,
+                                 int side, int toColumn, int toRow);
 
 // Reads one move from the front of `text` (which starts at its mark), up to the next mark,
 // space or end. False, with `why`, when it is not one.

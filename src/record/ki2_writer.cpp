@@ -21,14 +21,6 @@ constexpr int kMovesPerLine = 6;
 // fills them.
 constexpr int kMoveColumns = 12;
 
-// The words `words` name exactly the move from `from`, as the reader resolves them.
-bool namesExactly(const Position& before, Ki2Move words, const Move& move, const Move* previous) {
-    MoveRequest request;
-    std::string why;
-    return resolveKi2Move(before, words, previous, request, why) && !request.isDrop() &&
-           request.fromColumn == move.fromColumn && request.fromRow == move.fromRow;
-}
-
 int characters(string_view text) {
     int count = 0;
     for (const char c : text) {
@@ -106,66 +98,82 @@ std::string ki2MoveText(const Position& before, const Move& move, const Move* pr
         previous && previous->toColumn == move.toColumn && previous->toRow == move.toRow;
     text += same ? std::string("同　") : squareName(move.toColumn, move.toRow);
     text += kifPieceName(move.piece);
-    Ki2Move words;
-    words.piece = move.piece;
-    words.mark = move.owner;
-    words.same = same;
-    words.toColumn = move.toColumn;
-    words.toRow = move.toRow;
+    const int side = move.owner;
+    // The pieces of the kind that reach the square by their movement, a pinned one too:
+    // published games count it, and readers that do not judge pins need the words it costs.
+    std::vector<Ki2Origin> origins;
+    for (int square = 0; square < kSquareCount; ++square) {
+        const Cell cell = before.board.cells[square];
+        if (cell.piece != move.piece || cell.owner != side) {
+            continue;
+        }
+        MoveRequest request;
+        request.fromColumn = square % kBoardSize;
+        request.fromRow = square / kBoardSize;
+        request.toColumn = move.toColumn;
+        request.toRow = move.toRow;
+        for (const bool promote : {false, true}) {
+            request.promote = promote;
+            const Refusal why = judgeMove(before, request);
+            if (why == Refusal::None || why == Refusal::LeavesKingInCheck) {
+                origins.push_back({request.fromColumn, request.fromRow});
+                break;
+            }
+        }
+    }
     if (move.dropped) {
         // 打 only where a piece on the board could have gone instead.
-        std::vector<MoveRequest> legal;
-        legalMoves(before, legal);
-        for (const MoveRequest& other : legal) {
-            if (!other.isDrop() && other.toColumn == move.toColumn && other.toRow == move.toRow &&
-                before.board.cellAt(other.fromColumn, other.fromRow).piece == move.piece) {
-                return text + "打";
-            }
-        }
-        return text;
+        return origins.empty() ? text : text + "打";
     }
-    words.promotes = move.promoted;
-    std::string chosen;
-    if (!namesExactly(before, words, move, previous)) {
-        const int side = move.owner;
-        const int forward = side == 0 ? move.fromRow - move.toRow : move.toRow - move.fromRow;
-        Ki2Move motion = words;
-        motion.forward = forward > 0;
-        motion.back = forward < 0;
-        motion.sideways = forward == 0;
-        const char* motionWord = forward > 0 ? "上" : forward < 0 ? "引" : "寄";
-        // The word for where it stands, judged among `group`'s words as the reader judges.
-        const auto placed = [&](const Ki2Move& group, std::string& word) {
-            const bool longRange = move.piece == PromotedRook || move.piece == PromotedBishop;
-            Ki2Move tried = group;
-            if (!longRange && move.fromColumn == move.toColumn && forward > 0) {
-                tried.straight = true;
-                word = "直";
-                if (namesExactly(before, tried, move, previous)) {
-                    return true;
-                }
-                tried.straight = false;
-            }
-            tried.right = true;
-            word = "右";
-            if (namesExactly(before, tried, move, previous)) {
-                return true;
-            }
-            tried.right = false;
-            tried.left = true;
-            word = "左";
-            return namesExactly(before, tried, move, previous);
-        };
-        std::string word;
-        if (namesExactly(before, motion, move, previous)) {
-            chosen = motionWord;
-        } else if (placed(words, word)) {
-            chosen = word;
-        } else if (placed(motion, word)) {
-            chosen = word + motionWord;
+    const auto picksMover = [&](const Ki2Move& words) {
+        const std::vector<Ki2Origin> picked =
+            ki2Picked(origins, words, side, move.toColumn, move.toRow);
+        return picked.size() == 1 && picked[0].column == move.fromColumn &&
+               picked[0].row == move.fromRow;
+    };
+    const int forward = side == 0 ? move.fromRow - move.toRow : move.toRow - move.fromRow;
+    const bool longRange = move.piece == PromotedRook || move.piece == PromotedBishop;
+    Ki2Move none;
+    Ki2Move motion;
+    motion.forward = forward > 0;
+    motion.back = forward < 0;
+    motion.sideways = forward == 0;
+    const std::string motionWord = forward > 0 ? "上" : forward < 0 ? "引" : "寄";
+    // The word for where it stands among the pieces `group` leaves.
+    const auto placed = [&](Ki2Move group, std::string& word) {
+        if (!longRange && move.fromColumn == move.toColumn && forward > 0) {
+            group.straight = true;
+            word = "直";
+            return picksMover(group);
         }
+        group.right = true;
+        word = "右";
+        if (picksMover(group)) {
+            return true;
+        }
+        group.right = false;
+        group.left = true;
+        word = "左";
+        return picksMover(group);
+    };
+    std::string word;
+    Ki2Move straight;
+    straight.straight = true;
+    if (origins.size() <= 1 || picksMover(none)) {
+        word.clear();
+    } else if (!longRange && move.fromColumn == move.toColumn && forward > 0 &&
+               picksMover(straight)) {
+        // A gold or silver going straight forward is 直 even where 上 would do.
+        word = "直";
+    } else if (picksMover(motion)) {
+        word = motionWord;
+    } else if (placed(none, word)) {
+    } else if (placed(motion, word)) {
+        word += motionWord;
+    } else {
+        word.clear();
     }
-    text += chosen;
+    text += word;
     if (move.promoted) {
         text += "成";
     } else if (move.piece >= Pawn && move.piece <= Silver && move.piece % 2 == 1 &&

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "record/ki2_reader.h"
+#include "record/ki2_writer.h"
 #include "record/record_format.h"
 #include "record/replay.h"
 #include "shogi/standard_rules.h"
@@ -210,6 +212,93 @@ TEST(RealCsaRecords, FloodgateCommentsAreTheMovesEvaluations) {
     const RecordNode& end = reading.record.mainLineEnd();
     EXPECT_EQ(end.parent->evaluation.centipawns, 4370);
     EXPECT_NE(end.comment.find("summary:toryo"), std::string::npos);
+}
+
+// The moves of a KI2 file's main line as it writes them, with 同's space and the dragon's
+// variant name made one.
+std::vector<std::string> writtenMoves(const std::string& bytes) {
+    const std::string text = readAnyRecord(bytes).ok() ? bytes : "";
+    std::vector<std::string> moves;
+    std::string_view rest = text;
+    if (rest.substr(0, 3) == "\xEF\xBB\xBF") {
+        rest.remove_prefix(3);
+    }
+    while (!rest.empty()) {
+        const std::size_t end = rest.find('\n');
+        std::string_view line = rest.substr(0, end);
+        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+        if (line.substr(0, 6) == "変化") {
+            break;
+        }
+        while (!line.empty() && (line.substr(0, 3) == "▲" || line.substr(0, 3) == "△" ||
+                                 line.front() == ' ' || line.substr(0, 3) == "　")) {
+            line.remove_prefix(line.front() == ' ' ? 1 : 0);
+            if (line.substr(0, 3) == "　") {
+                line.remove_prefix(3);
+                continue;
+            }
+            if (line.empty() || line.front() == ' ') {
+                continue;
+            }
+            std::string_view before = line;
+            Ki2Move move;
+            std::string why;
+            if (!takeKi2Move(line, move, why)) {
+                break;
+            }
+            std::string token(before.substr(0, before.size() - line.size()));
+            for (std::size_t at = token.find("同　"); at != std::string::npos;
+                 at = token.find("同　")) {
+                token.erase(at + 3, 3);
+            }
+            for (std::size_t at = token.find("竜"); at != std::string::npos;
+                 at = token.find("竜")) {
+                token.replace(at, 3, "龍");
+            }
+            moves.push_back(token);
+        }
+    }
+    return moves;
+}
+
+// Written again, each move of a published game says what the published game says: the
+// same words that tell its piece from the others, no more and no fewer.
+TEST(RealKi2Records, WrittenAgainEachMoveReadsAsThePublishedGameWritesIt) {
+    const fs::path folder = sharedFolder("ki2");
+    if (!fs::exists(folder / "expected.tsv")) {
+        GTEST_SKIP() << "no records at " << folder;
+    }
+    int compared = 0;
+    for (const char* name :
+         {"pro-1709-intatsu-sogin-08731.ki2", "pro-1710-migikyoochi-intatsu-soyo-27585.ki2",
+          "pro-1711-kakuochi-sogin-intatsu-15733.ki2", "pro-1711-kyoochi-insa-intatsu-37368.ki2",
+          "fixture-simple-noheader.ki2"}) {
+        SCOPED_TRACE(name);
+        const std::string bytes = bytesOf(folder / name);
+        const RecordReading reading = readAnyRecord(bytes);
+        ASSERT_TRUE(reading.ok()) << reading.error;
+        const std::vector<std::string> published = writtenMoves(bytes);
+        Position position = reading.record.start;
+        const Move* previous = nullptr;
+        std::size_t index = 0;
+        for (const RecordNode* node : GameRecord::path(reading.record.mainLineEnd())) {
+            if (node->isEnd()) {
+                break;
+            }
+            std::string ours = ki2MoveText(position, node->move, previous);
+            for (std::size_t at = ours.find("同　"); at != std::string::npos;
+                 at = ours.find("同　")) {
+                ours.erase(at + 3, 3);
+            }
+            ASSERT_LT(index, published.size());
+            EXPECT_EQ(ours, published[index]) << "move " << index + 1;
+            applyRecordedMove(RuleSet::Standard, position, node->move);
+            previous = &node->move;
+            ++index;
+            ++compared;
+        }
+    }
+    EXPECT_GT(compared, 600);
 }
 
 }  // namespace

@@ -82,8 +82,8 @@ TEST(Ki2Notation, AloneAPieceNeedsNoWordAndTwoAreToldApartByHowTheyMove) {
     const Position alone = positionWith({{5, 9, Gold, 0}});
     EXPECT_EQ(writtenAndReadBack(alone, played(alone, 5, 9, 5, 8)), "▲５八金");
     // Forward against sideways, and back against forward.
-    const Position two = positionWith({{5, 9, Gold, 0}, {4, 8, Gold, 0}});
-    EXPECT_EQ(writtenAndReadBack(two, played(two, 5, 9, 5, 8)), "▲５八金上");
+    const Position two = positionWith({{6, 9, Gold, 0}, {4, 8, Gold, 0}});
+    EXPECT_EQ(writtenAndReadBack(two, played(two, 6, 9, 5, 8)), "▲５八金上");
     EXPECT_EQ(writtenAndReadBack(two, played(two, 4, 8, 5, 8)), "▲５八金寄");
     const Position back = positionWith({{5, 7, Gold, 0}, {4, 9, Gold, 0}});
     EXPECT_EQ(writtenAndReadBack(back, played(back, 5, 7, 5, 8)), "▲５八金引");
@@ -107,6 +107,19 @@ TEST(Ki2Notation, WhereTheyStandAndHowTheyMoveTogetherWhenNeitherIsEnough) {
     EXPECT_EQ(writtenAndReadBack(three, played(three, 4, 9, 5, 8)), "▲５八金右上");
     EXPECT_EQ(writtenAndReadBack(three, played(three, 4, 8, 5, 8)), "▲５八金寄");
     EXPECT_EQ(writtenAndReadBack(three, played(three, 6, 9, 5, 8)), "▲５八金左");
+}
+
+// Straight forward is 直 even where the way of moving alone would do, as published games
+// write it; and a pinned piece still counts among those that reach the square.
+TEST(Ki2Notation, StraightForwardIsStraightAndAPinnedPieceCountsToo) {
+    const Position two = positionWith({{5, 9, Gold, 0}, {4, 8, Gold, 0}});
+    EXPECT_EQ(writtenAndReadBack(two, played(two, 5, 9, 5, 8)), "▲５八金直");
+    // The silver on 4八 stands between Red's dragon and Blue's king: it cannot go to 5九, and
+    // the move is still written 左.
+    Position pinned = positionWith({{6, 8, Silver, 0}, {4, 8, Silver, 0}, {4, 9, PromotedRook, 1}});
+    pinned.board.cells[8 * kBoardSize + columnOfFile(9)] = Cell{Empty, 0, columnOfFile(9), 8};
+    pinned.board.cells[6 * kBoardSize + columnOfFile(4)] = Cell{King, 0, columnOfFile(4), 6};
+    EXPECT_EQ(writtenAndReadBack(pinned, played(pinned, 6, 8, 5, 9)), "▲５九銀左");
 }
 
 TEST(Ki2Notation, ADragonOrHorseIsNeverStraightOnlyRightOrLeft) {
