@@ -25,13 +25,17 @@ std::string oneStatement(const std::string& value) {
 }
 
 void appendComment(std::string& text, const std::string& comment) {
-    string_view rest = comment;
-    while (!rest.empty()) {
-        const std::size_t end = rest.find('\n');
+    // Every line, an empty last one too: a comment ending in a line break keeps it.
+    const string_view rest = comment;
+    for (std::size_t start = 0; !rest.empty();) {
+        const std::size_t end = rest.find('\n', start);
         text += "'*";
-        text += rest.substr(0, end);
+        text += rest.substr(start, end - start);
         text += '\n';
-        rest.remove_prefix(end == string_view::npos ? rest.size() : end + 1);
+        if (end == string_view::npos) {
+            break;
+        }
+        start = end + 1;
     }
 }
 

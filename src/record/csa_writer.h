@@ -8,7 +8,8 @@
 namespace ixo {
 
 // Writes a standard game's main line as a CSA record, version 2.2, as most readers take it
-// (UTF-8 text; the caller encodes it, Shift_JIS by the version's rule):
+// (UTF-8 text; the caller encodes it, Shift_JIS by the version's rule, and says so in a first
+// comment line):
 //   - "V2.2", N+ and N- from 先手 or 下手 and 後手 or 上手, then each other header as a $ line
 //     under its CSA key (csa_reader.h), or under its own key when CSA has none;
 //   - the root's comments as "'*" lines;

@@ -552,6 +552,14 @@ RecordReading readKi2Record(const std::string& utf8Text) {
     }
     std::string header;
     for (std::size_t index = 0; index < first; ++index) {
+        // The header is KIF's, but a numbered move in it would start the game twice over.
+        const KifLineKind kind = scanKifLine(lines[index]).kind;
+        if (kind == KifLineKind::Move || kind == KifLineKind::Special ||
+            kind == KifLineKind::Sealed) {
+            result.errorLine = static_cast<int>(index) + 1;
+            result.error = "a numbered KIF move line before the moves of a KI2 record";
+            return result;
+        }
         header += lines[index];
         header += '\n';
     }

@@ -62,20 +62,25 @@ std::string headerText(const GameRecord& record) {
     const std::string kif = writeKifRecord(empty);
     string_view text = kif;
     const std::size_t firstLine = text.find('\n');
-    const std::size_t table = text.find("手数----");
+    // The move table closes the KIF header; a header's own text may hold the same characters.
+    const std::size_t table = text.rfind("手数----");
     std::string header = "#KI2 version=2.0 encoding=UTF-8\n";
     header += text.substr(firstLine + 1, table - firstLine - 1);
     return header;
 }
 
 void appendNotes(std::string& text, const RecordNode& node) {
-    string_view comment = node.comment;
-    while (!comment.empty()) {
-        const std::size_t end = comment.find('\n');
+    // Every line, an empty last one too: a comment ending in a line break keeps it.
+    const string_view comment = node.comment;
+    for (std::size_t start = 0; !comment.empty();) {
+        const std::size_t end = comment.find('\n', start);
         text += '*';
-        text += comment.substr(0, end);
+        text += comment.substr(start, end - start);
         text += '\n';
-        comment.remove_prefix(end == string_view::npos ? comment.size() : end + 1);
+        if (end == string_view::npos) {
+            break;
+        }
+        start = end + 1;
     }
     if (!node.bookmark.empty()) {
         std::string bookmark = node.bookmark;

@@ -166,6 +166,11 @@ RecordWriting writeRecordAs(const GameRecord& record, RecordFileType type) {
             if (!writeCsaRecord(record, text, result.error, result.warnings)) {
                 return result;
             }
+            if (type.shiftJis) {
+                // As Kifu for Windows marks its files: a comment to other readers, and what
+                // tells the decoder Shift_JIS from text that would also pass as UTF-8.
+                text = "'encoding=Shift_JIS\n" + text;
+            }
             break;
     }
     if (!type.shiftJis) {

@@ -11,6 +11,7 @@
 
 #include "record/convert.h"
 #include "record/csa_reader.h"
+#include "record/ki2_reader.h"
 #include "record/kif_writer.h"
 #include "record/record_format.h"
 #include "record/replay.h"
@@ -263,6 +264,23 @@ TEST(RecordFormats, SimpleRulesGamesStayKif) {
     EXPECT_TRUE(writeRecordAs(record, *recordFileTypeOf("x.kif")).ok());
 }
 
+// What the KI2 fuzzer found: a header that holds the move table's characters, a comment
+// ending in an empty line, and a KIF move line before the KI2 moves.
+TEST(RecordFormats, Ki2KeepsOddHeadersAndCommentsAndRefusesKifMovesInItsHeader) {
+    const RecordReading odd = readAnyRecord("▲７六歩\n*one\n*\nメモ：手数----は見出し\n");
+    ASSERT_TRUE(odd.ok()) << odd.error;
+    EXPECT_EQ(odd.record.root().mainChild()->comment, "one\n");
+    for (const char* path : {"x.ki2u", "x.csa"}) {
+        const RecordReading back = writtenAndRead(odd.record, path);
+        ASSERT_TRUE(back.ok()) << path;
+        EXPECT_EQ(back.record.root().mainChild()->comment, "one\n") << path;
+        EXPECT_EQ(withoutStart(back.record.headers), odd.record.headers) << path;
+    }
+    const RecordReading twice = readKi2Record("手合割：平手\n1 詰み\n▲７六歩\n");
+    EXPECT_EQ(twice.errorLine, 2);
+    EXPECT_EQ(twice.error, "a numbered KIF move line before the moves of a KI2 record");
+}
+
 class ConvertFiles : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -291,7 +309,7 @@ TEST_F(ConvertFiles, ARecordConvertsByTheOutputsExtensionAndSaysWhatWasLeftOut) 
     std::string message;
     EXPECT_EQ(convertRecordFiles(path("in.kif"), path("out.csa"), message), 0) << message;
     EXPECT_EQ(message, path("out.csa") + ": CSA keeps the main line only: 1 variation is left out");
-    EXPECT_EQ(read("out.csa").substr(0, 5), "V2.2\n");
+    EXPECT_EQ(read("out.csa").substr(0, 25), "'encoding=Shift_JIS\nV2.2\n");
     EXPECT_EQ(convertRecordFiles(path("out.csa"), path("back.ki2u"), message), 0) << message;
     EXPECT_EQ(detectRecordFormat(read("back.ki2u")), RecordFormat::Ki2);
 }
