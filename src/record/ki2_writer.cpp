@@ -197,6 +197,7 @@ bool writeKi2Record(const GameRecord& record, std::string& text, std::string& er
             "it as standard shogi";
         return false;
     }
+    // What KI2 cannot keep (times, evaluations) is said by the caller, as for every format.
     (void)warnings;
     text = headerText(record);
     text += "\n";

@@ -55,6 +55,31 @@ std::string renamedEncoding(const std::string& text, string_view from, string_vi
     return std::string(to) + text.substr(from.size());
 }
 
+// What the tree holds that a format has no place for, said once for every format.
+void warnLeftOut(const GameRecord& record, RecordFormat format,
+                 std::vector<std::string>& warnings) {
+    std::size_t timed = 0, evaluated = 0;
+    std::vector<const RecordNode*> pending{&record.root()};
+    while (!pending.empty()) {
+        const RecordNode* node = pending.back();
+        pending.pop_back();
+        timed += node->timed && !node->isRoot() ? 1 : 0;
+        evaluated += node->evaluated ? 1 : 0;
+        for (const auto& child : node->children) {
+            pending.push_back(child.get());
+        }
+    }
+    const char* name = recordFormatName(format);
+    if (format == RecordFormat::Ki2 && timed > 0) {
+        warnings.push_back(std::string(name) + " keeps no times: those of " +
+                           std::to_string(timed) + " moves are left out");
+    }
+    if (format != RecordFormat::Csa && evaluated > 0) {
+        warnings.push_back(std::string(name) + " keeps no evaluations: those of " +
+                           std::to_string(evaluated) + " moves are left out");
+    }
+}
+
 }  // namespace
 
 std::optional<RecordFileType> recordFileTypeOf(const std::string& path) {
@@ -173,6 +198,7 @@ RecordWriting writeRecordAs(const GameRecord& record, RecordFileType type) {
             }
             break;
     }
+    warnLeftOut(record, type.format, result.warnings);
     if (!type.shiftJis) {
         result.bytes = std::move(text);
         return result;

@@ -40,7 +40,8 @@ RecordReading readAnyRecord(const std::string& bytes, RecordFormat* format = nul
 
 // A record as the bytes of a file of `type`. The text is what the format's writer gives,
 // with its encoding line naming the encoding; in Shift_JIS, a character the encoding lacks
-// is an error rather than a substitute. `warnings` says what the format could not keep.
+// is an error rather than a substitute. `warnings` says what the format could not keep:
+// CSA's variations, KI2's times, KIF's and KI2's evaluations.
 struct RecordWriting {
     std::string bytes;
     std::string error;

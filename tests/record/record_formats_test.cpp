@@ -148,13 +148,20 @@ TEST(RecordFormats, KifThroughCsaAndKi2KeepsWhatEachFormatHolds) {
     }
 }
 
-TEST(RecordFormats, CsaSaysItLeavesTheVariationsOut) {
+TEST(RecordFormats, EachFormatSaysWhatItLeavesOut) {
     GameRecord record = randomRecord(4, LineEnd::Resignation);
     ASSERT_GT(record.variationCount(), 0u);
-    const RecordWriting writing = writeRecordAs(record, *recordFileTypeOf("x.CSA"));
-    ASSERT_TRUE(writing.ok());
-    ASSERT_EQ(writing.warnings.size(), 1u);
-    EXPECT_NE(writing.warnings[0].find("main line only"), std::string::npos);
+    const RecordWriting csa = writeRecordAs(record, *recordFileTypeOf("x.CSA"));
+    ASSERT_TRUE(csa.ok());
+    ASSERT_EQ(csa.warnings.size(), 1u);
+    EXPECT_NE(csa.warnings[0].find("main line only"), std::string::npos);
+    const RecordWriting ki2 = writeRecordAs(record, *recordFileTypeOf("x.ki2u"));
+    ASSERT_EQ(ki2.warnings.size(), 2u);
+    EXPECT_EQ(ki2.warnings[0].rfind("KI2 keeps no times", 0), 0u) << ki2.warnings[0];
+    EXPECT_EQ(ki2.warnings[1].rfind("KI2 keeps no evaluations", 0), 0u) << ki2.warnings[1];
+    const RecordWriting kif = writeRecordAs(record, *recordFileTypeOf("x.kifu"));
+    ASSERT_EQ(kif.warnings.size(), 1u);
+    EXPECT_EQ(kif.warnings[0].rfind("KIF keeps no evaluations", 0), 0u) << kif.warnings[0];
 }
 
 // Each special move comes back as itself, and the two fouls name the side that committed them.
