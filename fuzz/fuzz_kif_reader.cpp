@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "record/kif.h"
 #include "record/text_encoding.h"
+#include "shogi/kif.h"
 
 namespace {
 
