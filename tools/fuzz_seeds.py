@@ -157,6 +157,27 @@ KIF_TOKENS = ['同', '　', '成', '不成', '打', '歩', '香', '桂', '銀', 
               '#ixo-shogi rules=simple', '#ixo-shogi rules=standard', '先手：Blue', '後手：Red']
 
 
+def write_dictionary(path):
+    with open(path, 'w') as dictionary:
+        for token in KIF_TOKENS:
+            data = token.encode()
+            dictionary.write('"%s"\n' % ''.join('\\x%02x' % byte for byte in data))
+
+
+# Positions that reach every part of the notation and of the rules: hands with counts, promoted
+# pieces, both sides to move, check, a pawn drop that would mate, and notation just wrong.
+SFEN_SEEDS = {
+    'start': 'lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 1',
+    'startpos': 'startpos',
+    'drops': 'l6nl/5+P1gk/2np1S3/p1p4Pp/3P2Sp1/1PPb2P1P/P5GS1/R8/LN4bKL w GR5pnsg 1',
+    'pawn-mate': '7nk/7p1/8G/9/9/9/9/9/4K4 b PG 1',
+    'check': '4k4/9/9/9/4r4/9/9/9/4K4 b G 1',
+    'impasse': 'RRBBGGGGS/S3K4/9/9/9/9/9/9/4k4 b 2P',
+    'usi': 'sfen 4k4/9/9/9/9/9/4+P4/9/4K4 w 18p 120',
+    'bad': 'lnsgkgsnl/1r5b1/ppp+kpppp/10/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL x 0P -1',
+}
+
+
 CSA_BOARD = ''.join('P%d%s\n' % (rank, row) for rank, row in enumerate([
     '-KY-KE-GI-KI-OU-KI-GI-KE-KY', ' * -HI *  *  *  *  * -KA * ', '-FU' * 9, ' * ' * 9,
     ' * ' * 9, ' * ' * 9, '+FU' * 9, ' * +KA *  *  *  *  * +HI * ',
@@ -211,25 +232,11 @@ KI2_TOKENS = KIF_TOKENS + ['▲', '△', '▼', '▽', '右', '左', '上', '引
                            '#KI2 version=2.0 encoding=UTF-8']
 
 
-def write_dictionary(path, tokens=None):
+def write_tokens(path, tokens):
+    """A dictionary of the other formats' tokens, escaped as write_dictionary escapes them."""
     with open(path, 'w') as dictionary:
-        for token in tokens or KIF_TOKENS:
-            data = token.encode()
-            dictionary.write('"%s"\n' % ''.join('\\x%02x' % byte for byte in data))
-
-
-# Positions that reach every part of the notation and of the rules: hands with counts, promoted
-# pieces, both sides to move, check, a pawn drop that would mate, and notation just wrong.
-SFEN_SEEDS = {
-    'start': 'lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 1',
-    'startpos': 'startpos',
-    'drops': 'l6nl/5+P1gk/2np1S3/p1p4Pp/3P2Sp1/1PPb2P1P/P5GS1/R8/LN4bKL w GR5pnsg 1',
-    'pawn-mate': '7nk/7p1/8G/9/9/9/9/9/4K4 b PG 1',
-    'check': '4k4/9/9/9/4r4/9/9/9/4K4 b G 1',
-    'impasse': 'RRBBGGGGS/S3K4/9/9/9/9/9/9/4k4 b 2P',
-    'usi': 'sfen 4k4/9/9/9/9/9/4+P4/9/4K4 w 18p 120',
-    'bad': 'lnsgkgsnl/1r5b1/ppp+kpppp/10/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL x 0P -1',
-}
+        for token in tokens:
+            dictionary.write('"%s"\n' % ''.join('\\x%02x' % byte for byte in token.encode()))
 
 
 def main():
@@ -237,10 +244,10 @@ def main():
         folder, seeds = sys.argv[2], {name: text.encode() for name, text in SFEN_SEEDS.items()}
     elif sys.argv[1] == '--csa':
         folder, seeds = sys.argv[2], csa_seeds()
-        write_dictionary(sys.argv[3], CSA_TOKENS)
+        write_tokens(sys.argv[3], CSA_TOKENS)
     elif sys.argv[1] == '--ki2':
         folder, seeds = sys.argv[2], ki2_seeds()
-        write_dictionary(sys.argv[3], KI2_TOKENS)
+        write_tokens(sys.argv[3], KI2_TOKENS)
     elif sys.argv[1] == '--kif':
         folder, seeds = sys.argv[2], kif_seeds()
         write_dictionary(sys.argv[3])
