@@ -2,9 +2,9 @@
 """Writes a small seed corpus for one of the fuzzers into the folder given:
     fuzz_seeds.py FOLDER                 frames for the game scene fuzzer
     fuzz_seeds.py --kif FOLDER DICT      records for the KIF reader fuzzer, and its dictionary
-    fuzz_seeds.py --sfen FOLDER          positions for the SFEN fuzzer
     fuzz_seeds.py --csa FOLDER DICT      records for the CSA reader fuzzer, and its dictionary
     fuzz_seeds.py --ki2 FOLDER DICT      records for the KI2 reader fuzzer, and its dictionary
+    fuzz_seeds.py --sfen FOLDER          positions for the SFEN fuzzer
 
 
 Frames are encoded as the fuzzer reads them: a control byte (button levels in the low three
@@ -164,20 +164,6 @@ def write_dictionary(path):
             dictionary.write('"%s"\n' % ''.join('\\x%02x' % byte for byte in data))
 
 
-# Positions that reach every part of the notation and of the rules: hands with counts, promoted
-# pieces, both sides to move, check, a pawn drop that would mate, and notation just wrong.
-SFEN_SEEDS = {
-    'start': 'lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 1',
-    'startpos': 'startpos',
-    'drops': 'l6nl/5+P1gk/2np1S3/p1p4Pp/3P2Sp1/1PPb2P1P/P5GS1/R8/LN4bKL w GR5pnsg 1',
-    'pawn-mate': '7nk/7p1/8G/9/9/9/9/9/4K4 b PG 1',
-    'check': '4k4/9/9/9/4r4/9/9/9/4K4 b G 1',
-    'impasse': 'RRBBGGGGS/S3K4/9/9/9/9/9/9/4k4 b 2P',
-    'usi': 'sfen 4k4/9/9/9/9/9/4+P4/9/4K4 w 18p 120',
-    'bad': 'lnsgkgsnl/1r5b1/ppp+kpppp/10/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL x 0P -1',
-}
-
-
 CSA_BOARD = ''.join('P%d%s\n' % (rank, row) for rank, row in enumerate([
     '-KY-KE-GI-KI-OU-KI-GI-KE-KY', ' * -HI *  *  *  *  * -KA * ', '-FU' * 9, ' * ' * 9,
     ' * ' * 9, ' * ' * 9, '+FU' * 9, ' * +KA *  *  *  *  * +HI * ',
@@ -239,18 +225,32 @@ def write_tokens(path, tokens):
             dictionary.write('"%s"\n' % ''.join('\\x%02x' % byte for byte in token.encode()))
 
 
+# Positions that reach every part of the notation and of the rules: hands with counts, promoted
+# pieces, both sides to move, check, a pawn drop that would mate, and notation just wrong.
+SFEN_SEEDS = {
+    'start': 'lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 1',
+    'startpos': 'startpos',
+    'drops': 'l6nl/5+P1gk/2np1S3/p1p4Pp/3P2Sp1/1PPb2P1P/P5GS1/R8/LN4bKL w GR5pnsg 1',
+    'pawn-mate': '7nk/7p1/8G/9/9/9/9/9/4K4 b PG 1',
+    'check': '4k4/9/9/9/4r4/9/9/9/4K4 b G 1',
+    'impasse': 'RRBBGGGGS/S3K4/9/9/9/9/9/9/4k4 b 2P',
+    'usi': 'sfen 4k4/9/9/9/9/9/4+P4/9/4K4 w 18p 120',
+    'bad': 'lnsgkgsnl/1r5b1/ppp+kpppp/10/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL x 0P -1',
+}
+
+
 def main():
     if sys.argv[1] == '--sfen':
         folder, seeds = sys.argv[2], {name: text.encode() for name, text in SFEN_SEEDS.items()}
+    elif sys.argv[1] == '--kif':
+        folder, seeds = sys.argv[2], kif_seeds()
+        write_dictionary(sys.argv[3])
     elif sys.argv[1] == '--csa':
         folder, seeds = sys.argv[2], csa_seeds()
         write_tokens(sys.argv[3], CSA_TOKENS)
     elif sys.argv[1] == '--ki2':
         folder, seeds = sys.argv[2], ki2_seeds()
         write_tokens(sys.argv[3], KI2_TOKENS)
-    elif sys.argv[1] == '--kif':
-        folder, seeds = sys.argv[2], kif_seeds()
-        write_dictionary(sys.argv[3])
     else:
         folder, seeds = sys.argv[1], scene_seeds()
     os.makedirs(folder, exist_ok=True)
