@@ -214,6 +214,43 @@ TEST(RealCsaRecords, FloodgateCommentsAreTheMovesEvaluations) {
     EXPECT_NE(end.comment.find("summary:toryo"), std::string::npos);
 }
 
+// Every shared file that reads, of the three formats, converts to every format the game
+// writes and back to the same start, main line and ending.
+TEST(RealCsaRecords, EveryFileConvertsToEveryFormatAndBack) {
+    int conversions = 0;
+    for (const char* format : {"csa", "ki2", "kif"}) {
+        const fs::path folder = sharedFolder(format);
+        if (!fs::exists(folder / "expected.tsv")) {
+            GTEST_SKIP() << "no records at " << folder;
+        }
+        for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+            const std::string name = entry.path().string();
+            const std::string extension = entry.path().extension().string();
+            if (name.find("broken") != std::string::npos ||
+                (extension != ".csa" && extension != ".ki2" && extension != ".kif" &&
+                 extension != ".kifu")) {
+                continue;
+            }
+            SCOPED_TRACE(name);
+            const RecordReading reading = readAnyRecord(bytesOf(entry.path()));
+            ASSERT_TRUE(reading.ok()) << reading.error;
+            for (const char* extension : {".kif", ".kifu", ".ki2", ".ki2u", ".csa"}) {
+                SCOPED_TRACE(extension);
+                const RecordWriting writing =
+                    writeRecordAs(reading.record, *recordFileTypeOf(extension));
+                ASSERT_TRUE(writing.ok()) << writing.error;
+                const RecordReading back = readAnyRecord(writing.bytes);
+                ASSERT_TRUE(back.ok()) << back.errorLine << ": " << back.error;
+                EXPECT_EQ(back.record.start, reading.record.start);
+                EXPECT_EQ(usiLine(back.record), usiLine(reading.record));
+                EXPECT_EQ(endingName(back.record), endingName(reading.record));
+                ++conversions;
+            }
+        }
+    }
+    EXPECT_GT(conversions, 300);
+}
+
 // The moves of a KI2 file's main line as it writes them, with 同's space and the dragon's
 // variant name made one.
 std::vector<std::string> writtenMoves(const std::string& bytes) {
