@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "record/convert.h"
 #include "record/ki2_reader.h"
 #include "record/ki2_writer.h"
 #include "record/record_format.h"
@@ -249,6 +250,22 @@ TEST(RealCsaRecords, EveryFileConvertsToEveryFormatAndBack) {
         }
     }
     EXPECT_GT(conversions, 300);
+}
+
+// A championship record that keeps every line its engine read runs past 1 MiB, and is a
+// record all the same.
+TEST(RealCsaRecords, ALargeEngineRecordConvertsFromItsFile) {
+    const fs::path file = sharedFolder("csa") / "pro-2015-saito-apery-sjis.csa";
+    if (!fs::exists(file)) {
+        GTEST_SKIP() << "no records";
+    }
+    ASSERT_GT(fs::file_size(file), 1u << 20);
+    const fs::path out = fs::temp_directory_path() / "ixo-large-record-test.kifu";
+    std::string message;
+    EXPECT_EQ(convertRecordFiles(file.string(), out.string(), message), 0) << message;
+    EXPECT_EQ(usiLine(readAnyRecord(bytesOf(out)).record),
+              usiLine(readAnyRecord(bytesOf(file)).record));
+    fs::remove(out);
 }
 
 // The moves of a KI2 file's main line as it writes them, with 同's space and the dragon's
