@@ -2,6 +2,8 @@
 """Writes a small seed corpus for one of the fuzzers into the folder given:
     fuzz_seeds.py FOLDER                 frames for the game scene fuzzer
     fuzz_seeds.py --kif FOLDER DICT      records for the KIF reader fuzzer, and its dictionary
+    fuzz_seeds.py --csa FOLDER DICT      records for the CSA reader fuzzer, and its dictionary
+    fuzz_seeds.py --ki2 FOLDER DICT      records for the KI2 reader fuzzer, and its dictionary
     fuzz_seeds.py --sfen FOLDER          positions for the SFEN fuzzer
     fuzz_seeds.py --settings FOLDER      remembered games for the settings reader fuzzer
 
@@ -182,6 +184,67 @@ def write_dictionary(path):
             dictionary.write('"%s"\n' % ''.join('\\x%02x' % byte for byte in data))
 
 
+CSA_BOARD = ''.join('P%d%s\n' % (rank, row) for rank, row in enumerate([
+    '-KY-KE-GI-KI-OU-KI-GI-KE-KY', ' * -HI *  *  *  *  * -KA * ', '-FU' * 9, ' * ' * 9,
+    ' * ' * 9, ' * ' * 9, '+FU' * 9, ' * +KA *  *  *  *  * +HI * ',
+    '+KY+KE+GI+KI+OU+KI+GI+KE+KY'], 1))
+
+
+def csa_seeds():
+    """CSA records from V1 to V3.0, as servers and other programs write them."""
+    seeds = {
+        'v22': "V2.2\nN+a\nN-b\n$EVENT:e\n$START_TIME:2026/01/01 00:00:00\nPI\n+\n"
+        "+7776FU\nT12\n-3334FU\nT6\n+8822UM\n-3122GI\n+0055KA\n%TORYO\nT1\n",
+        'floodgate': "'wdoor+floodgate-300-10F\nV2\n" + CSA_BOARD + "+\n+2726FU\nT14\n"
+        "'** 113 -3334FU +2625FU\n-3334FU,T3\n'** -20 +2625FU\n%KACHI\n'summary:x\n",
+        'v3-commas': "'CSA encoding=UTF-8\nV3.0\nPI82HI22KA,-\n-5142OU,T0.5\n+7776FU,T1.25\n"
+        "%+ILLEGAL_ACTION\n",
+        'problem': 'P1 *  *  *  *  *  *  * -KE-OU\nP3 *  *  *  *  *  *  * +KI * \nP+00KI\n'
+        'P-00AL\n+\n+0012KI\n%TSUMI\n',
+        'several': 'PI\n+\n+7776FU\n/\nPI\n+\n+2726FU\n/\nPI\n',
+        'refused-move': 'PI\n+\n+7776FU\n+3334FU\n',
+        'moves-only': '+7776FU\nT1\n-3334FU\n',
+    }
+    return {name: text.encode() for name, text in seeds.items()}
+
+
+CSA_TOKENS = ['V2.2', 'V3.0', 'N+', 'N-', '$EVENT:', '$START_TIME:', '$TIME:', 'PI', 'P1', 'P9',
+              'P+', 'P-', '00AL', '+', '-', ',', 'T', '.5', "'", "'*", "'** ", '/', '\r\n',
+              '%TORYO', '%CHUDAN', '%SENNICHITE', '%TIME_UP', '%ILLEGAL_MOVE', '%+ILLEGAL_ACTION',
+              '%-ILLEGAL_ACTION', '%JISHOGI', '%KACHI', '%HIKIWAKE', '%MAX_MOVES', '%TSUMI',
+              '%FUZUMI', '%ERROR', '%MATTA', ' * ', '+FU', '-OU', 'FU', 'TO', 'KA', 'UM', 'HI',
+              'RY', 'KY', 'NY', 'KE', 'NK', 'GI', 'NG', 'KI', 'OU', '7776', '0055', '88', '22']
+
+
+def ki2_seeds():
+    """KI2 records: published games' words, several moves a line, endings and variations."""
+    seeds = {
+        'plain': '手合割：平手\n▲７六歩    △３四歩    ▲２二角成  △同　銀    ▲５五角打\n'
+        'まで5手で中断\n',
+        'words': '▲７八金    △３二金    ▲６九玉    △４一玉    ▲５八金右  △５二金左\n'
+        '▲５九金直△４二金寄\n*comment\nまで8手で先手の勝ち\n\n変化：3手\n▲２六歩\n',
+        'handicap': '手合割：角落ち\n下手：A\n上手：B\n\n△６二銀▲７六歩△５四歩\n'
+        'まで3手で上手の反則負け\n',
+        'refused': '▲７六歩    △３四歩    ▲２二角\n',
+        'ambiguous': '▲４八銀    △３四歩    ▲５八金\n',
+    }
+    result = {name: text.encode() for name, text in seeds.items()}
+    result['shift-jis'] = seeds['words'].replace('\n', '\r\n').encode('cp932')
+    return result
+
+
+KI2_TOKENS = KIF_TOKENS + ['▲', '△', '▼', '▽', '右', '左', '上', '引', '寄', '直', '生', '行',
+                           'まで', '手で', '先手の勝ち', '後手の反則負け', '時間切れにより',
+                           '#KI2 version=2.0 encoding=UTF-8']
+
+
+def write_tokens(path, tokens):
+    """A dictionary of the other formats' tokens, escaped as write_dictionary escapes them."""
+    with open(path, 'w') as dictionary:
+        for token in tokens:
+            dictionary.write('"%s"\n' % ''.join('\\x%02x' % byte for byte in token.encode()))
+
+
 # Positions that reach every part of the notation and of the rules: hands with counts, promoted
 # pieces, both sides to move, check, a pawn drop that would mate, and notation just wrong.
 SFEN_SEEDS = {
@@ -215,6 +278,12 @@ def main():
     elif sys.argv[1] == '--kif':
         folder, seeds = sys.argv[2], kif_seeds()
         write_dictionary(sys.argv[3])
+    elif sys.argv[1] == '--csa':
+        folder, seeds = sys.argv[2], csa_seeds()
+        write_tokens(sys.argv[3], CSA_TOKENS)
+    elif sys.argv[1] == '--ki2':
+        folder, seeds = sys.argv[2], ki2_seeds()
+        write_tokens(sys.argv[3], KI2_TOKENS)
     else:
         folder, seeds = sys.argv[1], scene_seeds()
     os.makedirs(folder, exist_ok=True)

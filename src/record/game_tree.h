@@ -43,6 +43,11 @@ enum class LineEnd : std::uint8_t {
     WinByDefault,   // 不戦勝
     LossByDefault,  // 不戦敗
     NoMate,         // 不詰: a problem that has no mate
+    // The endings only CSA records name, kept so a CSA record goes out as it came in.
+    MaxMoves,  // 最大手数: the longest game the event allows was reached (%MAX_MOVES)
+    Draw,      // 引き分け: a draw declared under the impasse rule (%HIKIWAKE)
+    Error,     // エラー: the program running the game failed (%ERROR)
+    TakeBack,  // 待った: a move was taken back (%MATTA)
 };
 
 // What an engine made of the position after a node's move, from Blue's side.

@@ -8,9 +8,9 @@
 
 namespace ixo {
 
-// The longest text the reader accepts: a record file of 1 MiB in Shift_JIS can grow to three
+// The longest text the reader accepts: a record file of 2 MiB in Shift_JIS can grow to three
 // times its size in UTF-8.
-constexpr std::size_t kKifMaxTextBytes = 3u << 20;
+constexpr std::size_t kKifMaxTextBytes = 6u << 20;
 // The most moves a main line may hold, the most variations a record may hold (those beyond it
 // are left out with a warning), and the most moves and endings in the whole tree. A study
 // record runs to a few hundred variations; the limits keep a crafted file from filling memory.

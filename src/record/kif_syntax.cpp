@@ -19,7 +19,9 @@ constexpr EndWord kEndWords[] = {
     {"時間切れ", LineEnd::TimeUp},     {"反則勝ち", LineEnd::FoulWin},
     {"反則負け", LineEnd::FoulLoss},   {"入玉勝ち", LineEnd::ImpasseWin},
     {"不戦勝", LineEnd::WinByDefault}, {"不戦敗", LineEnd::LossByDefault},
-    {"不詰", LineEnd::NoMate},
+    {"不詰", LineEnd::NoMate},         {"最大手数", LineEnd::MaxMoves},
+    {"引き分け", LineEnd::Draw},       {"エラー", LineEnd::Error},
+    {"待った", LineEnd::TakeBack},
 };
 
 constexpr string_view kSealed = "封じ手";
@@ -159,6 +161,15 @@ string_view lineEndWord(LineEnd end) {
         }
     }
     return "";
+}
+
+LineEnd lineEndOfWord(string_view word) {
+    for (const EndWord& entry : kEndWords) {
+        if (entry.word == word) {
+            return entry.end;
+        }
+    }
+    return LineEnd::None;
 }
 
 KifLine scanKifLine(string_view raw) {

@@ -65,6 +65,8 @@ KifLine scanKifLine(std::string_view line);
 // The word a special line is written with, and the word for a LineEnd (時間切れ reads as
 // 切れ負け).
 std::string_view lineEndWord(LineEnd end);
+// The LineEnd a word names, as a special line writes it; None for any other word.
+LineEnd lineEndOfWord(std::string_view word);
 
 // "M:SS" or, with `hours`, "H:MM:SS", whatever the padding; -1 when it is anything else.
 std::int64_t kifTimeSeconds(std::string_view text, bool hours);

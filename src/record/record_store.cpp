@@ -167,6 +167,8 @@ bool readRecordFile(const std::string& path, std::string& bytes, std::string& er
         error = reason(errno);
         return false;
     }
+    const std::string tooLarge = "is larger than " + std::to_string(kMaxRecordFileBytes >> 20) +
+                                 " MiB, too large for a game record";
     struct stat status;
     bool ok = false;
     if (::fstat(fd, &status) != 0) {
@@ -176,7 +178,7 @@ bool readRecordFile(const std::string& path, std::string& bytes, std::string& er
     } else if (!S_ISREG(status.st_mode)) {
         error = "is not a regular file";
     } else if (static_cast<unsigned long long>(status.st_size) > kMaxRecordFileBytes) {
-        error = "is larger than 1 MiB, too large for a game record";
+        error = tooLarge;
     } else {
         // Read one byte past the limit, so a file that grew since fstat is still caught.
         bytes.assign(kMaxRecordFileBytes + 1, '\0');
@@ -199,7 +201,7 @@ bool readRecordFile(const std::string& path, std::string& bytes, std::string& er
         }
         bytes.resize(done);
         if (ok && done > kMaxRecordFileBytes) {
-            error = "is larger than 1 MiB, too large for a game record";
+            error = tooLarge;
             ok = false;
         }
     }

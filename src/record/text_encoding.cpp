@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <string_view>
 
 namespace ixo {
@@ -84,7 +85,45 @@ bool declaresShiftJis(std::string_view bytes) {
     return false;
 }
 
+// "U+2460": a character named so a player can find it whatever their terminal shows.
+std::string codePointName(std::string_view text) {
+    const auto lead = static_cast<unsigned char>(text.empty() ? 0 : text[0]);
+    const int length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    unsigned long point = length == 1 ? lead : lead & (0x7F >> length);
+    for (int k = 1; k < length && k < static_cast<int>(text.size()); ++k) {
+        point = point << 6 | (static_cast<unsigned char>(text[k]) & 0x3F);
+    }
+    char name[16];
+    std::snprintf(name, sizeof name, "U+%04lX", point);
+    return name;
+}
+
 }  // namespace
+
+bool encodeShiftJis(const std::string& utf8, std::string& shiftJis, std::string& error) {
+    iconv_t converter = iconv_open("CP932", "UTF-8");
+    if (converter == reinterpret_cast<iconv_t>(-1)) {
+        error = "this system cannot convert text to Shift_JIS";
+        return false;
+    }
+    // Two bytes of Shift_JIS for every character of two or three bytes of UTF-8: never longer.
+    shiftJis.assign(utf8.size() + 1, '\0');
+    char* in = const_cast<char*>(utf8.data());
+    std::size_t inLeft = utf8.size();
+    char* out = shiftJis.data();
+    std::size_t outLeft = shiftJis.size();
+    const std::size_t converted = iconv(converter, &in, &inLeft, &out, &outLeft);
+    iconv_close(converter);
+    if (converted == static_cast<std::size_t>(-1) || inLeft != 0) {
+        const std::size_t at = utf8.size() - inLeft;
+        const long line = 1 + static_cast<long>(std::count(utf8.begin(), utf8.begin() + at, '\n'));
+        error = "line " + std::to_string(line) + ": " +
+                codePointName(std::string_view(utf8).substr(at)) + " has no Shift_JIS form";
+        return false;
+    }
+    shiftJis.resize(shiftJis.size() - outLeft);
+    return true;
+}
 
 std::optional<std::string> decodeRecordText(const std::string& bytes) {
     std::string_view text(bytes);

@@ -234,6 +234,10 @@ bool takeOrigin(string_view& text, int& file, int& rank) {
     return true;
 }
 
+string_view kifPieceName(int piece) {
+    return isPiece(piece) ? kPieceNames[piece] : "";
+}
+
 string_view diagramPieceName(int piece) {
     return isPiece(piece) ? kDiagramNames[piece] : "";
 }

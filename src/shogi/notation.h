@@ -44,6 +44,8 @@ constexpr int columnOfFile(int file) {
     return kBoardSize - file;
 }
 
+// The name a move gives a piece in KIF and KI2 ("成銀" for a promoted silver); empty for none.
+std::string_view kifPieceName(int piece);
 // The one-character name a board diagram and a hand list use ("杏" for a promoted lance).
 std::string_view diagramPieceName(int piece);
 // "pawn", "promoted silver": a piece as a refusal names it to a player.

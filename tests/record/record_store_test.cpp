@@ -16,6 +16,7 @@
 #include "record/kif.h"
 #include "record/record_keeper.h"
 #include "record/record_store.h"
+#include "record/text_encoding.h"
 #include "reliability/scene_driver.h"
 
 namespace ixo::test {
@@ -142,7 +143,7 @@ TEST_F(RecordStore, WithoutAUsableFolderTheGameGoesOnAndSaysWhyOnce) {
     EXPECT_NE(said.find(games_.string()), std::string::npos) << said;
 }
 
-TEST_F(RecordStore, ReadingRefusesFoldersPipesAndFilesOverOneMebibyte) {
+TEST_F(RecordStore, ReadingRefusesFoldersPipesAndFilesOverTheLimit) {
     std::string bytes;
     std::string error;
     EXPECT_FALSE(readRecordFile(scratch_.root().string(), bytes, error));
@@ -150,9 +151,10 @@ TEST_F(RecordStore, ReadingRefusesFoldersPipesAndFilesOverOneMebibyte) {
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
     EXPECT_FALSE(readRecordFile(pipe.string(), bytes, error));  // and does not wait for a writer
     const fs::path large = scratch_.root() / "large.kif";
-    put(large, std::string(1024 * 1024 + 1, '#'));
+    put(large, std::string(kMaxRecordFileBytes + 1, '#'));
     EXPECT_FALSE(readRecordFile(large.string(), bytes, error));
-    fs::resize_file(large, 1024 * 1024);
+    EXPECT_EQ(error, "is larger than 2 MiB, too large for a game record");
+    fs::resize_file(large, kMaxRecordFileBytes);
     EXPECT_TRUE(readRecordFile(large.string(), bytes, error)) << error;
 }
 
