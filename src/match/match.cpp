@@ -312,6 +312,12 @@ Outcome Match::outcomeOfEnd(const RecordNode& node) const {
             return Outcome{GameEnd::Repetition, -1};
         case LineEnd::Impasse:  // 持将棋 as a draw
             return Outcome{GameEnd::Impasse, -1};
+        // None of these has a result the game can show as its own ending: an agreed draw, the
+        // server's move limit, an error or a take-back request ends the line and no more.
+        case LineEnd::Draw:
+        case LineEnd::MaxMoves:
+        case LineEnd::Error:
+        case LineEnd::TakeBack:
         case LineEnd::Interrupted:
         case LineEnd::NoMate:
         case LineEnd::None:
