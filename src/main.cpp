@@ -5,6 +5,7 @@
 #include "SDL.h"
 #include "app/options.h"
 #include "app/shogi_app.h"
+#include "record/convert.h"
 #include "record/record_keeper.h"
 
 int main(int argc, char* argv[]) {
@@ -14,6 +15,14 @@ int main(int argc, char* argv[]) {
         return line.exitStatus;
     }
     ixo::Options options = line.options;
+    if (!options.convertFrom.empty()) {
+        std::string message;
+        const int status = ixo::convertRecordFiles(options.convertFrom, options.convertTo, message);
+        if (!message.empty()) {
+            std::fprintf(stderr, "%s%s\n", status == 0 ? "" : "ixo-shogi: ", message.c_str());
+        }
+        return status;
+    }
     // A new game starts as the one chosen last, where the command line leaves it open.
     const bool newGame = !options.continueLast && options.recordPath.empty();
     const bool computerAsked = options.computerSide >= 0;

@@ -43,6 +43,7 @@ enum OptionKey : int {
     kClock,
     kByoyomi,
     kIncrement,
+    kConvert,
 };
 
 constexpr OptionRow kOptionRows[] = {
@@ -68,6 +69,9 @@ constexpr OptionRow kOptionRows[] = {
      "loses. P pauses and goes on"},
     {"byoyomi", "SEC", kByoyomi, "with --clock: this long for every move after it"},
     {"increment", "SEC", kIncrement, "with --clock: this much more after every move in time"},
+    {"convert", "IN", kConvert,
+     "with a second name OUT: write the record IN as OUT, in the format its\n"
+     "extension names (.kif .kifu .ki2 .ki2u .csa), and exit"},
     {"help", nullptr, kHelp, "show this help and exit"},
     {"version", nullptr, kVersion, "show the version and exit"},
 };
@@ -213,6 +217,12 @@ CommandLine parseCommandLine(int argc, const char* const argv[]) {
             case kFullscreen:
                 line.options.fullscreen = true;
                 break;
+            case kConvert:
+                if (optarg[0] == '\0') {
+                    return refuse("an empty file name");
+                }
+                line.options.convertFrom = optarg;
+                break;
             case kMute:
                 line.options.mute = true;
                 break;
@@ -323,6 +333,19 @@ CommandLine parseCommandLine(int argc, const char* const argv[]) {
             return refuse(argument[0] == '\0' ? "an empty file name"
                                               : "only one game can be opened at a time");
         }
+    }
+    if (!line.options.convertFrom.empty()) {
+        // The one name left over is where the record goes; nothing else means anything here.
+        if (line.options.recordPath.empty()) {
+            return refuse("--convert needs the name of the record to write after IN");
+        }
+        if (line.options.continueLast || line.options.engineOrClockGiven ||
+            line.options.rulesGiven) {
+            return refuse("--convert takes only IN and OUT");
+        }
+        line.options.convertTo = line.options.recordPath;
+        line.options.recordPath.clear();
+        return line;
     }
     if (line.options.continueLast && !line.options.recordPath.empty()) {
         return refuse("--continue and a FILE cannot both be given");

@@ -32,6 +32,9 @@ struct Options {
     bool clockGiven = false;  // --clock, with --byoyomi or --increment
     TimeControl timeControl;
     bool engineOrClockGiven = false;  // any of the seven options above
+    // --convert IN OUT: one record written in OUT's format (by its extension), no window.
+    std::string convertFrom;
+    std::string convertTo;
 };
 
 // What the command line asks for. When `exitStatus` is 0 or more the program prints

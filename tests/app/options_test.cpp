@@ -18,6 +18,16 @@ struct Case {
     std::string said;  // part of the message, for those that exit
 };
 
+TEST(CommandLine, ConvertTakesTheRecordToWriteAsItsSecondName) {
+    const char* argv[] = {"ixo-shogi", "--convert", "in.csa", "out.kifu"};
+    const CommandLine line = parseCommandLine(4, argv);
+    ASSERT_EQ(line.exitStatus, -1) << line.message;
+    EXPECT_EQ(line.options.convertFrom, "in.csa");
+    EXPECT_EQ(line.options.convertTo, "out.kifu");
+    // Not a game to open as well.
+    EXPECT_EQ(line.options.recordPath, "");
+}
+
 TEST(CommandLine, Table) {
     const Case cases[] = {
         {{}, -1, false, false, false, "", ""},
@@ -33,6 +43,9 @@ TEST(CommandLine, Table) {
         {{"a.kif", "b.kif"}, 2, false, false, false, "", "one game"},
         {{"--continue", "a.kif"}, 2, false, false, false, "", "cannot both"},
         {{""}, 2, false, false, false, "", "empty file name"},
+        {{"--convert", "a.csa"}, 2, false, false, false, "", "--convert needs"},
+        {{"--convert", "a.csa", "--continue", "b.kif"}, 2, false, false, false, "", "only IN"},
+        {{"--convert", "a.csa", "b.kif", "c.kif"}, 2, false, false, false, "", "one game"},
     };
     for (const Case& expected : cases) {
         std::vector<const char*> argv{"ixo-shogi"};
