@@ -51,6 +51,14 @@ bool handicapPosition(const std::string& name, Position& position) {
     return false;
 }
 
+std::vector<std::string> handicapNames() {
+    std::vector<std::string> names;
+    for (const Handicap& handicap : kHandicaps) {
+        names.emplace_back(handicap.name);
+    }
+    return names;
+}
+
 std::string handicapNameOf(const Position& start) {
     Position candidate;
     if (handicapPosition(kEvenGameName, candidate) && candidate == start) {

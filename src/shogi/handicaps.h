@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "shogi/position.h"
 
@@ -14,6 +15,9 @@ constexpr const char* kEvenGameName = "平手";
 // The start position of a handicap named by 手合割 (平手 for the even game); false for a
 // name that is not one of the usual handicaps.
 bool handicapPosition(const std::string& name, Position& position);
+
+// The names of the usual handicaps, from the smallest to the largest (平手 not among them).
+std::vector<std::string> handicapNames();
 
 // The name of the handicap (or 平手) that starts from `start`; empty for any other position,
 // which a record then gives as a diagram.
