@@ -58,10 +58,10 @@ bool playEngineMove(RuleSet rules, Position& position, const std::string& text, 
 }
 
 std::string lineText(RuleSet rules, Position position, const std::vector<std::string>& line,
-                     const Move* previous, int* refusedAt) {
+                     int* refusedAt) {
     std::string text;
-    Move last = previous ? *previous : Move{};
-    bool hasLast = previous != nullptr;
+    Move last;
+    bool hasLast = false;
     if (refusedAt) {
         *refusedAt = -1;
     }

@@ -24,12 +24,13 @@ std::string engineMoveText(RuleSet rules, const Move& move);
 // On false nothing has changed.
 bool playEngineMove(RuleSet rules, Position& position, const std::string& text, Move& made);
 
-// The engine's line from `position` in the record's notation, "▲７六歩(77)△３四歩(33)", as far
+// The engine's line from `position` in the record's notation, "▲７六歩(77)△同　歩(73)", as far
 // as our rules allow it: a line that goes wrong is cut before the move that does, and
 // `refusedAt` (when given) gets that move's index, or -1 when the whole line was played.
-// `previous` is the move that led to `position`, for 同.
+// The first move always names its square: a line is read from its position alone (tsshogi's
+// and ShogiHome's readers know no move before it), where 同 would mean nothing.
 std::string lineText(RuleSet rules, Position position, const std::vector<std::string>& line,
-                     const Move* previous, int* refusedAt = nullptr);
+                     int* refusedAt = nullptr);
 
 // The start ("startpos" or an SFEN) and the moves from it to `node`, as `position` wants
 // them. False, with `error`, for a set-up start an engine would abort on.

@@ -78,9 +78,9 @@ MoveLabel labelOf(const GameRecord& record, const RecordNode& node) {
     if (!before || node.isEnd() || !node.evaluated || !before->evaluated) {
         return MoveLabel::None;
     }
-    const Move* previous = before->isRoot() ? nullptr : &before->move;
+    // A line's first move names its square, never 同 (see lineText).
     if (!before->evaluation.line.empty() &&
-        firstMoveOf(before->evaluation.line) == markedMoveText(node.move, previous)) {
+        firstMoveOf(before->evaluation.line) == markedMoveText(node.move, nullptr)) {
         return MoveLabel::None;
     }
     const double blueBefore = winChance(before->evaluation);

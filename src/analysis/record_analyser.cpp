@@ -163,7 +163,6 @@ void RecordAnalyser::record(const SearchInfo& info, const std::string& bestMove,
                             bool won) {
     RecordNode& node = *nodes_[next_];
     const Position position = positionAt(*record_, node);
-    const Move* previous = node.isRoot() ? nullptr : &node.move;
     const int ply = node.ply;
     Evaluation evaluation;
     if (info.score.kind != Score::Kind::None) {
@@ -191,7 +190,7 @@ void RecordAnalyser::record(const SearchInfo& info, const std::string& bestMove,
             line.assign(1, bestMove);
         }
         int refusedAt = -1;
-        evaluation.line = lineText(record_->rules, position, line, previous, &refusedAt);
+        evaluation.line = lineText(record_->rules, position, line, &refusedAt);
         if (refusedAt >= 0) {
             warnings_.push_back("the engine's line after move " + std::to_string(ply) +
                                 " was cut before " + line[refusedAt] +
