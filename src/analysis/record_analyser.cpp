@@ -42,6 +42,7 @@ bool RecordAnalyser::start(GameRecord& record, const EngineSetup& setup, int msP
         nodes_.push_back(node);
     }
     next_ = 0;
+    engineReportedMs_ = 0;
     msPerMove_ = std::max(1, msPerMove);
     searching_ = false;
     reason_.clear();
@@ -163,6 +164,7 @@ void RecordAnalyser::record(const SearchInfo& info, const std::string& bestMove,
                             bool won) {
     RecordNode& node = *nodes_[next_];
     const Position position = positionAt(*record_, node);
+    engineReportedMs_ += std::max<std::int64_t>(info.timeMs, 0);
     const int ply = node.ply;
     Evaluation evaluation;
     if (info.score.kind != Score::Kind::None) {

@@ -49,6 +49,9 @@ class RecordAnalyser {
     // Positions with a verdict of this analysis, and all it will look at.
     int done() const { return next_; }
     int total() const { return static_cast<int>(nodes_.size()); }
+    // The search time the engine itself reported, summed over this analysis: the wall time
+    // beyond it is the cost of asking and answering.
+    std::int64_t engineReportedMs() const { return engineReportedMs_; }
     // Why the analysis failed (or could not start), in a player's words.
     const std::string& reason() const { return reason_; }
     // Warnings along the way (an engine option it does not have, a line cut short).
@@ -70,6 +73,7 @@ class RecordAnalyser {
     std::vector<RecordNode*> nodes_;
     int next_ = 0;
     int msPerMove_ = 1000;
+    std::int64_t engineReportedMs_ = 0;
     bool searching_ = false;
     // False once the engine named a move the rules refuse: it is not kept for another record.
     bool engineTrusted_ = true;
