@@ -49,6 +49,9 @@ bool RecordAnalyser::start(GameRecord& record, const EngineSetup& setup, int msP
     state_ = State::Running;
 
     EngineSetup wanted = setup;
+    if (wanted.program.empty()) {
+        wanted.program = "fairy-stockfish";
+    }
     // A verdict is the engine at its best, whatever level the opponent plays at.
     wanted.level = kMaxLevel;
     if (record.rules != RuleSet::Standard) {
@@ -60,10 +63,13 @@ bool RecordAnalyser::start(GameRecord& record, const EngineSetup& setup, int msP
         wanted.variantFile.clear();
         wanted.variantName.clear();
     }
-    const bool reusable = engine_.state() == EngineState::Ready && engineTrusted_ &&
-                          wanted.program == setup_.program &&
-                          wanted.variantName == setup_.variantName &&
-                          wanted.arguments == setup_.arguments && wanted.options == setup_.options;
+    // One still answering a stop is kept too: its next search waits for that answer, where
+    // starting another would wait for this one to quit.
+    const bool reusable =
+        (engine_.state() == EngineState::Ready || engine_.state() == EngineState::Stopping) &&
+        engineTrusted_ && wanted.program == setup_.program &&
+        wanted.variantName == setup_.variantName && wanted.arguments == setup_.arguments &&
+        wanted.options == setup_.options;
     setup_ = wanted;
     engineTrusted_ = true;
     if (!reusable) {

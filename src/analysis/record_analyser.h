@@ -30,7 +30,8 @@ class RecordAnalyser {
     RecordAnalyser& operator=(const RecordAnalyser&) = delete;
 
     // Starts on `record`, which must outlive the analysis and keep its main line while it runs
-    // (variations may be added). `setup` names the engine; it runs at full strength, as the
+    // (variations may be added). `setup` names the engine (fairy-stockfish when it names
+    // none); it runs at full strength, as the
     // hint does, and under the simple rules with the variant (the shipped definition unless
     // `setup` names one). `msPerMove` is each search's time. An engine from an earlier record
     // is kept when it can serve this one. False, with reason(), when it cannot start.

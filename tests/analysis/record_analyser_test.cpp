@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "analysis/analysis_harness.h"
+#include "record/kif_syntax.h"
 #include "support/installed_engine.h"
 
 namespace ixo::testing {
@@ -195,6 +196,28 @@ TEST_F(RecordAnalysis, FairyStockfishJudgesARealOpening) {
         EXPECT_LT(std::abs(node->evaluation.centipawns), 1000) << node->comment;
         EXPECT_FALSE(node->evaluation.line.empty());
     }
+}
+
+TEST_F(RecordAnalysis, FairyStockfishJudgesASimpleRulesGameThroughTheVariant) {
+    REQUIRE_ENGINE("fairy-stockfish");
+    RecordReading reading = readKifRecord(std::string(kSimpleRulesMarker) +
+                                          "\n手合割：平手\n"
+                                          "   1 ７六歩(77)\n   2 ３四歩(33)\n   3 ２二角成(88)\n");
+    ASSERT_TRUE(reading.ok()) << reading.error;
+    ASSERT_EQ(reading.record.rules, RuleSet::Simple);
+    RecordAnalyser analyser;
+    EngineSetup setup;
+    setup.variantFile = IXO_VARIANT_FILE;
+    ASSERT_TRUE(analyser.start(reading.record, setup, 200, nowMs()));
+    runAnalyser(analyser, untilOver(analyser), 30000);
+
+    ASSERT_EQ(analyser.state(), State::Finished) << analyser.reason();
+    for (const RecordNode* node : mainLine(reading.record)) {
+        EXPECT_TRUE(node->evaluated) << "ply " << node->ply;
+        EXPECT_FALSE(node->evaluation.line.empty()) << "ply " << node->ply;
+    }
+    // Blue took a bishop for nothing under rules where it never comes back.
+    EXPECT_GT(mainLine(reading.record)[3]->evaluation.centipawns, 0);
 }
 
 }  // namespace
