@@ -78,9 +78,15 @@ MoveLabel labelOf(const GameRecord& record, const RecordNode& node) {
     if (!before || node.isEnd() || !node.evaluated || !before->evaluated) {
         return MoveLabel::None;
     }
-    // A line's first move names its square, never 同 (see lineText).
-    if (!before->evaluation.line.empty() &&
-        firstMoveOf(before->evaluation.line) == markedMoveText(node.move, nullptr)) {
+    // A line's first move names its square, never 同 (see lineText). Other programs write
+    // it without the origin ("▲７六歩"), which then is left out of the move played too.
+    const std::string best = firstMoveOf(before->evaluation.line);
+    std::string played = markedMoveText(node.move, nullptr);
+    const std::size_t origin = played.rfind('(');
+    if (best.find('(') == std::string::npos && origin != std::string::npos) {
+        played.erase(origin);
+    }
+    if (!best.empty() && best == played) {
         return MoveLabel::None;
     }
     const double blueBefore = winChance(before->evaluation);

@@ -102,6 +102,11 @@ TEST_F(LabelledGame, TheEnginesOwnBestMoveIsNeverLabelled) {
     // The same loss, 32 points, after a move the engine did not choose is a mistake.
     nodes[0]->evaluation.line = "▲２六歩(27)";
     EXPECT_EQ(labelOf(record, *nodes[1]), MoveLabel::Mistake);
+    // Written by a program that leaves the origins out.
+    nodes[0]->evaluation.line = "▲７六歩△３四歩";
+    EXPECT_EQ(labelOf(record, *nodes[1]), MoveLabel::None);
+    nodes[0]->evaluation.line = "▲７六銀△３四歩";
+    EXPECT_EQ(labelOf(record, *nodes[1]), MoveLabel::Mistake);
 }
 
 TEST_F(LabelledGame, NoVerdictWithoutBothEvaluations) {
