@@ -116,11 +116,5 @@ TEST_F(LabelledGame, NoVerdictWithoutBothEvaluations) {
     EXPECT_EQ(labelOf(record, record.root()), MoveLabel::None);
 }
 
-TEST(EngineLines, FirstMoveEndsWhereTheNextMoverMarkBegins) {
-    EXPECT_EQ(firstMoveOf("▲７六歩(77)△同　歩(73)"), "▲７六歩(77)");
-    EXPECT_EQ(firstMoveOf("△５五角打"), "△５五角打");
-    EXPECT_EQ(firstMoveOf(""), "");
-}
-
 }  // namespace
 }  // namespace ixo
