@@ -85,8 +85,7 @@ TEST_F(RecordAnalysis, AnEngineThatHangsIsGivenUpAtItsNamedTimeout) {
     runAnalyser(analyser, untilOver(analyser), 10000);
 
     EXPECT_EQ(analyser.state(), State::Failed);
-    EXPECT_NE(analyser.reason().find(" within "), std::string::npos)
-        << analyser.reason();
+    EXPECT_NE(analyser.reason().find(" within "), std::string::npos) << analyser.reason();
     EXPECT_LT(nowMs() - began, 5000);
     EXPECT_EQ(analyser.done(), 1);
 }
