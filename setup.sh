@@ -13,11 +13,12 @@
 set -euo pipefail
 
 # What building needs. SDL 1.2 itself comes from either the classic library or the
-# sdl12-compat layer; whichever is present is kept.
-build_packages=(cmake g++ make pkg-config libsdl-image1.2-dev libsdl-mixer1.2-dev libx11-dev)
-# What the test suite needs on top; the clang runtime and hardening-check's package are
-# added by name once known (see below).
-test_packages=(googletest libgtest-dev libbenchmark-dev fairy-stockfish gpsshogi xvfb xauth xdotool x11-utils python3 python3-pil python3-xlib clang valgrind desktop-file-utils dpkg-dev libsdl2-2.0-0 lintian appstream man-db)
+# sdl12-compat layer; whichever is present is kept. SDL_ttf and fontconfig draw the text of
+# records (comments, names) that the bitmap font cannot.
+build_packages=(cmake g++ make pkg-config libsdl-image1.2-dev libsdl-mixer1.2-dev libsdl-ttf2.0-dev libfontconfig-dev libx11-dev)
+# What the test suite needs on top (a Japanese font for the outline text's tests); the clang
+# runtime and hardening-check's package are added by name once known (see below).
+test_packages=(googletest libgtest-dev libbenchmark-dev fairy-stockfish gpsshogi fonts-ipafont-gothic xvfb xauth xdotool x11-utils python3 python3-pil python3-xlib clang valgrind desktop-file-utils dpkg-dev libsdl2-2.0-0 lintian appstream man-db)
 
 # The package that holds clang's sanitizer and fuzzer runtimes, from the first line of
 # `clang --version`. LLVM's Debian packaging moved them out of libclang-common-N-dev into

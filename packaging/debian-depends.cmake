@@ -10,10 +10,14 @@ if(NOT CPACK_GENERATOR STREQUAL "DEB")
 endif()
 
 set(ixo_sdl_choice "libsdl1.2debian (>= 1.2.15) | libsdl1.2-compat-shim")
+# Records are written in Japanese; the outline text finds a font for them through fontconfig,
+# which has none to offer unless one of these is installed. No library names them, so
+# dpkg-shlibdeps cannot.
+set(ixo_font_choice "fonts-ipafont-gothic | fonts-noto-cjk")
 # What the program needs when dpkg-shlibdeps cannot be asked (no dpkg-dev): the versions of
 # Debian 12, the oldest release the package is built for.
 set(ixo_fallback_depends
-    "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 11), libsdl-image1.2 (>= 1.2.10), libsdl-mixer1.2 (>= 1.2.12), libx11-6")
+    "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 11), libsdl-image1.2 (>= 1.2.10), libsdl-mixer1.2 (>= 1.2.12), libsdl-ttf2.0-0 (>= 2.0.11), libfontconfig1 (>= 2.12.6), libx11-6")
 
 set(ixo_shlibs "")
 find_program(IXO_DPKG_SHLIBDEPS dpkg-shlibdeps)
@@ -39,7 +43,7 @@ if(IXO_DPKG_SHLIBDEPS AND EXISTS "${IXO_PACKAGED_PROGRAM}")
 endif()
 
 if(ixo_shlibs STREQUAL "")
-    set(CPACK_DEBIAN_PACKAGE_DEPENDS "${ixo_sdl_choice}, ${ixo_fallback_depends}")
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "${ixo_sdl_choice}, ${ixo_fallback_depends}, ${ixo_font_choice}")
 else()
     string(REPLACE ", " ";" ixo_entries "${ixo_shlibs}")
     set(ixo_depends "${ixo_sdl_choice}")
@@ -49,6 +53,6 @@ else()
             string(APPEND ixo_depends ", ${ixo_entry}")
         endif()
     endforeach()
-    set(CPACK_DEBIAN_PACKAGE_DEPENDS "${ixo_depends}")
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "${ixo_depends}, ${ixo_font_choice}")
 endif()
 message(STATUS "Debian package depends on: ${CPACK_DEBIAN_PACKAGE_DEPENDS}")

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <utility>
 
+#include "record/evaluation_comments.h"
 #include "record/kif_syntax.h"
 #include "record/replay.h"
 #include "shogi/handicaps.h"
@@ -586,6 +587,8 @@ RecordReading readWith(const std::string& utf8Text, RuleSet rules) {
         }
     }
     reader.finish();
+    // A record analysed before shows its verdicts again without another analysis.
+    readEvaluationComments(result.record);
     return result;
 }
 
