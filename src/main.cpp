@@ -2,7 +2,14 @@
 #include <ctime>
 #include <string>
 
+#include <unistd.h>
 #include "SDL.h"
+
+#include <cmath>
+#include <iostream>
+
+#include "analysis/analyse_command.h"
+#include "app/data_folder.h"
 #include "app/options.h"
 #include "app/shogi_app.h"
 #include "record/convert.h"
@@ -15,6 +22,19 @@ int main(int argc, char* argv[]) {
         return line.exitStatus;
     }
     ixo::Options options = line.options;
+    if (!options.analyseFrom.empty()) {
+        ixo::AnalysisOptions analysis;
+        analysis.defaultEngine = options.engine.empty();
+        analysis.engine.program = analysis.defaultEngine ? "fairy-stockfish" : options.engine;
+        analysis.engine.options = options.engineOptions;
+        // Found beside the pictures, wherever the game was started from; only a simple-rules
+        // record needs it.
+        analysis.engine.variantFile =
+            ixo::findDataFolder(ixo::executablePath()) + "variants/nodropshogi.ini";
+        analysis.msPerMove = static_cast<int>(options.analysisMs);
+        analysis.interactive = isatty(STDERR_FILENO) != 0;
+        return ixo::analyseRecords({options.analyseFrom}, options.analyseTo, analysis, std::cerr);
+    }
     if (!options.convertFrom.empty()) {
         std::string message;
         const int status = ixo::convertRecordFiles(options.convertFrom, options.convertTo, message);

@@ -3,6 +3,7 @@
 #include <getopt.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -44,6 +45,9 @@ enum OptionKey : int {
     kByoyomi,
     kIncrement,
     kConvert,
+    kAnalyse,
+    kOutput,
+    kAnalysisTime,
 };
 
 constexpr OptionRow kOptionRows[] = {
@@ -72,11 +76,31 @@ constexpr OptionRow kOptionRows[] = {
     {"convert", "IN", kConvert,
      "with a second name OUT: write the record IN as OUT, in the format its\n"
      "extension names (.kif .kifu .ki2 .ki2u .csa), and exit"},
+    {"analyse", "FILE|DIR", kAnalyse,
+     "analyse the game record FILE, or each .kif and .kifu in the folder DIR,\n"
+     "with the engine (see --engine), without a window; needs --output"},
+    {"output", "OUT", kOutput,
+     "with --analyse: where the analysed records go, a file for one record\n"
+     "or a folder for several"},
+    {"analysis-time", "SEC", kAnalysisTime,
+     "with --analyse: the engine's time for each position (by default 1s)"},
     {"help", nullptr, kHelp, "show this help and exit"},
     {"version", nullptr, kVersion, "show the version and exit"},
 };
 
 constexpr int kHelpColumn = 17;
+
+// "0.25" or "2" (seconds, at most a day) into milliseconds.
+bool readSeconds(const char* text, std::int64_t& ms) {
+    char* end = nullptr;
+    errno = 0;
+    const double seconds = std::strtod(text, &end);
+    if (errno != 0 || end == text || *end != '\0' || !(seconds >= 0 && seconds <= 86400)) {
+        return false;
+    }
+    ms = static_cast<std::int64_t>(seconds * 1000 + 0.5);
+    return true;
+}
 
 std::string optionHelp() {
     std::string text =
@@ -179,6 +203,7 @@ GameChoice chooseGame(const GameChoice& remembered, Options& options) {
 CommandLine parseCommandLine(int argc, const char* const argv[]) {
     CommandLine line;
     bool byoyomiGiven = false;
+    bool analysisTimeGiven = false;
     bool incrementGiven = false;
     std::string why;
     const auto refuse = [&line](const std::string& why) {
@@ -216,6 +241,22 @@ CommandLine parseCommandLine(int argc, const char* const argv[]) {
                 return {Options{}, 0, "ixo-shogi " IXO_VERSION "\n"};
             case kFullscreen:
                 line.options.fullscreen = true;
+                break;
+            case kAnalyse:
+            case kOutput:
+                if (optarg[0] == '\0') {
+                    return refuse("an empty file name");
+                }
+                (key == kAnalyse ? line.options.analyseFrom : line.options.analyseTo) = optarg;
+                break;
+            case kAnalysisTime:
+                // Seconds with a fraction ("0.2") as well as the clock's forms: an analysis
+                // of a long game is often run at a fraction of a second a position.
+                if (!readSeconds(optarg, line.options.analysisMs) &&
+                    !readDuration("analysis-time", optarg, line.options.analysisMs, why)) {
+                    return refuse(why);
+                }
+                analysisTimeGiven = true;
                 break;
             case kConvert:
                 if (optarg[0] == '\0') {
@@ -333,6 +374,22 @@ CommandLine parseCommandLine(int argc, const char* const argv[]) {
             return refuse(argument[0] == '\0' ? "an empty file name"
                                               : "only one game can be opened at a time");
         }
+    }
+    if (!line.options.analyseFrom.empty() || !line.options.analyseTo.empty() || analysisTimeGiven) {
+        if (line.options.analyseFrom.empty() || line.options.analyseTo.empty()) {
+            return refuse("--analyse FILE|DIR and --output OUT go together");
+        }
+        if (line.options.analysisMs <= 0) {
+            return refuse("--analysis-time needs some time");
+        }
+        // The engine and its options choose who analyses; nothing else means anything here.
+        if (!line.options.recordPath.empty() || line.options.continueLast ||
+            line.options.computerSide >= 0 || line.options.clockGiven ||
+            !line.options.convertFrom.empty()) {
+            return refuse(
+                "--analyse takes only --output, --analysis-time and the engine's options");
+        }
+        return line;
     }
     if (!line.options.convertFrom.empty()) {
         // The one name left over is where the record goes; nothing else means anything here.

@@ -35,6 +35,10 @@ struct Options {
     // --convert IN OUT: one record written in OUT's format (by its extension), no window.
     std::string convertFrom;
     std::string convertTo;
+    // --analyse FILE|DIR --output OUT [--analysis-time SEC]: records analysed, no window.
+    std::string analyseFrom;
+    std::string analyseTo;
+    std::int64_t analysisMs = 1000;
 };
 
 // What the command line asks for. When `exitStatus` is 0 or more the program prints

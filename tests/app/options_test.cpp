@@ -28,6 +28,17 @@ TEST(CommandLine, ConvertTakesTheRecordToWriteAsItsSecondName) {
     EXPECT_EQ(line.options.recordPath, "");
 }
 
+TEST(CommandLine, AnalyseReadsItsFilesAndTimeWithTheEnginesOptions) {
+    const char* argv[] = {"ixo-shogi", "--analyse",           "games",    "--output",
+                          "out",       "--analysis-time=0.5", "--engine", "gpsusi"};
+    const CommandLine line = parseCommandLine(8, argv);
+    ASSERT_EQ(line.exitStatus, -1) << line.message;
+    EXPECT_EQ(line.options.analyseFrom, "games");
+    EXPECT_EQ(line.options.analyseTo, "out");
+    EXPECT_EQ(line.options.analysisMs, 500);
+    EXPECT_EQ(line.options.engine, "gpsusi");
+}
+
 TEST(CommandLine, Table) {
     const Case cases[] = {
         {{}, -1, false, false, false, "", ""},
@@ -43,6 +54,22 @@ TEST(CommandLine, Table) {
         {{"a.kif", "b.kif"}, 2, false, false, false, "", "one game"},
         {{"--continue", "a.kif"}, 2, false, false, false, "", "cannot both"},
         {{""}, 2, false, false, false, "", "empty file name"},
+        {{"--analyse", "a.kif"}, 2, false, false, false, "", "go together"},
+        {{"--analysis-time", "2"}, 2, false, false, false, "", "go together"},
+        {{"--analyse", "a.kif", "--output", "o.kif", "--continue"},
+         2,
+         false,
+         false,
+         false,
+         "",
+         "takes only"},
+        {{"--analyse", "a.kif", "--output", "o", "--analysis-time", "0"},
+         2,
+         false,
+         false,
+         false,
+         "",
+         "needs some time"},
         {{"--convert", "a.csa"}, 2, false, false, false, "", "--convert needs"},
         {{"--convert", "a.csa", "--continue", "b.kif"}, 2, false, false, false, "", "only IN"},
         {{"--convert", "a.csa", "b.kif", "c.kif"}, 2, false, false, false, "", "one game"},
