@@ -4,6 +4,8 @@
     fuzz_seeds.py --kif FOLDER DICT      records for the KIF reader fuzzer, and its dictionary
     fuzz_seeds.py --csa FOLDER DICT      records for the CSA reader fuzzer, and its dictionary
     fuzz_seeds.py --ki2 FOLDER DICT      records for the KI2 reader fuzzer, and its dictionary
+    fuzz_seeds.py --game-summary FOLDER DICT a server's Game_Summary, and its dictionary
+    fuzz_seeds.py --csa-move FOLDER DICT CSA positions followed by moves, and their dictionary
     fuzz_seeds.py --sfen FOLDER          positions for the SFEN fuzzer
     fuzz_seeds.py --settings FOLDER      remembered games for the settings reader fuzzer
 
@@ -216,6 +218,58 @@ CSA_TOKENS = ['V2.2', 'V3.0', 'N+', 'N-', '$EVENT:', '$START_TIME:', '$TIME:', '
               'RY', 'KY', 'NY', 'KE', 'NK', 'GI', 'NG', 'KI', 'OU', '7776', '0055', '88', '22']
 
 
+def summary(position, your_turn='+', to_move='+', time=None, extra=''):
+    """A Game_Summary as shogi-server sends it, from the line after BEGIN Game_Summary."""
+    time = time or ('BEGIN Time\nTime_Unit:1sec\nTotal_Time:600\nByoyomi:10\n'
+                    'Least_Time_Per_Move:1\nEND Time\n')
+    return ('Protocol_Version:1.2\nProtocol_Mode:Server\nFormat:Shogi 1.0\n'
+            'Declaration:Jishogi 1.1\nGame_ID:wdoor+floodgate-600-10+a+b+20260101000000\n'
+            'Name+:a\nName-:b\nYour_Turn:%s\nRematch_On_Draw:NO\nTo_Move:%s\nMax_Moves:256\n'
+            '%s%sBEGIN Position\n%sEND Position\nEND Game_Summary\n'
+            % (your_turn, to_move, time, extra, position))
+
+
+def summary_seeds():
+    """What a server proposes: the even game, handicaps, hands, moves already played, times."""
+    seeds = {
+        'shogi-server': summary(CSA_BOARD + 'P+\nP-\n+\n'),
+        'played': summary(CSA_BOARD + 'P+\nP-\n+\n+7776FU,T12\n-3334FU,T6\n+8822UM,T1\n'
+                          "'a comment\n-3122GI,T0\n+0055KA,T3\n", your_turn='-', to_move='-'),
+        'handicap-pi': summary('PI82HI22KA\n-\n-3334FU,T2\n', to_move='+'),
+        'hands-00al': summary('P1 *  *  *  *  *  *  * -KE-OU\nP2' + ' * ' * 9 + '\nP3 *  *  *  * '
+                              ' *  *  * +KI * \n' + ''.join('P%d' % rank + ' * ' * 9 + '\n'
+                                                            for rank in range(4, 9))
+                              + 'P9 *  *  *  * +OU *  *  *  * \nP+00KI00FU\nP-00AL\n+\n'),
+        'sides-times': summary('PI\n+\n', time='BEGIN Time+\nTime_Unit:1msec\nTotal_Time:60000\n'
+                               'Increment:1000\nEND Time+\nBEGIN Time-\nTime_Unit:1min\n'
+                               'Total_Time:10\nByoyomi:0\nTime_Roundup:YES\nEND Time-\n',
+                               extra='BEGIN Other\nX:1\nEND Other\nX_Unknown:2\n'),
+    }
+    return {name: text.encode() for name, text in seeds.items()}
+
+
+SUMMARY_TOKENS = CSA_TOKENS + ['BEGIN ', 'END ', 'Game_Summary', 'Time', 'Time+', 'Time-',
+                               'Position', 'Protocol_Version:', 'Protocol_Mode:', 'Format:',
+                               'Declaration:', 'Game_ID:', 'Name+:', 'Name-:', 'Your_Turn:',
+                               'To_Move:', 'Rematch_On_Draw:', 'Max_Moves:', 'Time_Unit:',
+                               'Total_Time:', 'Byoyomi:', 'Increment:', 'Least_Time_Per_Move:',
+                               'Time_Roundup:', 'sec', 'msec', 'min', 'YES', 'NO', ',T']
+
+
+def csa_move_seeds():
+    """Positions as the client reads them, each followed by moves with and without times."""
+    seeds = {
+        'board-moves': CSA_BOARD + 'P+\nP-\n+\n+7776FU,T12\n-3334FU,T6\n+8822UM\n-3122GI\n'
+        '+0055KA\n',
+        'pi': 'PI82HI22KA\n-\n-5142OU\n+7776FU\n',
+        'hands-00al': 'P1 *  *  *  *  *  *  * -KE-OU\nP+00KI\nP-00AL\n+\n+0012KI\n',
+        'promote': 'PI\n+\n+7776FU\n-3334FU\n+8833UM\n-2133KE\n',
+        'one-move': '+7776FU',
+        'refused': '-3334FU\n+7775FU\n+0055KA\n+2726TO\n',
+    }
+    return {name: text.encode() for name, text in seeds.items()}
+
+
 def ki2_seeds():
     """KI2 records: published games' words, several moves a line, endings and variations."""
     seeds = {
@@ -280,6 +334,12 @@ def main():
         write_dictionary(sys.argv[3])
     elif sys.argv[1] == '--csa':
         folder, seeds = sys.argv[2], csa_seeds()
+        write_tokens(sys.argv[3], CSA_TOKENS)
+    elif sys.argv[1] == '--game-summary':
+        folder, seeds = sys.argv[2], summary_seeds()
+        write_tokens(sys.argv[3], SUMMARY_TOKENS)
+    elif sys.argv[1] == '--csa-move':
+        folder, seeds = sys.argv[2], csa_move_seeds()
         write_tokens(sys.argv[3], CSA_TOKENS)
     elif sys.argv[1] == '--ki2':
         folder, seeds = sys.argv[2], ki2_seeds()

@@ -4,6 +4,9 @@
 # frames for five ninths of FUZZ_SECONDS (default 90), the record reader on bytes and the SFEN
 # reader (with the standard rules behind it) for two ninths each, and the settings reader for
 # a few seconds more (a small grammar, covered quickly).
+# The CSA and KI2 record readers get a ninth each on top, and what a CSA server sends (its
+# Game_Summary, and positions and moves on any bytes) an eighteenth each, at least 5 s: at the
+# default that is 90 + 10 + 10 + 10 + 5 + 5 = 130 s of fuzzing after the build.
 # Exits non-zero when a fuzzer finds a crash, a sanitizer report or a broken invariant; the
 # input that did it is left in the build folder.
 #
@@ -18,6 +21,7 @@ scene_seconds=$((seconds * 5 / 9))
 kif_seconds=$((seconds * 2 / 9))
 sfen_seconds=$((seconds - scene_seconds - kif_seconds))
 settings_seconds=$((seconds / 9 > 5 ? seconds / 9 : 5))
+server_seconds=$((seconds / 18 > 5 ? seconds / 18 : 5))
 jobs=${JOBS:-2}
 
 cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -35,6 +39,16 @@ for format in csa ki2; do
     "$build/fuzz/fuzz_${format}_reader" -max_total_time=$((seconds / 9)) -timeout=10 \
         -rss_limit_mb=2048 -max_len=12000 -dict="$corpus/$format.dict" -print_final_stats=1 \
         -artifact_prefix="$build/$format-" "$corpus/$format"
+done
+
+# Both readers are small and fast; a few seconds cover what the seeds open up. Inputs up to a
+# summary of a few hundred moves.
+cmake --build "$build" --target fuzz_game_summary fuzz_csa_move -j "$jobs"
+for target in game-summary csa-move; do
+    /usr/bin/python3 "$root/tools/fuzz_seeds.py" --$target "$corpus/$target" "$corpus/$target.dict"
+    "$build/fuzz/fuzz_${target/-/_}" -max_total_time="$server_seconds" -timeout=10 \
+        -rss_limit_mb=2048 -max_len=12000 -dict="$corpus/$target.dict" -print_final_stats=1 \
+        -artifact_prefix="$build/$target-" "$corpus/$target"
 done
 
 /usr/bin/python3 "$root/tools/fuzz_seeds.py" "$corpus/scene"

@@ -126,8 +126,6 @@ bool EngineProcess::start(const std::string& path, const std::vector<std::string
                           std::string& error) {
     kill();
     input_.clear();
-    scanned_ = 0;
-    discarding_ = false;
     endOfOutput_ = false;
     output_.clear();
     writeFailed_ = false;
@@ -236,39 +234,18 @@ EngineProcess::Read EngineProcess::readLine(std::string& line) {
         return Read::Closed;
     }
     for (;;) {
-        const std::size_t newline = input_.find('\n', scanned_);
-        if (newline != std::string::npos) {
-            const bool wasDiscarding = discarding_;
-            discarding_ = false;
-            if (!wasDiscarding) {
-                line.assign(input_, 0, newline);
-                if (!line.empty() && line.back() == '\r') {
-                    line.pop_back();
-                }
-            }
-            input_.erase(0, newline + 1);
-            scanned_ = 0;
-            if (wasDiscarding) {
-                continue;
-            }
-            return Read::Line;
-        }
-        scanned_ = input_.size();
-        if (input_.size() > kMaxLineLength) {
-            input_.clear();
-            scanned_ = 0;
-            if (!discarding_) {
-                discarding_ = true;
+        switch (input_.take(line)) {
+            case LineBuffer::Take::Line:
+                return Read::Line;
+            case LineBuffer::Take::Overlong:
                 return Read::Overlong;
-            }
+            case LineBuffer::Take::NothingYet:
+                break;
         }
         if (endOfOutput_) {
             // A last line without its newline still counts: an engine that dies mid-line
             // leaves in it the best clue to why.
-            if (!input_.empty() && !discarding_) {
-                line = input_;
-                input_.clear();
-                scanned_ = 0;
+            if (input_.takeRest(line)) {
                 return Read::Line;
             }
             // Closed at once, so that a loop waiting on it is not woken by it again and again.

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "util/line_buffer.h"
+
 namespace ixo {
 
 // Finds the program an engine is named by: a name with a slash is a path (made absolute,
@@ -18,7 +20,7 @@ bool findEngine(const std::string& name, std::string& path, std::string& error);
 // Both pipe ends are non-blocking: nothing the engine does or fails to do can block the game.
 class EngineProcess {
   public:
-    // An engine line longer than this is not a line of USI; what exceeds it is thrown away.
+    // An engine line longer than this is not a line of USI; it is reported and thrown away.
     static constexpr std::size_t kMaxLineLength = 64 * 1024;
 
     enum class Read { Line, NothingYet, Overlong, Closed };
@@ -67,9 +69,7 @@ class EngineProcess {
     pid_t pid_ = -1;
     int toEngine_ = -1;
     int fromEngine_ = -1;
-    std::string input_;
-    std::size_t scanned_ = 0;
-    bool discarding_ = false;
+    LineBuffer input_{kMaxLineLength};
     bool endOfOutput_ = false;
     std::string output_;
     bool writeFailed_ = false;

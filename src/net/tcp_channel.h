@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "net/line_buffer.h"
+#include "util/line_buffer.h"
 
 namespace ixo {
 

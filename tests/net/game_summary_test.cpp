@@ -4,7 +4,6 @@
 #include <string>
 
 #include "net/game_summary.h"
-#include "net/line_buffer.h"
 #include "shogi/standard_position.h"
 
 namespace ixo {
@@ -84,33 +83,6 @@ TEST(GameSummary, WhatCannotBeDoneWithoutIsAnError) {
         EXPECT_FALSE(readSummary(text, summary, error)) << text;
         EXPECT_FALSE(error.empty()) << text;
     }
-}
-
-TEST(LineBuffer, SplitsLinesDropsCarriageReturnsAndThrowsAwayOverlongOnes) {
-    LineBuffer buffer(16);
-    const std::string bytes = "LOGIN:a OK\r\n+7776FU,T1\n" + std::string(40, 'x') + "\nEND";
-    std::string line;
-    // Bytes come in any pieces the network likes.
-    for (const char c : bytes) {
-        buffer.append(&c, 1);
-    }
-    ASSERT_EQ(buffer.take(line), LineBuffer::Take::Line);
-    EXPECT_EQ(line, "LOGIN:a OK");
-    ASSERT_EQ(buffer.take(line), LineBuffer::Take::Line);
-    EXPECT_EQ(line, "+7776FU,T1");
-    EXPECT_EQ(buffer.take(line), LineBuffer::Take::Overlong);
-    EXPECT_EQ(buffer.take(line), LineBuffer::Take::NothingYet);
-    ASSERT_TRUE(buffer.takeRest(line));
-    EXPECT_EQ(line, "END");
-    // A line without end that grows past the limit is reported once, then skipped to its end.
-    const std::string endless(20, 'y');
-    buffer.append(endless.data(), endless.size());
-    EXPECT_EQ(buffer.take(line), LineBuffer::Take::Overlong);
-    buffer.append(endless.data(), endless.size());
-    EXPECT_EQ(buffer.take(line), LineBuffer::Take::NothingYet);
-    buffer.append("y\nnext\n", 7);
-    ASSERT_EQ(buffer.take(line), LineBuffer::Take::Line);
-    EXPECT_EQ(line, "next");
 }
 
 }  // namespace

@@ -5,12 +5,11 @@
 
 namespace ixo {
 
-// Splits a byte stream into lines, with no idea where the bytes come from. A peer that sends
-// a line without end must not make us hold everything it sends, so a line beyond the limit
-// is reported once and thrown away up to its end.
-//
-// EngineProcess keeps the same buffering inside itself; it can take this one in place of
-// its input_/scanned_/discarding_ trio without changing what it reports.
+// Splits a byte stream into lines, with no idea where the bytes come from: an engine's pipe
+// and a server's socket both read through it. A peer that sends a line without end must not
+// make us hold everything it sends, so a line beyond the limit is reported once and thrown
+// away up to its end. That holds however the bytes were cut: a line too long is garbage in
+// USI and CSA alike, and whether it arrived with its newline in the same read is chance.
 class LineBuffer {
   public:
     enum class Take { Line, NothingYet, Overlong };

@@ -1,4 +1,4 @@
-#include "net/line_buffer.h"
+#include "util/line_buffer.h"
 
 namespace ixo {
 
