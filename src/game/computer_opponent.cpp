@@ -191,14 +191,14 @@ void ComputerOpponent::update(GameScene& scene) {
                 } else if (thinking_ && ownsTurn(scene)) {
                     thinking_ = false;
                     if (event.kind == EngineEvent::Kind::Resign) {
-                        scene.standard.resign();
+                        scene.match.resign();
                     } else {
-                        scene.standard.declareImpasse();
+                        scene.match.declareImpasse();
                     }
                     settleStandard(scene);
                     scene.notice.clear();
                     shownLine_.clear();
-                    scene.notify(lastPlayed(scene.standard), MoveEvent::Ended);
+                    scene.notify(lastPlayed(scene.match), MoveEvent::Ended);
                 }
                 break;
             case EngineEvent::Kind::Fault:
@@ -262,15 +262,15 @@ void ComputerOpponent::playAnswer(GameScene& scene, const std::string& text) {
     }
     MoveRequest request;
     Move made;
-    if (!parseUsiMove(text, request) || !scene.standard.play(request, &made)) {
+    if (!parseUsiMove(text, request) || scene.match.play(request, &made) != Refusal::None) {
         // The engine's side broke the rules: it loses, and the player sees what it sent.
-        scene.standard.loseByFoul(side_);
+        scene.match.loseByFoul(side_);
         settleStandard(scene);
         scene.notice =
             formatString("%s's engine played an illegal move: %s", sideName(side_), text.c_str());
         shownLine_.clear();
         std::fprintf(stderr, "ixo-shogi: %s\n", scene.notice.c_str());
-        scene.notify(lastPlayed(scene.standard), MoveEvent::Ended);
+        scene.notify(lastPlayed(scene.match), MoveEvent::Ended);
         return;
     }
     settleStandard(scene);
@@ -351,13 +351,14 @@ void ComputerOpponent::onMoveEvent(const GameScene& scene, const Move&, MoveEven
     if (event == MoveEvent::TakenBack || event == MoveEvent::Replayed) {
         abandonSearch();
         const bool standard = scene.rules == RuleSet::Standard;
-        const std::size_t ply = standard ? scene.standard.ply() : scene.history.position();
-        const std::size_t size = standard ? scene.standard.size() : scene.history.size();
+        const std::size_t ply = standard ? scene.match.ply() : scene.history.position();
+        const bool ahead =
+            standard ? scene.match.current().mainChild() != nullptr : scene.history.size() > ply;
         // Back to (or on to) the player's own turn: the computer's move goes with theirs.
         const bool computerToMove = scene.turn == side_ && !scene.gameOver();
         if (computerToMove && event == MoveEvent::TakenBack && ply > 0) {
             ++takeBacksOwed_;
-        } else if (computerToMove && event == MoveEvent::Replayed && size > ply) {
+        } else if (computerToMove && event == MoveEvent::Replayed && ahead) {
             ++replaysOwed_;
         }
     }

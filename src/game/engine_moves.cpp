@@ -31,19 +31,19 @@ bool enginePosition(const GameScene& scene, std::string& sfen, std::vector<std::
         }
         return true;
     }
-    const StandardGame& game = scene.standard;
-    if (!validatePosition(game.startPosition(), error)) {
+    const Position& start = scene.match.record().start;
+    if (!validatePosition(start, error)) {
         return false;
     }
-    for (const Move& move : game.played()) {
+    for (const Move& move : scene.match.played()) {
         moves.push_back(usiMove(requestOf(move)));
     }
-    sfen = game.startPosition() == Position::start() ? "startpos" : toSfen(game.startPosition());
+    sfen = start == Position::start() ? "startpos" : toSfen(start);
     return true;
 }
 
 bool judgeEngineMove(const GameScene& scene, const std::string& text, Move& move, Board* after) {
-    Position position = scene.standard.position();
+    Position position = scene.match.position();
     if (scene.rules != RuleSet::Standard) {
         position = Position{scene.board, {}, scene.turn == 0 ? 0 : 1};
     }

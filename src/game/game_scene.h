@@ -14,6 +14,7 @@
 #include "clock/game_clock.h"
 #include "game/game_events.h"
 #include "game/scene.h"
+#include "match/match.h"
 #include "media/image.h"
 #include "shogi/board.h"
 #include "shogi/history.h"
@@ -62,10 +63,10 @@ class GameScene : public Scene {
     int turn = 0;         // 0 Blue to move, anything else Red
     Cell selected{};      // piece -1: nothing selected
     MoveHistory history;  // the moves that led to `board`, and those taken back since
-    // Which game is played. Under the standard rules `standard` owns the position, hands and
-    // moves, and `board` and `turn` mirror it after every change, so drawing reads one place.
+    // Which game is played. Under the standard rules `match` owns the position, hands, moves
+    // and ending, and `board` and `turn` mirror it after every change, so drawing reads one
+    // place. The simple rules' game still lives in `board`, `turn` and `history`.
     RuleSet rules = RuleSet::Simple;
-    StandardGame standard;
 
     // Standard rules only. While a piece is selected, `selected` and `moveMap` are in screen
     // squares for both sides (the standard rules judge in screen squares); a piece picked
@@ -86,6 +87,9 @@ class GameScene : public Scene {
     // The scene's one source of the time, for the questions and the game clock alike, so a
     // test that steps it steps both and never sleeps.
     std::function<Uint32()> ticks = &SDL_GetTicks;
+    // The game under the standard rules, told the time by `ticks` (declared before it, so
+    // that it exists when the match first asks).
+    Match match{RuleSet::Standard, [this] { return static_cast<std::int64_t>(ticks()); }};
 
     // Both sides' clocks, in every game: without a time control they only measure, so the
     // record has each move's time all the same.

@@ -11,12 +11,12 @@
 namespace ixo {
 
 std::size_t GameScene::plyCount() const {
-    return rules == RuleSet::Standard ? standard.ply() : history.position();
+    return rules == RuleSet::Standard ? match.ply() : history.position();
 }
 
 bool GameScene::gameOver() const {
     if (rules == RuleSet::Standard) {
-        return standard.outcome().over();
+        return match.outcome().over();
     }
     if (lostOnTime_ >= 0) {
         return true;
@@ -145,9 +145,9 @@ void GameScene::judgeFlag() {
         return;
     }
     if (rules == RuleSet::Standard) {
-        standard.loseOnTime(side);
+        match.loseOnTime(side);
         settleStandard(*this);
-        notify(lastPlayed(standard), MoveEvent::Ended);
+        notify(lastPlayed(match), MoveEvent::Ended);
         return;
     }
     lostOnTime_ = side;

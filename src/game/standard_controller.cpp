@@ -3,6 +3,7 @@
 #include "game/geometry.h"
 #include "input/keyboard.h"
 #include "input/mouse.h"
+#include "match/record_text.h"
 #include "util/format.h"
 
 namespace ixo {
@@ -34,8 +35,8 @@ bool endsWithoutAMove(GameEnd how) {
 
 void play(GameScene& scene, const MoveRequest& request) {
     Move made;
-    Refusal why = Refusal::None;
-    if (!scene.standard.play(request, &made, &why)) {
+    const Refusal why = scene.match.play(request, &made);
+    if (why != Refusal::None) {
         scene.notice = refusalText(why);
         deselect(scene);
         return;
@@ -63,7 +64,7 @@ void selectFromHand(GameScene& scene, int side, int kind, const Position& positi
 // The selected piece asked to go to `square`: refused with its reason, asked about
 // promotion, or played.
 void tryMove(GameScene& scene, Square square) {
-    const Position& position = scene.standard.position();
+    const Position& position = scene.match.position();
     MoveRequest request;
     request.toColumn = square.column;
     request.toRow = square.row;
@@ -127,12 +128,12 @@ void dropQuestion(GameScene& scene) {
 
 void endStandardGame(GameScene& scene, GameScene::Question how) {
     if (how == GameScene::Question::Resign) {
-        scene.standard.resign();
+        scene.match.resign();
     } else {
-        scene.standard.declareImpasse();
+        scene.match.declareImpasse();
     }
     settleStandard(scene);
-    scene.notify(lastPlayed(scene.standard), MoveEvent::Ended);
+    scene.notify(lastPlayed(scene.match), MoveEvent::Ended);
 }
 
 void ask(GameScene& scene, GameScene::Question question) {
@@ -145,14 +146,14 @@ void ask(GameScene& scene, GameScene::Question question) {
         }
         return;
     }
-    if (question != GameScene::Question::NewGame && scene.standard.outcome().over()) {
+    if (question != GameScene::Question::NewGame && scene.match.outcome().over()) {
         dropQuestion(scene);
         scene.notice = refusalText(Refusal::GameOver);
         return;
     }
     scene.asking = question;
     scene.askedAt = scene.ticks();
-    scene.notice = promptFor(question, scene.standard.position().sideToMove);
+    scene.notice = promptFor(question, scene.match.position().sideToMove);
 }
 
 }  // namespace
@@ -160,13 +161,13 @@ void ask(GameScene& scene, GameScene::Question question) {
 // The board and the turn the drawing reads follow the standard game after every change, and
 // a selection made before it would be judged on a position that is gone.
 void settleStandard(GameScene& scene) {
-    scene.board = scene.standard.position().board;
-    scene.turn = scene.standard.position().sideToMove;
+    scene.board = scene.match.position().board;
+    scene.turn = scene.match.position().sideToMove;
     deselect(scene);
 }
 
-Move lastPlayed(const StandardGame& game) {
-    const Move* last = game.lastMove();
+Move lastPlayed(const Match& match) {
+    const Move* last = match.lastMove();
     return last ? *last : Move{};
 }
 
@@ -197,39 +198,33 @@ void answerQuestions(GameScene& scene) {
 }
 
 bool takeBackStandardPly(GameScene& scene) {
-    const Outcome before = scene.standard.outcome();
-    const Move* undone = scene.standard.takeBack();
-    const bool endingUndone = before.over() && !scene.standard.outcome().over();
-    if (!undone && !endingUndone) {
+    const Outcome before = scene.match.outcome();
+    // An ending that came without a move is taken back on its own, before any move.
+    const bool endingOnly = scene.match.current().isEnd();
+    const Move move = lastPlayed(scene.match);
+    if (!scene.match.takeBack()) {
         return false;  // at the start: nothing to undo, and the selection stays
     }
-    const Move move = undone ? *undone : Move{};
     settleStandard(scene);
     scene.notice.clear();
-    if (endingUndone && endsWithoutAMove(before.how)) {
-        scene.notify(lastPlayed(scene.standard), MoveEvent::Ended);
+    if (endingOnly) {
+        if (endsWithoutAMove(before.how)) {
+            scene.notify(lastPlayed(scene.match), MoveEvent::Ended);
+        }
+        return true;
     }
-    if (undone) {
-        scene.notify(move, MoveEvent::TakenBack);
-    }
+    scene.notify(move, MoveEvent::TakenBack);
     return true;
 }
 
 bool replayStandardPly(GameScene& scene) {
-    const Move* redone = scene.standard.replay();
-    if (!redone) {
-        if (!scene.standard.replayEnding()) {
-            return false;
-        }
-        settleStandard(scene);
-        scene.notice.clear();
-        scene.notify(lastPlayed(scene.standard), MoveEvent::Ended);
-        return true;
+    if (!scene.match.replay()) {
+        return false;
     }
-    const Move move = *redone;
     settleStandard(scene);
     scene.notice.clear();
-    scene.notify(move, MoveEvent::Replayed);
+    scene.notify(lastPlayed(scene.match),
+                 scene.match.current().isEnd() ? MoveEvent::Ended : MoveEvent::Replayed);
     return true;
 }
 
@@ -265,12 +260,12 @@ void updateStandard(GameScene& scene) {
         deselect(scene);
         return;
     }
-    if (scene.standard.outcome().over()) {
+    if (scene.match.outcome().over()) {
         deselect(scene);
         scene.notice = refusalText(Refusal::GameOver);
         return;
     }
-    const Position& position = scene.standard.position();
+    const Position& position = scene.match.position();
     const int side = position.sideToMove;
     const HandPlace place = handPlaceAt(mouse.x, mouse.y);
     if (place.side >= 0) {
@@ -304,10 +299,10 @@ void updateStandardWhileWaiting(GameScene& scene, int player) {
         deselect(scene);
         return;
     }
-    if (!left || scene.standard.outcome().over()) {
+    if (!left || scene.match.outcome().over()) {
         return;
     }
-    Position ahead = scene.standard.position();
+    Position ahead = scene.match.position();
     ahead.sideToMove = player;
     const HandPlace place = handPlaceAt(mouse.x, mouse.y);
     if (place.side >= 0) {
@@ -328,12 +323,12 @@ void updateStandardWhileWaiting(GameScene& scene, int player) {
 }
 
 void keepStandardPick(GameScene& scene, const Cell& held) {
-    const Position& position = scene.standard.position();
+    const Position& position = scene.match.position();
     if (held.piece == kNothingSelected) {
         return;
     }
     // An engine that failed leaves the turn where it was: the pick is for a turn not come.
-    if (position.sideToMove != held.owner || scene.standard.outcome().over()) {
+    if (position.sideToMove != held.owner || scene.match.outcome().over()) {
         deselect(scene);
         return;
     }
@@ -354,7 +349,9 @@ void keepStandardPick(GameScene& scene, const Cell& held) {
 
 void GameScene::resumeStandard(const StandardGame& game) {
     rules = RuleSet::Standard;
-    standard = game;
+    std::string unused;
+    // A game that could be played to where it stands replays the same way in the match.
+    match.load(recordOf(game), unused);
     loadStandardPictures();
     settleStandard(*this);
     notice.clear();
@@ -364,7 +361,7 @@ void GameScene::resumeStandard(const StandardGame& game) {
 
 void GameScene::startNewGame() {
     if (rules == RuleSet::Standard) {
-        standard = StandardGame{};
+        match.newGame();
         settleStandard(*this);
     } else {
         board.reset();

@@ -13,7 +13,7 @@ void answerQuestions(GameScene& scene);
 // The board and turn the drawing reads, brought in line with the standard game after any
 // change to it; the selection goes.
 void settleStandard(GameScene& scene);
-Move lastPlayed(const StandardGame& game);
+Move lastPlayed(const Match& match);
 
 // One ply back or forward, its ending included, with the observers told; false when there
 // is nothing to take back or replay.

@@ -92,10 +92,10 @@ void GameScene::describeStandard(FrameState& frame) const {
     if (!frame.standard) {
         return;
     }
-    const Position& position = standard.position();
+    const Position& position = match.position();
     frame.hands = position.hands;
     frame.lastFrom = frame.lastTo = -1;
-    if (const Move* last = standard.lastMove()) {
+    if (const Move* last = match.lastMove()) {
         frame.lastFrom = last->dropped ? -1 : squareIndex(last->fromColumn, last->fromRow);
         frame.lastTo = squareIndex(last->toColumn, last->toRow);
     }
@@ -110,14 +110,14 @@ void GameScene::describeStandard(FrameState& frame) const {
         frame.choicePiece = mover.piece;
         frame.choiceOwner = mover.owner;
     }
-    frame.ending = standard.outcome().how;
-    frame.winner = standard.outcome().winner;
+    frame.ending = match.outcome().how;
+    frame.winner = match.outcome().winner;
     frame.handPick =
         selected.piece != -1 && selected.column < 0 ? selected.owner * 16 + selected.piece : -1;
 }
 
 void GameScene::drawHands() const {
-    const Position& position = standard.position();
+    const Position& position = match.position();
     const int countCells = kMostInHand - 1;
     for (int side = 0; side < 2; ++side) {
         const Image& shadow = side == 0 ? blueShadow : redShadow;
@@ -155,8 +155,7 @@ void GameScene::drawHands() const {
 }
 
 void GameScene::drawPromotionChoice() const {
-    const Cell mover =
-        standard.position().board.cellAt(pendingMove.fromColumn, pendingMove.fromRow);
+    const Cell mover = match.position().board.cellAt(pendingMove.fromColumn, pendingMove.fromRow);
     if (mover.piece <= Empty || mover.piece >= King) {
         return;
     }

@@ -58,7 +58,7 @@ class AgainstFakeEngine : public SceneTest {
         return framesUntil(
             scene_, [this] { return computer_->readDescriptor(); }, done);
     }
-    std::size_t ply() const { return scene_.standard.ply(); }
+    std::size_t ply() const { return scene_.match.ply(); }
     void pickUpWhileItThinks(bool simple);
 
     Heard heard_;
@@ -92,9 +92,9 @@ TEST_F(AgainstFakeEngine, UnderTheSimpleRulesAPromotionTheyDoNotMakeEndsTheEngin
 
 TEST_F(AgainstFakeEngine, AnIllegalMoveLosesByFoulAndShowsWhatWasSent) {
     play(0, {"--move", "7g7c"});
-    ASSERT_TRUE(runUntil([&] { return scene_.standard.outcome().over(); }));
-    EXPECT_EQ(scene_.standard.outcome().how, GameEnd::IllegalMove);
-    EXPECT_EQ(scene_.standard.outcome().winner, 1);
+    ASSERT_TRUE(runUntil([&] { return scene_.match.outcome().over(); }));
+    EXPECT_EQ(scene_.match.outcome().how, GameEnd::IllegalMove);
+    EXPECT_EQ(scene_.match.outcome().winner, 1);
     EXPECT_EQ(ply(), 0u);
     EXPECT_NE(scene_.notice.find("7g7c"), std::string::npos) << scene_.notice;
 }
@@ -227,8 +227,8 @@ TEST_F(AgainstTheClock, AnAnswerAfterTheEnginesFlagFellIsNotPlayed) {
     ASSERT_TRUE(computer_->thinking());
     now_ += 1001;
     frame(scene_, 0, 0, 0);
-    EXPECT_EQ(scene_.standard.outcome().how, GameEnd::TimeUp);
-    EXPECT_EQ(scene_.standard.outcome().winner, 0);
+    EXPECT_EQ(scene_.match.outcome().how, GameEnd::TimeUp);
+    EXPECT_EQ(scene_.match.outcome().winner, 0);
     EXPECT_FALSE(computer_->thinking());
     runUntil([] { return false; });
     EXPECT_EQ(ply(), 1u);
@@ -241,7 +241,7 @@ TEST_F(AgainstTheClock, AnAnswerAfterTheEnginesFlagFellIsNotPlayed) {
 // survives the engine's move.
 void AgainstFakeEngine::pickUpWhileItThinks(bool simple) {
     play(1, {"--move", "3c3d", "--think", "0.3"}, simple);
-    const auto moves = [&] { return simple ? scene_.history.position() : scene_.standard.ply(); };
+    const auto moves = [&] { return simple ? scene_.history.position() : scene_.match.ply(); };
     click(scene_, 2, 6);
     click(scene_, 2, 5);
     frame(scene_, 0, 0, 0);

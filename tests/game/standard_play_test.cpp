@@ -51,7 +51,7 @@ class StandardPlay : public SceneTest {
         releaseAt(scene_, choice.left + (promote ? 20 : 80), choice.top + 28, kLeftButton);
     }
     std::string refusedFor(Refusal why) const { return refusalText(why); }
-    const Position& position() const { return scene_.standard.position(); }
+    const Position& position() const { return scene_.match.position(); }
 
     HeardEvents heard_;
     GameScene scene_{nullptr};
@@ -136,21 +136,21 @@ TEST_F(StandardPlay, AfterMateMovesAreRefusedAndTakingItBackPutsTheGameInPlay) {
     startFrom(kHeadGoldMate);
     clickHand(0, Gold);
     click(scene_, 4, 1);
-    ASSERT_EQ(scene_.standard.outcome().how, GameEnd::Checkmate);
-    EXPECT_EQ(scene_.standard.outcome().winner, 0);
+    ASSERT_EQ(scene_.match.outcome().how, GameEnd::Checkmate);
+    EXPECT_EQ(scene_.match.outcome().winner, 0);
 
     click(scene_, 4, 4);  // whatever is clicked, nothing moves once the game is over
     EXPECT_EQ(scene_.notice, refusedFor(Refusal::GameOver));
     EXPECT_EQ(heard_.events.size(), 1u);
 
     pressKey(scene_, SDLK_u);
-    EXPECT_FALSE(scene_.standard.outcome().over());
+    EXPECT_FALSE(scene_.match.outcome().over());
     EXPECT_EQ(position().hands[0][Gold], 1);
     EXPECT_EQ(scene_.turn, 0);
     EXPECT_EQ(scene_.notice, "");
     EXPECT_EQ(heard_.events.back(), MoveEvent::TakenBack);
     pressKey(scene_, SDLK_r);
-    EXPECT_EQ(scene_.standard.outcome().how, GameEnd::Checkmate);
+    EXPECT_EQ(scene_.match.outcome().how, GameEnd::Checkmate);
     EXPECT_EQ(heard_.events.back(), MoveEvent::Replayed);
 }
 
@@ -162,16 +162,16 @@ TEST_F(StandardPlay, ResigningAsksFirstAndTheQuestionLapses) {
     frame(scene_, 0, 0, 0);
     EXPECT_EQ(scene_.notice, "");  // too late: the question is gone from the screen
     pressKey(scene_, SDLK_g);
-    EXPECT_FALSE(scene_.standard.outcome().over());
+    EXPECT_FALSE(scene_.match.outcome().over());
 
     fakeNow += 500;
     pressKey(scene_, SDLK_g);
-    EXPECT_EQ(scene_.standard.outcome().how, GameEnd::Resignation);
-    EXPECT_EQ(scene_.standard.outcome().winner, 1);
+    EXPECT_EQ(scene_.match.outcome().how, GameEnd::Resignation);
+    EXPECT_EQ(scene_.match.outcome().winner, 1);
     EXPECT_EQ(heard_.events, std::vector<MoveEvent>{MoveEvent::Ended});
 
     pressKey(scene_, SDLK_u);
-    EXPECT_FALSE(scene_.standard.outcome().over());
+    EXPECT_FALSE(scene_.match.outcome().over());
     EXPECT_EQ(heard_.events.back(), MoveEvent::Ended);  // its ending taken back
 }
 
@@ -181,7 +181,7 @@ TEST_F(StandardPlay, AClickDropsTheQuestionSoATapOfTheKeyLaterOnlyAsksAgain) {
     click(scene_, 4, 4);
     EXPECT_EQ(scene_.asking, GameScene::Question::None);
     pressKey(scene_, SDLK_d);
-    EXPECT_FALSE(scene_.standard.outcome().over());
+    EXPECT_FALSE(scene_.match.outcome().over());
     EXPECT_EQ(scene_.asking, GameScene::Question::Impasse);
 }
 
