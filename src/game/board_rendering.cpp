@@ -117,7 +117,7 @@ bool GameScene::changedAreas(const FrameState& last, const FrameState& now,
         add(last.portraitPlace);
         add(now.portraitPlace);
     }
-    const bool mirrored = rules == RuleSet::Simple && turn != 0;
+    const bool mirrored = rules() == RuleSet::Simple && turn != 0;
     for (int index = 0; index < kSquareCount; ++index) {
         const int column = index % kBoardSize;
         const int row = index / kBoardSize;
@@ -258,7 +258,7 @@ bool GameScene::draw() {
 }
 
 void GameScene::paintFrame() const {
-    if (rules == RuleSet::Standard) {
+    if (rules() == RuleSet::Standard) {
         drawStandard();
         return;
     }
@@ -289,7 +289,7 @@ void GameScene::paintFrame() const {
 }
 
 void GameScene::drawStatusMarks() const {
-    const StatusPlaces& at = rules == RuleSet::Standard ? kStandardStatus : kSimpleStatus;
+    const StatusPlaces& at = rules() == RuleSet::Standard ? kStandardStatus : kSimpleStatus;
     if (notRecording) {
         drawText(screen, at.noticeX, at.noticeY, "Not recording");
     }

@@ -37,13 +37,6 @@ std::string scoreText(const Score& score) {
     return "";
 }
 
-// Deselects and hands the turn to whoever is to move after a simple-rules change.
-void settleSimple(GameScene& scene, int sideToMove) {
-    scene.turn = sideToMove;
-    scene.selected.piece = -1;
-    scene.moveMap.clear();
-}
-
 }  // namespace
 
 ComputerOpponent::ComputerOpponent(EngineSetup setup, int side)
@@ -156,22 +149,10 @@ void ComputerOpponent::update(GameScene& scene) {
     }
     // A second ply of a take-back or replay, owed since the first.
     for (; takeBacksOwed_ > 0; --takeBacksOwed_) {
-        if (scene.rules == RuleSet::Standard) {
-            takeBackStandardPly(scene);
-        } else if (const Move* undone = scene.history.takeBack(scene.board)) {
-            const Move move = *undone;
-            settleSimple(scene, move.owner);
-            scene.notify(move, MoveEvent::TakenBack);
-        }
+        takeBackPly(scene);
     }
     for (; replaysOwed_ > 0; --replaysOwed_) {
-        if (scene.rules == RuleSet::Standard) {
-            replayStandardPly(scene);
-        } else if (const Move* redone = scene.history.replay(scene.board)) {
-            const Move move = *redone;
-            settleSimple(scene, move.owner == 0 ? 1 : 0);
-            scene.notify(move, MoveEvent::Replayed);
-        }
+        replayPly(scene);
     }
     while (playing_ && engine_.pollEvent(event)) {
         switch (event.kind) {
@@ -184,7 +165,7 @@ void ComputerOpponent::update(GameScene& scene) {
             case EngineEvent::Kind::Resign:
             case EngineEvent::Kind::Win:
                 // The simple rules have neither ending: the game is the players' to finish.
-                if (thinking_ && ownsTurn(scene) && scene.rules != RuleSet::Standard) {
+                if (thinking_ && ownsTurn(scene) && scene.rules() != RuleSet::Standard) {
                     giveUp(scene, event.kind == EngineEvent::Kind::Resign
                                       ? std::string("the engine resigned")
                                       : std::string("the engine declared a win"));
@@ -195,7 +176,7 @@ void ComputerOpponent::update(GameScene& scene) {
                     } else {
                         scene.match.declareImpasse();
                     }
-                    settleStandard(scene);
+                    settle(scene);
                     scene.notice.clear();
                     shownLine_.clear();
                     scene.notify(lastPlayed(scene.match), MoveEvent::Ended);
@@ -256,7 +237,7 @@ void ComputerOpponent::playAnswer(GameScene& scene, const std::string& text) {
     if (!ownsTurn(scene)) {
         return;  // the position it was asked about is gone
     }
-    if (scene.rules != RuleSet::Standard) {
+    if (scene.rules() != RuleSet::Standard) {
         playSimpleAnswer(scene, text);
         return;
     }
@@ -265,7 +246,7 @@ void ComputerOpponent::playAnswer(GameScene& scene, const std::string& text) {
     if (!parseUsiMove(text, request) || scene.match.play(request, &made) != Refusal::None) {
         // The engine's side broke the rules: it loses, and the player sees what it sent.
         scene.match.loseByFoul(side_);
-        settleStandard(scene);
+        settle(scene);
         scene.notice =
             formatString("%s's engine played an illegal move: %s", sideName(side_), text.c_str());
         shownLine_.clear();
@@ -273,21 +254,19 @@ void ComputerOpponent::playAnswer(GameScene& scene, const std::string& text) {
         scene.notify(lastPlayed(scene.match), MoveEvent::Ended);
         return;
     }
-    settleStandard(scene);
+    settle(scene);
     scene.notify(made, MoveEvent::Played);
 }
 
 void ComputerOpponent::playSimpleAnswer(GameScene& scene, const std::string& text) {
     Move made;
-    Board after;
-    if (!judgeEngineMove(scene, text, made, &after)) {
+    if (!judgeEngineMove(scene, text, made) ||
+        scene.match.play(requestOf(made), &made) != Refusal::None) {
         // The simple rules know no foul, so the engine leaves and the players go on.
         giveUp(scene, "it sent a move these rules do not allow: " + text);
         return;
     }
-    scene.board = after;
-    scene.history.record(made);
-    settleSimple(scene, side_ == 0 ? 1 : 0);
+    settle(scene);
     scene.notify(made, MoveEvent::Played);
 }
 
@@ -350,10 +329,8 @@ void ComputerOpponent::onMoveEvent(const GameScene& scene, const Move&, MoveEven
     }
     if (event == MoveEvent::TakenBack || event == MoveEvent::Replayed) {
         abandonSearch();
-        const bool standard = scene.rules == RuleSet::Standard;
-        const std::size_t ply = standard ? scene.match.ply() : scene.history.position();
-        const bool ahead =
-            standard ? scene.match.current().mainChild() != nullptr : scene.history.size() > ply;
+        const std::size_t ply = scene.match.ply();
+        const bool ahead = scene.match.current().mainChild() != nullptr;
         // Back to (or on to) the player's own turn: the computer's move goes with theirs.
         const bool computerToMove = scene.turn == side_ && !scene.gameOver();
         if (computerToMove && event == MoveEvent::TakenBack && ply > 0) {

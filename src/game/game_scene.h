@@ -17,7 +17,6 @@
 #include "match/match.h"
 #include "media/image.h"
 #include "shogi/board.h"
-#include "shogi/history.h"
 #include "shogi/move_map.h"
 #include "shogi/position.h"
 #include "shogi/standard_rules.h"
@@ -60,13 +59,10 @@ class GameScene : public Scene {
     Image portrait;
     Board board;
     MoveMap moveMap;
-    int turn = 0;         // 0 Blue to move, anything else Red
-    Cell selected{};      // piece -1: nothing selected
-    MoveHistory history;  // the moves that led to `board`, and those taken back since
-    // Which game is played. Under the standard rules `match` owns the position, hands, moves
-    // and ending, and `board` and `turn` mirror it after every change, so drawing reads one
-    // place. The simple rules' game still lives in `board`, `turn` and `history`.
-    RuleSet rules = RuleSet::Simple;
+    int turn = 0;     // 0 Blue to move, anything else Red
+    Cell selected{};  // piece -1: nothing selected
+    // Which game is played: the match's rules.
+    RuleSet rules() const { return match.rules(); }
 
     // Standard rules only. While a piece is selected, `selected` and `moveMap` are in screen
     // squares for both sides (the standard rules judge in screen squares); a piece picked
@@ -87,9 +83,11 @@ class GameScene : public Scene {
     // The scene's one source of the time, for the questions and the game clock alike, so a
     // test that steps it steps both and never sleeps.
     std::function<Uint32()> ticks = &SDL_GetTicks;
-    // The game under the standard rules, told the time by `ticks` (declared before it, so
-    // that it exists when the match first asks).
-    Match match{RuleSet::Standard, [this] { return static_cast<std::int64_t>(ticks()); }};
+    // The game under either rule set: its record, the place in it, the position and the
+    // ending. `board` and `turn` copy its position after every change, and the drawing reads
+    // them. Told the time by `ticks` (declared before it, so that it exists when the match
+    // first asks).
+    Match match{RuleSet::Simple, [this] { return static_cast<std::int64_t>(ticks()); }};
 
     // Both sides' clocks, in every game: without a time control they only measure, so the
     // record has each move's time all the same.

@@ -11,21 +11,11 @@
 namespace ixo {
 
 std::size_t GameScene::plyCount() const {
-    return rules == RuleSet::Standard ? match.ply() : history.position();
+    return match.ply();
 }
 
 bool GameScene::gameOver() const {
-    if (rules == RuleSet::Standard) {
-        return match.outcome().over();
-    }
-    if (lostOnTime_ >= 0) {
-        return true;
-    }
-    int kings = 0;
-    for (const Cell& cell : board.cells) {
-        kings += cell.piece == King;
-    }
-    return kings < 2;
+    return match.finished() || lostOnTime_ >= 0;
 }
 
 void GameScene::setTimeControl(const TimeControl& control) {
@@ -144,9 +134,9 @@ void GameScene::judgeFlag() {
     if (side < 0) {
         return;
     }
-    if (rules == RuleSet::Standard) {
+    if (rules() == RuleSet::Standard) {
         match.loseOnTime(side);
-        settleStandard(*this);
+        settle(*this);
         notify(lastPlayed(match), MoveEvent::Ended);
         return;
     }

@@ -26,6 +26,15 @@ void deselect(GameScene& scene) {
     scene.choosingPromotion = false;
 }
 
+// Under the standard rules the line under the board speaks of the position (a refusal, a
+// question about the game), so it goes with it. The simple game's line only ever says what
+// the engines and keys did, which stays true whatever position is shown.
+void clearPositionNotice(GameScene& scene) {
+    if (scene.rules() == RuleSet::Standard) {
+        scene.notice.clear();
+    }
+}
+
 // Endings that come with no move of their own: taking one back is news to the observers even
 // when the move before it goes too.
 bool endsWithoutAMove(GameEnd how) {
@@ -41,7 +50,7 @@ void play(GameScene& scene, const MoveRequest& request) {
         deselect(scene);
         return;
     }
-    settleStandard(scene);
+    settle(scene);
     scene.notify(made, MoveEvent::Played);
 }
 
@@ -132,7 +141,7 @@ void endStandardGame(GameScene& scene, GameScene::Question how) {
     } else {
         scene.match.declareImpasse();
     }
-    settleStandard(scene);
+    settle(scene);
     scene.notify(lastPlayed(scene.match), MoveEvent::Ended);
 }
 
@@ -158,9 +167,10 @@ void ask(GameScene& scene, GameScene::Question question) {
 
 }  // namespace
 
-// The board and the turn the drawing reads follow the standard game after every change, and
-// a selection made before it would be judged on a position that is gone.
-void settleStandard(GameScene& scene) {
+// The board and the turn the drawing reads follow the match after every change, and a
+// selection made before it would be judged on a position that is gone (or drawn in the other
+// side's frame).
+void settle(GameScene& scene) {
     scene.board = scene.match.position().board;
     scene.turn = scene.match.position().sideToMove;
     deselect(scene);
@@ -186,7 +196,7 @@ void answerQuestions(GameScene& scene) {
     for (int count = keys.presses(SDLK_n); count > 0; --count) {
         ask(scene, GameScene::Question::NewGame);
     }
-    if (scene.rules != RuleSet::Standard) {
+    if (scene.rules() != RuleSet::Standard) {
         return;
     }
     for (int count = keys.presses(SDLK_g); count > 0; --count) {
@@ -197,7 +207,7 @@ void answerQuestions(GameScene& scene) {
     }
 }
 
-bool takeBackStandardPly(GameScene& scene) {
+bool takeBackPly(GameScene& scene) {
     const Outcome before = scene.match.outcome();
     // An ending that came without a move is taken back on its own, before any move.
     const bool endingOnly = scene.match.current().isEnd();
@@ -205,8 +215,8 @@ bool takeBackStandardPly(GameScene& scene) {
     if (!scene.match.takeBack()) {
         return false;  // at the start: nothing to undo, and the selection stays
     }
-    settleStandard(scene);
-    scene.notice.clear();
+    settle(scene);
+    clearPositionNotice(scene);
     if (endingOnly) {
         if (endsWithoutAMove(before.how)) {
             scene.notify(lastPlayed(scene.match), MoveEvent::Ended);
@@ -217,26 +227,29 @@ bool takeBackStandardPly(GameScene& scene) {
     return true;
 }
 
-bool replayStandardPly(GameScene& scene) {
+bool replayPly(GameScene& scene) {
     if (!scene.match.replay()) {
         return false;
     }
-    settleStandard(scene);
-    scene.notice.clear();
+    settle(scene);
+    clearPositionNotice(scene);
     scene.notify(lastPlayed(scene.match),
                  scene.match.current().isEnd() ? MoveEvent::Ended : MoveEvent::Replayed);
     return true;
 }
 
-void stepThroughStandardHistory(GameScene& scene) {
+void stepThroughHistory(GameScene& scene) {
     const Keyboard& keys = Keyboard::instance();
     for (int count = keys.presses(SDLK_u) + keys.presses(SDLK_BACKSPACE); count > 0; --count) {
-        if (!takeBackStandardPly(scene)) {
+        if (scene.takeBackFlagFall()) {
+            continue;
+        }
+        if (!takeBackPly(scene)) {
             break;
         }
     }
     for (int count = keys.presses(SDLK_r); count > 0; --count) {
-        if (!replayStandardPly(scene)) {
+        if (!replayPly(scene)) {
             break;
         }
     }
@@ -348,27 +361,19 @@ void keepStandardPick(GameScene& scene, const Cell& held) {
 }
 
 void GameScene::resumeStandard(const StandardGame& game) {
-    rules = RuleSet::Standard;
     std::string unused;
     // A game that could be played to where it stands replays the same way in the match.
     match.load(recordOf(game), unused);
     loadStandardPictures();
-    settleStandard(*this);
+    settle(*this);
     notice.clear();
     asking = Question::None;
     startClocksAfresh();
 }
 
 void GameScene::startNewGame() {
-    if (rules == RuleSet::Standard) {
-        match.newGame();
-        settleStandard(*this);
-    } else {
-        board.reset();
-        history = MoveHistory{};
-        turn = 0;
-        deselect(*this);
-    }
+    match.newGame();
+    settle(*this);
     notice.clear();
     asking = Question::None;
     startClocksAfresh();

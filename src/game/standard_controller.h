@@ -10,18 +10,19 @@ namespace ixo {
 // key again within the confirmation window does it. Any other action drops the question.
 void answerQuestions(GameScene& scene);
 
-// The board and turn the drawing reads, brought in line with the standard game after any
-// change to it; the selection goes.
-void settleStandard(GameScene& scene);
+// The board and turn the drawing reads, brought in line with the match after any change to
+// it; the selection goes.
+void settle(GameScene& scene);
 Move lastPlayed(const Match& match);
 
 // One ply back or forward, its ending included, with the observers told; false when there
 // is nothing to take back or replay.
-bool takeBackStandardPly(GameScene& scene);
-bool replayStandardPly(GameScene& scene);
+bool takeBackPly(GameScene& scene);
+bool replayPly(GameScene& scene);
 
-// U / Backspace and R through the standard game, its endings included.
-void stepThroughStandardHistory(GameScene& scene);
+// U / Backspace and R through the game, its endings included; a flag fall under the simple
+// rules is taken back on its own first.
+void stepThroughHistory(GameScene& scene);
 
 // One frame of the mouse under the standard rules, in screen squares for both sides.
 void updateStandard(GameScene& scene);

@@ -74,7 +74,7 @@ std::string GameScene::noticeShown() const {
         return lostOnTime_ == 0 ? "Time is up: Blue loses on time"
                                 : "Time is up: Red loses on time";
     }
-    if (rules == RuleSet::Standard && choosingPromotion && asking == Question::None) {
+    if (rules() == RuleSet::Standard && choosingPromotion && asking == Question::None) {
         return "Promote? Click the promoted or the unpromoted piece";
     }
     return notice;
@@ -88,7 +88,7 @@ void GameScene::describeStandard(FrameState& frame) const {
         frame.hintTo = hint->shown().to;
         frame.hintDrop = hint->shown().drop;
     }
-    frame.standard = rules == RuleSet::Standard;
+    frame.standard = rules() == RuleSet::Standard;
     if (!frame.standard) {
         return;
     }

@@ -77,7 +77,7 @@ TEST_F(AgainstFakeEngine, ItsMoveIsPlayedAndToldLikeAClick) {
 
 TEST_F(AgainstFakeEngine, UnderTheSimpleRulesItsMoveGoesThroughTheSimpleRules) {
     play(0, {"--move", "7g7f"}, true);
-    ASSERT_TRUE(runUntil([&] { return scene_.history.position() == 1; }));
+    ASSERT_TRUE(runUntil([&] { return scene_.match.ply() == 1; }));
     EXPECT_EQ(scene_.board.cellAt(2, 5).piece, Pawn);
     EXPECT_EQ(scene_.turn, 1);
 }
@@ -86,7 +86,7 @@ TEST_F(AgainstFakeEngine, UnderTheSimpleRulesAPromotionTheyDoNotMakeEndsTheEngin
     // A '+' where these rules promote nothing is no move of this game.
     play(0, {"--move", "7g7f+"}, true);
     ASSERT_TRUE(runUntil([&] { return !computer_->playing(); }));
-    EXPECT_EQ(scene_.history.position(), 0u);
+    EXPECT_EQ(scene_.match.ply(), 0u);
     EXPECT_NE(scene_.notice.find("7g7f+"), std::string::npos) << scene_.notice;
 }
 
@@ -241,7 +241,7 @@ TEST_F(AgainstTheClock, AnAnswerAfterTheEnginesFlagFellIsNotPlayed) {
 // survives the engine's move.
 void AgainstFakeEngine::pickUpWhileItThinks(bool simple) {
     play(1, {"--move", "3c3d", "--think", "0.3"}, simple);
-    const auto moves = [&] { return simple ? scene_.history.position() : scene_.match.ply(); };
+    const auto moves = [&] { return simple ? scene_.match.ply() : scene_.match.ply(); };
     click(scene_, 2, 6);
     click(scene_, 2, 5);
     frame(scene_, 0, 0, 0);

@@ -118,7 +118,7 @@ class TimedGame : public SceneTest {
         click(scene_, column, side == 0 ? 5 : 3);
     }
     std::size_t plies() const {
-        return scene_.rules == RuleSet::Standard ? scene_.match.ply() : scene_.history.position();
+        return scene_.rules() == RuleSet::Standard ? scene_.match.ply() : scene_.match.ply();
     }
 
     Uint32 now_ = 5000;

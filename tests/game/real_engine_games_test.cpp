@@ -52,8 +52,7 @@ class RealEngineGame : public SceneTest {
         scene_.observers = {players_[0].get(), players_[1].get()};
         // A short game: the first plies of one, or all of it when it ends sooner.
         const auto plies = [&] {
-            return scene_.rules == RuleSet::Standard ? scene_.match.ply()
-                                                     : scene_.history.position();
+            return scene_.rules() == RuleSet::Standard ? scene_.match.ply() : scene_.match.ply();
         };
         for (int pass = 0; pass < 2000 && plies() < kPlies && !scene_.gameOver(); ++pass) {
             for (const auto& player : players_) {
@@ -83,7 +82,7 @@ TEST_F(RealEngineGame, FairyStockfishPlaysAShortStandardGameOfLegalMoves) {
 TEST_F(RealEngineGame, FairyStockfishPlaysAShortSimpleGameOfLegalMoves) {
     REQUIRE_ENGINE("fairy-stockfish");
     playWhole(engine("fairy-stockfish", true), engine("fairy-stockfish", true));
-    EXPECT_TRUE(scene_.gameOver() || scene_.history.position() == kPlies);
+    EXPECT_TRUE(scene_.gameOver() || scene_.match.ply() == kPlies);
 }
 
 TEST_F(RealEngineGame, GpsusiPlaysAShortStandardGameOfLegalMoves) {

@@ -190,7 +190,7 @@ TEST_F(StandardPlay, NewGameUnderTheSimpleRulesAsksThenStartsAfreshAndTellsTheOb
     click(scene_, 2, 5);
     pressKey(scene_, SDLK_n);
     EXPECT_EQ(scene_.notice, "Start a new game? Press N again to confirm");
-    EXPECT_EQ(scene_.history.size(), 1u);
+    EXPECT_EQ(scene_.match.ply(), 1u);
     EXPECT_EQ(heard_.newGames, 0);
 
     fakeNow += 1000;
@@ -198,9 +198,10 @@ TEST_F(StandardPlay, NewGameUnderTheSimpleRulesAsksThenStartsAfreshAndTellsTheOb
     Board start;
     start.reset();
     EXPECT_EQ(scene_.board, start);
-    EXPECT_EQ(scene_.history.size(), 0u);
+    EXPECT_EQ(scene_.match.ply(), 0u);
+    EXPECT_TRUE(scene_.match.record().root().children.empty());
     EXPECT_EQ(scene_.turn, 0);
-    EXPECT_EQ(scene_.rules, RuleSet::Simple);
+    EXPECT_EQ(scene_.rules(), RuleSet::Simple);
     EXPECT_EQ(scene_.notice, "");
     EXPECT_EQ(heard_.newGames, 1);
 }

@@ -13,7 +13,7 @@ class TurnController : public SceneTest, public ::testing::WithParamInterface<in
   protected:
     void SetUp() override {
         SceneTest::SetUp();
-        scene_.turn = GetParam();
+        ASSERT_TRUE(reliability::setUpPosition(scene_, scene_.board, GetParam()));
     }
 
     bool red() const { return GetParam() != 0; }
@@ -102,7 +102,9 @@ TEST_P(TurnController, ALeftReleaseOnALitSquareMovesOnceAndPassesTheTurn) {
 }
 
 TEST_P(TurnController, APawnCapturingIntoTheFarRowsIsPromotedAndKeepsItsOwner) {
-    scene_.board.place(0, screenRow(3), Pawn, owner());
+    Board board = scene_.board;
+    board.place(0, screenRow(3), Pawn, owner());
+    ASSERT_TRUE(reliability::setUpPosition(scene_, board, GetParam()));
     const int pieces = reliability::piecesOn(scene_.board);
     clickOwn(0, 3);
     clickOwn(0, 2);
@@ -112,7 +114,9 @@ TEST_P(TurnController, APawnCapturingIntoTheFarRowsIsPromotedAndKeepsItsOwner) {
 }
 
 TEST_P(TurnController, APromotedPieceShowsThePortraitOfItsOwnCode) {
-    scene_.board.place(4, 4, PromotedRook, owner());
+    Board board = scene_.board;
+    board.place(4, 4, PromotedRook, owner());
+    ASSERT_TRUE(reliability::setUpPosition(scene_, board, GetParam()));
     clickOwn(4, 4);
     EXPECT_EQ(scene_.portrait.path(), portrait("06"));
 }

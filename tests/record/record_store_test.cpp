@@ -100,7 +100,7 @@ TEST_F(RecordStore, AMoveIsWrittenOnlyAfterTheFrameThatShowsIt) {
     GameScene scene(nullptr);
     RecordKeeper keeper({games_.string(), ""}, start_);
     const Move move = opening(1).front();
-    scene.history.record(move);
+    ASSERT_EQ(scene.match.play(requestOf(move)), Refusal::None);
     keeper.onMoveEvent(scene, move, MoveEvent::Played);
     EXPECT_FALSE(fs::exists(games_));
     keeper.afterFrame();
@@ -203,7 +203,7 @@ MoveRequest usi(const char* text) {
 
 TEST_F(RecordStore, AStandardGameIsWrittenWithItsEndingAndANewGameGetsARecordOfItsOwn) {
     GameScene scene(nullptr);
-    scene.rules = RuleSet::Standard;
+    scene.resumeStandard(StandardGame{});
     RecordKeeper keeper({games_.string(), ""}, start_);
     Move made;
     ASSERT_EQ(scene.match.play(usi("7g7f"), &made), Refusal::None);
@@ -251,7 +251,6 @@ TEST_F(RecordStore, ARecordFromElsewhereGoesOnUnderStandardRulesKeepingWhatItSai
 
     // Taken back out of the resignation and played on, it is written with what it said.
     GameScene scene(nullptr);
-    scene.rules = RuleSet::Standard;
     ASSERT_TRUE(scene.match.load(recordOf(game.standard), error)) << error;
     RecordKeeper keeper({games_.string(), ""}, start_, game.recordPath, game.headers);
     // The resignation first, on its own, then the move before it.

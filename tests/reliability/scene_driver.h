@@ -17,6 +17,7 @@
 #include "SDL.h"
 #include "game/game_scene.h"
 #include "game/geometry.h"
+#include "game/standard_controller.h"
 #include "input/keyboard.h"
 #include "input/mouse.h"
 #include "shogi/move.h"
@@ -58,11 +59,28 @@ inline void startNewGame(GameScene& scene) {
     scene.turn = 0;
     scene.selected = Cell{};
     scene.selected.piece = -1;
-    scene.history = MoveHistory{};
+    GameRecord fresh;
+    fresh.rules = scene.rules();
+    std::string unused;
+    scene.match.load(std::move(fresh), unused);
     scene.notice.clear();
     scene.asking = GameScene::Question::None;
     scene.seedMoveTimes({});
     Mouse::instance() = Mouse{};
+}
+
+// `board` with `sideToMove` to move, as the start of a game under the scene's rules, the way
+// a record set up like that would open: the match owns the position, so a test that wants
+// another one sets it up there rather than on the board the drawing reads.
+// False when the match refuses it.
+inline bool setUpPosition(GameScene& scene, const Board& board, int sideToMove) {
+    GameRecord record;
+    record.rules = scene.rules();
+    record.start = Position{board, {}, sideToMove};
+    std::string error;
+    const bool loaded = scene.match.load(std::move(record), error);
+    settle(scene);
+    return loaded;
 }
 
 // A left click on a screen square: pressed in one frame, released in the next.
