@@ -117,7 +117,6 @@ GameScene::~GameScene() {
 }
 
 void GameScene::notify(const Move& move, MoveEvent event) {
-    keepTime(event);
     for (GameObserver* observer : observers) {
         observer->onMoveEvent(*this, move, event);
     }

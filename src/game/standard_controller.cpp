@@ -176,6 +176,12 @@ void settle(GameScene& scene) {
     deselect(scene);
 }
 
+void tellEnding(GameScene& scene) {
+    if (scene.rules() == RuleSet::Standard) {
+        scene.notify(lastPlayed(scene.match), MoveEvent::Ended);
+    }
+}
+
 Move lastPlayed(const Match& match) {
     const Move* last = match.lastMove();
     return last ? *last : Move{};
@@ -219,7 +225,7 @@ bool takeBackPly(GameScene& scene) {
     clearPositionNotice(scene);
     if (endingOnly) {
         if (endsWithoutAMove(before.how)) {
-            scene.notify(lastPlayed(scene.match), MoveEvent::Ended);
+            tellEnding(scene);
         }
         return true;
     }
@@ -233,17 +239,17 @@ bool replayPly(GameScene& scene) {
     }
     settle(scene);
     clearPositionNotice(scene);
-    scene.notify(lastPlayed(scene.match),
-                 scene.match.current().isEnd() ? MoveEvent::Ended : MoveEvent::Replayed);
+    if (scene.match.current().isEnd()) {
+        tellEnding(scene);
+    } else {
+        scene.notify(lastPlayed(scene.match), MoveEvent::Replayed);
+    }
     return true;
 }
 
 void stepThroughHistory(GameScene& scene) {
     const Keyboard& keys = Keyboard::instance();
     for (int count = keys.presses(SDLK_u) + keys.presses(SDLK_BACKSPACE); count > 0; --count) {
-        if (scene.takeBackFlagFall()) {
-            continue;
-        }
         if (!takeBackPly(scene)) {
             break;
         }
@@ -360,10 +366,10 @@ void keepStandardPick(GameScene& scene, const Cell& held) {
     }
 }
 
-void GameScene::resumeStandard(const StandardGame& game) {
+void GameScene::resumeStandard(const StandardGame& game, const std::vector<MoveTime>& times) {
     std::string unused;
     // A game that could be played to where it stands replays the same way in the match.
-    match.load(recordOf(game), unused);
+    match.load(recordOf(game, times), unused);
     loadStandardPictures();
     settle(*this);
     notice.clear();

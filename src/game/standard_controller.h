@@ -14,14 +14,16 @@ void answerQuestions(GameScene& scene);
 // it; the selection goes.
 void settle(GameScene& scene);
 Move lastPlayed(const Match& match);
+// The observers hear of an ending without a move (or of its take-back) only under the standard
+// rules: the simple rules' record has no ending to write, so their flag fall is no one's news.
+void tellEnding(GameScene& scene);
 
 // One ply back or forward, its ending included, with the observers told; false when there
 // is nothing to take back or replay.
 bool takeBackPly(GameScene& scene);
 bool replayPly(GameScene& scene);
 
-// U / Backspace and R through the game, its endings included; a flag fall under the simple
-// rules is taken back on its own first.
+// U / Backspace and R through the game, its endings (a flag fall among them) included.
 void stepThroughHistory(GameScene& scene);
 
 // One frame of the mouse under the standard rules, in screen squares for both sides.

@@ -67,12 +67,12 @@ void GameScene::loadStandardPictures() {
 }
 
 std::string GameScene::noticeShown() const {
-    if (paused_) {
+    if (paused()) {
         return "Paused: press P to go on";
     }
-    if (lostOnTime_ >= 0) {
-        return lostOnTime_ == 0 ? "Time is up: Blue loses on time"
-                                : "Time is up: Red loses on time";
+    if (lostOnTime() >= 0) {
+        return lostOnTime() == 0 ? "Time is up: Blue loses on time"
+                                 : "Time is up: Red loses on time";
     }
     if (rules() == RuleSet::Standard && choosingPromotion && asking == Question::None) {
         return "Promote? Click the promoted or the unpromoted piece";

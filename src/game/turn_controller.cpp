@@ -111,12 +111,16 @@ bool moveSelectedPiece(GameScene& scene, const Board& working, Square square, Mo
 
 }  // namespace
 
-bool GameScene::resume(const std::vector<Move>& moves) {
+bool GameScene::resume(const std::vector<Move>& moves, const std::vector<MoveTime>& times) {
     GameRecord record;
     record.rules = RuleSet::Simple;
     RecordNode* at = &record.root();
-    for (const Move& move : moves) {
-        at = record.addMove(*at, move, GameRecord::Placement::MainLine);
+    for (std::size_t ply = 0; ply < moves.size(); ++ply) {
+        at = record.addMove(*at, moves[ply], GameRecord::Placement::MainLine);
+        if (ply < times.size()) {
+            at->time = times[ply];
+            at->timed = true;
+        }
     }
     std::string unused;
     const bool resumed = match.load(std::move(record), unused);
@@ -151,12 +155,13 @@ std::string GameScene::update() {
 void GameScene::updatePlay() {
     Mouse::instance().refresh();
     if (clockWaiting_) {
-        rebuildClock();
+        match.restartClock();
+        clockWaiting_ = false;
     }
     if (Keyboard::instance().presses(SDLK_p) % 2 != 0) {
         togglePause();
     }
-    if (paused_) {
+    if (paused()) {
         // The engine is still read, so whatever it sends cannot keep the loop awake.
         if (computer) {
             computer->update(*this);
@@ -188,7 +193,7 @@ void GameScene::updatePlay() {
     if (computer && Keyboard::instance().presses(SDLK_e) > 0) {
         computer->restart(*this);
     }
-    if (lostOnTime_ >= 0) {
+    if (lostOnTime() >= 0) {
         return;  // no more moves after a flag fall, until it is taken back
     }
     if (computer) {

@@ -121,8 +121,8 @@ GameRecord recordOf(const KifReading& reading) {
     return record;
 }
 
-GameRecord recordOf(const StandardGame& game) {
-    return lineRecord(RuleSet::Standard, game.startPosition(), game.played(), {}, &game);
+GameRecord recordOf(const StandardGame& game, const std::vector<MoveTime>& times) {
+    return lineRecord(RuleSet::Standard, game.startPosition(), game.played(), times, &game);
 }
 
 StandardGame standardGameOf(const Match& match) {

@@ -25,7 +25,7 @@ std::string kifText(const GameRecord& record, const RecordNode& upTo, const std:
 GameRecord recordOf(const KifReading& reading);
 
 // A standard game as a record of one line, its ending without a move included.
-GameRecord recordOf(const StandardGame& game);
+GameRecord recordOf(const StandardGame& game, const std::vector<MoveTime>& times = {});
 
 // The standard game that leads to where `match` stands, its ending included, as the writer
 // of a list of moves takes it. The ending is the match's own judgement, so a failed

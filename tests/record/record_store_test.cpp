@@ -307,8 +307,7 @@ TEST_F(TimedRecord, AnOpenedRecordsTimesAreKeptAndItsTotalsGoOn) {
     ASSERT_EQ(game.times.size(), 2u);
     EXPECT_EQ(game.times[1].usedMs, 61 * 60 * 1000);
     // As the application starts a game from a record.
-    scene_.resumeStandard(game.standard);
-    scene_.seedMoveTimes(game.times);
+    scene_.resumeStandard(game.standard, game.times);
     RecordKeeper keeper({games_.string(), ""}, start_, game.recordPath, game.headers);
     keep(keeper);
     move(keeper, 7, 6, 5, 4000);

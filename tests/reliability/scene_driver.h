@@ -65,7 +65,6 @@ inline void startNewGame(GameScene& scene) {
     scene.match.load(std::move(fresh), unused);
     scene.notice.clear();
     scene.asking = GameScene::Question::None;
-    scene.seedMoveTimes({});
     Mouse::instance() = Mouse{};
 }
 
