@@ -109,7 +109,7 @@ int ComputerOpponent::msUntilDeadline() const {
 }
 
 bool ComputerOpponent::ownsTurn(const GameScene& scene) const {
-    return playing_ && scene.turn == side_ && !scene.paused() && !scene.gameOver();
+    return playing_ && scene.turn() == side_ && !scene.paused() && !scene.gameOver();
 }
 
 void ComputerOpponent::pause(GameScene& scene) {
@@ -332,7 +332,7 @@ void ComputerOpponent::onMoveEvent(const GameScene& scene, const Move&, MoveEven
         const std::size_t ply = scene.match.ply();
         const bool ahead = scene.match.current().mainChild() != nullptr;
         // Back to (or on to) the player's own turn: the computer's move goes with theirs.
-        const bool computerToMove = scene.turn == side_ && !scene.gameOver();
+        const bool computerToMove = scene.turn() == side_ && !scene.gameOver();
         if (computerToMove && event == MoveEvent::TakenBack && ply > 0) {
             ++takeBacksOwed_;
         } else if (computerToMove && event == MoveEvent::Replayed && ahead) {

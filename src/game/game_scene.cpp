@@ -55,8 +55,6 @@ GameScene::GameScene(SDL_Surface* screen, std::string pictureFolder)
     if (loaded == 0) {
         reportNoPictures(folder);
     }
-
-    board.reset();
 }
 
 bool GameScene::loadPicture(Image& picture, const std::string& path) {

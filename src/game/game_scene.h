@@ -57,10 +57,11 @@ class GameScene : public Scene {
     Image blueShadow;
     Image highlight;
     Image portrait;
-    Board board;
     MoveMap moveMap;
-    int turn = 0;     // 0 Blue to move, anything else Red
     Cell selected{};  // piece -1: nothing selected
+    // The position as the match stands, which is what the drawing shows.
+    const Board& board() const { return match.position().board; }
+    int turn() const { return match.position().sideToMove; }  // 0 Blue to move, 1 Red
     // Which game is played: the match's rules.
     RuleSet rules() const { return match.rules(); }
 
@@ -83,10 +84,9 @@ class GameScene : public Scene {
     // The scene's one source of the time, for the questions and the game clock alike, so a
     // test that steps it steps both and never sleeps.
     std::function<Uint32()> ticks = &SDL_GetTicks;
-    // The game under either rule set: its record, the place in it, the position and the
-    // ending. `board` and `turn` copy its position after every change, and the drawing reads
-    // them. Told the time by `ticks` (declared before it, so that it exists when the match
-    // first asks).
+    // The game under either rule set: its record, the place in it, the position, the ending
+    // and the clocks. Told the time by `ticks` (declared before it, so that it exists when
+    // the match first asks).
     Match match{RuleSet::Simple, [this] { return static_cast<std::int64_t>(ticks()); }};
 
     // Both sides' clocks, the match's: without a time control they only measure, so the

@@ -86,7 +86,7 @@ void HintEngine::request(GameScene& scene) {
         engine_.newGame(now);
     }
     GoTimes times;
-    times.moverSide = scene.turn == 0 ? 0 : 1;
+    times.moverSide = scene.turn() == 0 ? 0 : 1;
     times.byoyomiMs = kThinkMs;
     if (!engine_.go(sfen, moves, times, now)) {
         say(scene, "No hint: the engine is not ready");

@@ -167,12 +167,7 @@ void ask(GameScene& scene, GameScene::Question question) {
 
 }  // namespace
 
-// The board and the turn the drawing reads follow the match after every change, and a
-// selection made before it would be judged on a position that is gone (or drawn in the other
-// side's frame).
 void settle(GameScene& scene) {
-    scene.board = scene.match.position().board;
-    scene.turn = scene.match.position().sideToMove;
     deselect(scene);
 }
 

@@ -10,8 +10,8 @@ namespace ixo {
 // key again within the confirmation window does it. Any other action drops the question.
 void answerQuestions(GameScene& scene);
 
-// The board and turn the drawing reads, brought in line with the match after any change to
-// it; the selection goes.
+// After any change of the match's position the selection goes: it was judged on a position
+// that is gone, and on the simple rules' other turn it would be drawn in the wrong frame.
 void settle(GameScene& scene);
 Move lastPlayed(const Match& match);
 // The observers hear of an ending without a move (or of its take-back) only under the standard

@@ -201,7 +201,7 @@ void GameScene::drawStandard() const {
                     static_cast<Sint16>((kBoardLeft + kBoardRight) / 2 - banner.width() / 2),
                     static_cast<Sint16>((kBoardTop + kBoardBottom) / 2 - banner.height() / 2));
     }
-    if (turn == 0) {
+    if (turn() == 0) {
         drawText(screen, 650, 50, "Blue");
     } else {
         drawText(screen, 650, 50, "Red");

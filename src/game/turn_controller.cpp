@@ -199,8 +199,8 @@ void GameScene::updatePlay() {
     if (computer) {
         // A piece picked up while the computer thought, in screen squares.
         const bool waited = computer->ownsTurn(*this) && selected.piece != kNothingSelected;
-        const Square held = turn != 0 ? mirrorRow({selected.column, selected.row})
-                                      : Square{selected.column, selected.row};
+        const Square held = turn() != 0 ? mirrorRow({selected.column, selected.row})
+                                        : Square{selected.column, selected.row};
         computer->update(*this);
         if (computer->ownsTurn(*this)) {
             pickUpWhileWaiting(*this, computer->side() == 0 ? 1 : 0);
@@ -209,8 +209,8 @@ void GameScene::updatePlay() {
         // Its turn has come: the piece stays picked up if the computer's move left it there.
         if (waited && selected.piece == kNothingSelected) {
             const Board& now = match.position().board;
-            pickUp(*this, turn != 0 ? now.flipped() : now, turn != 0 ? mirrorRow(held) : held,
-                   portraitPattern(turn));
+            pickUp(*this, turn() != 0 ? now.flipped() : now, turn() != 0 ? mirrorRow(held) : held,
+                   portraitPattern(turn()));
         }
     }
     const Mouse& mouse = Mouse::instance();

@@ -70,16 +70,16 @@ TEST_F(AgainstFakeEngine, ItsMoveIsPlayedAndToldLikeAClick) {
     play(0, {"--move", "7g7f"});
     ASSERT_TRUE(runUntil([&] { return ply() == 1; }));
     EXPECT_EQ(heard_.events, std::vector<MoveEvent>{MoveEvent::Played});
-    EXPECT_EQ(scene_.board.cellAt(2, 5).piece, Pawn);
-    EXPECT_EQ(scene_.turn, 1);
+    EXPECT_EQ(scene_.board().cellAt(2, 5).piece, Pawn);
+    EXPECT_EQ(scene_.turn(), 1);
     EXPECT_TRUE(scene_.notice.empty()) << scene_.notice;
 }
 
 TEST_F(AgainstFakeEngine, UnderTheSimpleRulesItsMoveGoesThroughTheSimpleRules) {
     play(0, {"--move", "7g7f"}, true);
     ASSERT_TRUE(runUntil([&] { return scene_.match.ply() == 1; }));
-    EXPECT_EQ(scene_.board.cellAt(2, 5).piece, Pawn);
-    EXPECT_EQ(scene_.turn, 1);
+    EXPECT_EQ(scene_.board().cellAt(2, 5).piece, Pawn);
+    EXPECT_EQ(scene_.turn(), 1);
 }
 
 TEST_F(AgainstFakeEngine, UnderTheSimpleRulesAPromotionTheyDoNotMakeEndsTheEngine) {
@@ -156,7 +156,7 @@ TEST_F(AgainstFakeEngine, TakeBackGoesToThePlayersTurnAndDropsAStaleAnswer) {
     ASSERT_TRUE(runUntil([&] { return ply() == 2; }));
     reliability::pressKey(scene_, SDLK_u);
     ASSERT_TRUE(runUntil([&] { return ply() == 0; }));
-    EXPECT_EQ(scene_.turn, 0);
+    EXPECT_EQ(scene_.turn(), 0);
     // Moved and taken back while the engine thinks: its answer must not land.
     click(scene_, 2, 6);
     click(scene_, 2, 5);
@@ -166,7 +166,7 @@ TEST_F(AgainstFakeEngine, TakeBackGoesToThePlayersTurnAndDropsAStaleAnswer) {
     EXPECT_FALSE(computer_->thinking());
     runUntil([] { return false; });
     EXPECT_EQ(ply(), 0u);
-    EXPECT_EQ(scene_.turn, 0);
+    EXPECT_EQ(scene_.turn(), 0);
 }
 
 // Against the clock the engine is given the clock's times, a pause stops its search and
@@ -260,7 +260,7 @@ void AgainstFakeEngine::pickUpWhileItThinks(bool simple) {
     EXPECT_EQ(scene_.moveMap.marks[5 * kBoardSize + 7], 1);
     click(scene_, 7, 5);
     EXPECT_EQ(moves(), 3u);
-    EXPECT_EQ(scene_.board.cellAt(7, 5).piece, Pawn);
+    EXPECT_EQ(scene_.board().cellAt(7, 5).piece, Pawn);
 }
 
 TEST_F(AgainstFakeEngine, WhileItThinksThePlayerMayPickUpAPieceButNotMoveIt) {

@@ -29,9 +29,9 @@ struct Position {
 
 class History : public SceneTest {
   protected:
-    Position now() const { return {scene_.board, scene_.turn}; }
+    Position now() const { return {scene_.board(), scene_.turn()}; }
     void selectAnyPiece() {
-        for (const Move& move : reliability::legalMoves(scene_.board, scene_.turn)) {
+        for (const Move& move : reliability::legalMoves(scene_.board(), scene_.turn())) {
             click(scene_, move.fromColumn, move.fromRow);
             break;
         }
@@ -59,7 +59,7 @@ TEST_F(History, ARandomGameRecordsReadsBackTakesBackAndReplaysThroughEveryPositi
             ASSERT_TRUE(playMove(replayed, recorded.owner, recorded.fromColumn, recorded.fromRow,
                                  recorded.toColumn, recorded.toRow));
         }
-        ASSERT_EQ(replayed, scene_.board) << "after move " << move + 1;
+        ASSERT_EQ(replayed, scene_.board()) << "after move " << move + 1;
     }
     ASSERT_GT(shown.size(), 40u);
     ASSERT_EQ(listener.heard.size(), shown.size() - 1);

@@ -73,9 +73,9 @@ TEST_F(StandardPlay, AHandPieceLightsItsDropsShowsItsCardAndDropsOnALitSquare) {
     EXPECT_EQ(scene_.portrait.path(), "../image/team/sample/1pcg/13.png");
 
     click(scene_, 0, 5);
-    EXPECT_EQ(scene_.board.cellAt(0, 5), (Cell{Gold, 0, 0, 5}));
+    EXPECT_EQ(scene_.board().cellAt(0, 5), (Cell{Gold, 0, 0, 5}));
     EXPECT_EQ(position().hands[0][Gold], 0);
-    EXPECT_EQ(scene_.turn, 1);
+    EXPECT_EQ(scene_.turn(), 1);
     EXPECT_EQ(scene_.selected.piece, -1);
     ASSERT_EQ(heard_.events, std::vector<MoveEvent>{MoveEvent::Played});
     EXPECT_TRUE(heard_.moves[0].dropped);
@@ -116,12 +116,12 @@ TEST_F(StandardPlay, AnOptionalPromotionAsksAndARightClickLeavesTheBoardAsItWas)
     click(scene_, 4, 3);
     click(scene_, 4, 2);
     answer(4, 2, false);
-    EXPECT_EQ(scene_.board.cellAt(4, 2).piece, Silver);
+    EXPECT_EQ(scene_.board().cellAt(4, 2).piece, Silver);
     scene_.resumeStandard(StandardGame(before));
     click(scene_, 4, 3);
     click(scene_, 4, 2);
     answer(4, 2, true);
-    EXPECT_EQ(scene_.board.cellAt(4, 2).piece, PromotedSilver);
+    EXPECT_EQ(scene_.board().cellAt(4, 2).piece, PromotedSilver);
 }
 
 TEST_F(StandardPlay, AForcedPromotionIsNotAsked) {
@@ -129,7 +129,7 @@ TEST_F(StandardPlay, AForcedPromotionIsNotAsked) {
     click(scene_, 4, 1);
     click(scene_, 4, 0);
     EXPECT_FALSE(scene_.choosingPromotion);
-    EXPECT_EQ(scene_.board.cellAt(4, 0).piece, PromotedPawn);
+    EXPECT_EQ(scene_.board().cellAt(4, 0).piece, PromotedPawn);
 }
 
 TEST_F(StandardPlay, AfterMateMovesAreRefusedAndTakingItBackPutsTheGameInPlay) {
@@ -146,7 +146,7 @@ TEST_F(StandardPlay, AfterMateMovesAreRefusedAndTakingItBackPutsTheGameInPlay) {
     pressKey(scene_, SDLK_u);
     EXPECT_FALSE(scene_.match.outcome().over());
     EXPECT_EQ(position().hands[0][Gold], 1);
-    EXPECT_EQ(scene_.turn, 0);
+    EXPECT_EQ(scene_.turn(), 0);
     EXPECT_EQ(scene_.notice, "");
     EXPECT_EQ(heard_.events.back(), MoveEvent::TakenBack);
     pressKey(scene_, SDLK_r);
@@ -197,10 +197,10 @@ TEST_F(StandardPlay, NewGameUnderTheSimpleRulesAsksThenStartsAfreshAndTellsTheOb
     pressKey(scene_, SDLK_n);
     Board start;
     start.reset();
-    EXPECT_EQ(scene_.board, start);
+    EXPECT_EQ(scene_.board(), start);
     EXPECT_EQ(scene_.match.ply(), 0u);
     EXPECT_TRUE(scene_.match.record().root().children.empty());
-    EXPECT_EQ(scene_.turn, 0);
+    EXPECT_EQ(scene_.turn(), 0);
     EXPECT_EQ(scene_.rules(), RuleSet::Simple);
     EXPECT_EQ(scene_.notice, "");
     EXPECT_EQ(heard_.newGames, 1);
@@ -212,10 +212,10 @@ TEST_F(StandardPlay, TakingBackADropPutsThePieceBackInHandAndReplayDropsItAgain)
     click(scene_, 0, 5);
     pressKey(scene_, SDLK_BACKSPACE);
     EXPECT_EQ(position().hands[0][Gold], 1);
-    EXPECT_EQ(scene_.board.cellAt(0, 5).piece, Empty);
+    EXPECT_EQ(scene_.board().cellAt(0, 5).piece, Empty);
     pressKey(scene_, SDLK_r);
     EXPECT_EQ(position().hands[0][Gold], 0);
-    EXPECT_EQ(scene_.board.cellAt(0, 5).piece, Gold);
+    EXPECT_EQ(scene_.board().cellAt(0, 5).piece, Gold);
     EXPECT_EQ(heard_.events, (std::vector<MoveEvent>{MoveEvent::Played, MoveEvent::TakenBack,
                                                      MoveEvent::Replayed}));
 }

@@ -54,9 +54,7 @@ struct FakePointer {
 
 // The scene as its constructor leaves it, without loading the pictures again.
 inline void startNewGame(GameScene& scene) {
-    scene.board.reset();
     scene.moveMap.clear();
-    scene.turn = 0;
     scene.selected = Cell{};
     scene.selected.piece = -1;
     GameRecord fresh;
@@ -75,10 +73,27 @@ inline void startNewGame(GameScene& scene) {
 inline bool setUpPosition(GameScene& scene, const Board& board, int sideToMove) {
     GameRecord record;
     record.rules = scene.rules();
-    record.start = Position{board, {}, sideToMove};
+    record.start = scene.match.position();
+    record.start.board = board;
+    record.start.sideToMove = sideToMove;
     std::string error;
     const bool loaded = scene.match.load(std::move(record), error);
     settle(scene);
+    return loaded;
+}
+
+// Changes the board the match stands on behind the players' backs (and the side to move,
+// unless it is -1), keeping what is selected: a change, or a fault, that the drawing and the
+// checks must notice. False when the match refuses it.
+template <typename Edit>
+bool changePosition(GameScene& scene, Edit edit, int sideToMove = -1) {
+    Board board = scene.board();
+    edit(board);
+    const Cell selected = scene.selected;
+    const MoveMap moveMap = scene.moveMap;
+    const bool loaded = setUpPosition(scene, board, sideToMove < 0 ? scene.turn() : sideToMove);
+    scene.selected = selected;
+    scene.moveMap = moveMap;
     return loaded;
 }
 
@@ -123,7 +138,7 @@ inline std::vector<Move> legalMoves(const Board& board, int side) {
 // Plays a random legal move for the side to move the way a player does, with two clicks;
 // false when that side has no move left.
 inline bool clickRandomMove(GameScene& scene, std::mt19937& random) {
-    const std::vector<Move> moves = legalMoves(scene.board, scene.turn);
+    const std::vector<Move> moves = legalMoves(scene.board(), scene.turn());
     if (moves.empty()) {
         return false;
     }
