@@ -97,17 +97,18 @@ enum Position { Start, RookSelected, CrowdedMidGame };
 void setUpMidGame(GameScene& scene) {
     std::mt19937 random(11);
     std::vector<ixo::Cell> pieces;
-    for (const ixo::Cell& cell : scene.board.cells) {
+    for (const ixo::Cell& cell : scene.board().cells) {
         if (cell.piece != ixo::Empty && cell.piece != ixo::Rook) {
             pieces.push_back(cell);
         }
     }
+    ixo::Board board = scene.board();
     for (int index = 0; index < ixo::kSquareCount; ++index) {
-        scene.board.place(index % 9, index / 9, ixo::Empty, 0);
+        board.place(index % 9, index / 9, ixo::Empty, 0);
     }
     // Red's promoted rook in the middle, on an open row and column.
-    scene.board.place(4, 4, ixo::PromotedRook, 1);
-    scene.board.place(2, 6, ixo::Rook, 0);
+    board.place(4, 4, ixo::PromotedRook, 1);
+    board.place(2, 6, ixo::Rook, 0);
     std::vector<int> squares;
     for (int index = 0; index < ixo::kSquareCount; ++index) {
         if (index / 9 != 4 && index % 9 != 4 && index != 6 * 9 + 2) {
@@ -120,9 +121,9 @@ void setUpMidGame(GameScene& scene) {
         const bool promote = code != ixo::Gold && code != ixo::King && code % 2 == 1 && i % 3 == 0;
         const int square = squares[i];
         // The board pulls a piece in the zone up by itself; outside it the shuffle decides.
-        scene.board.place(square % 9, square / 9, promote ? code + 1 : code, pieces[i].owner);
+        board.place(square % 9, square / 9, promote ? code + 1 : code, pieces[i].owner);
     }
-    scene.turn = 1;
+    ixo::reliability::setUpPosition(scene, board, 1);
     click(scene, 4, 4);
 }
 

@@ -78,12 +78,10 @@ bool ShogiApp::onTransition(const std::string& sceneName, const std::string&) {
         if (game) {
             // The moves were read through the same rules, so they replay as they were read.
             if (options_.rules == RuleSet::Standard) {
-                game->resumeStandard(openingStandard_ ? *openingStandard_ : StandardGame{});
+                game->resumeStandard(openingStandard_ ? *openingStandard_ : StandardGame{},
+                                     openingTimes_);
             } else {
-                game->resume(openingMoves_);
-            }
-            if (!openingTimes_.empty()) {
-                game->seedMoveTimes(openingTimes_);
+                game->resume(openingMoves_, openingTimes_);
             }
             game->observers = observers_;
             game->computer = computer_.get();

@@ -85,7 +85,7 @@ bool GameScene::sameFrame(const FrameState& last, const FrameState& now) {
 void GameScene::describeFrame(FrameState& frame) const {
     frame.valid = true;
     frame.screen = screen;
-    frame.redToMove = turn != 0;
+    frame.redToMove = turn() != 0;
     frame.pieceSelected = selected.piece != -1;
     frame.soundOff = soundOff;
     frame.notRecording = notRecording;
@@ -93,8 +93,8 @@ void GameScene::describeFrame(FrameState& frame) const {
     frame.portraitPath = portrait.path();
     frame.portraitPlace = portraitPlace();
     for (int index = 0; index < kSquareCount; ++index) {
-        frame.pieces[index] = board.cells[index].piece;
-        frame.owners[index] = board.cells[index].owner;
+        frame.pieces[index] = board().cells[index].piece;
+        frame.owners[index] = board().cells[index].owner;
         frame.lit[index] = moveMap.marks[index] == 1;
     }
     describeStandard(frame);
@@ -117,7 +117,7 @@ bool GameScene::changedAreas(const FrameState& last, const FrameState& now,
         add(last.portraitPlace);
         add(now.portraitPlace);
     }
-    const bool mirrored = rules == RuleSet::Simple && turn != 0;
+    const bool mirrored = rules() == RuleSet::Simple && turn() != 0;
     for (int index = 0; index < kSquareCount; ++index) {
         const int column = index % kBoardSize;
         const int row = index / kBoardSize;
@@ -212,7 +212,7 @@ void GameScene::drawPieces() const {
     // never be painted over by a neighbour's shadow.
     for (int row = 0; row < kBoardSize; ++row) {
         for (int column = 0; column < kBoardSize; ++column) {
-            const Cell& cell = board.cells[row * kBoardSize + column];
+            const Cell& cell = board().cells[row * kBoardSize + column];
             if (const Image* shadow = shadowOf(cell.piece, cell.owner)) {
                 const SDL_Rect at = shadowPlace(*shadow, column, row);
                 shadow->draw(screen, at.x, at.y);
@@ -221,7 +221,7 @@ void GameScene::drawPieces() const {
     }
     for (int row = 0; row < kBoardSize; ++row) {
         for (int column = 0; column < kBoardSize; ++column) {
-            const Cell& cell = board.cells[row * kBoardSize + column];
+            const Cell& cell = board().cells[row * kBoardSize + column];
             if (const Image* picture = pictureOf(cell.piece, cell.owner)) {
                 const SDL_Rect at = piecePlace(*picture, column, row);
                 picture->draw(screen, at.x, at.y);
@@ -258,7 +258,7 @@ bool GameScene::draw() {
 }
 
 void GameScene::paintFrame() const {
-    if (rules == RuleSet::Standard) {
+    if (rules() == RuleSet::Standard) {
         drawStandard();
         return;
     }
@@ -269,12 +269,12 @@ void GameScene::paintFrame() const {
     }
     boardPicture.draw(screen, kBoardLeft, kBoardTop);
     // Red's map is held in its mirrored frame, so its rows are turned back to the screen's.
-    drawHighlights(turn != 0);
+    drawHighlights(turn() != 0);
     drawHint();
     drawPieces();
 
     // Literal formats: the label must never be read as a format with arguments missing.
-    if (turn == 0) {
+    if (turn() == 0) {
         drawText(screen, 650, 50, "Blue");
     } else {
         drawText(screen, 650, 50, "Red");
@@ -289,7 +289,7 @@ void GameScene::paintFrame() const {
 }
 
 void GameScene::drawStatusMarks() const {
-    const StatusPlaces& at = rules == RuleSet::Standard ? kStandardStatus : kSimpleStatus;
+    const StatusPlaces& at = rules() == RuleSet::Standard ? kStandardStatus : kSimpleStatus;
     if (notRecording) {
         drawText(screen, at.noticeX, at.noticeY, "Not recording");
     }

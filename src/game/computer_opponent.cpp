@@ -38,13 +38,6 @@ std::string scoreText(const Score& score) {
     return "";
 }
 
-// Deselects and hands the turn to whoever is to move after a simple-rules change.
-void settleSimple(GameScene& scene, int sideToMove) {
-    scene.turn = sideToMove;
-    scene.selected.piece = -1;
-    scene.moveMap.clear();
-}
-
 }  // namespace
 
 ComputerOpponent::ComputerOpponent(EngineSetup setup, int side)
@@ -117,7 +110,7 @@ int ComputerOpponent::msUntilDeadline() const {
 }
 
 bool ComputerOpponent::ownsTurn(const GameScene& scene) const {
-    return playing_ && scene.turn == side_ && !scene.paused() && !scene.gameOver();
+    return playing_ && scene.turn() == side_ && !scene.paused() && !scene.gameOver();
 }
 
 void ComputerOpponent::pause(GameScene& scene) {
@@ -158,22 +151,10 @@ void ComputerOpponent::update(GameScene& scene) {
     }
     // A second ply of a take-back or replay, owed since the first.
     for (; takeBacksOwed_ > 0; --takeBacksOwed_) {
-        if (scene.rules == RuleSet::Standard) {
-            takeBackStandardPly(scene);
-        } else if (const Move* undone = scene.history.takeBack(scene.board)) {
-            const Move move = *undone;
-            settleSimple(scene, move.owner);
-            scene.notify(move, MoveEvent::TakenBack);
-        }
+        takeBackPly(scene);
     }
     for (; replaysOwed_ > 0; --replaysOwed_) {
-        if (scene.rules == RuleSet::Standard) {
-            replayStandardPly(scene);
-        } else if (const Move* redone = scene.history.replay(scene.board)) {
-            const Move move = *redone;
-            settleSimple(scene, move.owner == 0 ? 1 : 0);
-            scene.notify(move, MoveEvent::Replayed);
-        }
+        replayPly(scene);
     }
     while (playing_ && engine_.pollEvent(event)) {
         switch (event.kind) {
@@ -186,21 +167,21 @@ void ComputerOpponent::update(GameScene& scene) {
             case EngineEvent::Kind::Resign:
             case EngineEvent::Kind::Win:
                 // The simple rules have neither ending: the game is the players' to finish.
-                if (thinking_ && ownsTurn(scene) && scene.rules != RuleSet::Standard) {
+                if (thinking_ && ownsTurn(scene) && scene.rules() != RuleSet::Standard) {
                     giveUp(scene, event.kind == EngineEvent::Kind::Resign
                                       ? std::string("the engine resigned")
                                       : std::string("the engine declared a win"));
                 } else if (thinking_ && ownsTurn(scene)) {
                     thinking_ = false;
                     if (event.kind == EngineEvent::Kind::Resign) {
-                        scene.standard.resign();
+                        scene.match.resign();
                     } else {
-                        scene.standard.declareImpasse();
+                        scene.match.declareImpasse();
                     }
-                    settleStandard(scene);
+                    settle(scene);
                     scene.notice.clear();
                     shownLine_.clear();
-                    scene.notify(lastPlayed(scene.standard), MoveEvent::Ended);
+                    scene.notify(lastPlayed(scene.match), MoveEvent::Ended);
                 }
                 break;
             case EngineEvent::Kind::Fault:
@@ -258,38 +239,36 @@ void ComputerOpponent::playAnswer(GameScene& scene, const std::string& text) {
     if (!ownsTurn(scene)) {
         return;  // the position it was asked about is gone
     }
-    if (scene.rules != RuleSet::Standard) {
+    if (scene.rules() != RuleSet::Standard) {
         playSimpleAnswer(scene, text);
         return;
     }
     MoveRequest request;
     Move made;
-    if (!parseUsiMove(text, request) || !scene.standard.play(request, &made)) {
+    if (!parseUsiMove(text, request) || scene.match.play(request, &made) != Refusal::None) {
         // The engine's side broke the rules: it loses, and the player sees what it sent.
-        scene.standard.loseByFoul(side_);
-        settleStandard(scene);
+        scene.match.loseByFoul(side_);
+        settle(scene);
         scene.notice =
             formatString("%s's engine played an illegal move: %s", sideName(side_), text.c_str());
         shownLine_.clear();
         std::fprintf(stderr, "ixo-shogi: %s\n", scene.notice.c_str());
-        scene.notify(lastPlayed(scene.standard), MoveEvent::Ended);
+        scene.notify(lastPlayed(scene.match), MoveEvent::Ended);
         return;
     }
-    settleStandard(scene);
+    settle(scene);
     scene.notify(made, MoveEvent::Played);
 }
 
 void ComputerOpponent::playSimpleAnswer(GameScene& scene, const std::string& text) {
     Move made;
-    Board after;
-    if (!judgeEngineMove(scene, text, made, &after)) {
+    if (!judgeEngineMove(scene, text, made) ||
+        scene.match.play(requestOf(made), &made) != Refusal::None) {
         // The simple rules know no foul, so the engine leaves and the players go on.
         giveUp(scene, "it sent a move these rules do not allow: " + text);
         return;
     }
-    scene.board = after;
-    scene.history.record(made);
-    settleSimple(scene, side_ == 0 ? 1 : 0);
+    settle(scene);
     scene.notify(made, MoveEvent::Played);
 }
 
@@ -352,14 +331,13 @@ void ComputerOpponent::onMoveEvent(const GameScene& scene, const Move&, MoveEven
     }
     if (event == MoveEvent::TakenBack || event == MoveEvent::Replayed) {
         abandonSearch();
-        const bool standard = scene.rules == RuleSet::Standard;
-        const std::size_t ply = standard ? scene.standard.ply() : scene.history.position();
-        const std::size_t size = standard ? scene.standard.size() : scene.history.size();
+        const std::size_t ply = scene.match.ply();
+        const bool ahead = scene.match.current().mainChild() != nullptr;
         // Back to (or on to) the player's own turn: the computer's move goes with theirs.
-        const bool computerToMove = scene.turn == side_ && !scene.gameOver();
+        const bool computerToMove = scene.turn() == side_ && !scene.gameOver();
         if (computerToMove && event == MoveEvent::TakenBack && ply > 0) {
             ++takeBacksOwed_;
-        } else if (computerToMove && event == MoveEvent::Replayed && size > ply) {
+        } else if (computerToMove && event == MoveEvent::Replayed && ahead) {
             ++replaysOwed_;
         }
     }

@@ -23,32 +23,29 @@ std::string simpleUsiMove(const Move& move) {
 bool enginePosition(const GameScene& scene, std::string& sfen, std::vector<std::string>& moves,
                     std::string& error) {
     moves.clear();
-    if (scene.rules != RuleSet::Standard) {
+    if (scene.rules() != RuleSet::Standard) {
         // The simple game always starts from the start position, which the variant shares.
         sfen = "startpos";
-        for (const Move& move : scene.history.played()) {
+        for (const Move& move : scene.match.played()) {
             moves.push_back(simpleUsiMove(move));
         }
         return true;
     }
-    const StandardGame& game = scene.standard;
-    if (!validatePosition(game.startPosition(), error)) {
+    const Position& start = scene.match.record().start;
+    if (!validatePosition(start, error)) {
         return false;
     }
-    for (const Move& move : game.played()) {
+    for (const Move& move : scene.match.played()) {
         moves.push_back(usiMove(requestOf(move)));
     }
-    sfen = game.startPosition() == Position::start() ? "startpos" : toSfen(game.startPosition());
+    sfen = start == Position::start() ? "startpos" : toSfen(start);
     return true;
 }
 
 bool judgeEngineMove(const GameScene& scene, const std::string& text, Move& move, Board* after) {
-    Position position = scene.standard.position();
-    if (scene.rules != RuleSet::Standard) {
-        position = Position{scene.board, {}, scene.turn == 0 ? 0 : 1};
-    }
+    Position position = scene.match.position();
     MoveRequest request;
-    if (!parseUsiMove(text, request) || !playMove(position, request, scene.rules, &move)) {
+    if (!parseUsiMove(text, request) || !playMove(position, request, scene.rules(), &move)) {
         return false;
     }
     // Under the simple rules the promotion is the rules' to decide, and an engine that marks

@@ -55,8 +55,6 @@ GameScene::GameScene(SDL_Surface* screen, std::string pictureFolder)
     if (loaded == 0) {
         reportNoPictures(folder);
     }
-
-    board.reset();
 }
 
 bool GameScene::loadPicture(Image& picture, const std::string& path) {
@@ -117,7 +115,6 @@ GameScene::~GameScene() {
 }
 
 void GameScene::notify(const Move& move, MoveEvent event) {
-    keepTime(event);
     for (GameObserver* observer : observers) {
         observer->onMoveEvent(*this, move, event);
     }

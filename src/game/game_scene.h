@@ -14,9 +14,9 @@
 #include "clock/game_clock.h"
 #include "game/game_events.h"
 #include "game/scene.h"
+#include "match/match.h"
 #include "media/image.h"
 #include "shogi/board.h"
-#include "shogi/history.h"
 #include "shogi/move_map.h"
 #include "shogi/position.h"
 #include "shogi/standard_rules.h"
@@ -57,15 +57,13 @@ class GameScene : public Scene {
     Image blueShadow;
     Image highlight;
     Image portrait;
-    Board board;
     MoveMap moveMap;
-    int turn = 0;         // 0 Blue to move, anything else Red
-    Cell selected{};      // piece -1: nothing selected
-    MoveHistory history;  // the moves that led to `board`, and those taken back since
-    // Which game is played. Under the standard rules `standard` owns the position, hands and
-    // moves, and `board` and `turn` mirror it after every change, so drawing reads one place.
-    RuleSet rules = RuleSet::Simple;
-    StandardGame standard;
+    Cell selected{};  // piece -1: nothing selected
+    // The position as the match stands, which is what the drawing shows.
+    const Board& board() const { return match.position().board; }
+    int turn() const { return match.position().sideToMove; }  // 0 Blue to move, 1 Red
+    // Which game is played: the match's rules.
+    RuleSet rules() const { return match.rules(); }
 
     // Standard rules only. While a piece is selected, `selected` and `moveMap` are in screen
     // squares for both sides (the standard rules judge in screen squares); a piece picked
@@ -86,34 +84,30 @@ class GameScene : public Scene {
     // The scene's one source of the time, for the questions and the game clock alike, so a
     // test that steps it steps both and never sleeps.
     std::function<Uint32()> ticks = &SDL_GetTicks;
+    // The game under either rule set: its record, the place in it, the position, the ending
+    // and the clocks. Told the time by `ticks` (declared before it, so that it exists when
+    // the match first asks).
+    Match match{RuleSet::Simple, [this] { return static_cast<std::int64_t>(ticks()); }};
 
-    // Both sides' clocks, in every game: without a time control they only measure, so the
+    // Both sides' clocks, the match's: without a time control they only measure, so the
     // record has each move's time all the same.
-    const GameClock& clock() const { return clock_; }
+    const GameClock& clock() const { return match.clock(); }
     // The time control for this game and those after it (N); the clocks start over.
     void setTimeControl(const TimeControl& control);
-    // What each move cost its mover, index i for ply i + 1: in step with the moves the
-    // observers have been told of, and brought up to date before they are told.
-    const std::vector<MoveTime>& moveTimes() const { return moveTimes_; }
-    // Times for the moves already played (read from a record, say): missing ones count as
-    // zero, extra ones are dropped, and the clocks go on from what they add up to.
-    void seedMoveTimes(std::vector<MoveTime> times);
+    // What each move cost its mover, index i for ply i + 1, as the match's nodes keep them.
+    std::vector<MoveTime> moveTimes() const;
 
     // With a time control both clocks are on screen, P pauses, and a flag falls.
-    bool showsClock() const { return clock_.control().limited(); }
-    bool paused() const { return paused_; }
-    // Nothing is left to play: the standard game has ended, a flag fell, or under the simple
+    bool showsClock() const { return clock().control().limited(); }
+    bool paused() const { return match.paused(); }
+    // Nothing is left to play: the game has ended (a flag fell, say), or under the simple
     // rules a king was taken (a position no engine can search, and no clock runs on).
     bool gameOver() const;
-    // The side that lost on time under the simple rules, which have no ending of their own
-    // to record it in; -1 none.
-    int lostOnTime() const { return lostOnTime_; }
+    // The side that lost on time under the simple rules, which have no banner to show it;
+    // -1 none. Taking back the flag fall, like any ending without a move, undoes it alone.
+    int lostOnTime() const;
     // Milliseconds until what the clocks show changes or a flag falls; -1 when none runs.
     int msUntilClockChange() const;
-    // The first take-back after a flag fall under the simple rules undoes the fall alone, as
-    // a take-back undoes a resignation: the side is to move again, with the time it had when
-    // its turn began. False when no flag has fallen.
-    bool takeBackFlagFall();
 
     static constexpr int kMostInHand = 18;
     static constexpr int kEndingCount = static_cast<int>(GameEnd::TimeUp) + 1;
@@ -126,10 +120,12 @@ class GameScene : public Scene {
     // Plays a record's moves from the start position without telling the observers (the
     // record already holds them), leaving the last position with its side to move and nothing
     // selected. False, with the board at the start, if a move is not legal where it stands.
-    bool resume(const std::vector<Move>& moves);
+    // `times` are the moves' times as a record gives them: missing ones count as zero, extra
+    // ones are dropped, and the clocks go on from what they add up to.
+    bool resume(const std::vector<Move>& moves, const std::vector<MoveTime>& times = {});
     // Takes over a standard game as it stands (read from a record, perhaps ended), with its
     // side to move and nothing selected; sets `rules` to Standard. Observers are not told.
-    void resumeStandard(const StandardGame& game);
+    void resumeStandard(const StandardGame& game, const std::vector<MoveTime>& times = {});
 
     // Starts the game again from the start position under the same rules, as a confirmed N
     // does; observers get onNewGame.
@@ -171,22 +167,11 @@ class GameScene : public Scene {
     std::map<std::string, std::unique_ptr<Image>> keptPortraits_;
 
     std::int64_t nowMs() const { return static_cast<std::int64_t>(ticks()); }
-    std::size_t plyCount() const;
-    void keepTime(MoveEvent event);
-    // The clocks as the moves' times leave them, the side to move's running from now: a
-    // take-back gives the mover back what that move cost, and the turn in progress is
-    // forgotten, so the clocks always add up to the times the record keeps.
-    void rebuildClock();
-    GameClock clock_;
-    std::vector<MoveTime> moveTimes_;
-    std::vector<MoveTime> takenBackTimes_;  // the latest taken back last, for replay
     // Set while the clocks wait for the first frame of a game, so the time before the window
     // shows it (a record being read, the engine starting) is nobody's.
     bool clockWaiting_ = true;
-    bool paused_ = false;
-    int lostOnTime_ = -1;
-    // A new game, or one taken over: no times yet, no flag fallen, not paused.
-    void startClocksAfresh();
+    // A new game, or one taken over: its clocks start with its first frame.
+    void startClocksAfresh() { clockWaiting_ = true; }
     void togglePause();
     // The side to move whose time ran out loses, before anything else in the pass can move.
     void judgeFlag();

@@ -61,7 +61,7 @@ void HintEngine::request(GameScene& scene) {
     const std::int64_t now = steadyMs();
     if (engine_.state() == EngineState::Gone) {
         EngineSetup setup = setup_;
-        if (scene.rules != RuleSet::Standard) {
+        if (scene.rules() != RuleSet::Standard) {
             // A definition named in the setup (the tests') wins over the shipped one.
             if (setup.variantFile.empty()) {
                 setup.variantFile = kSimpleRulesVariantFile;
@@ -86,7 +86,7 @@ void HintEngine::request(GameScene& scene) {
         engine_.newGame(now);
     }
     GoTimes times;
-    times.moverSide = scene.turn == 0 ? 0 : 1;
+    times.moverSide = scene.turn() == 0 ? 0 : 1;
     times.byoyomiMs = kThinkMs;
     if (!engine_.go(sfen, moves, times, now)) {
         say(scene, "No hint: the engine is not ready");

@@ -10,159 +10,60 @@
 
 namespace ixo {
 
-std::size_t GameScene::plyCount() const {
-    return rules == RuleSet::Standard ? standard.ply() : history.position();
+bool GameScene::gameOver() const {
+    return match.finished();
 }
 
-bool GameScene::gameOver() const {
-    if (rules == RuleSet::Standard) {
-        return standard.outcome().over();
+int GameScene::lostOnTime() const {
+    // The standard rules say so in their banner; the simple ones have only the notice line.
+    const Outcome& outcome = match.outcome();
+    if (rules() == RuleSet::Standard || outcome.how != GameEnd::TimeUp) {
+        return -1;
     }
-    if (lostOnTime_ >= 0) {
-        return true;
-    }
-    int kings = 0;
-    for (const Cell& cell : board.cells) {
-        kings += cell.piece == King;
-    }
-    return kings < 2;
+    return 1 - outcome.winner;
 }
 
 void GameScene::setTimeControl(const TimeControl& control) {
-    clock_ = GameClock(control);
-    rebuildClock();
+    match.setTimeControl(control);
 }
 
-void GameScene::seedMoveTimes(std::vector<MoveTime> times) {
-    moveTimes_ = std::move(times);
-    moveTimes_.resize(plyCount());
-    takenBackTimes_.clear();
-    rebuildClock();
-    clockWaiting_ = true;
-}
-
-void GameScene::rebuildClock() {
-    const std::int64_t now = nowMs();
-    const int toMove = turn != 0 ? 1 : 0;
-    // The sides alternate ply by ply, so the count of moves says who made the first.
-    const int firstMover = static_cast<int>((toMove + moveTimes_.size()) % 2);
-    GameClock rebuilt(clock_.control());
-    rebuilt.start(firstMover, now);
-    for (MoveTime& time : moveTimes_) {
-        time = rebuilt.charge(time.usedMs, now);
-    }
-    if (gameOver() || paused_) {
-        rebuilt.pause(now);
-    }
-    clock_ = rebuilt;
-    clockWaiting_ = false;
-}
-
-void GameScene::keepTime(MoveEvent event) {
-    if (clockWaiting_) {
-        rebuildClock();
-    }
-    switch (event) {
-        case MoveEvent::Played: {
-            // A move made after take-backs replaces the ones that could have been replayed.
-            const std::size_t before = plyCount() > 0 ? plyCount() - 1 : 0;
-            moveTimes_.resize(before);
-            takenBackTimes_.clear();
-            moveTimes_.push_back(clock_.moveMade(nowMs()));
-            if (gameOver()) {
-                clock_.pause(nowMs());
-            }
-            break;
+std::vector<MoveTime> GameScene::moveTimes() const {
+    std::vector<MoveTime> times;
+    for (const RecordNode* node : GameRecord::path(match.current())) {
+        if (!node->isRoot() && !node->isEnd()) {
+            times.push_back(node->time);
         }
-        case MoveEvent::TakenBack:
-            if (!moveTimes_.empty()) {
-                takenBackTimes_.push_back(moveTimes_.back());
-                moveTimes_.pop_back();
-            }
-            rebuildClock();
-            break;
-        case MoveEvent::Replayed:
-            // The replayed move is the same move, made in the time it took the first time.
-            if (takenBackTimes_.empty()) {
-                moveTimes_.push_back(MoveTime{});
-            } else {
-                moveTimes_.push_back(takenBackTimes_.back());
-                takenBackTimes_.pop_back();
-            }
-            rebuildClock();
-            break;
-        case MoveEvent::Ended:
-            // An ending stops the clocks; an ending taken back sets them going again.
-            if (gameOver()) {
-                clock_.pause(nowMs());
-            } else {
-                rebuildClock();
-            }
-            break;
     }
-}
-
-void GameScene::startClocksAfresh() {
-    paused_ = false;
-    lostOnTime_ = -1;
-    seedMoveTimes({});
+    return times;
 }
 
 int GameScene::msUntilClockChange() const {
     if (!showsClock() || clockWaiting_) {
         return -1;
     }
-    const std::int64_t within = clock_.msUntilChange(nowMs());
+    const std::int64_t within = clock().msUntilChange(nowMs());
     return static_cast<int>(std::min<std::int64_t>(within, std::numeric_limits<int>::max()));
 }
 
 void GameScene::togglePause() {
-    // A finished game has no clock left to stop.
-    if (!showsClock() || gameOver()) {
+    if (!match.togglePause() || !match.paused()) {
         return;
     }
-    paused_ = !paused_;
-    if (paused_) {
-        clock_.pause(nowMs());
-        // A piece picked up before the pause would be moved by the first click after it.
-        selected.piece = -1;
-        moveMap.clear();
-        choosingPromotion = false;
-        if (computer) {
-            computer->pause(*this);
-        }
-    } else {
-        clock_.resume(nowMs());
+    // A piece picked up before the pause would be moved by the first click after it.
+    selected.piece = -1;
+    moveMap.clear();
+    choosingPromotion = false;
+    if (computer) {
+        computer->pause(*this);
     }
 }
 
 void GameScene::judgeFlag() {
-    if (!showsClock() || paused_ || gameOver()) {
+    if (!match.judgeFlag()) {
         return;
     }
-    const int side = clock_.outOfTime(nowMs());
-    if (side < 0) {
-        return;
-    }
-    if (rules == RuleSet::Standard) {
-        standard.loseOnTime(side);
-        settleStandard(*this);
-        notify(lastPlayed(standard), MoveEvent::Ended);
-        return;
-    }
-    lostOnTime_ = side;
-    clock_.pause(nowMs());
-    selected.piece = -1;
-    moveMap.clear();
-}
-
-bool GameScene::takeBackFlagFall() {
-    if (lostOnTime_ < 0) {
-        return false;
-    }
-    lostOnTime_ = -1;
-    rebuildClock();
-    return true;
+    settle(*this);
+    tellEnding(*this);
 }
 
 void GameScene::describeClocks(FrameState& frame) const {
@@ -172,13 +73,14 @@ void GameScene::describeClocks(FrameState& frame) const {
         return;
     }
     const std::int64_t now = nowMs();
+    const GameClock& clock = match.clock();
     for (int side = 0; side < 2; ++side) {
-        const std::array<std::string, 2> face = clockFace(clock_.control(), clock_.left(side, now));
+        const std::array<std::string, 2> face = clockFace(clock.control(), clock.left(side, now));
         frame.clockLines[2 * side] = face[0];
         frame.clockLines[2 * side + 1] = face[1];
     }
-    if (!paused_ && !gameOver() && !clockWaiting_) {
-        frame.clockRunning = clock_.sideToMove();
+    if (!paused() && !gameOver() && !clockWaiting_) {
+        frame.clockRunning = clock.sideToMove();
     }
 }
 

@@ -3,6 +3,7 @@
 #include "game/geometry.h"
 #include "input/keyboard.h"
 #include "input/mouse.h"
+#include "match/record_text.h"
 #include "util/format.h"
 
 namespace ixo {
@@ -25,6 +26,15 @@ void deselect(GameScene& scene) {
     scene.choosingPromotion = false;
 }
 
+// Under the standard rules the line under the board speaks of the position (a refusal, a
+// question about the game), so it goes with it. The simple game's line only ever says what
+// the engines and keys did, which stays true whatever position is shown.
+void clearPositionNotice(GameScene& scene) {
+    if (scene.rules() == RuleSet::Standard) {
+        scene.notice.clear();
+    }
+}
+
 // Endings that come with no move of their own: taking one back is news to the observers even
 // when the move before it goes too.
 bool endsWithoutAMove(GameEnd how) {
@@ -34,13 +44,13 @@ bool endsWithoutAMove(GameEnd how) {
 
 void play(GameScene& scene, const MoveRequest& request) {
     Move made;
-    Refusal why = Refusal::None;
-    if (!scene.standard.play(request, &made, &why)) {
+    const Refusal why = scene.match.play(request, &made);
+    if (why != Refusal::None) {
         scene.notice = refusalText(why);
         deselect(scene);
         return;
     }
-    settleStandard(scene);
+    settle(scene);
     scene.notify(made, MoveEvent::Played);
 }
 
@@ -63,7 +73,7 @@ void selectFromHand(GameScene& scene, int side, int kind, const Position& positi
 // The selected piece asked to go to `square`: refused with its reason, asked about
 // promotion, or played.
 void tryMove(GameScene& scene, Square square) {
-    const Position& position = scene.standard.position();
+    const Position& position = scene.match.position();
     MoveRequest request;
     request.toColumn = square.column;
     request.toRow = square.row;
@@ -127,12 +137,12 @@ void dropQuestion(GameScene& scene) {
 
 void endStandardGame(GameScene& scene, GameScene::Question how) {
     if (how == GameScene::Question::Resign) {
-        scene.standard.resign();
+        scene.match.resign();
     } else {
-        scene.standard.declareImpasse();
+        scene.match.declareImpasse();
     }
-    settleStandard(scene);
-    scene.notify(lastPlayed(scene.standard), MoveEvent::Ended);
+    settle(scene);
+    scene.notify(lastPlayed(scene.match), MoveEvent::Ended);
 }
 
 void ask(GameScene& scene, GameScene::Question question) {
@@ -145,28 +155,30 @@ void ask(GameScene& scene, GameScene::Question question) {
         }
         return;
     }
-    if (question != GameScene::Question::NewGame && scene.standard.outcome().over()) {
+    if (question != GameScene::Question::NewGame && scene.match.outcome().over()) {
         dropQuestion(scene);
         scene.notice = refusalText(Refusal::GameOver);
         return;
     }
     scene.asking = question;
     scene.askedAt = scene.ticks();
-    scene.notice = promptFor(question, scene.standard.position().sideToMove);
+    scene.notice = promptFor(question, scene.match.position().sideToMove);
 }
 
 }  // namespace
 
-// The board and the turn the drawing reads follow the standard game after every change, and
-// a selection made before it would be judged on a position that is gone.
-void settleStandard(GameScene& scene) {
-    scene.board = scene.standard.position().board;
-    scene.turn = scene.standard.position().sideToMove;
+void settle(GameScene& scene) {
     deselect(scene);
 }
 
-Move lastPlayed(const StandardGame& game) {
-    const Move* last = game.lastMove();
+void tellEnding(GameScene& scene) {
+    if (scene.rules() == RuleSet::Standard) {
+        scene.notify(lastPlayed(scene.match), MoveEvent::Ended);
+    }
+}
+
+Move lastPlayed(const Match& match) {
+    const Move* last = match.lastMove();
     return last ? *last : Move{};
 }
 
@@ -185,7 +197,7 @@ void answerQuestions(GameScene& scene) {
     for (int count = keys.presses(SDLK_n); count > 0; --count) {
         ask(scene, GameScene::Question::NewGame);
     }
-    if (scene.rules != RuleSet::Standard) {
+    if (scene.rules() != RuleSet::Standard) {
         return;
     }
     for (int count = keys.presses(SDLK_g); count > 0; --count) {
@@ -196,52 +208,49 @@ void answerQuestions(GameScene& scene) {
     }
 }
 
-bool takeBackStandardPly(GameScene& scene) {
-    const Outcome before = scene.standard.outcome();
-    const Move* undone = scene.standard.takeBack();
-    const bool endingUndone = before.over() && !scene.standard.outcome().over();
-    if (!undone && !endingUndone) {
+bool takeBackPly(GameScene& scene) {
+    const Outcome before = scene.match.outcome();
+    // An ending that came without a move is taken back on its own, before any move.
+    const bool endingOnly = scene.match.current().isEnd();
+    const Move move = lastPlayed(scene.match);
+    if (!scene.match.takeBack()) {
         return false;  // at the start: nothing to undo, and the selection stays
     }
-    const Move move = undone ? *undone : Move{};
-    settleStandard(scene);
-    scene.notice.clear();
-    if (endingUndone && endsWithoutAMove(before.how)) {
-        scene.notify(lastPlayed(scene.standard), MoveEvent::Ended);
-    }
-    if (undone) {
-        scene.notify(move, MoveEvent::TakenBack);
-    }
-    return true;
-}
-
-bool replayStandardPly(GameScene& scene) {
-    const Move* redone = scene.standard.replay();
-    if (!redone) {
-        if (!scene.standard.replayEnding()) {
-            return false;
+    settle(scene);
+    clearPositionNotice(scene);
+    if (endingOnly) {
+        if (endsWithoutAMove(before.how)) {
+            tellEnding(scene);
         }
-        settleStandard(scene);
-        scene.notice.clear();
-        scene.notify(lastPlayed(scene.standard), MoveEvent::Ended);
         return true;
     }
-    const Move move = *redone;
-    settleStandard(scene);
-    scene.notice.clear();
-    scene.notify(move, MoveEvent::Replayed);
+    scene.notify(move, MoveEvent::TakenBack);
     return true;
 }
 
-void stepThroughStandardHistory(GameScene& scene) {
+bool replayPly(GameScene& scene) {
+    if (!scene.match.replay()) {
+        return false;
+    }
+    settle(scene);
+    clearPositionNotice(scene);
+    if (scene.match.current().isEnd()) {
+        tellEnding(scene);
+    } else {
+        scene.notify(lastPlayed(scene.match), MoveEvent::Replayed);
+    }
+    return true;
+}
+
+void stepThroughHistory(GameScene& scene) {
     const Keyboard& keys = Keyboard::instance();
     for (int count = keys.presses(SDLK_u) + keys.presses(SDLK_BACKSPACE); count > 0; --count) {
-        if (!takeBackStandardPly(scene)) {
+        if (!takeBackPly(scene)) {
             break;
         }
     }
     for (int count = keys.presses(SDLK_r); count > 0; --count) {
-        if (!replayStandardPly(scene)) {
+        if (!replayPly(scene)) {
             break;
         }
     }
@@ -265,12 +274,12 @@ void updateStandard(GameScene& scene) {
         deselect(scene);
         return;
     }
-    if (scene.standard.outcome().over()) {
+    if (scene.match.outcome().over()) {
         deselect(scene);
         scene.notice = refusalText(Refusal::GameOver);
         return;
     }
-    const Position& position = scene.standard.position();
+    const Position& position = scene.match.position();
     const int side = position.sideToMove;
     const HandPlace place = handPlaceAt(mouse.x, mouse.y);
     if (place.side >= 0) {
@@ -304,10 +313,10 @@ void updateStandardWhileWaiting(GameScene& scene, int player) {
         deselect(scene);
         return;
     }
-    if (!left || scene.standard.outcome().over()) {
+    if (!left || scene.match.outcome().over()) {
         return;
     }
-    Position ahead = scene.standard.position();
+    Position ahead = scene.match.position();
     ahead.sideToMove = player;
     const HandPlace place = handPlaceAt(mouse.x, mouse.y);
     if (place.side >= 0) {
@@ -328,12 +337,12 @@ void updateStandardWhileWaiting(GameScene& scene, int player) {
 }
 
 void keepStandardPick(GameScene& scene, const Cell& held) {
-    const Position& position = scene.standard.position();
+    const Position& position = scene.match.position();
     if (held.piece == kNothingSelected) {
         return;
     }
     // An engine that failed leaves the turn where it was: the pick is for a turn not come.
-    if (position.sideToMove != held.owner || scene.standard.outcome().over()) {
+    if (position.sideToMove != held.owner || scene.match.outcome().over()) {
         deselect(scene);
         return;
     }
@@ -352,26 +361,20 @@ void keepStandardPick(GameScene& scene, const Cell& held) {
     }
 }
 
-void GameScene::resumeStandard(const StandardGame& game) {
-    rules = RuleSet::Standard;
-    standard = game;
+void GameScene::resumeStandard(const StandardGame& game, const std::vector<MoveTime>& times) {
+    std::string unused;
+    // A game that could be played to where it stands replays the same way in the match.
+    match.load(recordOf(game, times), unused);
     loadStandardPictures();
-    settleStandard(*this);
+    settle(*this);
     notice.clear();
     asking = Question::None;
     startClocksAfresh();
 }
 
 void GameScene::startNewGame() {
-    if (rules == RuleSet::Standard) {
-        standard = StandardGame{};
-        settleStandard(*this);
-    } else {
-        board.reset();
-        history = MoveHistory{};
-        turn = 0;
-        deselect(*this);
-    }
+    match.newGame();
+    settle(*this);
     notice.clear();
     asking = Question::None;
     startClocksAfresh();

@@ -10,18 +10,21 @@ namespace ixo {
 // key again within the confirmation window does it. Any other action drops the question.
 void answerQuestions(GameScene& scene);
 
-// The board and turn the drawing reads, brought in line with the standard game after any
-// change to it; the selection goes.
-void settleStandard(GameScene& scene);
-Move lastPlayed(const StandardGame& game);
+// After any change of the match's position the selection goes: it was judged on a position
+// that is gone, and on the simple rules' other turn it would be drawn in the wrong frame.
+void settle(GameScene& scene);
+Move lastPlayed(const Match& match);
+// The observers hear of an ending without a move (or of its take-back) only under the standard
+// rules: the simple rules' record has no ending to write, so their flag fall is no one's news.
+void tellEnding(GameScene& scene);
 
 // One ply back or forward, its ending included, with the observers told; false when there
 // is nothing to take back or replay.
-bool takeBackStandardPly(GameScene& scene);
-bool replayStandardPly(GameScene& scene);
+bool takeBackPly(GameScene& scene);
+bool replayPly(GameScene& scene);
 
-// U / Backspace and R through the standard game, its endings included.
-void stepThroughStandardHistory(GameScene& scene);
+// U / Backspace and R through the game, its endings (a flag fall among them) included.
+void stepThroughHistory(GameScene& scene);
 
 // One frame of the mouse under the standard rules, in screen squares for both sides.
 void updateStandard(GameScene& scene);

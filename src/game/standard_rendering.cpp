@@ -67,14 +67,14 @@ void GameScene::loadStandardPictures() {
 }
 
 std::string GameScene::noticeShown() const {
-    if (paused_) {
+    if (paused()) {
         return "Paused: press P to go on";
     }
-    if (lostOnTime_ >= 0) {
-        return lostOnTime_ == 0 ? "Time is up: Blue loses on time"
-                                : "Time is up: Red loses on time";
+    if (lostOnTime() >= 0) {
+        return lostOnTime() == 0 ? "Time is up: Blue loses on time"
+                                 : "Time is up: Red loses on time";
     }
-    if (rules == RuleSet::Standard && choosingPromotion && asking == Question::None) {
+    if (rules() == RuleSet::Standard && choosingPromotion && asking == Question::None) {
         return "Promote? Click the promoted or the unpromoted piece";
     }
     return notice;
@@ -88,14 +88,14 @@ void GameScene::describeStandard(FrameState& frame) const {
         frame.hintTo = hint->shown().to;
         frame.hintDrop = hint->shown().drop;
     }
-    frame.standard = rules == RuleSet::Standard;
+    frame.standard = rules() == RuleSet::Standard;
     if (!frame.standard) {
         return;
     }
-    const Position& position = standard.position();
+    const Position& position = match.position();
     frame.hands = position.hands;
     frame.lastFrom = frame.lastTo = -1;
-    if (const Move* last = standard.lastMove()) {
+    if (const Move* last = match.lastMove()) {
         frame.lastFrom = last->dropped ? -1 : squareIndex(last->fromColumn, last->fromRow);
         frame.lastTo = squareIndex(last->toColumn, last->toRow);
     }
@@ -110,14 +110,14 @@ void GameScene::describeStandard(FrameState& frame) const {
         frame.choicePiece = mover.piece;
         frame.choiceOwner = mover.owner;
     }
-    frame.ending = standard.outcome().how;
-    frame.winner = standard.outcome().winner;
+    frame.ending = match.outcome().how;
+    frame.winner = match.outcome().winner;
     frame.handPick =
         selected.piece != -1 && selected.column < 0 ? selected.owner * 16 + selected.piece : -1;
 }
 
 void GameScene::drawHands() const {
-    const Position& position = standard.position();
+    const Position& position = match.position();
     const int countCells = kMostInHand - 1;
     for (int side = 0; side < 2; ++side) {
         const Image& shadow = side == 0 ? blueShadow : redShadow;
@@ -155,8 +155,7 @@ void GameScene::drawHands() const {
 }
 
 void GameScene::drawPromotionChoice() const {
-    const Cell mover =
-        standard.position().board.cellAt(pendingMove.fromColumn, pendingMove.fromRow);
+    const Cell mover = match.position().board.cellAt(pendingMove.fromColumn, pendingMove.fromRow);
     if (mover.piece <= Empty || mover.piece >= King) {
         return;
     }
@@ -202,7 +201,7 @@ void GameScene::drawStandard() const {
                     static_cast<Sint16>((kBoardLeft + kBoardRight) / 2 - banner.width() / 2),
                     static_cast<Sint16>((kBoardTop + kBoardBottom) / 2 - banner.height() / 2));
     }
-    if (turn == 0) {
+    if (turn() == 0) {
         drawText(screen, 650, 50, "Blue");
     } else {
         drawText(screen, 650, 50, "Red");

@@ -59,7 +59,8 @@ void pickUpWhileWaiting(GameScene& scene, int player) {
         return;
     }
     const Square pointer = squareAt(mouse.x, mouse.y);
-    const Board working = player != 0 ? scene.board.flipped() : scene.board;
+    const Board& board = scene.match.position().board;
+    const Board working = player != 0 ? board.flipped() : board;
     if (!pickUp(scene, working, player != 0 ? mirrorRow(pointer) : pointer,
                 portraitPattern(player))) {
         return;
@@ -95,74 +96,43 @@ bool moveSelectedPiece(GameScene& scene, const Board& working, Square square, Mo
         return false;
     }
     // Judged afresh by the rules rather than from the stored highlights, so the move is only
-    // ever what the rules allow on the board as it stands.
-    const bool redToMove = scene.turn != 0;
+    // ever what the rules allow on the board as it stands. The match judges in screen squares.
+    const bool redToMove = scene.match.position().sideToMove != 0;
+    MoveRequest request;
     const Square from = redToMove ? mirrorRow({scene.selected.column, scene.selected.row})
                                   : Square{scene.selected.column, scene.selected.row};
     const Square to = redToMove ? mirrorRow(square) : square;
-    if (!playMove(scene.board, redToMove ? 1 : 0, from.column, from.row, to.column, to.row,
-                  &made)) {
-        return false;
-    }
-    scene.selected.piece = kNothingSelected;
-    scene.moveMap.clear();
-    return true;
-}
-
-// After any change of position the side to move is the one whose move comes next, and a
-// selection made in the other side's frame would be drawn on the wrong squares.
-void settle(GameScene& scene, int sideToMove) {
-    scene.turn = sideToMove;
-    scene.selected.piece = kNothingSelected;
-    scene.moveMap.clear();
-}
-
-// Every key press counts, even several in one pass. The order of presses within a pass is not
-// known, so all take-backs come before all replays; the mouse then acts on the position
-// they leave, in the frame of whoever is to move by then.
-void stepThroughHistory(GameScene& scene) {
-    const Keyboard& keys = Keyboard::instance();
-    for (int count = keys.presses(SDLK_u) + keys.presses(SDLK_BACKSPACE); count > 0; --count) {
-        if (scene.takeBackFlagFall()) {
-            continue;
-        }
-        const Move* undone = scene.history.takeBack(scene.board);
-        if (!undone) {
-            break;  // at the start: nothing to undo, and the selection stays
-        }
-        settle(scene, undone->owner);
-        scene.notify(*undone, MoveEvent::TakenBack);
-    }
-    for (int count = keys.presses(SDLK_r); count > 0; --count) {
-        const Move* redone = scene.history.replay(scene.board);
-        if (!redone) {
-            break;
-        }
-        settle(scene, redone->owner == 0 ? 1 : 0);
-        scene.notify(*redone, MoveEvent::Replayed);
-    }
+    request.fromColumn = from.column;
+    request.fromRow = from.row;
+    request.toColumn = to.column;
+    request.toRow = to.row;
+    return scene.match.play(request, &made) == Refusal::None;
 }
 
 }  // namespace
 
-bool GameScene::resume(const std::vector<Move>& moves) {
-    board.reset();
-    history = MoveHistory{};
-    for (const Move& move : moves) {
-        Move made;
-        if (!playMove(board, history.sideToMove(), move.fromColumn, move.fromRow, move.toColumn,
-                      move.toRow, &made)) {
-            board.reset();
-            history = MoveHistory{};
-            settle(*this, 0);
-            startClocksAfresh();
-            return false;
+bool GameScene::resume(const std::vector<Move>& moves, const std::vector<MoveTime>& times) {
+    GameRecord record;
+    record.rules = RuleSet::Simple;
+    RecordNode* at = &record.root();
+    for (std::size_t ply = 0; ply < moves.size(); ++ply) {
+        at = record.addMove(*at, moves[ply], GameRecord::Placement::MainLine);
+        if (ply < times.size()) {
+            at->time = times[ply];
+            at->timed = true;
         }
-        history.record(made);
     }
-    settle(*this, history.sideToMove());
+    std::string unused;
+    const bool resumed = match.load(std::move(record), unused);
+    if (!resumed) {
+        // A record that cannot be played leaves the start position, as a new game would.
+        GameRecord empty;
+        empty.rules = RuleSet::Simple;
+        match.load(std::move(empty), unused);
+    }
+    settle(*this);
     startClocksAfresh();
-    return true;
+    return resumed;
 }
 
 std::string GameScene::update() {
@@ -185,12 +155,13 @@ std::string GameScene::update() {
 void GameScene::updatePlay() {
     Mouse::instance().refresh();
     if (clockWaiting_) {
-        rebuildClock();
+        match.restartClock();
+        clockWaiting_ = false;
     }
     if (Keyboard::instance().presses(SDLK_p) % 2 != 0) {
         togglePause();
     }
-    if (paused_) {
+    if (paused()) {
         // The engine is still read, so whatever it sends cannot keep the loop awake.
         if (computer) {
             computer->update(*this);
@@ -199,8 +170,8 @@ void GameScene::updatePlay() {
     }
     judgeFlag();
     answerQuestions(*this);
-    if (rules == RuleSet::Standard) {
-        stepThroughStandardHistory(*this);
+    stepThroughHistory(*this);
+    if (rules() == RuleSet::Standard) {
         if (computer && Keyboard::instance().presses(SDLK_e) > 0) {
             computer->restart(*this);
         }
@@ -219,18 +190,17 @@ void GameScene::updatePlay() {
         }
         return;
     }
-    stepThroughHistory(*this);
     if (computer && Keyboard::instance().presses(SDLK_e) > 0) {
         computer->restart(*this);
     }
-    if (lostOnTime_ >= 0) {
+    if (lostOnTime() >= 0) {
         return;  // no more moves after a flag fall, until it is taken back
     }
     if (computer) {
         // A piece picked up while the computer thought, in screen squares.
         const bool waited = computer->ownsTurn(*this) && selected.piece != kNothingSelected;
-        const Square held = turn != 0 ? mirrorRow({selected.column, selected.row})
-                                      : Square{selected.column, selected.row};
+        const Square held = turn() != 0 ? mirrorRow({selected.column, selected.row})
+                                        : Square{selected.column, selected.row};
         computer->update(*this);
         if (computer->ownsTurn(*this)) {
             pickUpWhileWaiting(*this, computer->side() == 0 ? 1 : 0);
@@ -238,8 +208,9 @@ void GameScene::updatePlay() {
         }
         // Its turn has come: the piece stays picked up if the computer's move left it there.
         if (waited && selected.piece == kNothingSelected) {
-            pickUp(*this, turn != 0 ? board.flipped() : board, turn != 0 ? mirrorRow(held) : held,
-                   portraitPattern(turn));
+            const Board& now = match.position().board;
+            pickUp(*this, turn() != 0 ? now.flipped() : now, turn() != 0 ? mirrorRow(held) : held,
+                   portraitPattern(turn()));
         }
     }
     const Mouse& mouse = Mouse::instance();
@@ -247,17 +218,17 @@ void GameScene::updatePlay() {
 
     // Red plays on the mirrored board, where its pieces are owner 0 at the bottom; the one set
     // of rules then serves both sides, and the result is mirrored back after Red's move.
-    const bool redToMove = turn != 0;
-    Board working = redToMove ? board.flipped() : board;
+    const bool redToMove = match.position().sideToMove != 0;
+    const Board& now = match.position().board;
+    Board working = redToMove ? now.flipped() : now;
     const Square square = redToMove ? mirrorRow(pointer) : pointer;
 
     if (selected.piece == kNothingSelected) {
-        selectPiece(*this, working, square, portraitPattern(turn));
+        selectPiece(*this, working, square, portraitPattern(redToMove ? 1 : 0));
     } else {
         Move made;
         if (moveSelectedPiece(*this, working, square, made)) {
-            history.record(made);
-            turn = redToMove ? 0 : 1;
+            settle(*this);
             notify(made, MoveEvent::Played);
         }
     }

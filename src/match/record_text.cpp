@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "match/match.h"
+
 namespace ixo {
 
 namespace {
@@ -81,30 +83,75 @@ std::string kifText(const GameRecord& record, const RecordNode& upTo, const std:
     return writeStandardKif(game, startTime, kept, times, players);
 }
 
-GameRecord recordOf(const KifReading& reading) {
+namespace {
+
+// One line of moves, with their times where there are some, and the standard game's ending.
+GameRecord lineRecord(RuleSet rules, const Position& start, const std::vector<Move>& moves,
+                      const std::vector<MoveTime>& times, const StandardGame* ended) {
     GameRecord record;
-    record.rules = reading.rules;
-    record.start =
-        reading.rules == RuleSet::Standard ? reading.standard.startPosition() : Position::start();
-    for (const KifHeader& header : reading.headers) {
-        record.headers.push_back(RecordHeader{header.key, header.value});
-    }
+    record.rules = rules;
+    record.start = start;
     RecordNode* at = &record.root();
-    for (std::size_t ply = 0; ply < reading.moves.size(); ++ply) {
-        at = record.addMove(*at, reading.moves[ply], GameRecord::Placement::MainLine);
-        if (ply < reading.times.size()) {
-            at->time = reading.times[ply];
+    for (std::size_t ply = 0; ply < moves.size(); ++ply) {
+        at = record.addMove(*at, moves[ply], GameRecord::Placement::MainLine);
+        if (ply < times.size()) {
+            at->time = times[ply];
             at->timed = true;
         }
     }
-    if (reading.rules == RuleSet::Standard) {
-        const LineEnd end =
-            lineEndOf(reading.standard.outcome(), reading.standard.position().sideToMove);
+    if (ended) {
+        const LineEnd end = lineEndOf(ended->outcome(), ended->position().sideToMove);
         if (end != LineEnd::None) {
             record.addEnd(*at, end, GameRecord::Placement::MainLine);
         }
     }
     return record;
+}
+
+}  // namespace
+
+GameRecord recordOf(const KifReading& reading) {
+    const bool standard = reading.rules == RuleSet::Standard;
+    GameRecord record =
+        lineRecord(reading.rules, standard ? reading.standard.startPosition() : Position::start(),
+                   reading.moves, reading.times, standard ? &reading.standard : nullptr);
+    for (const KifHeader& header : reading.headers) {
+        record.headers.push_back(RecordHeader{header.key, header.value});
+    }
+    return record;
+}
+
+GameRecord recordOf(const StandardGame& game, const std::vector<MoveTime>& times) {
+    return lineRecord(RuleSet::Standard, game.startPosition(), game.played(), times, &game);
+}
+
+StandardGame standardGameOf(const Match& match) {
+    StandardGame game(match.record().start);
+    for (const Move& move : match.played()) {
+        if (!game.play(requestOf(move))) {
+            break;  // a match never holds one; the moves before it are still kept
+        }
+    }
+    const Outcome& outcome = match.outcome();
+    const int loser = 1 - outcome.winner;
+    switch (outcome.how) {
+        case GameEnd::Resignation:
+            game.resign();
+            break;
+        case GameEnd::Impasse:
+        case GameEnd::FailedImpasse:
+            game.declareImpasse();  // judged again from the same position, to the same end
+            break;
+        case GameEnd::TimeUp:
+            game.loseOnTime(loser);
+            break;
+        case GameEnd::IllegalMove:
+            game.loseByFoul(loser);
+            break;
+        default:
+            break;  // mate and repetition the game finds again itself
+    }
+    return game;
 }
 
 }  // namespace ixo

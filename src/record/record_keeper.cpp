@@ -7,8 +7,9 @@
 
 #include "game/computer_opponent.h"
 #include "game/game_scene.h"
-#include "record/text_encoding.h"
+#include "match/record_text.h"
 #include "record/kif.h"
+#include "record/text_encoding.h"
 
 namespace ixo {
 
@@ -37,11 +38,11 @@ RecordKeeper::RecordKeeper(GamesFolder folder, std::time_t startTime, std::strin
       kept_(std::move(kept)) {}
 
 void RecordKeeper::onMoveEvent(const GameScene& scene, const Move&, MoveEvent) {
-    rules_ = scene.rules;
+    rules_ = scene.rules();
     if (rules_ == RuleSet::Standard) {
-        unwrittenStandard_ = scene.standard;
+        unwrittenStandard_ = standardGameOf(scene.match);
     } else {
-        unwritten_ = scene.history.played();
+        unwritten_ = scene.match.played();
     }
     unwrittenTimes_ = scene.moveTimes();
     if (scene.computer && !scene.computer->recordName().empty()) {

@@ -134,7 +134,7 @@ class StandardGame {
     void loseByFoul(int side);
     void loseOnTime(int side);
 
-    // Take-back and replay, as MoveHistory does for the simple rules. A mate or repetition
+    // Take-back and replay along the one line of moves. A mate or repetition
     // goes with the move that made it; a resignation or declaration is taken back on its
     // own first, so either way the game is in play again.
     const Move* takeBack();

@@ -61,12 +61,13 @@ class BoardRendering : public SceneTest {
 TEST_F(BoardRendering, EveryPieceStandsOnItsShadowWithThePictureOfItsCodeAndOwner) {
     writeArtwork();
     GameScene scene(screen_);
-    scene.board.place(4, 4, PromotedRook, 1);
+    ASSERT_TRUE(
+        reliability::changePosition(scene, [](Board& b) { b.place(4, 4, PromotedRook, 1); }));
     paint({1, 2, 3});
     EXPECT_TRUE(scene.draw());
     for (int row = 0; row < 9; ++row) {
         for (int column = 0; column < 9; ++column) {
-            const Cell cell = scene.board.cellAt(column, row);
+            const Cell cell = scene.board().cellAt(column, row);
             const Rgb expected = cell.piece == Empty ? kBoard
                                  : cell.owner == 1   ? redPiece(cell.piece)
                                                      : bluePiece(cell.piece);
@@ -112,8 +113,10 @@ TEST_F(BoardRendering, NoShadowCoversAPieceEvenWhereATallShadowReachesIntoTheSqu
 TEST_F(BoardRendering, ACodeWithoutAPictureDrawsOnlyItsShadow) {
     writeArtwork();
     GameScene scene(screen_);
-    scene.board.cells[8 * 9 + 8] = Cell{-1, 0, 8, 8};  // bluePieces[-1] would be the board
-    scene.board.cells[4 * 9 + 4] = Cell{15, 1, 4, 4};
+    ASSERT_TRUE(reliability::changePosition(scene, [](Board& b) {
+        b.cells[8 * 9 + 8] = Cell{-1, 0, 8, 8};  // bluePieces[-1] would be the board
+        b.cells[4 * 9 + 4] = Cell{15, 1, 4, 4};
+    }));
     scene.draw();
     expectColours({{700, 300, kBackground}, {316, 299, kBoard}, {324, 320, kRedShadow}});
 }
@@ -174,11 +177,10 @@ TEST_F(BoardRendering, WithoutPicturesAFrameHoldsOnlyTheLabelOfTheSideToMove) {
     };
     const std::string blue = frameOutsideAndInsideLabel();
     EXPECT_NE(blue.find('#'), std::string::npos);
-    scene.turn = 1;
+    ASSERT_TRUE(reliability::changePosition(
+        scene, [](Board&) {}, 1));
     const std::string red = frameOutsideAndInsideLabel();
     EXPECT_NE(red, blue);
-    scene.turn = 7;
-    EXPECT_EQ(frameOutsideAndInsideLabel(), red);
 }
 
 // A frame is painted when anything it is drawn from changed, by whatever means, and only then;
@@ -200,9 +202,16 @@ TEST_F(BoardRendering, AFrameIsPaintedOnceForEachChangeOfWhatItShows) {
     };
     paintsOnceAfter("select", [&] { click(scene, 4, 6); });
     paintsOnceAfter("cancel", [&] { click(scene, 4, 4, kRightButton); });
-    paintsOnceAfter("a piece put back", [&] { scene.board.place(4, 6, Empty, 0); });
-    paintsOnceAfter("an empty square turned Red", [&] { scene.board.cells[40].owner = 1; });
-    paintsOnceAfter("the turn passed", [&] { scene.turn = 1; });
+    paintsOnceAfter("a piece put back", [&] {
+        reliability::changePosition(scene, [](Board& b) { b.place(4, 6, Empty, 0); });
+    });
+    paintsOnceAfter("an empty square turned Red", [&] {
+        reliability::changePosition(scene, [](Board& b) { b.cells[40].owner = 1; });
+    });
+    paintsOnceAfter("the turn passed", [&] {
+        reliability::changePosition(
+            scene, [](Board&) {}, 1);
+    });
     paintsOnceAfter("a highlight", [&] { scene.moveMap.marks[0] = 1; });
     paintsOnceAfter("a selection", [&] { scene.selected.piece = Lance; });
     paintsOnceAfter("a new portrait",
@@ -283,8 +292,9 @@ TEST_F(BoardRendering, AFramePaintedWhereItChangedEqualsOnePaintedWhole) {
         click(scene, 1, 1, kRightButton);
         click(scene, 6, 2);
     });
-    expectWhole("a piece taken off under the selection",
-                [&] { scene.board.place(6, 3, Silver, 0); });
+    expectWhole("a piece taken off under the selection", [&] {
+        reliability::changePosition(scene, [](Board& b) { b.place(6, 3, Silver, 0); });
+    });
 
     scene.resumeStandard(StandardGame{});
     expectWhole("standard: the bishop's pawn selected", [&] { click(scene, 2, 6); });

@@ -58,7 +58,7 @@ class AgainstFakeEngine : public SceneTest {
         return framesUntil(
             scene_, [this] { return computer_->readDescriptor(); }, done);
     }
-    std::size_t ply() const { return scene_.standard.ply(); }
+    std::size_t ply() const { return scene_.match.ply(); }
     void pickUpWhileItThinks(bool simple);
 
     Heard heard_;
@@ -70,31 +70,31 @@ TEST_F(AgainstFakeEngine, ItsMoveIsPlayedAndToldLikeAClick) {
     play(0, {"--move", "7g7f"});
     ASSERT_TRUE(runUntil([&] { return ply() == 1; }));
     EXPECT_EQ(heard_.events, std::vector<MoveEvent>{MoveEvent::Played});
-    EXPECT_EQ(scene_.board.cellAt(2, 5).piece, Pawn);
-    EXPECT_EQ(scene_.turn, 1);
+    EXPECT_EQ(scene_.board().cellAt(2, 5).piece, Pawn);
+    EXPECT_EQ(scene_.turn(), 1);
     EXPECT_TRUE(scene_.notice.empty()) << scene_.notice;
 }
 
 TEST_F(AgainstFakeEngine, UnderTheSimpleRulesItsMoveGoesThroughTheSimpleRules) {
     play(0, {"--move", "7g7f"}, true);
-    ASSERT_TRUE(runUntil([&] { return scene_.history.position() == 1; }));
-    EXPECT_EQ(scene_.board.cellAt(2, 5).piece, Pawn);
-    EXPECT_EQ(scene_.turn, 1);
+    ASSERT_TRUE(runUntil([&] { return scene_.match.ply() == 1; }));
+    EXPECT_EQ(scene_.board().cellAt(2, 5).piece, Pawn);
+    EXPECT_EQ(scene_.turn(), 1);
 }
 
 TEST_F(AgainstFakeEngine, UnderTheSimpleRulesAPromotionTheyDoNotMakeEndsTheEngine) {
     // A '+' where these rules promote nothing is no move of this game.
     play(0, {"--move", "7g7f+"}, true);
     ASSERT_TRUE(runUntil([&] { return !computer_->playing(); }));
-    EXPECT_EQ(scene_.history.position(), 0u);
+    EXPECT_EQ(scene_.match.ply(), 0u);
     EXPECT_NE(scene_.notice.find("7g7f+"), std::string::npos) << scene_.notice;
 }
 
 TEST_F(AgainstFakeEngine, AnIllegalMoveLosesByFoulAndShowsWhatWasSent) {
     play(0, {"--move", "7g7c"});
-    ASSERT_TRUE(runUntil([&] { return scene_.standard.outcome().over(); }));
-    EXPECT_EQ(scene_.standard.outcome().how, GameEnd::IllegalMove);
-    EXPECT_EQ(scene_.standard.outcome().winner, 1);
+    ASSERT_TRUE(runUntil([&] { return scene_.match.outcome().over(); }));
+    EXPECT_EQ(scene_.match.outcome().how, GameEnd::IllegalMove);
+    EXPECT_EQ(scene_.match.outcome().winner, 1);
     EXPECT_EQ(ply(), 0u);
     EXPECT_NE(scene_.notice.find("7g7c"), std::string::npos) << scene_.notice;
 }
@@ -156,7 +156,7 @@ TEST_F(AgainstFakeEngine, TakeBackGoesToThePlayersTurnAndDropsAStaleAnswer) {
     ASSERT_TRUE(runUntil([&] { return ply() == 2; }));
     reliability::pressKey(scene_, SDLK_u);
     ASSERT_TRUE(runUntil([&] { return ply() == 0; }));
-    EXPECT_EQ(scene_.turn, 0);
+    EXPECT_EQ(scene_.turn(), 0);
     // Moved and taken back while the engine thinks: its answer must not land.
     click(scene_, 2, 6);
     click(scene_, 2, 5);
@@ -166,7 +166,7 @@ TEST_F(AgainstFakeEngine, TakeBackGoesToThePlayersTurnAndDropsAStaleAnswer) {
     EXPECT_FALSE(computer_->thinking());
     runUntil([] { return false; });
     EXPECT_EQ(ply(), 0u);
-    EXPECT_EQ(scene_.turn, 0);
+    EXPECT_EQ(scene_.turn(), 0);
 }
 
 // Against the clock the engine is given the clock's times, a pause stops its search and
@@ -228,8 +228,8 @@ TEST_F(AgainstTheClock, AnAnswerAfterTheEnginesFlagFellIsNotPlayed) {
     ASSERT_TRUE(computer_->thinking());
     now_ += 1001;
     frame(scene_, 0, 0, 0);
-    EXPECT_EQ(scene_.standard.outcome().how, GameEnd::TimeUp);
-    EXPECT_EQ(scene_.standard.outcome().winner, 0);
+    EXPECT_EQ(scene_.match.outcome().how, GameEnd::TimeUp);
+    EXPECT_EQ(scene_.match.outcome().winner, 0);
     EXPECT_FALSE(computer_->thinking());
     runUntil([] { return false; });
     EXPECT_EQ(ply(), 1u);
@@ -242,7 +242,7 @@ TEST_F(AgainstTheClock, AnAnswerAfterTheEnginesFlagFellIsNotPlayed) {
 // survives the engine's move.
 void AgainstFakeEngine::pickUpWhileItThinks(bool simple) {
     play(1, {"--move", "3c3d", "--think", "0.3"}, simple);
-    const auto moves = [&] { return simple ? scene_.history.position() : scene_.standard.ply(); };
+    const auto moves = [&] { return simple ? scene_.match.ply() : scene_.match.ply(); };
     click(scene_, 2, 6);
     click(scene_, 2, 5);
     frame(scene_, 0, 0, 0);
@@ -261,7 +261,7 @@ void AgainstFakeEngine::pickUpWhileItThinks(bool simple) {
     EXPECT_EQ(scene_.moveMap.marks[5 * kBoardSize + 7], 1);
     click(scene_, 7, 5);
     EXPECT_EQ(moves(), 3u);
-    EXPECT_EQ(scene_.board.cellAt(7, 5).piece, Pawn);
+    EXPECT_EQ(scene_.board().cellAt(7, 5).piece, Pawn);
 }
 
 TEST_F(AgainstFakeEngine, WhileItThinksThePlayerMayPickUpAPieceButNotMoveIt) {

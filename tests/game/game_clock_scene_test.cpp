@@ -118,8 +118,7 @@ class TimedGame : public SceneTest {
         click(scene_, column, side == 0 ? 5 : 3);
     }
     std::size_t plies() const {
-        return scene_.rules == RuleSet::Standard ? scene_.standard.ply()
-                                                 : scene_.history.position();
+        return scene_.rules() == RuleSet::Standard ? scene_.match.ply() : scene_.match.ply();
     }
 
     Uint32 now_ = 5000;
@@ -154,14 +153,14 @@ TEST_F(TimedGame, UnderTheStandardRulesAFallenFlagLosesOnTimeAndTakesBackLikeARe
     start(RuleSet::Standard, TimeControl{3000, 0, 0});
     now_ += 3001;
     frame(scene_, 0, 0, 0);
-    EXPECT_EQ(scene_.standard.outcome().how, GameEnd::TimeUp);
-    EXPECT_EQ(scene_.standard.outcome().winner, 1);
+    EXPECT_EQ(scene_.match.outcome().how, GameEnd::TimeUp);
+    EXPECT_EQ(scene_.match.outcome().winner, 1);
     ASSERT_EQ(heard_.events, (std::vector<MoveEvent>{MoveEvent::Ended}));
     now_ += 50000;  // the clocks stopped with the game
     EXPECT_EQ(scene_.clock().totalUsed(0, now_), 3001);
 
     pressKey(scene_, SDLK_u);
-    EXPECT_FALSE(scene_.standard.outcome().over());
+    EXPECT_FALSE(scene_.match.outcome().over());
     EXPECT_EQ(scene_.clock().left(0, now_).mainMs, 3000);
     pawnMove(2, 0, 1000);
     EXPECT_EQ(plies(), 1u);

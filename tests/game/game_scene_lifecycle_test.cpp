@@ -9,11 +9,11 @@ TEST_F(SceneTest, ANewSceneHasBlueToMoveNothingSelectedAndTheStartPosition) {
     start.reset();
     EXPECT_EQ(scene.name(), "game");
     EXPECT_EQ(scene.screen, SDL_GetVideoSurface());
-    EXPECT_EQ(scene.turn, 0);
+    EXPECT_EQ(scene.turn(), 0);
     EXPECT_EQ(scene.selected.piece, -1);
     EXPECT_EQ(scene.moveMap.count(), 0);
     EXPECT_EQ(scene.portrait.path(), "");
-    EXPECT_EQ(scene.board, start);
+    EXPECT_EQ(scene.board(), start);
 }
 
 }  // namespace

@@ -59,11 +59,11 @@ TEST_F(HintTest, TheEnginesMoveIsShownOnTheBoardAndInKif) {
     EXPECT_EQ(hint_->shown().to, squareIndex(2, 5));
     EXPECT_EQ(hint_->shown().drop, -1);
     // A hint only suggests: the position is as it was.
-    EXPECT_EQ(scene_.standard.ply(), 0u);
+    EXPECT_EQ(scene_.match.ply(), 0u);
     // The player's move makes it stale.
     click(scene_, 6, 6);
     click(scene_, 6, 5);
-    EXPECT_EQ(scene_.standard.ply(), 1u);
+    EXPECT_EQ(scene_.match.ply(), 1u);
     EXPECT_EQ(hint_->shown().to, -1);
     EXPECT_EQ(scene_.notice.find("Hint"), std::string::npos) << scene_.notice;
 }

@@ -2,8 +2,8 @@
 #include <utility>
 #include <vector>
 
-#include "scene_test_support.h"
 #include "record/kif.h"
+#include "scene_test_support.h"
 
 namespace ixo::test {
 namespace {
@@ -29,9 +29,9 @@ struct Position {
 
 class History : public SceneTest {
   protected:
-    Position now() const { return {scene_.board, scene_.turn}; }
+    Position now() const { return {scene_.board(), scene_.turn()}; }
     void selectAnyPiece() {
-        for (const Move& move : reliability::legalMoves(scene_.board, scene_.turn)) {
+        for (const Move& move : reliability::legalMoves(scene_.board(), scene_.turn())) {
             click(scene_, move.fromColumn, move.fromRow);
             break;
         }
@@ -50,8 +50,7 @@ TEST_F(History, ARandomGameRecordsReadsBackTakesBackAndReplaysThroughEveryPositi
     std::vector<Position> shown{now()};
     for (int move = 0; move < 80 && clickRandomMove(scene_, random); ++move) {
         shown.push_back(now());
-        const KifReading reading =
-            readKif(writeKif(scene_.history.played(), "2026/12/07 10:00:00"));
+        const KifReading reading = readKif(writeKif(scene_.match.played(), "2026/12/07 10:00:00"));
         ASSERT_TRUE(reading.ok()) << "move " << move + 1 << ": line " << reading.errorLine << ": "
                                   << reading.error;
         Board replayed;
@@ -60,7 +59,7 @@ TEST_F(History, ARandomGameRecordsReadsBackTakesBackAndReplaysThroughEveryPositi
             ASSERT_TRUE(playMove(replayed, recorded.owner, recorded.fromColumn, recorded.fromRow,
                                  recorded.toColumn, recorded.toRow));
         }
-        ASSERT_EQ(replayed, scene_.board) << "after move " << move + 1;
+        ASSERT_EQ(replayed, scene_.board()) << "after move " << move + 1;
     }
     ASSERT_GT(shown.size(), 40u);
     ASSERT_EQ(listener.heard.size(), shown.size() - 1);
@@ -102,6 +101,30 @@ TEST_F(History, KeyPressesInOneFrameAllCountAndANewMoveEndsReplaying) {
     const Position afterNewMove = now();
     pressKey(scene_, SDLK_r);
     EXPECT_EQ(now(), afterNewMove);
+}
+
+// What was taken back is part of the game as played: a different move after a take-back
+// becomes the main line there, and the moves taken back stay beside it as a variation.
+TEST_F(History, ADifferentMoveAfterTakeBacksKeepsTheTakenBackLineAsAVariation) {
+    click(scene_, 2, 6);  // 7g7f
+    click(scene_, 2, 5);
+    click(scene_, 2, 2);  // 7c7d
+    click(scene_, 2, 3);
+    ASSERT_EQ(scene_.match.ply(), 2u);
+    const std::vector<Move> first = scene_.match.played();
+    pressKey(scene_, SDLK_u, 2);
+    ASSERT_EQ(scene_.match.ply(), 0u);
+    click(scene_, 7, 6);  // 2g2f
+    click(scene_, 7, 5);
+    ASSERT_EQ(scene_.match.ply(), 1u);
+
+    const RecordNode& root = scene_.match.record().root();
+    ASSERT_EQ(root.children.size(), 2u);
+    EXPECT_EQ(root.children[0]->move, scene_.match.played().front());
+    const RecordNode& variation = *root.children[1];
+    EXPECT_EQ(variation.move, first[0]);
+    ASSERT_NE(variation.mainChild(), nullptr);
+    EXPECT_EQ(variation.mainChild()->move, first[1]);
 }
 
 }  // namespace

@@ -42,7 +42,7 @@ TEST_F(SceneTest, PixelsBesideTheBoardNeitherSelectNorMove) {
 
     // On Red's turn the strip above the board must stay off the board after the flip, where
     // row 0 would become Red's own back rank with its king.
-    scene.turn = 1;
+    ASSERT_TRUE(reliability::setUpPosition(scene, scene.board(), 1));
     for (int y : {5, 20, 47}) {
         SCOPED_TRACE(y);
         EXPECT_EQ(selectedAt(squareLeft(4), y).row, -1);

@@ -52,8 +52,7 @@ class RealEngineGame : public SceneTest {
         scene_.observers = {players_[0].get(), players_[1].get()};
         // A short game: the first plies of one, or all of it when it ends sooner.
         const auto plies = [&] {
-            return scene_.rules == RuleSet::Standard ? scene_.standard.ply()
-                                                     : scene_.history.position();
+            return scene_.rules() == RuleSet::Standard ? scene_.match.ply() : scene_.match.ply();
         };
         for (int pass = 0; pass < 2000 && plies() < kPlies && !scene_.gameOver(); ++pass) {
             for (const auto& player : players_) {
@@ -76,14 +75,14 @@ TEST_F(RealEngineGame, FairyStockfishPlaysAShortStandardGameOfLegalMoves) {
     REQUIRE_ENGINE("fairy-stockfish");
     scene_.resumeStandard(StandardGame{});
     playWhole(engine("fairy-stockfish", false), engine("fairy-stockfish", false));
-    EXPECT_NE(scene_.standard.outcome().how, GameEnd::IllegalMove) << scene_.notice;
-    EXPECT_TRUE(scene_.standard.outcome().over() || scene_.standard.ply() == kPlies);
+    EXPECT_NE(scene_.match.outcome().how, GameEnd::IllegalMove) << scene_.notice;
+    EXPECT_TRUE(scene_.match.outcome().over() || scene_.match.ply() == kPlies);
 }
 
 TEST_F(RealEngineGame, FairyStockfishPlaysAShortSimpleGameOfLegalMoves) {
     REQUIRE_ENGINE("fairy-stockfish");
     playWhole(engine("fairy-stockfish", true), engine("fairy-stockfish", true));
-    EXPECT_TRUE(scene_.gameOver() || scene_.history.position() == kPlies);
+    EXPECT_TRUE(scene_.gameOver() || scene_.match.ply() == kPlies);
 }
 
 TEST_F(RealEngineGame, GpsusiPlaysAShortStandardGameOfLegalMoves) {
@@ -91,8 +90,8 @@ TEST_F(RealEngineGame, GpsusiPlaysAShortStandardGameOfLegalMoves) {
     REQUIRE_ENGINE("fairy-stockfish");
     scene_.resumeStandard(StandardGame{});
     playWhole(engine("gpsusi", false), engine("fairy-stockfish", false));
-    EXPECT_NE(scene_.standard.outcome().how, GameEnd::IllegalMove) << scene_.notice;
-    EXPECT_TRUE(scene_.standard.outcome().over() || scene_.standard.ply() == kPlies);
+    EXPECT_NE(scene_.match.outcome().how, GameEnd::IllegalMove) << scene_.notice;
+    EXPECT_TRUE(scene_.match.outcome().over() || scene_.match.ply() == kPlies);
 }
 
 TEST_F(RealEngineGame, AHintInAMateInOneIsTheMate) {

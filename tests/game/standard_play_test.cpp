@@ -51,7 +51,7 @@ class StandardPlay : public SceneTest {
         releaseAt(scene_, choice.left + (promote ? 20 : 80), choice.top + 28, kLeftButton);
     }
     std::string refusedFor(Refusal why) const { return refusalText(why); }
-    const Position& position() const { return scene_.standard.position(); }
+    const Position& position() const { return scene_.match.position(); }
 
     HeardEvents heard_;
     GameScene scene_{nullptr};
@@ -73,9 +73,9 @@ TEST_F(StandardPlay, AHandPieceLightsItsDropsShowsItsCardAndDropsOnALitSquare) {
     EXPECT_EQ(scene_.portrait.path(), "../image/team/sample/1pcg/13.png");
 
     click(scene_, 0, 5);
-    EXPECT_EQ(scene_.board.cellAt(0, 5), (Cell{Gold, 0, 0, 5}));
+    EXPECT_EQ(scene_.board().cellAt(0, 5), (Cell{Gold, 0, 0, 5}));
     EXPECT_EQ(position().hands[0][Gold], 0);
-    EXPECT_EQ(scene_.turn, 1);
+    EXPECT_EQ(scene_.turn(), 1);
     EXPECT_EQ(scene_.selected.piece, -1);
     ASSERT_EQ(heard_.events, std::vector<MoveEvent>{MoveEvent::Played});
     EXPECT_TRUE(heard_.moves[0].dropped);
@@ -116,12 +116,12 @@ TEST_F(StandardPlay, AnOptionalPromotionAsksAndARightClickLeavesTheBoardAsItWas)
     click(scene_, 4, 3);
     click(scene_, 4, 2);
     answer(4, 2, false);
-    EXPECT_EQ(scene_.board.cellAt(4, 2).piece, Silver);
+    EXPECT_EQ(scene_.board().cellAt(4, 2).piece, Silver);
     scene_.resumeStandard(StandardGame(before));
     click(scene_, 4, 3);
     click(scene_, 4, 2);
     answer(4, 2, true);
-    EXPECT_EQ(scene_.board.cellAt(4, 2).piece, PromotedSilver);
+    EXPECT_EQ(scene_.board().cellAt(4, 2).piece, PromotedSilver);
 }
 
 TEST_F(StandardPlay, AForcedPromotionIsNotAsked) {
@@ -129,28 +129,28 @@ TEST_F(StandardPlay, AForcedPromotionIsNotAsked) {
     click(scene_, 4, 1);
     click(scene_, 4, 0);
     EXPECT_FALSE(scene_.choosingPromotion);
-    EXPECT_EQ(scene_.board.cellAt(4, 0).piece, PromotedPawn);
+    EXPECT_EQ(scene_.board().cellAt(4, 0).piece, PromotedPawn);
 }
 
 TEST_F(StandardPlay, AfterMateMovesAreRefusedAndTakingItBackPutsTheGameInPlay) {
     startFrom(kHeadGoldMate);
     clickHand(0, Gold);
     click(scene_, 4, 1);
-    ASSERT_EQ(scene_.standard.outcome().how, GameEnd::Checkmate);
-    EXPECT_EQ(scene_.standard.outcome().winner, 0);
+    ASSERT_EQ(scene_.match.outcome().how, GameEnd::Checkmate);
+    EXPECT_EQ(scene_.match.outcome().winner, 0);
 
     click(scene_, 4, 4);  // whatever is clicked, nothing moves once the game is over
     EXPECT_EQ(scene_.notice, refusedFor(Refusal::GameOver));
     EXPECT_EQ(heard_.events.size(), 1u);
 
     pressKey(scene_, SDLK_u);
-    EXPECT_FALSE(scene_.standard.outcome().over());
+    EXPECT_FALSE(scene_.match.outcome().over());
     EXPECT_EQ(position().hands[0][Gold], 1);
-    EXPECT_EQ(scene_.turn, 0);
+    EXPECT_EQ(scene_.turn(), 0);
     EXPECT_EQ(scene_.notice, "");
     EXPECT_EQ(heard_.events.back(), MoveEvent::TakenBack);
     pressKey(scene_, SDLK_r);
-    EXPECT_EQ(scene_.standard.outcome().how, GameEnd::Checkmate);
+    EXPECT_EQ(scene_.match.outcome().how, GameEnd::Checkmate);
     EXPECT_EQ(heard_.events.back(), MoveEvent::Replayed);
 }
 
@@ -162,16 +162,16 @@ TEST_F(StandardPlay, ResigningAsksFirstAndTheQuestionLapses) {
     frame(scene_, 0, 0, 0);
     EXPECT_EQ(scene_.notice, "");  // too late: the question is gone from the screen
     pressKey(scene_, SDLK_g);
-    EXPECT_FALSE(scene_.standard.outcome().over());
+    EXPECT_FALSE(scene_.match.outcome().over());
 
     fakeNow += 500;
     pressKey(scene_, SDLK_g);
-    EXPECT_EQ(scene_.standard.outcome().how, GameEnd::Resignation);
-    EXPECT_EQ(scene_.standard.outcome().winner, 1);
+    EXPECT_EQ(scene_.match.outcome().how, GameEnd::Resignation);
+    EXPECT_EQ(scene_.match.outcome().winner, 1);
     EXPECT_EQ(heard_.events, std::vector<MoveEvent>{MoveEvent::Ended});
 
     pressKey(scene_, SDLK_u);
-    EXPECT_FALSE(scene_.standard.outcome().over());
+    EXPECT_FALSE(scene_.match.outcome().over());
     EXPECT_EQ(heard_.events.back(), MoveEvent::Ended);  // its ending taken back
 }
 
@@ -181,7 +181,7 @@ TEST_F(StandardPlay, AClickDropsTheQuestionSoATapOfTheKeyLaterOnlyAsksAgain) {
     click(scene_, 4, 4);
     EXPECT_EQ(scene_.asking, GameScene::Question::None);
     pressKey(scene_, SDLK_d);
-    EXPECT_FALSE(scene_.standard.outcome().over());
+    EXPECT_FALSE(scene_.match.outcome().over());
     EXPECT_EQ(scene_.asking, GameScene::Question::Impasse);
 }
 
@@ -190,17 +190,18 @@ TEST_F(StandardPlay, NewGameUnderTheSimpleRulesAsksThenStartsAfreshAndTellsTheOb
     click(scene_, 2, 5);
     pressKey(scene_, SDLK_n);
     EXPECT_EQ(scene_.notice, "Start a new game? Press N again to confirm");
-    EXPECT_EQ(scene_.history.size(), 1u);
+    EXPECT_EQ(scene_.match.ply(), 1u);
     EXPECT_EQ(heard_.newGames, 0);
 
     fakeNow += 1000;
     pressKey(scene_, SDLK_n);
     Board start;
     start.reset();
-    EXPECT_EQ(scene_.board, start);
-    EXPECT_EQ(scene_.history.size(), 0u);
-    EXPECT_EQ(scene_.turn, 0);
-    EXPECT_EQ(scene_.rules, RuleSet::Simple);
+    EXPECT_EQ(scene_.board(), start);
+    EXPECT_EQ(scene_.match.ply(), 0u);
+    EXPECT_TRUE(scene_.match.record().root().children.empty());
+    EXPECT_EQ(scene_.turn(), 0);
+    EXPECT_EQ(scene_.rules(), RuleSet::Simple);
     EXPECT_EQ(scene_.notice, "");
     EXPECT_EQ(heard_.newGames, 1);
 }
@@ -211,10 +212,10 @@ TEST_F(StandardPlay, TakingBackADropPutsThePieceBackInHandAndReplayDropsItAgain)
     click(scene_, 0, 5);
     pressKey(scene_, SDLK_BACKSPACE);
     EXPECT_EQ(position().hands[0][Gold], 1);
-    EXPECT_EQ(scene_.board.cellAt(0, 5).piece, Empty);
+    EXPECT_EQ(scene_.board().cellAt(0, 5).piece, Empty);
     pressKey(scene_, SDLK_r);
     EXPECT_EQ(position().hands[0][Gold], 0);
-    EXPECT_EQ(scene_.board.cellAt(0, 5).piece, Gold);
+    EXPECT_EQ(scene_.board().cellAt(0, 5).piece, Gold);
     EXPECT_EQ(heard_.events, (std::vector<MoveEvent>{MoveEvent::Played, MoveEvent::TakenBack,
                                                      MoveEvent::Replayed}));
 }

@@ -113,9 +113,12 @@ TEST_F(StandardRendering, AChangeOnlyTheStandardRulesShowIsPaintedOnce) {
     });
     paintsOnceAfter("the choice to promote", [&] { click(scene, 4, 2); });
     paintsOnceAfter("a hand", [&] {
-        Position position = scene.standard.position();
-        position.hands[1][Pawn] = 3;
-        scene.standard = StandardGame(position);
+        GameRecord record;
+        record.rules = RuleSet::Standard;
+        record.start = scene.match.position();
+        record.start.hands[1][Pawn] = 3;
+        std::string error;
+        ASSERT_TRUE(scene.match.load(std::move(record), error)) << error;
     });
 }
 

@@ -13,7 +13,7 @@ class TurnController : public SceneTest, public ::testing::WithParamInterface<in
   protected:
     void SetUp() override {
         SceneTest::SetUp();
-        scene_.turn = GetParam();
+        ASSERT_TRUE(reliability::setUpPosition(scene_, scene_.board(), GetParam()));
     }
 
     bool red() const { return GetParam() != 0; }
@@ -27,7 +27,7 @@ class TurnController : public SceneTest, public ::testing::WithParamInterface<in
     }
     // Whatever a frame may change, to show that some frames changed nothing.
     auto state() const {
-        return std::make_tuple(scene_.board, scene_.moveMap, scene_.turn, scene_.selected,
+        return std::make_tuple(scene_.board(), scene_.moveMap, scene_.turn(), scene_.selected,
                                scene_.portrait.path());
     }
 
@@ -38,15 +38,15 @@ INSTANTIATE_TEST_SUITE_P(BothSides, TurnController, ::testing::Values(0, 1),
                          [](const auto& info) { return info.param == 0 ? "Blue" : "Red"; });
 
 TEST_P(TurnController, ReleaseOnAMovablePieceSelectsItInTheMoversFrameEvenWithTheRightButton) {
-    const Board before = scene_.board;
+    const Board before = scene_.board();
     clickOwn(4, 6, kLeftButton | kRightButton);
     // Red's pawn on screen row 2 is kept as flipped row 6, owner 0.
     EXPECT_EQ(scene_.selected, (Cell{Pawn, 0, 4, 6}));
     EXPECT_EQ(scene_.moveMap.count(), 1);
     EXPECT_TRUE(scene_.moveMap.isMarked(4, 5));
     EXPECT_EQ(scene_.portrait.path(), portrait("01"));
-    EXPECT_EQ(scene_.board, before);
-    EXPECT_EQ(scene_.turn, GetParam());
+    EXPECT_EQ(scene_.board(), before);
+    EXPECT_EQ(scene_.turn(), GetParam());
 }
 
 TEST_P(TurnController, ClicksThatCannotSelectChangeNothing) {
@@ -65,12 +65,12 @@ TEST_P(TurnController, ClicksThatCannotSelectChangeNothing) {
 TEST_P(TurnController, RightReleaseOnlyCancelsTheSelectionEvenWithALeftReleaseOnALitSquare) {
     for (Uint8 buttons : {kRightButton, static_cast<Uint8>(kLeftButton | kRightButton)}) {
         clickOwn(4, 6);
-        const Board board = scene_.board;
+        const Board board = scene_.board();
         clickOwn(4, 5, buttons);
         EXPECT_EQ(scene_.selected.piece, -1);
         EXPECT_EQ(scene_.moveMap.count(), 0);
-        EXPECT_EQ(scene_.board, board);
-        EXPECT_EQ(scene_.turn, GetParam());
+        EXPECT_EQ(scene_.board(), board);
+        EXPECT_EQ(scene_.turn(), GetParam());
         EXPECT_EQ(scene_.portrait.path(), portrait("01"));  // stays loaded, merely not shown
     }
 }
@@ -90,11 +90,11 @@ TEST_P(TurnController, WithAPieceSelectedOtherLeftReleasesKeepTheSelection) {
 TEST_P(TurnController, ALeftReleaseOnALitSquareMovesOnceAndPassesTheTurn) {
     clickOwn(4, 6);
     clickOwn(4, 5);
-    EXPECT_EQ(scene_.board.cellAt(4, screenRow(5)), (Cell{Pawn, owner(), 4, screenRow(5)}));
-    EXPECT_EQ(scene_.board.cellAt(4, screenRow(6)), (Cell{Empty, 0, 4, screenRow(6)}));
+    EXPECT_EQ(scene_.board().cellAt(4, screenRow(5)), (Cell{Pawn, owner(), 4, screenRow(5)}));
+    EXPECT_EQ(scene_.board().cellAt(4, screenRow(6)), (Cell{Empty, 0, 4, screenRow(6)}));
     EXPECT_EQ(scene_.selected.piece, -1);
     EXPECT_EQ(scene_.moveMap.count(), 0);
-    EXPECT_EQ(scene_.turn, red() ? 0 : 1);
+    EXPECT_EQ(scene_.turn(), red() ? 0 : 1);
     // The release is spent: the other side sees no click in the next frame.
     const auto after = state();
     frame(scene_, squareLeft(4), squareTop(screenRow(5)), 0);
@@ -102,17 +102,22 @@ TEST_P(TurnController, ALeftReleaseOnALitSquareMovesOnceAndPassesTheTurn) {
 }
 
 TEST_P(TurnController, APawnCapturingIntoTheFarRowsIsPromotedAndKeepsItsOwner) {
-    scene_.board.place(0, screenRow(3), Pawn, owner());
-    const int pieces = reliability::piecesOn(scene_.board);
+    Board board = scene_.board();
+    board.place(0, screenRow(3), Pawn, owner());
+    ASSERT_TRUE(reliability::setUpPosition(scene_, board, GetParam()));
+    const int pieces = reliability::piecesOn(scene_.board());
     clickOwn(0, 3);
     clickOwn(0, 2);
-    EXPECT_EQ(scene_.board.cellAt(0, screenRow(2)), (Cell{PromotedPawn, owner(), 0, screenRow(2)}));
-    EXPECT_EQ(scene_.board.cellAt(0, screenRow(3)), (Cell{Empty, 0, 0, screenRow(3)}));
-    EXPECT_EQ(reliability::piecesOn(scene_.board), pieces - 1);
+    EXPECT_EQ(scene_.board().cellAt(0, screenRow(2)),
+              (Cell{PromotedPawn, owner(), 0, screenRow(2)}));
+    EXPECT_EQ(scene_.board().cellAt(0, screenRow(3)), (Cell{Empty, 0, 0, screenRow(3)}));
+    EXPECT_EQ(reliability::piecesOn(scene_.board()), pieces - 1);
 }
 
 TEST_P(TurnController, APromotedPieceShowsThePortraitOfItsOwnCode) {
-    scene_.board.place(4, 4, PromotedRook, owner());
+    Board board = scene_.board();
+    board.place(4, 4, PromotedRook, owner());
+    ASSERT_TRUE(reliability::setUpPosition(scene_, board, GetParam()));
     clickOwn(4, 4);
     EXPECT_EQ(scene_.portrait.path(), portrait("06"));
 }

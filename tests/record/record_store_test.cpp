@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "match/record_text.h"
 #include "record/kif.h"
 #include "record/record_keeper.h"
 #include "record/record_store.h"
@@ -100,7 +101,7 @@ TEST_F(RecordStore, AMoveIsWrittenOnlyAfterTheFrameThatShowsIt) {
     GameScene scene(nullptr);
     RecordKeeper keeper({games_.string(), ""}, start_);
     const Move move = opening(1).front();
-    scene.history.record(move);
+    ASSERT_EQ(scene.match.play(requestOf(move)), Refusal::None);
     keeper.onMoveEvent(scene, move, MoveEvent::Played);
     EXPECT_FALSE(fs::exists(games_));
     keeper.afterFrame();
@@ -204,13 +205,13 @@ MoveRequest usi(const char* text) {
 
 TEST_F(RecordStore, AStandardGameIsWrittenWithItsEndingAndANewGameGetsARecordOfItsOwn) {
     GameScene scene(nullptr);
-    scene.rules = RuleSet::Standard;
+    scene.resumeStandard(StandardGame{});
     RecordKeeper keeper({games_.string(), ""}, start_);
     Move made;
-    ASSERT_TRUE(scene.standard.play(usi("7g7f"), &made));
+    ASSERT_EQ(scene.match.play(usi("7g7f"), &made), Refusal::None);
     keeper.onMoveEvent(scene, made, MoveEvent::Played);
     keeper.afterFrame();
-    scene.standard.resign();
+    scene.match.resign();
     keeper.onMoveEvent(scene, made, MoveEvent::Ended);
     keeper.afterFrame();
     const std::string first = keeper.recordPath();
@@ -218,16 +219,16 @@ TEST_F(RecordStore, AStandardGameIsWrittenWithItsEndingAndANewGameGetsARecordOfI
     EXPECT_NE(ended.find("\n   2 投了\nまで1手で先手の勝ち\n"), std::string::npos) << ended;
     EXPECT_EQ(readKif(ended).standard.outcome().how, GameEnd::Resignation);
 
-    scene.standard = StandardGame{};
+    scene.match.newGame();
     keeper.onNewGame(scene);
     EXPECT_EQ(keeper.recordPath(), "");
     EXPECT_EQ(namesIn(games_).size(), 1u);  // nothing before the new game's first move
-    ASSERT_TRUE(scene.standard.play(usi("2g2f"), &made));
+    ASSERT_EQ(scene.match.play(usi("2g2f"), &made), Refusal::None);
     keeper.onMoveEvent(scene, made, MoveEvent::Played);
     keeper.afterFrame();
     EXPECT_NE(keeper.recordPath(), first);
     EXPECT_EQ(contents(first), ended);
-    EXPECT_EQ(readKif(contents(keeper.recordPath())).moves, scene.standard.played());
+    EXPECT_EQ(readKif(contents(keeper.recordPath())).moves, scene.match.played());
 
     // --continue goes on with the newer game, under its rules, in its own file.
     fs::last_write_time(first, fs::last_write_time(keeper.recordPath()) - std::chrono::hours(1));
@@ -236,7 +237,7 @@ TEST_F(RecordStore, AStandardGameIsWrittenWithItsEndingAndANewGameGetsARecordOfI
     ASSERT_TRUE(openGame(true, "", {games_.string(), ""}, start_, game, error)) << error;
     EXPECT_EQ(game.rules, RuleSet::Standard);
     EXPECT_EQ(game.recordPath, keeper.recordPath());
-    EXPECT_EQ(game.standard.played(), scene.standard.played());
+    EXPECT_EQ(game.standard.played(), scene.match.played());
 }
 
 TEST_F(RecordStore, ARecordFromElsewhereGoesOnUnderStandardRulesKeepingWhatItSaid) {
@@ -252,15 +253,17 @@ TEST_F(RecordStore, ARecordFromElsewhereGoesOnUnderStandardRulesKeepingWhatItSai
 
     // Taken back out of the resignation and played on, it is written with what it said.
     GameScene scene(nullptr);
-    scene.rules = RuleSet::Standard;
-    scene.standard = game.standard;
+    ASSERT_TRUE(scene.match.load(recordOf(game.standard), error)) << error;
     RecordKeeper keeper({games_.string(), ""}, start_, game.recordPath, game.headers);
     // The resignation first, on its own, then the move before it.
-    EXPECT_EQ(scene.standard.takeBack(), nullptr);
-    ASSERT_FALSE(scene.standard.outcome().over());
-    ASSERT_NE(scene.standard.takeBack(), nullptr);
+    ASSERT_TRUE(scene.match.current().isEnd());
+    ASSERT_TRUE(scene.match.takeBack());
+    ASSERT_FALSE(scene.match.outcome().over());
+    ASSERT_EQ(scene.match.ply(), 1u);
+    ASSERT_TRUE(scene.match.takeBack());
+    ASSERT_EQ(scene.match.ply(), 0u);
     Move made;
-    ASSERT_TRUE(scene.standard.play(usi("8c8d"), &made));
+    ASSERT_EQ(scene.match.play(usi("8c8d"), &made), Refusal::None);
     keeper.onMoveEvent(scene, made, MoveEvent::Played);
     keeper.afterFrame();
     const std::string written = contents(keeper.recordPath());
@@ -306,8 +309,7 @@ TEST_F(TimedRecord, AnOpenedRecordsTimesAreKeptAndItsTotalsGoOn) {
     ASSERT_EQ(game.times.size(), 2u);
     EXPECT_EQ(game.times[1].usedMs, 61 * 60 * 1000);
     // As the application starts a game from a record.
-    scene_.resumeStandard(game.standard);
-    scene_.seedMoveTimes(game.times);
+    scene_.resumeStandard(game.standard, game.times);
     RecordKeeper keeper({games_.string(), ""}, start_, game.recordPath, game.headers);
     keep(keeper);
     move(keeper, 7, 6, 5, 4000);

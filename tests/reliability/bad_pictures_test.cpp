@@ -146,15 +146,15 @@ void expectPlayable(GameScene& scene) {
     EXPECT_EQ(scene.selected.piece, -1);
     click(scene, invariants, 2, 6);
     click(scene, invariants, 2, 5);
-    EXPECT_EQ(scene.turn, 1);
+    EXPECT_EQ(scene.turn(), 1);
     click(scene, invariants, 6, 2);
     click(scene, invariants, 6, 3);
-    EXPECT_EQ(scene.turn, 0);
+    EXPECT_EQ(scene.turn(), 0);
     click(scene, invariants, 1, 7);
     click(scene, invariants, 7, 1);
-    EXPECT_EQ(scene.turn, 1);
-    EXPECT_EQ(scene.board.cellAt(7, 1).piece, PromotedBishop);
-    EXPECT_EQ(piecesOn(scene.board), 39);
+    EXPECT_EQ(scene.turn(), 1);
+    EXPECT_EQ(scene.board().cellAt(7, 1).piece, PromotedBishop);
+    EXPECT_EQ(piecesOn(scene.board()), 39);
 }
 
 class BadPictures : public ::testing::TestWithParam<Kind> {

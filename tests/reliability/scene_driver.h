@@ -17,6 +17,7 @@
 #include "SDL.h"
 #include "game/game_scene.h"
 #include "game/geometry.h"
+#include "game/standard_controller.h"
 #include "input/keyboard.h"
 #include "input/mouse.h"
 #include "shogi/move.h"
@@ -53,16 +54,47 @@ struct FakePointer {
 
 // The scene as its constructor leaves it, without loading the pictures again.
 inline void startNewGame(GameScene& scene) {
-    scene.board.reset();
     scene.moveMap.clear();
-    scene.turn = 0;
     scene.selected = Cell{};
     scene.selected.piece = -1;
-    scene.history = MoveHistory{};
+    GameRecord fresh;
+    fresh.rules = scene.rules();
+    std::string unused;
+    scene.match.load(std::move(fresh), unused);
     scene.notice.clear();
     scene.asking = GameScene::Question::None;
-    scene.seedMoveTimes({});
     Mouse::instance() = Mouse{};
+}
+
+// `board` with `sideToMove` to move, as the start of a game under the scene's rules, the way
+// a record set up like that would open: the match owns the position, so a test that wants
+// another one sets it up there rather than on the board the drawing reads.
+// False when the match refuses it.
+inline bool setUpPosition(GameScene& scene, const Board& board, int sideToMove) {
+    GameRecord record;
+    record.rules = scene.rules();
+    record.start = scene.match.position();
+    record.start.board = board;
+    record.start.sideToMove = sideToMove;
+    std::string error;
+    const bool loaded = scene.match.load(std::move(record), error);
+    settle(scene);
+    return loaded;
+}
+
+// Changes the board the match stands on behind the players' backs (and the side to move,
+// unless it is -1), keeping what is selected: a change, or a fault, that the drawing and the
+// checks must notice. False when the match refuses it.
+template <typename Edit>
+bool changePosition(GameScene& scene, Edit edit, int sideToMove = -1) {
+    Board board = scene.board();
+    edit(board);
+    const Cell selected = scene.selected;
+    const MoveMap moveMap = scene.moveMap;
+    const bool loaded = setUpPosition(scene, board, sideToMove < 0 ? scene.turn() : sideToMove);
+    scene.selected = selected;
+    scene.moveMap = moveMap;
+    return loaded;
 }
 
 // A left click on a screen square: pressed in one frame, released in the next.
@@ -106,7 +138,7 @@ inline std::vector<Move> legalMoves(const Board& board, int side) {
 // Plays a random legal move for the side to move the way a player does, with two clicks;
 // false when that side has no move left.
 inline bool clickRandomMove(GameScene& scene, std::mt19937& random) {
-    const std::vector<Move> moves = legalMoves(scene.board, scene.turn);
+    const std::vector<Move> moves = legalMoves(scene.board(), scene.turn());
     if (moves.empty()) {
         return false;
     }

@@ -23,7 +23,7 @@ inline int piecesOn(const Board& board) {
 // The position as the side to move sees it, which is the frame `selected` and `moveMap` are
 // kept in.
 inline Board boardOfSideToMove(const GameScene& scene) {
-    return scene.turn != 0 ? scene.board.flipped() : scene.board;
+    return scene.turn() != 0 ? scene.board().flipped() : scene.board();
 }
 
 // Judges one frame against the frame before it. Construct it on the scene as it stands before
@@ -34,7 +34,7 @@ class SceneInvariants {
     explicit SceneInvariants(const GameScene& scene) { remember(scene); }
 
     std::string check(const GameScene& scene) {
-        std::string broken = checkBoard(scene.board);
+        std::string broken = checkBoard(scene.board());
         if (broken.empty()) {
             broken = checkTurn(scene);
         }
@@ -68,16 +68,16 @@ class SceneInvariants {
     }
 
     std::string checkTurn(const GameScene& scene) const {
-        if (scene.turn != 0 && scene.turn != 1) {
-            return "turn " + std::to_string(scene.turn);
+        if (scene.turn() != 0 && scene.turn() != 1) {
+            return "turn " + std::to_string(scene.turn());
         }
-        const int pieces = piecesOn(scene.board);
+        const int pieces = piecesOn(scene.board());
         if (pieces > pieces_) {
             return "pieces grew from " + std::to_string(pieces_) + " to " + std::to_string(pieces);
         }
-        if (scene.turn == turn_) {
+        if (scene.turn() == turn_) {
             // Only a completed move may touch the position, and a move always passes the turn.
-            return scene.board == board_ ? std::string() : "the board changed without a move";
+            return scene.board() == board_ ? std::string() : "the board changed without a move";
         }
         if (selected_.piece == -1) {
             return "the turn passed while nothing was selected";
@@ -85,12 +85,12 @@ class SceneInvariants {
         if (scene.selected.piece != -1 || scene.moveMap.count() != 0) {
             return "the turn passed but the selection was not cleared";
         }
-        if (scene.board == board_) {
+        if (scene.board() == board_) {
             return "the turn passed but no piece moved";
         }
         // The selection was held in the mover's frame, so its row is mirrored on Red's turn.
         const int originRow = turn_ != 0 ? kBoardSize - 1 - selected_.row : selected_.row;
-        if (scene.board.cellAt(selected_.column, originRow).piece != Empty) {
+        if (scene.board().cellAt(selected_.column, originRow).piece != Empty) {
             return "the moved piece's origin square is not empty";
         }
         if (pieces < pieces_ - 1) {
@@ -127,10 +127,10 @@ class SceneInvariants {
     }
 
     void remember(const GameScene& scene) {
-        board_ = scene.board;
-        turn_ = scene.turn;
+        board_ = scene.board();
+        turn_ = scene.turn();
         selected_ = scene.selected;
-        pieces_ = piecesOn(scene.board);
+        pieces_ = piecesOn(scene.board());
     }
 
     Board board_{};

@@ -32,15 +32,19 @@ TEST_F(SceneInvariantsTest, AnHonestMoveWithCapturePassesAndEveryPlantedFaultIsC
     selectBlueRook(scene);
     ASSERT_EQ(honest.check(scene), "");
     // The rook takes Red's pawn at column 7, row 2 once the way is clear, as update() would.
-    scene.board.place(7, 6, Empty, 0);
+    ASSERT_TRUE(changePosition(scene, [](Board& b) { b.place(7, 6, Empty, 0); }));
     SceneInvariants afterClearing(scene);
     selectBlueRook(scene);
     ASSERT_EQ(afterClearing.check(scene), "");
-    scene.board.place(7, 2, Rook, 0);
-    scene.board.place(7, 7, Empty, 0);
+    ASSERT_TRUE(changePosition(
+        scene,
+        [](Board& b) {
+            b.place(7, 2, Rook, 0);
+            b.place(7, 7, Empty, 0);
+        },
+        1));
     scene.selected.piece = -1;
     scene.moveMap.clear();
-    scene.turn = 1;
     EXPECT_EQ(afterClearing.check(scene), "");
 
     // Some faults can only follow a selection, so each names the scene it starts from.
@@ -51,23 +55,38 @@ TEST_F(SceneInvariantsTest, AnHonestMoveWithCapturePassesAndEveryPlantedFaultIsC
     };
     const Fault faults[] = {
         {"a cell that names another square", false,
-         [](GameScene& s) { s.board.cells[10].column = 2; }},
-        {"a piece code past the king", false, [](GameScene& s) { s.board.cells[0].piece = 15; }},
-        {"a negative piece code", false, [](GameScene& s) { s.board.cells[0].piece = -1; }},
-        {"an owner that is no side", false, [](GameScene& s) { s.board.cells[0].owner = 2; }},
-        {"an empty cell with an owner", false, [](GameScene& s) { s.board.cells[40].owner = 1; }},
-        {"a piece out of nowhere", false, [](GameScene& s) { s.board.place(4, 4, Gold, 0); }},
+         [](GameScene& s) { changePosition(s, [](Board& b) { b.cells[10].column = 2; }); }},
+        {"a piece code past the king", false,
+         [](GameScene& s) { changePosition(s, [](Board& b) { b.cells[0].piece = 15; }); }},
+        {"a negative piece code", false,
+         [](GameScene& s) { changePosition(s, [](Board& b) { b.cells[0].piece = -1; }); }},
+        {"an owner that is no side", false,
+         [](GameScene& s) { changePosition(s, [](Board& b) { b.cells[0].owner = 2; }); }},
+        {"an empty cell with an owner", false,
+         [](GameScene& s) { changePosition(s, [](Board& b) { b.cells[40].owner = 1; }); }},
+        {"a piece out of nowhere", false,
+         [](GameScene& s) { changePosition(s, [](Board& b) { b.place(4, 4, Gold, 0); }); }},
         {"a quiet change of the board", false,
          [](GameScene& s) {
-             s.board.place(4, 5, Pawn, 0);
-             s.board.place(4, 6, Empty, 0);
+             changePosition(s, [](Board& b) {
+                 b.place(4, 5, Pawn, 0);
+                 b.place(4, 6, Empty, 0);
+             });
          }},
-        {"a turn passed without a move", false, [](GameScene& s) { s.turn = 1; }},
-        {"a turn value never written", false, [](GameScene& s) { s.turn = 2; }},
+        {"a turn passed without a move", false,
+         [](GameScene& s) {
+             changePosition(
+                 s, [](Board&) {}, 1);
+         }},
+        {"a turn value never written", false,
+         [](GameScene& s) {
+             changePosition(
+                 s, [](Board&) {}, 2);
+         }},
         {"a selection of Red's piece on Blue's turn", false,
          [](GameScene& s) {
-             s.selected = s.board.cellAt(4, 2);
-             s.moveMap.computeDestinations(s.board.flipped(), 4, 6);
+             s.selected = s.board().cellAt(4, 2);
+             s.moveMap.computeDestinations(s.board().flipped(), 4, 6);
          }},
         {"highlights that are not the piece's destinations", true,
          [](GameScene& s) { s.moveMap.marks[0] = 1; }},
@@ -78,16 +97,20 @@ TEST_F(SceneInvariantsTest, AnHonestMoveWithCapturePassesAndEveryPlantedFaultIsC
          [](GameScene& s) { s.moveMap.marks[7 * 9 + 6] = 2; }},
         {"a move that leaves the selection behind", true,
          [](GameScene& s) {
-             s.board.place(7, 6, Rook, 0);
-             s.board.place(7, 7, Empty, 0);
-             s.turn = 1;
+             changePosition(
+                 s,
+                 [](Board& b) {
+                     b.place(7, 6, Rook, 0);
+                     b.place(7, 7, Empty, 0);
+                 },
+                 1);
          }},
         {"a move that leaves a copy on the origin", true,
          [](GameScene& s) {
-             s.board.place(7, 6, Rook, 0);
+             changePosition(
+                 s, [](Board& b) { b.place(7, 6, Rook, 0); }, 1);
              s.selected.piece = -1;
              s.moveMap.clear();
-             s.turn = 1;
          }},
     };
     for (const Fault& fault : faults) {

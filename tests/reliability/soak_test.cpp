@@ -61,7 +61,7 @@ class RandomPlayer {
             } while (scene.moveMap.marks[index] != 1);
             const int row = index / kBoardSize;
             pointAtSquare(pointer, index % kBoardSize,
-                          scene.turn != 0 ? kBoardSize - 1 - row : row);
+                          scene.turn() != 0 ? kBoardSize - 1 - row : row);
         } else if (kind < 0.85) {
             pointAtSquare(pointer, between(0, kBoardSize - 1), between(0, kBoardSize - 1));
         } else if (kind < 0.97) {
@@ -123,9 +123,9 @@ TEST(Soak, RandomPlayKeepsEveryInvariantInEveryFrameAndMemoryFlat) {
                 invariants = SceneInvariants(scene);
             }
             player.nextFrame(scene, pointer);
-            const int turn = scene.turn;
+            const int turn = scene.turn();
             const bool wasSelected = scene.selected.piece != -1;
-            const int pieces = piecesOn(scene.board);
+            const int pieces = piecesOn(scene.board());
 
             ASSERT_EQ(scene.update(), "loop");
             if (frame % kFramesPerDraw == 0) {
@@ -136,8 +136,8 @@ TEST(Soak, RandomPlayKeepsEveryInvariantInEveryFrameAndMemoryFlat) {
             const std::string broken = invariants.check(scene);
             ASSERT_TRUE(broken.empty()) << "frame " << frame << ": " << broken;
 
-            moves += scene.turn != turn ? 1 : 0;
-            captures += piecesOn(scene.board) < pieces ? 1 : 0;
+            moves += scene.turn() != turn ? 1 : 0;
+            captures += piecesOn(scene.board()) < pieces ? 1 : 0;
             selections += !wasSelected && scene.selected.piece != -1 ? 1 : 0;
             if (frame == settleFrame) {
                 settledKilobytes = residentKilobytes();

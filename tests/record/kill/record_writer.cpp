@@ -24,7 +24,7 @@ constexpr std::size_t kLongestGame = 150;
 // One step of the script: a move, or a few keys that take back or replay.
 void step(GameScene& scene, std::mt19937& random) {
     const int choice = std::uniform_int_distribution<int>(0, 9)(random);
-    if (scene.history.position() >= kLongestGame) {
+    if (scene.match.ply() >= kLongestGame) {
         reliability::pressKey(scene, SDLK_u, static_cast<int>(kLongestGame));
     } else if (choice < 2) {
         reliability::pressKey(scene, choice == 0 ? SDLK_u : SDLK_BACKSPACE,
@@ -66,7 +66,7 @@ int main(int argc, char* argv[]) {
     }
     for (int count = 0; count < kMostSteps; ++count) {
         step(scene, random);
-        if (scene.history.played() == game.moves) {
+        if (scene.match.played() == game.moves) {
             std::printf("%zu moves, the position after step %d\n", game.moves.size(), count + 1);
             return 0;
         }
