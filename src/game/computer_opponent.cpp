@@ -131,8 +131,7 @@ GoTimes ComputerOpponent::timesFor(const GameScene& scene) const {
     const TimeLeft own = clock.left(side_, now);
     const TimeLeft other = clock.left(1 - side_, now);
     const TimeControl& control = clock.control();
-    const std::size_t plies =
-        scene.rules == RuleSet::Standard ? scene.standard.ply() : scene.history.position();
+    const std::size_t plies = scene.match.ply();
     return thinkTime(engine_.level(), {control.mainMs, control.byoyomiMs, control.incrementMs},
                      {own.mainMs, own.byoyomiMs}, {other.mainMs, other.byoyomiMs},
                      static_cast<int>(plies), side_);
