@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "record/kif_syntax.h"
 #include "record/replay.h"
 #include "shogi/csa_notation.h"
 #include "shogi/handicaps.h"
@@ -47,19 +48,6 @@ constexpr EndName kEndNames[] = {
     {"FUZUMI", LineEnd::NoMate},         {"ERROR", LineEnd::Error},
     {"MATTA", LineEnd::TakeBack},
 };
-
-// Quoted back in a refusal: short, printable, or a question mark.
-std::string shown(string_view text) {
-    if (text.size() > 48 || !validUtf8(text)) {
-        return "?";
-    }
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
-            return "?";
-        }
-    }
-    return std::string(text);
-}
 
 // "12", "12.5" or "0.125" as milliseconds; -1 for anything else or past any game's length.
 std::int64_t timeMs(string_view text) {
@@ -235,44 +223,45 @@ bool CsaReader::readStatement(string_view statement) {
         return statement.size() == 1 ? startMoves() : true;
     }
     if (first == 'P') {
-        return fail("a position line " + shown(statement) + " after the moves have begun");
+        return fail("a position line " + shownInRefusal(statement) + " after the moves have begun");
     }
     if (first == '+' || first == '-') {
         if (!moving_) {
-            return fail("the move " + shown(statement) +
+            return fail("the move " + shownInRefusal(statement) +
                         " comes before the start position and the side to move");
         }
         return readMove(statement);
     }
     if (first == '%') {
         if (!moving_) {
-            return fail(shown(statement) + " comes before the start position and the side to move");
+            return fail(shownInRefusal(statement) +
+                        " comes before the start position and the side to move");
         }
         return readEnd(statement.substr(1));
     }
     if (first == 'T') {
         return readTime(statement.substr(1));
     }
-    return fail(shown(statement) + " is not a line of a CSA record");
+    return fail(shownInRefusal(statement) + " is not a line of a CSA record");
 }
 
 bool CsaReader::readHeader(string_view statement) {
     if (moving_) {
         // Championship relays write $END_TIME after the moves; it is a header all the same.
         if (statement.front() != '$') {
-            return fail(shown(statement) + " after the moves have begun");
+            return fail(shownInRefusal(statement) + " after the moves have begun");
         }
     }
     if (statement.front() == 'N') {
         if (statement.size() < 2 || (statement[1] != '+' && statement[1] != '-')) {
-            return fail(shown(statement) + " is not a line of a CSA record");
+            return fail(shownInRefusal(statement) + " is not a line of a CSA record");
         }
         (statement[1] == '+' ? blueName_ : redName_) = std::string(trimmed(statement.substr(2)));
         return true;
     }
     const std::size_t colon = statement.find(':');
     if (colon == string_view::npos || colon < 2) {
-        return fail(shown(statement) + " is a header without its ':'");
+        return fail(shownInRefusal(statement) + " is a header without its ':'");
     }
     const string_view key = statement.substr(1, colon - 1);
     const string_view value = trimmed(statement.substr(colon + 1));
@@ -318,7 +307,7 @@ bool CsaReader::startMoves() {
 bool CsaReader::readMove(string_view text) {
     const std::string number = std::to_string(current_->ply + 1);
     if (ended_) {
-        return fail("move " + number + " " + shown(text) + " comes after the game ended");
+        return fail("move " + number + " " + shownInRefusal(text) + " comes after the game ended");
     }
     if (moves_ >= kKifMaxMoves) {
         return fail("more than " + std::to_string(kKifMaxMoves) + " moves");
@@ -329,23 +318,10 @@ bool CsaReader::readMove(string_view text) {
         return fail("move " + number + ": " + why);
     }
     // Through the one replay every format shares, so a CSA move is judged as a KIF one is.
-    WrittenMove written;
-    written.toColumn = request.toColumn;
-    written.toRow = request.toRow;
-    written.text = text;
-    if (request.isDrop()) {
-        written.drop = true;
-        written.piece = request.dropPiece;
-    } else {
-        written.hasOrigin = true;
-        written.fromColumn = request.fromColumn;
-        written.fromRow = request.fromRow;
-        written.piece = position_.board.cellAt(request.fromColumn, request.fromRow).piece;
-        written.promotes = request.promote;
-    }
+    const WrittenMove written = writtenMoveOf(position_, request, text);
     Move made;
     if (!replayWrittenMove(RuleSet::Standard, position_, written, nullptr, made, why, &game_)) {
-        return fail("move " + number + " " + shown(text) + ": " + why);
+        return fail("move " + number + " " + shownInRefusal(text) + ": " + why);
     }
     current_ = record_.addMove(*current_, made, GameRecord::Placement::MainLine);
     ++moves_;
@@ -356,12 +332,12 @@ bool CsaReader::readMove(string_view text) {
 bool CsaReader::readEnd(string_view word) {
     if (ended_) {
         // A server writes the game's end after a player's own declaration of it.
-        warn("a second ending, %" + shown(word) + ", is left out");
+        warn("a second ending, %" + shownInRefusal(word) + ", is left out");
         return true;
     }
     const LineEnd end = csaLineEnd(word, position_.sideToMove);
     if (end == LineEnd::None) {
-        return fail("%" + shown(word) + " is not a CSA special move");
+        return fail("%" + shownInRefusal(word) + " is not a CSA special move");
     }
     current_ = record_.addEnd(*current_, end, GameRecord::Placement::MainLine);
     ended_ = true;
@@ -376,7 +352,7 @@ bool CsaReader::readTime(string_view text) {
     }
     const std::int64_t ms = timeMs(text);
     if (ms < 0) {
-        return fail("T" + shown(text) + " is not a time in seconds");
+        return fail("T" + shownInRefusal(text) + " is not a time in seconds");
     }
     if (timedLast_) {
         warn("a second time for one move; the first is kept");
@@ -474,12 +450,7 @@ RecordReading readCsaRecord(const std::string& utf8Text) {
     bool stopped = false;
     while (!text.empty()) {
         ++number;
-        const std::size_t end = text.find('\n');
-        string_view line = text.substr(0, end);
-        text.remove_prefix(end == string_view::npos ? text.size() : end + 1);
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
+        const string_view line = takeRecordLine(text);
         if (line.size() > kMaxLineBytes) {
             result.errorLine = number;
             result.error = "line too long";

@@ -14,6 +14,31 @@ int RecordNode::indexOf(const RecordNode* child) const {
     return -1;
 }
 
+const RecordNode* nextInWritingOrder(const RecordNode& node) {
+    if (const RecordNode* next = node.mainChild()) {
+        return next;
+    }
+    const RecordNode* at = &node;
+    while (at->parent && at->parent->children.back().get() == at) {
+        at = at->parent;
+    }
+    if (!at->parent) {
+        return nullptr;
+    }
+    return at->parent->children[at->parent->indexOf(at) + 1].get();
+}
+
+RecordNode* variationBranchPoint(RecordNode& at, long ply) {
+    if (ply < 1) {
+        return nullptr;
+    }
+    RecordNode* node = &at;
+    while (node->ply > ply - 1) {
+        node = node->parent;
+    }
+    return node->ply != ply - 1 || node->isEnd() ? nullptr : node;
+}
+
 namespace {
 
 // Copies everything below `from` under `to`, iteratively: a record of ten thousand moves

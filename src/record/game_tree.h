@@ -90,6 +90,15 @@ struct RecordNode {
     int indexOf(const RecordNode* child) const;
 };
 
+// The node a writer takes after `node`: down the line first, then back up to the nearest line
+// beside it; null after the last. Every format writes the tree in this one order, so a record
+// converted between them keeps its variations where they were.
+const RecordNode* nextInWritingOrder(const RecordNode& node);
+
+// The node on the line through `at` that a variation starting at move `ply` branches from:
+// the one after move ply - 1. Null when there is none, or it ends its line.
+RecordNode* variationBranchPoint(RecordNode& at, long ply);
+
 class GameRecord {
   public:
     GameRecord();

@@ -35,18 +35,6 @@ bool startsWithMark(string_view text) {
     return takeMark(text, mark);
 }
 
-std::string shown(string_view text) {
-    if (text.size() > 48 || !validUtf8(text)) {
-        return "?";
-    }
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
-            return "?";
-        }
-    }
-    return std::string(text);
-}
-
 // How far `side` moved forward going between the rows, from its own side of the board.
 int forwardRows(int side, int fromRow, int toRow) {
     return side == 0 ? fromRow - toRow : toRow - fromRow;
@@ -184,7 +172,7 @@ bool Ki2Reader::readLine(string_view raw, int number) {
     if (skipping_) {
         return true;
     }
-    return fault(shown(text) + " is not a line of a KI2 record");
+    return fault(shownInRefusal(text) + " is not a line of a KI2 record");
 }
 
 bool Ki2Reader::readMoves(string_view line) {
@@ -199,7 +187,7 @@ bool Ki2Reader::readMoves(string_view line) {
         const std::string number = std::to_string(current_->ply + 1);
         if (!takeKi2Move(line, move, why)) {
             return fault("move " + number + " " +
-                         shown(start.substr(0, start.size() - line.size())) + ": " + why);
+                         shownInRefusal(start.substr(0, start.size() - line.size())) + ": " + why);
         }
         const string_view written = start.substr(0, start.size() - line.size());
         if (inMainLine_ && mainMoves_ >= kKifMaxMoves) {
@@ -211,27 +199,14 @@ bool Ki2Reader::readMoves(string_view line) {
         const Move* previous = current_->isRoot() ? nullptr : &current_->move;
         MoveRequest request;
         if (!resolveKi2Move(position_, move, previous, request, why)) {
-            return fault("move " + number + " " + shown(written) + ": " + why);
+            return fault("move " + number + " " + shownInRefusal(written) + ": " + why);
         }
         // Through the one replay every format shares, so the game judges mate and repetition.
-        WrittenMove replayed;
-        replayed.toColumn = request.toColumn;
-        replayed.toRow = request.toRow;
-        replayed.text = written;
-        if (request.isDrop()) {
-            replayed.drop = true;
-            replayed.piece = request.dropPiece;
-        } else {
-            replayed.hasOrigin = true;
-            replayed.fromColumn = request.fromColumn;
-            replayed.fromRow = request.fromRow;
-            replayed.piece = position_.board.cellAt(request.fromColumn, request.fromRow).piece;
-            replayed.promotes = request.promote;
-        }
+        const WrittenMove replayed = writtenMoveOf(position_, request, written);
         Move made;
         if (!replayWrittenMove(RuleSet::Standard, position_, replayed, nullptr, made, why,
                                inMainLine_ ? &game_ : nullptr)) {
-            return fault("move " + number + " " + shown(written) + ": " + why);
+            return fault("move " + number + " " + shownInRefusal(written) + ": " + why);
         }
         const std::size_t before = current_->children.size();
         RecordNode* node = record_.addMove(*current_, made, GameRecord::Placement::Variation);
@@ -320,11 +295,8 @@ void Ki2Reader::readVariation(long ply) {
     if (++variations_ > kKifMaxVariations) {
         return;
     }
-    RecordNode* at = current_;
-    while (ply >= 1 && at->ply > ply - 1) {
-        at = at->parent;
-    }
-    if (ply < 1 || at->ply != ply - 1 || at->isEnd()) {
+    RecordNode* at = variationBranchPoint(*current_, ply);
+    if (!at) {
         warn("a variation from move " + std::to_string(ply) +
              " with no move before it to branch from; it is left out");
         return;
@@ -528,12 +500,7 @@ RecordReading readKi2Record(const std::string& utf8Text) {
     consume(text, "\xEF\xBB\xBF");
     std::vector<string_view> lines;
     while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        string_view line = text.substr(0, end);
-        text.remove_prefix(end == string_view::npos ? text.size() : end + 1);
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
+        const string_view line = takeRecordLine(text);
         if (line.size() > kMaxLineBytes) {
             result.errorLine = static_cast<int>(lines.size()) + 1;
             result.error = "line too long";

@@ -69,32 +69,6 @@ std::string headerText(const GameRecord& record) {
     return header;
 }
 
-void appendNotes(std::string& text, const RecordNode& node) {
-    // Every line, an empty last one too: a comment ending in a line break keeps it.
-    const string_view comment = node.comment;
-    for (std::size_t start = 0; !comment.empty();) {
-        const std::size_t end = comment.find('\n', start);
-        text += '*';
-        text += comment.substr(start, end - start);
-        text += '\n';
-        if (end == string_view::npos) {
-            break;
-        }
-        start = end + 1;
-    }
-    if (!node.bookmark.empty()) {
-        std::string bookmark = node.bookmark;
-        for (char& c : bookmark) {
-            c = c == '\n' || c == '\r' ? ' ' : c;
-        }
-        text += "&" + bookmark + "\n";
-    }
-}
-
-bool hasNextSibling(const RecordNode& node) {
-    return node.parent && node.parent->children.back().get() != &node;
-}
-
 }  // namespace
 
 std::string ki2MoveText(const Position& before, const Move& move, const Move* previous) {
@@ -201,7 +175,7 @@ bool writeKi2Record(const GameRecord& record, std::string& text, std::string& er
     (void)warnings;
     text = headerText(record);
     text += "\n";
-    appendNotes(text, record.root());
+    appendKifNotes(text, record.root());
     const int firstMover = record.start.sideToMove;
     const std::string handicap = handicapNameOf(record.start);
     const bool handicapGame = !handicap.empty() && handicap != kEvenGameName;
@@ -242,18 +216,9 @@ bool writeKi2Record(const GameRecord& record, std::string& text, std::string& er
         }
         if (!node->comment.empty() || !node->bookmark.empty()) {
             endLine();
-            appendNotes(text, *node);
+            appendKifNotes(text, *node);
         }
-        if (const RecordNode* next = node->mainChild()) {
-            node = next;
-            continue;
-        }
-        while (node && !node->isRoot() && !hasNextSibling(*node)) {
-            node = node->parent;
-        }
-        node = node && !node->isRoot()
-                   ? node->parent->children[node->parent->indexOf(node) + 1].get()
-                   : nullptr;
+        node = nextInWritingOrder(*node);
     }
     endLine();
     return true;

@@ -29,20 +29,6 @@ int sideOfKey(string_view key) {
     return startsWith(key, "後手") || startsWith(key, "上手") ? 1 : 0;
 }
 
-// Text of the record quoted back in a refusal, so the player can find it; anything a
-// terminal could take for a command, or too long to help, is left out.
-std::string shown(string_view text) {
-    if (text.size() > 48 || !validUtf8(text)) {
-        return "?";
-    }
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
-            return "?";
-        }
-    }
-    return std::string(text);
-}
-
 // The rules a record was played under, as far as its text tells before reading a move.
 enum class Marked { Simple, Standard, OldSimple };
 
@@ -384,7 +370,8 @@ bool Reader::startGame() {
     } else if (handsGiven_) {
         return fail("pieces in hand, but no board diagram to go with them");
     } else if (!handicap_.empty() && !handicapPosition(handicap_, start)) {
-        return fail("the handicap " + shown(handicap_) + " is not one this game can set up");
+        return fail("the handicap " + shownInRefusal(handicap_) +
+                    " is not one this game can set up");
     }
     record_.start = start;
     record_.handicap = diagramRows_ > 0 ? "" : handicapNameOf(start);
@@ -441,7 +428,7 @@ bool Reader::readMove(const KifLine& line) {
         return fail("more than " + std::to_string(kKifMaxMoves) + " moves");
     }
     if (!line.fault.empty() && !line.faultWhole) {
-        return fault("move " + number + " " + shown(line.move.text) + ": " + line.fault);
+        return fault("move " + number + " " + shownInRefusal(line.move.text) + ": " + line.fault);
     }
     const Move* previous = current_->isRoot() ? nullptr : &current_->move;
     Move made;
@@ -452,7 +439,7 @@ bool Reader::readMove(const KifLine& line) {
     const bool judgedByGame = inMainLine_ && standard();
     if (!replayWrittenMove(record_.rules, position_, line.move, previous, made, why,
                            judgedByGame ? &game_ : nullptr)) {
-        return fault("move " + number + " " + shown(line.move.text) + ": " + why);
+        return fault("move " + number + " " + shownInRefusal(line.move.text) + ": " + why);
     }
     if (!line.fault.empty()) {
         return fault(line.fault);
@@ -532,11 +519,8 @@ void Reader::readVariation(const KifLine& line) {
     if (++variations_ > kKifMaxVariations) {
         return;
     }
-    RecordNode* at = current_;
-    while (line.number >= 1 && at->ply > line.number - 1) {
-        at = at->parent;
-    }
-    if (line.number < 1 || at->ply != line.number - 1 || at->isEnd()) {
+    RecordNode* at = variationBranchPoint(*current_, line.number);
+    if (!at) {
         warn(lineNumber_, "a variation from move " + std::to_string(line.number) +
                               " with no move before it to branch from; it is left out");
         return;
@@ -571,12 +555,7 @@ RecordReading readWith(const std::string& utf8Text, RuleSet rules) {
     while (!text.empty()) {
         ++lineNumber;
         reader.setLine(lineNumber);
-        const std::size_t end = text.find('\n');
-        string_view line = text.substr(0, end);
-        text.remove_prefix(end == string_view::npos ? text.size() : end + 1);
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
+        const string_view line = takeRecordLine(text);
         if (line.size() > kMaxLineBytes) {
             result.errorLine = lineNumber;
             result.error = "line too long";

@@ -246,4 +246,49 @@ KifLine scanKifLine(string_view raw) {
     return line;
 }
 
+string_view takeRecordLine(string_view& text) {
+    const std::size_t end = text.find('\n');
+    string_view line = text.substr(0, end);
+    text.remove_prefix(end == string_view::npos ? text.size() : end + 1);
+    if (!line.empty() && line.back() == '\r') {
+        line.remove_suffix(1);
+    }
+    return line;
+}
+
+std::string shownInRefusal(string_view text) {
+    if (text.size() > 48 || !validUtf8(text)) {
+        return "?";
+    }
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+            return "?";
+        }
+    }
+    return std::string(text);
+}
+
+void appendKifNotes(std::string& text, const RecordNode& node) {
+    // Every line, an empty last one too: a comment ending in a line break keeps it.
+    const string_view comment = node.comment;
+    for (std::size_t start = 0; !comment.empty();) {
+        const std::size_t end = comment.find('\n', start);
+        text += '*';
+        text += comment.substr(start, end == string_view::npos ? end : end - start);
+        text += '\n';
+        if (end == string_view::npos) {
+            break;
+        }
+        start = end + 1;
+    }
+    if (!node.bookmark.empty()) {
+        // A bookmark is one line; a break of either kind would end it early.
+        std::string bookmark = node.bookmark;
+        for (char& c : bookmark) {
+            c = c == '\n' || c == '\r' ? ' ' : c;
+        }
+        text += '&' + bookmark + '\n';
+    }
+}
+
 }  // namespace ixo

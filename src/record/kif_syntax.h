@@ -68,6 +68,16 @@ std::string_view lineEndWord(LineEnd end);
 // The LineEnd a word names, as a special line writes it; None for any other word.
 LineEnd lineEndOfWord(std::string_view word);
 
+// The next line of `text` without its line end ("\n" or "\r\n"), taken off `text`.
+std::string_view takeRecordLine(std::string_view& text);
+
+// Text of a record quoted back in a refusal, so the player can find it; anything a terminal
+// could take for a command, or too long to help, is a question mark.
+std::string shownInRefusal(std::string_view text);
+
+// The '*' comment lines and '&' bookmark line after a node, as KIF and KI2 both write them.
+void appendKifNotes(std::string& text, const RecordNode& node);
+
 // "M:SS" or, with `hours`, "H:MM:SS", whatever the padding; -1 when it is anything else.
 std::int64_t kifTimeSeconds(std::string_view text, bool hours);
 

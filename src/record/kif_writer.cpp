@@ -127,37 +127,6 @@ std::string summaryText(const RecordNode& end, int firstMover, bool handicap) {
     return text;
 }
 
-void appendNotes(std::string& text, const RecordNode& node) {
-    if (!node.comment.empty()) {
-        // Every line, an empty one at the end included: a "*" alone is a line of the comment.
-        const string_view comment = node.comment;
-        for (std::size_t start = 0;;) {
-            const std::size_t end = comment.find('\n', start);
-            text += '*';
-            text += comment.substr(start, end == string_view::npos ? end : end - start);
-            text += '\n';
-            if (end == string_view::npos) {
-                break;
-            }
-            start = end + 1;
-        }
-    }
-    if (!node.bookmark.empty()) {
-        text += '&';
-        text += oneLine(node.bookmark);
-        text += '\n';
-    }
-}
-
-bool hasNextSibling(const RecordNode& node) {
-    return node.parent && node.parent->children.back().get() != &node;
-}
-
-const RecordNode* nextSibling(const RecordNode& node) {
-    const int index = node.parent->indexOf(&node);
-    return node.parent->children[index + 1].get();
-}
-
 }  // namespace
 
 std::string writeKifRecord(const GameRecord& record) {
@@ -188,7 +157,7 @@ std::string writeKifRecord(const GameRecord& record) {
         text += diagramText(record.start);
     }
     text += "手数----指手---------消費時間--\n";
-    appendNotes(text, record.root());
+    appendKifNotes(text, record.root());
 
     const int firstMover = record.start.sideToMove;
     const bool handicapGame = !handicap.empty() && handicap != kEvenGameName;
@@ -208,7 +177,7 @@ std::string writeKifRecord(const GameRecord& record) {
         }
         const std::int64_t total = (node->ply > 2 ? totals[node->ply - 2] : 0) + seconds;
         totals[node->ply] = total;
-        const bool branches = hasNextSibling(*node);
+        const bool branches = node->parent && node->parent->children.back().get() != node;
         if (node->isEnd()) {
             const string_view word = node->sealed ? "封じ手" : lineEndWord(node->end);
             if (node->timed) {
@@ -234,16 +203,9 @@ std::string writeKifRecord(const GameRecord& record) {
             appendTimedLine(text, node->ply, kifMoveText(node->move, previous), seconds, total,
                             branches);
         }
-        appendNotes(text, *node);
+        appendKifNotes(text, *node);
         // Down the line first, then back up to the nearest line beside it.
-        if (const RecordNode* next = node->mainChild()) {
-            node = next;
-            continue;
-        }
-        while (node && !node->isRoot() && !hasNextSibling(*node)) {
-            node = node->parent;
-        }
-        node = node && !node->isRoot() ? nextSibling(*node) : nullptr;
+        node = nextInWritingOrder(*node);
     }
     return text;
 }

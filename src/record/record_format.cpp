@@ -7,6 +7,7 @@
 #include "record/csa_writer.h"
 #include "record/ki2_reader.h"
 #include "record/ki2_writer.h"
+#include "record/kif_syntax.h"
 #include "record/kif_writer.h"
 #include "record/text_encoding.h"
 #include "shogi/notation.h"
@@ -115,12 +116,7 @@ RecordFormat detectRecordFormat(string_view text) {
     consume(text, "\xEF\xBB\xBF");
     bool csaComments = false;
     while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        string_view line = text.substr(0, end);
-        text.remove_prefix(end == string_view::npos ? text.size() : end + 1);
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
+        string_view line = takeRecordLine(text);
         if (!line.empty() && line.front() == '\'') {
             // Only CSA comments begin so; the record's first statement still decides.
             csaComments = true;

@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "record/text_encoding.h"
+#include "util/bounded_file.h"
 
 namespace ixo {
 
@@ -160,53 +161,25 @@ bool writeFileAtomically(const std::string& path, const std::string& text, bool 
 }
 
 bool readRecordFile(const std::string& path, std::string& bytes, std::string& error) {
-    // Non-blocking, so that a named pipe given as the file cannot hang the game before its
-    // window opens; it is refused below as not a regular file.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        error = reason(errno);
-        return false;
+    int systemError = 0;
+    switch (readBoundedFile(path, kMaxRecordFileBytes, bytes, systemError)) {
+        case BoundedReadFault::None:
+            return true;
+        case BoundedReadFault::System:
+            error = reason(systemError);
+            return false;
+        case BoundedReadFault::Folder:
+            error = "is a folder, not a game record";
+            return false;
+        case BoundedReadFault::NotRegular:
+            error = "is not a regular file";
+            return false;
+        case BoundedReadFault::TooLarge:
+            error = "is larger than " + std::to_string(kMaxRecordFileBytes >> 20) +
+                    " MiB, too large for a game record";
+            return false;
     }
-    const std::string tooLarge = "is larger than " + std::to_string(kMaxRecordFileBytes >> 20) +
-                                 " MiB, too large for a game record";
-    struct stat status;
-    bool ok = false;
-    if (::fstat(fd, &status) != 0) {
-        error = reason(errno);
-    } else if (S_ISDIR(status.st_mode)) {
-        error = "is a folder, not a game record";
-    } else if (!S_ISREG(status.st_mode)) {
-        error = "is not a regular file";
-    } else if (static_cast<unsigned long long>(status.st_size) > kMaxRecordFileBytes) {
-        error = tooLarge;
-    } else {
-        // Read one byte past the limit, so a file that grew since fstat is still caught.
-        bytes.assign(kMaxRecordFileBytes + 1, '\0');
-        std::size_t done = 0;
-        ok = true;
-        while (done < bytes.size()) {
-            const ssize_t got = ::read(fd, &bytes[done], bytes.size() - done);
-            if (got < 0 && errno == EINTR) {
-                continue;
-            }
-            if (got < 0) {
-                error = reason(errno);
-                ok = false;
-                break;
-            }
-            if (got == 0) {
-                break;
-            }
-            done += static_cast<std::size_t>(got);
-        }
-        bytes.resize(done);
-        if (ok && done > kMaxRecordFileBytes) {
-            error = tooLarge;
-            ok = false;
-        }
-    }
-    ::close(fd);
-    return ok;
+    return false;
 }
 
 std::string newestRecord(const std::string& folder) {

@@ -147,6 +147,25 @@ bool replayWrittenMove(RuleSet rules, Position& position, const WrittenMove& wri
                : replayStandard(position, written, toColumn, toRow, made, why, game);
 }
 
+WrittenMove writtenMoveOf(const Position& position, const MoveRequest& request,
+                          std::string_view text) {
+    WrittenMove written;
+    written.toColumn = request.toColumn;
+    written.toRow = request.toRow;
+    written.text = text;
+    if (request.isDrop()) {
+        written.drop = true;
+        written.piece = request.dropPiece;
+    } else {
+        written.hasOrigin = true;
+        written.fromColumn = request.fromColumn;
+        written.fromRow = request.fromRow;
+        written.piece = position.board.cellAt(request.fromColumn, request.fromRow).piece;
+        written.promotes = request.promote;
+    }
+    return written;
+}
+
 void applyRecordedMove(RuleSet rules, Position& position, const Move& move) {
     Board& board = position.board;
     const int side = move.owner != 0 ? 1 : 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "record/game_tree.h"
 #include "shogi/notation.h"
@@ -21,6 +22,11 @@ namespace ixo {
 bool replayWrittenMove(RuleSet rules, Position& position, const WrittenMove& written,
                        const Move* previous, Move& made, std::string& why,
                        StandardGame* game = nullptr);
+
+// `request`, as found on `position` by a notation that names the square a piece leaves (or
+// the drop), written the way replayWrittenMove takes it; `text` is kept for its refusals.
+WrittenMove writtenMoveOf(const Position& position, const MoveRequest& request,
+                          std::string_view text);
 
 // Plays a move the rules already accepted, as the tree holds it, without judging it again:
 // the way to a node is walked often and must stay cheap.

@@ -12,6 +12,7 @@
 #include "engine/engine_process.h"
 #include "record/record_store.h"
 #include "shogi/handicaps.h"
+#include "util/bounded_file.h"
 
 namespace ixo {
 
@@ -83,46 +84,23 @@ const char* opponentText(int computerSide) {
 }
 
 bool readFile(const std::string& path, std::string& bytes, std::string& error, bool& missing) {
-    // Non-blocking, so that a named pipe in its place cannot hang the start.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        missing = errno == ENOENT;
-        error = std::strerror(errno);
-        return false;
-    }
-    struct stat status;
-    bool ok = false;
-    if (::fstat(fd, &status) != 0) {
-        error = std::strerror(errno);
-    } else if (!S_ISREG(status.st_mode)) {
-        error = "it is not a regular file";
-    } else if (static_cast<unsigned long long>(status.st_size) > kMaxSettingsBytes) {
-        error = "it is larger than 64 KiB";
-    } else {
-        // One byte past the limit, so a file that grew since fstat is still caught.
-        bytes.assign(kMaxSettingsBytes + 1, '\0');
-        std::size_t done = 0;
-        ok = true;
-        while (done < bytes.size()) {
-            const ssize_t got = ::read(fd, &bytes[done], bytes.size() - done);
-            if (got < 0 && errno == EINTR) {
-                continue;
-            }
-            if (got <= 0) {
-                ok = got == 0;
-                error = ok ? "" : std::strerror(errno);
-                break;
-            }
-            done += static_cast<std::size_t>(got);
-        }
-        bytes.resize(done);
-        if (ok && done > kMaxSettingsBytes) {
-            ok = false;
+    int systemError = 0;
+    switch (readBoundedFile(path, kMaxSettingsBytes, bytes, systemError)) {
+        case BoundedReadFault::None:
+            return true;
+        case BoundedReadFault::System:
+            missing = systemError == ENOENT;
+            error = std::strerror(systemError);
+            return false;
+        case BoundedReadFault::Folder:
+        case BoundedReadFault::NotRegular:
+            error = "it is not a regular file";
+            return false;
+        case BoundedReadFault::TooLarge:
             error = "it is larger than 64 KiB";
-        }
+            return false;
     }
-    ::close(fd);
-    return ok;
+    return false;
 }
 
 }  // namespace

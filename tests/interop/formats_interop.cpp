@@ -18,6 +18,7 @@
 #include "record/record_format.h"
 #include "shogi/handicaps.h"
 #include "shogi/standard_rules.h"
+#include "support/test_files.h"
 
 namespace {
 
@@ -92,17 +93,9 @@ GameRecord randomRecord(std::mt19937& random, int index) {
     return record;
 }
 
-bool readWhole(const std::string& path, std::string& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    bytes = buffer.str();
-    return static_cast<bool>(in);
-}
-
 std::string firstLine(const std::string& path) {
     std::string text;
-    readWhole(path, text);
+    ixo::readWholeFile(path, text);
     return text.substr(0, text.find('\n'));
 }
 
@@ -128,7 +121,7 @@ int writeGames(const std::string& folder, int count, unsigned seed) {
 
 int readAndCompare(const std::string& path, const std::string& base) {
     std::string bytes;
-    if (!readWhole(path, bytes)) {
+    if (!ixo::readWholeFile(path, bytes)) {
         std::cerr << path << ": cannot be read\n";
         return 1;
     }

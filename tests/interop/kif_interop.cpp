@@ -34,6 +34,7 @@
 #include "record/text_encoding.h"
 #include "shogi/random_game.h"
 #include "shogi/standard_rules.h"
+#include "support/test_files.h"
 
 namespace {
 
@@ -159,14 +160,6 @@ std::string readTimes(const ixo::KifReading& reading) {
     return text;
 }
 
-bool readWhole(const std::string& path, std::string& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    bytes = buffer.str();
-    return static_cast<bool>(in);
-}
-
 int writeGames(const std::string& folder, int count, unsigned seed) {
     std::mt19937 random(seed);
     for (int index = 1; index <= count; ++index) {
@@ -208,7 +201,7 @@ std::string withoutLineEnd(std::string text) {
 
 int readAndCompare(const std::string& path, const std::string& usiPath) {
     std::string bytes, expected;
-    if (!readWhole(path, bytes) || !readWhole(usiPath, expected)) {
+    if (!ixo::readWholeFile(path, bytes) || !ixo::readWholeFile(usiPath, expected)) {
         std::cerr << path << ": cannot read it or " << usiPath << '\n';
         return 1;
     }
@@ -229,14 +222,14 @@ int readAndCompare(const std::string& path, const std::string& usiPath) {
                                                                      : usiOf(reading.moves);
     const std::string base = usiPath.substr(0, usiPath.rfind('.'));
     std::string sfen, ending;
-    if (readWhole(base + ".sfen", sfen) &&
+    if (ixo::readWholeFile(base + ".sfen", sfen) &&
         withoutLineEnd(sfen) != ixo::toSfen(reading.standard.startPosition())) {
         std::cerr << path << ": starts elsewhere\n  read:     "
                   << ixo::toSfen(reading.standard.startPosition())
                   << "\n  expected: " << withoutLineEnd(sfen) << '\n';
         return 1;
     }
-    if (readWhole(base + ".end", ending) &&
+    if (ixo::readWholeFile(base + ".end", ending) &&
         withoutLineEnd(ending) != endingName(reading.standard)) {
         std::cerr << path << ": ends otherwise\n  read:     " << endingName(reading.standard)
                   << "\n  expected: " << withoutLineEnd(ending) << '\n';
@@ -248,7 +241,7 @@ int readAndCompare(const std::string& path, const std::string& usiPath) {
         return 1;
     }
     std::string times;
-    if (readWhole(base + ".times", times) && readTimes(reading) != times) {
+    if (ixo::readWholeFile(base + ".times", times) && readTimes(reading) != times) {
         std::cerr << path << ": times differ\n  read:\n"
                   << readTimes(reading) << "  expected:\n"
                   << times;
@@ -303,7 +296,7 @@ std::string treeDump(const ixo::GameRecord& record) {
 
 int dumpTree(const std::string& path, const std::string& out) {
     std::string bytes;
-    if (!readWhole(path, bytes)) {
+    if (!ixo::readWholeFile(path, bytes)) {
         std::cerr << path << ": cannot read it\n";
         return 1;
     }

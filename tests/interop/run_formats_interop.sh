@@ -8,16 +8,9 @@ set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 tool=$1
-games=${INTEROP_GAMES:-16}
 
-. "$here/require_node.sh"
-require_node_package tsshogi "the formats interop test"
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
-"$tool" write "$work" "$games" 20261209
-node "$here/formats_check.cjs" "$work"
+. "$here/tsshogi_round.sh"
+tsshogi_round "$tool" "${INTEROP_GAMES:-16}" 20261209 formats_check.cjs "the formats interop test"
 
 read_back=0
 for usi in "$work"/ts-*.usi; do

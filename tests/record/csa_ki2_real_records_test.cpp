@@ -13,6 +13,7 @@
 #include "record/record_format.h"
 #include "record/replay.h"
 #include "shogi/standard_rules.h"
+#include "support/test_files.h"
 
 namespace ixo {
 namespace {
@@ -23,52 +24,19 @@ namespace fs = std::filesystem;
 // beside the folder of worktrees it is checked out in); IXO_REAL_RECORDS names another.
 fs::path sharedFolder(const char* format) {
     const char* given = std::getenv("IXO_REAL_RECORDS");
-    if (given && *given) {
-        return fs::path(given) / format;
-    }
-    const fs::path source(IXO_SOURCE_DIR);
-    for (const fs::path& base : {source / ".." / "shared", source / ".." / ".." / "shared"}) {
-        if (fs::exists(base / format / "expected.tsv")) {
-            return base / format;
-        }
-    }
-    return source / ".." / "shared" / format;
+    return given && *given ? fs::path(given) / format : sharedRecordsFolder(IXO_SOURCE_DIR, format);
 }
 
 std::string bytesOf(const fs::path& file) {
-    std::ifstream stream(file, std::ios::binary);
-    std::stringstream bytes;
-    bytes << stream.rdbuf();
-    return bytes.str();
-}
-
-std::vector<std::string> fields(const std::string& line) {
-    std::vector<std::string> result;
-    std::stringstream stream(line);
-    std::string field;
-    while (std::getline(stream, field, '\t')) {
-        result.push_back(field);
-    }
-    if (!line.empty() && line.back() == '\t') {
-        result.push_back("");
-    }
-    return result;
-}
-
-// How the independent reader gives a name: full-width spaces as ASCII ones, trimmed.
-std::string folded(std::string name) {
-    for (std::size_t at = name.find("　"); at != std::string::npos; at = name.find("　", at)) {
-        name.replace(at, 3, " ");
-    }
-    const std::size_t first = name.find_first_not_of(' ');
-    return first == std::string::npos ? ""
-                                      : name.substr(first, name.find_last_not_of(' ') - first + 1);
+    std::string bytes;
+    readWholeFile(file, bytes);
+    return bytes;
 }
 
 std::string name(const GameRecord& record, const char* key, const char* other) {
     for (const RecordHeader& header : record.headers) {
         if (header.key == key || header.key == other) {
-            return folded(header.value);
+            return foldedName(header.value);
         }
     }
     return "";
@@ -135,7 +103,7 @@ void expectReadAsIndependentReader(const char* format, RecordFormat detected) {
     std::getline(table, line);
     int files = 0;
     while (std::getline(table, line)) {
-        const std::vector<std::string> row = fields(line);
+        const std::vector<std::string> row = tsvFields(line);
         ASSERT_EQ(row.size(), 8u) << line;
         SCOPED_TRACE(row[0]);
         ASSERT_EQ(row[1], "yes");

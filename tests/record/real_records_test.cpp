@@ -10,47 +10,24 @@
 #include "record/kif.h"
 #include "record/text_encoding.h"
 #include "shogi/standard_rules.h"
+#include "support/test_files.h"
 
 namespace ixo {
 namespace {
 
 namespace fs = std::filesystem;
 
-// The shared folder of records other programs wrote, beside the repository; a checkout
-// elsewhere names it in IXO_REAL_KIF.
+// The shared folder of KIF records other programs wrote; a checkout elsewhere names it in
+// IXO_REAL_KIF.
 fs::path realRecords() {
     const char* given = std::getenv("IXO_REAL_KIF");
-    return given && *given ? fs::path(given) : fs::path(IXO_SOURCE_DIR) / ".." / "shared" / "kif";
-}
-
-std::vector<std::string> fields(const std::string& line) {
-    std::vector<std::string> result;
-    std::stringstream stream(line);
-    std::string field;
-    while (std::getline(stream, field, '\t')) {
-        result.push_back(field);
-    }
-    if (!line.empty() && line.back() == '\t') {
-        result.push_back("");
-    }
-    return result;
-}
-
-// How the independent reader that made expected.tsv gives a name: full-width spaces as
-// ASCII ones, trimmed.
-std::string folded(std::string name) {
-    for (std::size_t at = name.find("　"); at != std::string::npos; at = name.find("　", at)) {
-        name.replace(at, 3, " ");
-    }
-    const std::size_t first = name.find_first_not_of(' ');
-    return first == std::string::npos ? ""
-                                      : name.substr(first, name.find_last_not_of(' ') - first + 1);
+    return given && *given ? fs::path(given) : sharedRecordsFolder(IXO_SOURCE_DIR, "kif");
 }
 
 std::string header(const KifReading& reading, const char* key, const char* other) {
     for (const KifHeader& line : reading.headers) {
         if (line.key == key || line.key == other) {
-            return folded(line.value);
+            return foldedName(line.value);
         }
     }
     return "";
@@ -84,7 +61,7 @@ TEST(RealRecords, OpenAsAnIndependentReaderReadsThemAndTheBrokenOnesAreRefused) 
     std::getline(table, line);
     int files = 0;
     while (std::getline(table, line)) {
-        const std::vector<std::string> row = fields(line);
+        const std::vector<std::string> row = tsvFields(line);
         ASSERT_EQ(row.size(), 12u) << line;
         const std::string& name = row[0];
         SCOPED_TRACE(name);
