@@ -66,6 +66,13 @@ int main(int argc, char* argv[]) {
             std::fprintf(stderr, "ixo-shogi: %s\n", error.c_str());
             return 1;
         }
+        // What the record holds that the game leaves out or finds unusual (a variation the
+        // rules refuse, two pawns on a file in a composed diagram): the game opens all the
+        // same, and the player learns why something is missing.
+        const std::string shownPath = options.continueLast ? game.recordPath : options.recordPath;
+        for (const std::string& warning : game.warnings) {
+            std::fprintf(stderr, "ixo-shogi: %s:%s\n", shownPath.c_str(), warning.c_str());
+        }
         // A game goes on under the rules it was played under: a simple game has no hands to
         // drop from, and a standard one may hold pieces the simple rules cannot place. So the
         // record's rules win over --rules, and the player is told.
@@ -83,10 +90,8 @@ int main(int argc, char* argv[]) {
     static const char caption[] = "Ixo\xE5\xB0\x86\xE6\xA3\x8B";
 
     ixo::ShogiApp application(options);
-    if (game.rules == ixo::RuleSet::Standard) {
-        application.startFrom(game.standard, game.times);
-    } else {
-        application.startFrom(game.moves, game.times);
+    if (options.continueLast || !options.recordPath.empty()) {
+        application.startFrom(std::move(game.record));
     }
     if (options.computerSide >= 0) {
         std::string error;

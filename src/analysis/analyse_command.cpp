@@ -11,6 +11,7 @@
 #include "analysis/record_analyser.h"
 #include "record/kif_reader.h"
 #include "record/kif_writer.h"
+#include "record/record_format.h"
 #include "record/record_store.h"
 #include "record/text_encoding.h"
 #include "shogi/notation.h"
@@ -67,12 +68,8 @@ bool readRecordAt(const std::string& path, GameRecord& record, std::string& erro
     if (!readRecordFile(path, bytes, error)) {
         return false;
     }
-    const std::optional<std::string> text = decodeRecordText(bytes);
-    if (!text) {
-        error = "it is neither UTF-8 nor Shift_JIS text";
-        return false;
-    }
-    RecordReading reading = readKifRecord(*text);
+    // KIF, KI2 or CSA, told apart by their content.
+    RecordReading reading = readAnyRecord(bytes);
     if (!reading.ok()) {
         error = reading.errorLine > 0
                     ? "line " + std::to_string(reading.errorLine) + ": " + reading.error

@@ -77,7 +77,9 @@ bool ShogiApp::onTransition(const std::string& sceneName, const std::string&) {
         GameScene* game = new (std::nothrow) GameScene(screen(), dataFolder_ + "image/");
         if (game) {
             // The moves were read through the same rules, so they replay as they were read.
-            if (options_.rules == RuleSet::Standard) {
+            if (openingRecord_) {
+                game->resumeRecord(*openingRecord_);
+            } else if (options_.rules == RuleSet::Standard) {
                 game->resumeStandard(openingStandard_ ? *openingStandard_ : StandardGame{},
                                      openingTimes_);
             } else {

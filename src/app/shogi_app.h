@@ -13,6 +13,7 @@
 #include "game/game_events.h"
 #include "game/hint_engine.h"
 #include "game/move_sounds.h"
+#include "record/game_tree.h"
 #include "record/record_keeper.h"
 #include "shogi/move.h"
 #include "shogi/standard_rules.h"
@@ -43,6 +44,12 @@ class ShogiApp : public Application {
         openingTimes_ = std::move(times);
         options_.rules = RuleSet::Standard;
     }
+    // The game scene starts from a whole record opened instead of the start position, under
+    // its rules, at the end of its main line.
+    void startFrom(GameRecord record) {
+        options_.rules = record.rules;
+        openingRecord_ = std::move(record);
+    }
     // Told of every change of position in the game scene; not owned, must outlive the scene.
     void addObserver(GameObserver* observer) { observers_.push_back(observer); }
     // The side panel says so while this keeper cannot write the record; not owned.
@@ -72,6 +79,7 @@ class ShogiApp : public Application {
     MoveSounds moveSounds_{mixer()};
     std::vector<Move> openingMoves_;
     std::optional<StandardGame> openingStandard_;
+    std::optional<GameRecord> openingRecord_;
     std::vector<MoveTime> openingTimes_;
     std::vector<GameObserver*> observers_;
     std::unique_ptr<ComputerOpponent> computer_;

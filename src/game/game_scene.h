@@ -125,6 +125,10 @@ class GameScene : public Scene {
     bool resume(const std::vector<Move>& moves, const std::vector<MoveTime>& times = {});
     // Takes over a standard game as it stands (read from a record, perhaps ended), with its
     // side to move and nothing selected; sets `rules` to Standard. Observers are not told.
+    // Takes over a whole record (read from a file: variations, comments and all), standing at
+    // the end of its main line with its side to move and nothing selected; its rules become
+    // the game's. False, with the start position, when the main line cannot be played.
+    bool resumeRecord(GameRecord record);
     void resumeStandard(const StandardGame& game, const std::vector<MoveTime>& times = {});
 
     // Starts the game again from the start position under the same rules, as a confirmed N

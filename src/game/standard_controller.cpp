@@ -372,6 +372,25 @@ void GameScene::resumeStandard(const StandardGame& game, const std::vector<MoveT
     startClocksAfresh();
 }
 
+bool GameScene::resumeRecord(GameRecord record) {
+    const RuleSet rules = record.rules;
+    std::string unused;
+    bool resumed = match.load(std::move(record), unused);
+    if (!resumed) {
+        GameRecord empty;
+        empty.rules = rules;
+        match.load(std::move(empty), unused);
+    }
+    if (rules == RuleSet::Standard) {
+        loadStandardPictures();
+    }
+    settle(*this);
+    notice.clear();
+    asking = Question::None;
+    startClocksAfresh();
+    return resumed;
+}
+
 void GameScene::startNewGame() {
     match.newGame();
     settle(*this);

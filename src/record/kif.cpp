@@ -61,29 +61,8 @@ std::string writeStandardKif(const StandardGame& game, const std::string& startT
                              const std::vector<KifHeader>& kept, const std::vector<MoveTime>& times,
                              const KifPlayers& players) {
     GameRecord record = recordOf(RuleSet::Standard, game.startPosition(), game.played(), times);
-    const auto keeps = [&kept](const char* one, const char* other) {
-        for (const KifHeader& header : kept) {
-            if (header.key == one || header.key == other) {
-                return true;
-            }
-        }
-        return false;
-    };
-    if (!keeps("開始日時", "開始日時")) {
-        record.headers.push_back({"開始日時", startTime});
-    }
-    for (const KifHeader& header : kept) {
-        record.headers.push_back(header);
-    }
-    if (!keeps("手合割", "手合割")) {
-        record.headers.push_back({"手合割", ""});
-    }
-    if (!keeps("先手", "下手")) {
-        record.headers.push_back({"先手", "Blue"});
-    }
-    if (!keeps("後手", "上手")) {
-        record.headers.push_back({"後手", "Red"});
-    }
+    record.headers = kept;
+    setGameHeaders(record, startTime);
     setPlayerName(record, 0, players.blue);
     setPlayerName(record, 1, players.red);
     const LineEnd end = lineEndOf(game);

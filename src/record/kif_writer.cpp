@@ -243,4 +243,27 @@ void setPlayerName(GameRecord& record, int side, const std::string& name) {
     setRecordHeader(record, keys[which][0], name);
 }
 
+void setGameHeaders(GameRecord& record, const std::string& startTime) {
+    const auto has = [&record](const char* one, const char* other) {
+        for (const RecordHeader& header : record.headers) {
+            if (header.key == one || header.key == other) {
+                return true;
+            }
+        }
+        return false;
+    };
+    if (!has("開始日時", "開始日時")) {
+        record.headers.insert(record.headers.begin(), RecordHeader{"開始日時", startTime});
+    }
+    if (!has("手合割", "手合割")) {
+        record.headers.push_back({"手合割", ""});
+    }
+    if (!has("先手", "下手")) {
+        record.headers.push_back({"先手", "Blue"});
+    }
+    if (!has("後手", "上手")) {
+        record.headers.push_back({"後手", "Red"});
+    }
+}
+
 }  // namespace ixo

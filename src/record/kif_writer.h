@@ -32,6 +32,11 @@ std::string writeKifRecord(const GameRecord& record);
 // characters in `value` become spaces: a line break would end the header line.
 void setRecordHeader(GameRecord& record, const std::string& key, const std::string& value);
 
+// The headers every record of a game played here has: 開始日時 first (unless the record
+// already gives one), then 手合割 and both players' lines where the record has none (Blue and
+// Red until someone is named).
+void setGameHeaders(GameRecord& record, const std::string& startTime);
+
 // Names the player of `side` (0 Blue, 1 Red): the value of that side's line where it stands
 // (先手 or 下手 for Blue, 後手 or 上手 for Red, as the record called them), or a new 先手 or
 // 後手 line last. An empty name changes nothing.

@@ -9,6 +9,8 @@
 #include "game/game_scene.h"
 #include "match/record_text.h"
 #include "record/kif.h"
+#include "record/kif_writer.h"
+#include "record/record_format.h"
 #include "record/text_encoding.h"
 
 namespace ixo {
@@ -38,13 +40,9 @@ RecordKeeper::RecordKeeper(GamesFolder folder, std::time_t startTime, std::strin
       kept_(std::move(kept)) {}
 
 void RecordKeeper::onMoveEvent(const GameScene& scene, const Move&, MoveEvent) {
-    rules_ = scene.rules();
-    if (rules_ == RuleSet::Standard) {
-        unwrittenStandard_ = standardGameOf(scene.match);
-    } else {
-        unwritten_ = scene.match.played();
-    }
-    unwrittenTimes_ = scene.moveTimes();
+    // A copy, since the match goes on before the frame that shows this change is up; a few
+    // hundred nodes take microseconds.
+    unwrittenRecord_ = scene.match.record();
     if (scene.computer && !scene.computer->recordName().empty()) {
         (scene.computer->side() == 0 ? players_.blue : players_.red) = scene.computer->recordName();
     }
@@ -63,11 +61,11 @@ void RecordKeeper::onNewGame(const GameScene&) {
 void RecordKeeper::afterFrame() {
     if (changed_) {
         changed_ = false;
-        if (rules_ == RuleSet::Standard) {
-            writeStandard(unwrittenStandard_, unwrittenTimes_);
-        } else {
-            write(unwritten_, unwrittenTimes_);
-        }
+        GameRecord& record = unwrittenRecord_;
+        setGameHeaders(record, kifTime(startTime_));
+        setPlayerName(record, 0, players_.blue);
+        setPlayerName(record, 1, players_.red);
+        writeText(writeKifRecord(record));
     }
 }
 
@@ -149,23 +147,28 @@ bool openGame(bool continueLast, const std::string& file, const GamesFolder& fol
         error = path + ": " + why;
         return false;
     }
-    const std::optional<std::string> text = decodeRecordText(bytes);
-    if (!text) {
-        error = path + ": neither UTF-8 nor Shift_JIS text";
-        return false;
-    }
-    KifReading reading = readKif(*text);
+    // KIF, KI2 or CSA, told apart by what the file holds rather than by its name.
+    RecordReading reading = readAnyRecord(bytes);
     if (!reading.ok()) {
         error = path + ":" +
                 (reading.errorLine > 0 ? std::to_string(reading.errorLine) + ":" : "") + " " +
                 reading.error;
         return false;
     }
-    game.rules = reading.rules;
-    game.moves = std::move(reading.moves);
-    game.standard = std::move(reading.standard);
-    game.headers = std::move(reading.headers);
-    game.times = std::move(reading.times);
+    GameRecord& record = reading.record;
+    game.rules = record.rules;
+    game.moves.clear();
+    game.times.clear();
+    for (const RecordNode* node : GameRecord::path(record.mainLineEnd())) {
+        if (!node->isEnd()) {
+            game.moves.push_back(node->move);
+            game.times.push_back(node->time);
+        }
+    }
+    game.standard = record.rules == RuleSet::Standard ? mainLineGame(record) : StandardGame{};
+    game.headers = record.headers;
+    game.warnings = std::move(reading.warnings);
+    game.record = std::move(record);
     game.recordPath.clear();
     game.startTime = now;
     // Only a record of our own is written on; anything else, even in the games folder, is

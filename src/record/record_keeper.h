@@ -5,8 +5,9 @@
 #include <vector>
 
 #include "game/game_events.h"
-#include "record/record_store.h"
+#include "record/game_tree.h"
 #include "record/kif.h"
+#include "record/record_store.h"
 #include "shogi/move.h"
 #include "shogi/standard_rules.h"
 
@@ -57,6 +58,9 @@ class RecordKeeper : public GameObserver {
     bool failing_ = false;
     std::vector<Move> unwritten_;
     StandardGame unwrittenStandard_;
+    // The whole game as the match holds it: every line played, taken back or studied, with
+    // the headers of the record it was opened from.
+    GameRecord unwrittenRecord_;
     std::vector<MoveTime> unwrittenTimes_;
     KifPlayers players_;  // the computer's side by its engine, once a computer plays
     bool changed_ = false;
@@ -70,7 +74,11 @@ struct OpenedGame {
     StandardGame standard;           // under the standard rules: start, moves and ending
     std::vector<KifHeader> headers;  // what the record said about the game, to be kept
     std::vector<MoveTime> times;     // what each move cost, as the record gives it
-    std::string recordPath;          // empty: a new record in the games folder
+    // The whole record read, variations and comments included, for the game to go on in.
+    GameRecord record;
+    // What the reader left out or found unusual, each "LINE: what".
+    std::vector<std::string> warnings;
+    std::string recordPath;  // empty: a new record in the games folder
     std::time_t startTime = 0;
 };
 

@@ -500,7 +500,8 @@ def recorded_moves(data_home):
 
 
 def scenario_take_back_and_continue(session, check):
-    """Three moves, two taken back, one replayed; then --continue shows that position."""
+    """Three moves, two taken back, one replayed: the record keeps all three, since nothing
+    was played instead, and --continue goes on at the end of that line."""
     game = Game(session, check)
     positions = [game.scene.copy()]
     for origin, destination, what in (((2, 6), (2, 5), "Blue's pawn steps forward"),
@@ -516,7 +517,7 @@ def scenario_take_back_and_continue(session, check):
     session.press_escape()
     expect_exit_zero(session, "Escape after the take-backs")
     moves = recorded_moves(session.data_home)
-    if moves != ["７六歩(77)", "３四歩(33)"]:
+    if moves != ["７六歩(77)", "３四歩(33)", "２六歩(27)"]:
         raise AssertionError(f"the record holds {moves} after three moves, two taken back and "
                              "one replayed")
 
@@ -527,19 +528,19 @@ def scenario_take_back_and_continue(session, check):
     try:
         check.session = again
         again.start()
-        check.screen_shows(positions[2], "--continue: the position after two moves, Blue to "
-                                         "move")
+        check.screen_shows(positions[3], "--continue: the end of the game's line, after three "
+                                         "moves, Red to move")
         # It goes on in the same record.
         continued = Game(again, check)
-        continued.scene = positions[2].copy()
-        continued.play((7, 6), (7, 5), "Blue moves on in the continued game")
+        continued.scene = positions[3].copy()
+        continued.play((5, 2), (5, 3), "Red moves on in the continued game")
         again.press_escape()
         expect_exit_zero(again, "Escape in the continued game")
     finally:
         check.session = session
         again.close()
     moves = recorded_moves(session.data_home)
-    if len(moves) != 3:
+    if len(moves) != 4:
         raise AssertionError(f"the continued record holds {moves}")
 
 

@@ -253,7 +253,7 @@ TEST_F(RecordStore, ARecordFromElsewhereGoesOnUnderStandardRulesKeepingWhatItSai
 
     // Taken back out of the resignation and played on, it is written with what it said.
     GameScene scene(nullptr);
-    ASSERT_TRUE(scene.match.load(recordOf(game.standard), error)) << error;
+    ASSERT_TRUE(scene.match.load(game.record, error)) << error;
     RecordKeeper keeper({games_.string(), ""}, start_, game.recordPath, game.headers);
     // The resignation first, on its own, then the move before it.
     ASSERT_TRUE(scene.match.current().isEnd());
@@ -270,6 +270,10 @@ TEST_F(RecordStore, ARecordFromElsewhereGoesOnUnderStandardRulesKeepingWhatItSai
     EXPECT_NE(written.find("棋戦：王位戦\n手合割：角落ち\n下手：B\n上手：A\n"), std::string::npos)
         << written;
     EXPECT_EQ(written.find("先手：Blue"), std::string::npos) << written;
+    // The line taken back is not lost: it stands beside the new move, resignation and all.
+    EXPECT_NE(written.find("変化：1手\n   1 ３四歩(33)   ( 0:00/00:00:00)\n   2 投了"),
+              std::string::npos)
+        << written;
 }
 
 // The scene's clock read from `now`, which only the test moves, with the keeper told of every
@@ -319,6 +323,33 @@ TEST_F(TimedRecord, AnOpenedRecordsTimesAreKeptAndItsTotalsGoOn) {
                         "   3 ２六歩(27)   ( 0:04/00:00:14)\n"),
               std::string::npos)
         << contents(keeper.recordPath());
+}
+
+// A record from elsewhere holds more than its moves; the game played on from it keeps it all.
+TEST_F(RecordStore, PlayingOnFromARecordKeepsItsCommentsAndVariations) {
+    const fs::path file = scratch_.root() / "study.kif";
+    put(file,
+        "手合割：平手\n*An opening to study\n   1 ７六歩(77)\n*The usual start\n"
+        "   2 ３四歩(33)\n&Main idea\n\n変化：2手\n   2 ８四歩(83)\n*The other reply\n");
+    OpenedGame game;
+    std::string error;
+    ASSERT_TRUE(openGame(false, file.string(), {games_.string(), ""}, start_, game, error))
+        << error;
+    GameScene scene(nullptr);
+    ASSERT_TRUE(scene.resumeRecord(game.record));
+    ASSERT_EQ(scene.match.ply(), 2u);
+    RecordKeeper keeper({games_.string(), ""}, start_, game.recordPath, game.headers);
+    Move made;
+    ASSERT_EQ(scene.match.play(usi("2g2f"), &made), Refusal::None);
+    keeper.onMoveEvent(scene, made, MoveEvent::Played);
+    keeper.afterFrame();
+
+    const std::string written = contents(keeper.recordPath());
+    for (const char* kept :
+         {"*An opening to study\n", "*The usual start\n", "&Main idea\n", "   3 ２六歩(27)",
+          "変化：2手\n   2 ８四歩(83)", "*The other reply\n"}) {
+        EXPECT_NE(written.find(kept), std::string::npos) << kept << "\n" << written;
+    }
 }
 
 }  // namespace
