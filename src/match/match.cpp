@@ -342,32 +342,7 @@ void Match::judge() {
         outcome_ = Outcome{GameEnd::Checkmate, 1 - position_.sideToMove};
         return;
     }
-    const std::size_t ply = keys_.size() - 1;
-    const std::uint64_t key = keys_[ply];
-    std::size_t seen = 0;
-    std::size_t first = ply;
-    for (std::size_t i = ply + 1; i-- > 0;) {
-        if (keys_[i] == key) {
-            ++seen;
-            first = i;
-        }
-    }
-    if (seen < 4) {
-        return;
-    }
-    // Perpetual check: one side checked with every move it made from the first of the four
-    // positions to the last; that side loses instead of the draw.
-    bool allChecks[2] = {true, true};
-    for (std::size_t i = first; i < ply; ++i) {
-        const int mover = static_cast<int>((record_.start.sideToMove + i) % 2);
-        allChecks[mover] = allChecks[mover] && gaveCheck_[i];
-    }
-    if (allChecks[0] != allChecks[1]) {
-        const int checker = allChecks[0] ? 0 : 1;
-        outcome_ = Outcome{GameEnd::PerpetualCheck, 1 - checker};
-    } else {
-        outcome_ = Outcome{GameEnd::Repetition, -1};
-    }
+    outcome_ = repetitionOutcome(keys_, gaveCheck_, record_.start.sideToMove);
 }
 
 bool Match::walkTo(RecordNode& target) {

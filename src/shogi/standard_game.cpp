@@ -312,32 +312,44 @@ void StandardGame::judgeEnd() {
         outcomePly_ = ply_;
         return;
     }
-    const std::uint64_t key = keys_[ply_];
+    // The keys and checks past this ply belong to moves taken back.
+    const std::vector<std::uint64_t> keys(keys_.begin(), keys_.begin() + ply_ + 1);
+    const std::vector<bool> checks(gaveCheck_.begin(), gaveCheck_.begin() + ply_);
+    outcome_ = repetitionOutcome(keys, checks, start_.sideToMove);
+    if (!outcome_.over()) {
+        return;
+    }
+    outcomePly_ = ply_;
+}
+
+Outcome repetitionOutcome(const std::vector<std::uint64_t>& keys,
+                          const std::vector<bool>& gaveCheck, int firstMover) {
+    if (keys.empty()) {
+        return Outcome{};
+    }
+    const std::size_t ply = keys.size() - 1;
+    const std::uint64_t key = keys[ply];
     std::size_t seen = 0;
-    std::size_t first = ply_;
-    for (std::size_t i = ply_ + 1; i-- > 0;) {
-        if (keys_[i] == key) {
+    std::size_t first = ply;
+    for (std::size_t i = ply + 1; i-- > 0;) {
+        if (keys[i] == key) {
             ++seen;
             first = i;
         }
     }
     if (seen < 4) {
-        return;
+        return Outcome{};
     }
-    // Perpetual check: one side checked with every move it made from the first of the four
-    // positions to the last; that side loses instead of the draw.
     bool allChecks[2] = {true, true};
-    for (std::size_t i = first; i < ply_; ++i) {
-        const int mover = moves_[i].owner == 1 ? 1 : 0;
-        allChecks[mover] = allChecks[mover] && gaveCheck_[i];
+    for (std::size_t i = first; i < ply && i < gaveCheck.size(); ++i) {
+        const int mover = static_cast<int>((firstMover + i) % 2);
+        allChecks[mover] = allChecks[mover] && gaveCheck[i];
     }
     if (allChecks[0] != allChecks[1]) {
         const int checker = allChecks[0] ? 0 : 1;
-        outcome_ = Outcome{GameEnd::PerpetualCheck, 1 - checker};
-    } else {
-        outcome_ = Outcome{GameEnd::Repetition, -1};
+        return Outcome{GameEnd::PerpetualCheck, 1 - checker};
     }
-    outcomePly_ = ply_;
+    return Outcome{GameEnd::Repetition, -1};
 }
 
 }  // namespace ixo

@@ -113,6 +113,14 @@ struct Outcome {
 // A hash of board, hands and side to move, for repetition.
 std::uint64_t positionKey(const Position& position);
 
+// The repetition a line of play ends in, if any: `keys[i]` is the position key after ply i
+// (keys[0] the start, the last the position now), `gaveCheck[i]` whether move i + 1 left
+// the other side in check, `firstMover` the side that made move 1. The fourth time the
+// position now stands on the line is a draw, unless one side checked with every move of it
+// from the first of the four on: that side loses. Outcome{} when there is no repetition.
+Outcome repetitionOutcome(const std::vector<std::uint64_t>& keys,
+                          const std::vector<bool>& gaveCheck, int firstMover);
+
 // Whether the side to move may declare a win under the 27-point rule.
 bool impasseDeclarationWins(const Position& position);
 
