@@ -149,7 +149,7 @@ bool Ki2Reader::readLine(string_view raw, int number) {
             return true;
         case KifLineKind::Bookmark:
             if (!skipping_) {
-                current_->bookmark = std::string(line.text);
+                current_->bookmark = bookmarkText(line.text);
             }
             return true;
         case KifLineKind::Variation:

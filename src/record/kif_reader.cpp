@@ -190,7 +190,7 @@ bool Reader::readLine(string_view raw) {
             return true;
         case KifLineKind::Bookmark:
             if (!skipping_) {
-                (sealedPending_ ? sealedNotes_ : *current_).bookmark = std::string(line.text);
+                (sealedPending_ ? sealedNotes_ : *current_).bookmark = bookmarkText(line.text);
             }
             return true;
         case KifLineKind::Variation:

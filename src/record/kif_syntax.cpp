@@ -268,6 +268,14 @@ std::string shownInRefusal(string_view text) {
     return std::string(text);
 }
 
+std::string bookmarkText(std::string_view text) {
+    std::string line(text);
+    for (char& c : line) {
+        c = c == '\n' || c == '\r' ? ' ' : c;
+    }
+    return line;
+}
+
 void appendKifNotes(std::string& text, const RecordNode& node) {
     // Every line, an empty last one too: a comment ending in a line break keeps it.
     const string_view comment = node.comment;
@@ -282,12 +290,7 @@ void appendKifNotes(std::string& text, const RecordNode& node) {
         start = end + 1;
     }
     if (!node.bookmark.empty()) {
-        // A bookmark is one line; a break of either kind would end it early.
-        std::string bookmark = node.bookmark;
-        for (char& c : bookmark) {
-            c = c == '\n' || c == '\r' ? ' ' : c;
-        }
-        text += '&' + bookmark + '\n';
+        text += '&' + bookmarkText(node.bookmark) + '\n';
     }
 }
 

@@ -75,6 +75,11 @@ std::string_view takeRecordLine(std::string_view& text);
 // could take for a command, or too long to help, is a question mark.
 std::string shownInRefusal(std::string_view text);
 
+// A bookmark as it is kept and written: one line, any line break inside it a space, so that
+// what is read is what is written back (a reader that takes a lone CR for a line end would
+// otherwise cut it short).
+std::string bookmarkText(std::string_view text);
+
 // The '*' comment lines and '&' bookmark line after a node, as KIF and KI2 both write them.
 void appendKifNotes(std::string& text, const RecordNode& node);
 

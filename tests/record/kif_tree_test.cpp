@@ -92,6 +92,15 @@ TEST(KifTree, AStudyRecordKeepsItsCommentsBookmarksTimesAndVariationsWhereTheySt
     EXPECT_EQ(writeKifRecord(record), kStudy);
 }
 
+// A carriage return inside a bookmark line is no line end here, but other readers take it for
+// one; kept as a space from the start, the bookmark reads back as it was read.
+TEST(KifTree, ABookmarkWithACarriageReturnInsideReadsBackAsItWasRead) {
+    const RecordReading first = read(std::string(kHead) + "&Main\ridea\n   1 ７六歩(77)\n");
+    ASSERT_EQ(first.record.root().bookmark, "Main idea");
+    const RecordReading again = read(writeKifRecord(first.record));
+    EXPECT_EQ(again.record.root().bookmark, first.record.root().bookmark);
+}
+
 TEST(KifTree, ASealedMoveIsAMoveThatWasSealedAndIsWrittenBackBeforeIt) {
     const std::string text = std::string(kHead) +
                              "   1 ７六歩(77)   ( 0:05/00:00:05)\n"
