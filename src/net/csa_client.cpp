@@ -666,22 +666,20 @@ bool CsaClient::play(const MoveRequest& request, Move& made, Refusal& why, Outco
 }
 
 bool CsaClient::agree(std::int64_t nowMs) {
-    if (state_ != CsaState::Offered) {
-        return false;
-    }
-    send("AGREE " + summary_.gameId, nowMs);
-    if (state_ == CsaState::Offered) {
-        state_ = CsaState::Agreed;
-        setDeadline(nowMs, login_.timeouts.startMs);
-    }
-    return true;
+    return answerOffer("AGREE", nowMs);
 }
 
 bool CsaClient::reject(std::int64_t nowMs) {
+    return answerOffer("REJECT", nowMs);
+}
+
+bool CsaClient::answerOffer(const char* word, std::int64_t nowMs) {
     if (state_ != CsaState::Offered) {
         return false;
     }
-    send("REJECT " + summary_.gameId, nowMs);
+    send(std::string(word) + " " + summary_.gameId, nowMs);
+    // Either answer is followed by the server's word on the game (START, or REJECT with who
+    // rejected it), owed within the same wait; a send that failed has already ended us.
     if (state_ == CsaState::Offered) {
         state_ = CsaState::Agreed;
         setDeadline(nowMs, login_.timeouts.startMs);

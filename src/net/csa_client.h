@@ -193,6 +193,8 @@ class CsaClient {
     void handleSpecial(const std::string& line, std::int64_t nowMs);
     void handleResultLine(const std::string& line, std::int64_t nowMs);
     void summaryArrived(std::int64_t nowMs);
+    // AGREE or REJECT with the offered game's ID, while the offer stands.
+    bool answerOffer(const char* word, std::int64_t nowMs);
     // Plays a legal move on our position; `ending` is set when our rules see the game end
     // with it.
     bool play(const MoveRequest& request, Move& made, Refusal& why, Outcome& ending);
