@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "record/evaluation_comments.h"
 #include "record/kif_syntax.h"
 #include "record/replay.h"
 #include "shogi/csa_notation.h"
@@ -488,6 +489,8 @@ RecordReading readCsaRecord(const std::string& utf8Text) {
     if (!stopped) {
         reader.finish();
     }
+    // Verdicts another program wrote as comments show again without another analysis.
+    readEvaluationComments(result.record);
     return result;
 }
 

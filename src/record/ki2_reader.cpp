@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "record/evaluation_comments.h"
 #include "record/kif_syntax.h"
 #include "record/replay.h"
 #include "shogi/notation.h"
@@ -539,6 +540,8 @@ RecordReading readKi2Record(const std::string& utf8Text) {
             break;
         }
     }
+    // Verdicts another program wrote as comments show again without another analysis.
+    readEvaluationComments(result.record);
     return result;
 }
 

@@ -566,7 +566,7 @@ RecordReading readWith(const std::string& utf8Text, RuleSet rules) {
         }
     }
     reader.finish();
-    // A record analysed before shows its verdicts again without another analysis.
+    // Verdicts another program wrote as comments show again without another analysis.
     readEvaluationComments(result.record);
     return result;
 }

@@ -148,6 +148,24 @@ TEST(RecordFormats, KifThroughCsaAndKi2KeepsWhatEachFormatHolds) {
     }
 }
 
+// A record analysed elsewhere keeps its verdicts in comments; whichever format carries it,
+// opening it shows them again without another analysis.
+TEST(RecordFormats, EvaluationCommentsAreReadInEveryFormat) {
+    GameRecord record = randomRecord(3, LineEnd::None);
+    RecordNode& last = record.mainLineEnd();
+    ASSERT_FALSE(last.isRoot());
+    last.evaluated = false;
+    last.comment = "#評価値=-350";
+    for (const char* path : {"x.kif", "x.ki2", "x.csa"}) {
+        SCOPED_TRACE(path);
+        const RecordReading reading = writtenAndRead(record, path);
+        ASSERT_TRUE(reading.ok());
+        const RecordNode& read = reading.record.mainLineEnd();
+        EXPECT_TRUE(read.evaluated);
+        EXPECT_EQ(read.evaluation.centipawns, -350);
+    }
+}
+
 TEST(RecordFormats, EachFormatSaysWhatItLeavesOut) {
     GameRecord record = randomRecord(4, LineEnd::Resignation);
     ASSERT_GT(record.variationCount(), 0u);
