@@ -177,8 +177,7 @@ void CsaClient::update(std::int64_t nowMs) {
     if (state_ == CsaState::Connecting) {
         std::string error;
         if (!channel_.update(nowMs, error)) {
-            fail(CsaFault::CouldNotConnect, "cannot connect to " + login_.host + " port " +
-                                                std::to_string(login_.port) + ": " + error);
+            fail(CsaFault::CouldNotConnect, error);
             return;
         }
         if (channel_.state() != TcpChannel::State::Open) {

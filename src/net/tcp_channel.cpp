@@ -7,8 +7,13 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <fcntl.h>
+
 #include <cerrno>
 #include <cstring>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 namespace ixo {
 
@@ -18,7 +23,39 @@ namespace {
 // lines a minute.
 constexpr std::size_t kMaxQueuedOutput = 1024 * 1024;
 
+addrinfo lookupHints(int flags) {
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_NUMERICSERV | flags;
+    return hints;
+}
+
 }  // namespace
+
+struct TcpChannel::HostLookup {
+    std::mutex mutex;
+    bool done = false;
+    int status = 0;
+    addrinfo* found = nullptr;
+    int wakeRead = -1;
+    int wakeWrite = -1;
+
+    ~HostLookup() {
+        if (found) {
+            freeaddrinfo(found);
+        }
+        for (const int descriptor : {wakeRead, wakeWrite}) {
+            if (descriptor >= 0) {
+                ::close(descriptor);
+            }
+        }
+    }
+};
+
+int TcpChannel::readDescriptor() const {
+    return lookup_ ? lookup_->wakeRead : socket_;
+}
 
 bool TcpChannel::connect(const std::string& host, int port, std::int64_t nowMs,
                          std::int64_t deadlineMs, std::string& error) {
@@ -27,20 +64,57 @@ bool TcpChannel::connect(const std::string& host, int port, std::int64_t nowMs,
         error = "port " + std::to_string(port) + " is not a TCP port";
         return false;
     }
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_flags = AI_NUMERICSERV;
+    host_ = host;
+    port_ = port;
+    // A deadline already past still gives the lookup and the connection one look in update().
+    deadlineMs_ = deadlineMs > nowMs ? deadlineMs : nowMs;
+    const std::string service = std::to_string(port);
+    const addrinfo numeric = lookupHints(AI_NUMERICHOST);
     addrinfo* found = nullptr;
-    const int looked = getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found);
-    if (looked != 0 || !found) {
-        error = "cannot find the host " + host + ": " + gai_strerror(looked);
+    if (getaddrinfo(host.c_str(), service.c_str(), &numeric, &found) == 0 && found) {
+        const bool made = connectTo(found, error);
+        freeaddrinfo(found);
+        return made;
+    }
+    auto lookup = std::make_shared<HostLookup>();
+    int wake[2];
+    if (pipe2(wake, O_CLOEXEC | O_NONBLOCK) != 0) {
+        error = std::string("cannot look the host up: ") + strerror(errno);
         return false;
     }
+    lookup->wakeRead = wake[0];
+    lookup->wakeWrite = wake[1];
+    try {
+        std::thread([lookup, host, service] {
+            const addrinfo hints = lookupHints(0);
+            addrinfo* result = nullptr;
+            const int status = getaddrinfo(host.c_str(), service.c_str(), &hints, &result);
+            const std::lock_guard<std::mutex> hold(lookup->mutex);
+            lookup->status = status;
+            lookup->found = status == 0 ? result : nullptr;
+            lookup->done = true;
+            const char byte = 1;
+            // Full or closed, the pipe has already woken the loop or no one is waiting.
+            (void)!write(lookup->wakeWrite, &byte, 1);
+        }).detach();
+    } catch (const std::system_error& failure) {
+        error = std::string("cannot look the host up: ") + failure.what();
+        return false;
+    }
+    lookup_ = std::move(lookup);
+    state_ = State::Connecting;
+    return true;
+}
+
+std::string TcpChannel::cannotConnect() const {
+    return "cannot connect to " + host_ + " port " + std::to_string(port_) + ": ";
+}
+
+bool TcpChannel::connectTo(const addrinfo* found, std::string& error) {
     // The first address that takes a connection attempt; a refusal known at once moves on to
     // the next (an IPv6 localhost, say, where the server listens on IPv4 only).
     int lastError = 0;
-    for (addrinfo* address = found; address; address = address->ai_next) {
+    for (const addrinfo* address = found; address; address = address->ai_next) {
         const int candidate =
             socket(address->ai_family, address->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
                    address->ai_protocol);
@@ -60,23 +134,59 @@ bool TcpChannel::connect(const std::string& host, int port, std::int64_t nowMs,
         lastError = errno;
         ::close(candidate);
     }
-    freeaddrinfo(found);
     if (socket_ < 0) {
-        error = "cannot connect to " + host + " port " + std::to_string(port) + ": " +
-                strerror(lastError);
+        error = cannotConnect() + strerror(lastError);
+        close();
         return false;
     }
     // A move is one short line; waiting to fill a packet would only add latency to it.
     const int noDelay = 1;
     setsockopt(socket_, IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay);
-    // A deadline already past still gives the connection one look in update().
-    deadlineMs_ = state_ == State::Connecting ? (deadlineMs > nowMs ? deadlineMs : nowMs) : -1;
+    if (state_ == State::Open) {
+        deadlineMs_ = -1;
+    }
     return true;
+}
+
+bool TcpChannel::finishLookup(std::int64_t nowMs, std::string& error) {
+    addrinfo* found = nullptr;
+    int status = 0;
+    {
+        const std::lock_guard<std::mutex> hold(lookup_->mutex);
+        if (!lookup_->done) {
+            if (deadlineMs_ >= 0 && nowMs >= deadlineMs_) {
+                error = "cannot find the host " + host_ + " in time";
+                close();
+                return false;
+            }
+            return true;
+        }
+        status = lookup_->status;
+        found = lookup_->found;
+        lookup_->found = nullptr;
+    }
+    lookup_.reset();
+    if (status != 0 || !found) {
+        error = "cannot find the host " + host_ + ": " + gai_strerror(status);
+        close();
+        return false;
+    }
+    const bool made = connectTo(found, error);
+    freeaddrinfo(found);
+    return made;
 }
 
 bool TcpChannel::update(std::int64_t nowMs, std::string& error) {
     if (state_ != State::Connecting) {
         return state_ == State::Open;
+    }
+    if (lookup_) {
+        if (!finishLookup(nowMs, error)) {
+            return false;
+        }
+        if (lookup_ || state_ != State::Connecting) {
+            return state_ != State::Closed;
+        }
     }
     pollfd watched{socket_, POLLOUT, 0};
     if (poll(&watched, 1, 0) > 0) {
@@ -84,21 +194,21 @@ bool TcpChannel::update(std::int64_t nowMs, std::string& error) {
         socklen_t size = sizeof socketError;
         getsockopt(socket_, SOL_SOCKET, SO_ERROR, &socketError, &size);
         if (socketError != 0) {
-            error = std::string("cannot connect: ") + strerror(socketError);
+            error = cannotConnect() + strerror(socketError);
             close();
             return false;
         }
         state_ = State::Open;
         deadlineMs_ = -1;
         if (!flush()) {
-            error = "the connection failed as soon as it was made";
+            error = cannotConnect() + "the connection failed as soon as it was made";
             close();
             return false;
         }
         return true;
     }
     if (deadlineMs_ >= 0 && nowMs >= deadlineMs_) {
-        error = "no connection was made in time";
+        error = cannotConnect() + "no connection was made in time";
         close();
         return false;
     }
@@ -179,6 +289,9 @@ TcpChannel::Read TcpChannel::readLine(std::string& line) {
 }
 
 short TcpChannel::pollEvents() const {
+    if (lookup_) {
+        return POLLIN;
+    }
     if (socket_ < 0 || endOfInput_) {
         return 0;
     }
@@ -196,6 +309,7 @@ std::int64_t TcpChannel::msUntilDeadline(std::int64_t nowMs) const {
 }
 
 void TcpChannel::close() {
+    lookup_.reset();
     if (socket_ >= 0) {
         ::close(socket_);
         socket_ = -1;

@@ -114,7 +114,11 @@ TEST(CsaFaults, NoServerListeningIsAConnectionFault) {
     EXPECT_EQ(events.back().fault, CsaFault::CouldNotConnect) << events.back().message;
     CsaClient unknownHost;
     login.host = "no-such-host.invalid";
-    EXPECT_FALSE(unknownHost.start(login, nowMs()));
+    ASSERT_TRUE(unknownHost.start(login, nowMs()));
+    const auto lookedUp = runUntil(unknownHost, Kind::Fault);
+    ASSERT_EQ(lookedUp.back().kind, Kind::Fault);
+    EXPECT_EQ(lookedUp.back().fault, CsaFault::CouldNotConnect);
+    EXPECT_NE(lookedUp.back().message.find("no-such-host.invalid"), std::string::npos);
 }
 
 TEST(CsaFaults, AServerThatClosesInsteadOfAnsweringTheLoginDroppedUs) {
