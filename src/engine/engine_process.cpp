@@ -20,10 +20,6 @@ namespace ixo {
 
 namespace {
 
-// An output queue this long means the engine has stopped reading; a USI game never has more
-// than a few lines of a few kilobytes on their way.
-constexpr std::size_t kMaxQueuedOutput = 1024 * 1024;
-
 bool isExecutableFile(const std::string& path) {
     struct stat status;
     return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
@@ -128,7 +124,6 @@ bool EngineProcess::start(const std::string& path, const std::vector<std::string
     input_.clear();
     endOfOutput_ = false;
     output_.clear();
-    writeFailed_ = false;
     exitDescription_.clear();
 
     int toChild[2];
@@ -197,36 +192,20 @@ bool EngineProcess::start(const std::string& path, const std::vector<std::string
 }
 
 bool EngineProcess::sendLine(const std::string& line) {
-    if (toEngine_ < 0 || writeFailed_) {
+    if (toEngine_ < 0 || output_.failed()) {
         return false;
     }
-    output_ += line;
-    output_ += '\n';
+    output_.addLine(line);
     return flush();
 }
 
 bool EngineProcess::flush() {
-    if (toEngine_ < 0 || writeFailed_) {
+    if (toEngine_ < 0) {
         return false;
     }
-    while (!output_.empty()) {
-        const ssize_t written = writeWithoutSigpipe(toEngine_, output_.data(), output_.size());
-        if (written > 0) {
-            output_.erase(0, static_cast<std::size_t>(written));
-            continue;
-        }
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) &&
-            output_.size() <= kMaxQueuedOutput) {
-            return true;
-        }
-        writeFailed_ = true;
-        output_.clear();
-        return false;
-    }
-    return true;
+    return output_.flush([this](const char* data, std::size_t size) {
+        return writeWithoutSigpipe(toEngine_, data, size);
+    });
 }
 
 EngineProcess::Read EngineProcess::readLine(std::string& line) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "util/line_buffer.h"
+#include "util/output_queue.h"
 
 namespace ixo {
 
@@ -71,8 +72,7 @@ class EngineProcess {
     int fromEngine_ = -1;
     LineBuffer input_{kMaxLineLength};
     bool endOfOutput_ = false;
-    std::string output_;
-    bool writeFailed_ = false;
+    OutputQueue output_;
     std::string exitDescription_;
 };
 

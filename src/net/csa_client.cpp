@@ -727,22 +727,21 @@ bool CsaClient::resign(std::int64_t nowMs) {
     if (state_ != CsaState::Playing || pendingSpecial_ || reason_ != CsaReason::None) {
         return false;
     }
-    pendingSpecial_ = true;
-    ourSpecial_ = true;
-    send("%TORYO", nowMs);
-    if (state_ == CsaState::Playing) {
-        setDeadline(nowMs, login_.timeouts.echoMs);
-    }
-    return true;
+    return sendSpecial("%TORYO", nowMs);
 }
 
 bool CsaClient::declareWin(std::int64_t nowMs) {
     if (!ourTurn() || !pendingMove_.empty() || pendingSpecial_ || reason_ != CsaReason::None) {
         return false;
     }
+    return sendSpecial("%KACHI", nowMs);
+}
+
+bool CsaClient::sendSpecial(const char* word, std::int64_t nowMs) {
     pendingSpecial_ = true;
     ourSpecial_ = true;
-    send("%KACHI", nowMs);
+    send(word, nowMs);
+    // The server owes its echo, or the result that the word brings about.
     if (state_ == CsaState::Playing) {
         setDeadline(nowMs, login_.timeouts.echoMs);
     }

@@ -195,6 +195,8 @@ class CsaClient {
     void summaryArrived(std::int64_t nowMs);
     // AGREE or REJECT with the offered game's ID, while the offer stands.
     bool answerOffer(const char* word, std::int64_t nowMs);
+    // %TORYO or %KACHI, once the caller has judged it has its place.
+    bool sendSpecial(const char* word, std::int64_t nowMs);
     // Plays a legal move on our position; `ending` is set when our rules see the game end
     // with it.
     bool play(const MoveRequest& request, Move& made, Refusal& why, Outcome& ending);

@@ -19,10 +19,6 @@ namespace ixo {
 
 namespace {
 
-// An output queue this long means the server has stopped reading; a game sends a few short
-// lines a minute.
-constexpr std::size_t kMaxQueuedOutput = 1024 * 1024;
-
 addrinfo lookupHints(int flags) {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
@@ -216,40 +212,24 @@ bool TcpChannel::update(std::int64_t nowMs, std::string& error) {
 }
 
 bool TcpChannel::sendLine(const std::string& line) {
-    if (socket_ < 0 || writeFailed_) {
+    if (socket_ < 0 || output_.failed()) {
         return false;
     }
-    output_ += line;
-    output_ += '\n';
+    output_.addLine(line);
     return flush();
 }
 
 bool TcpChannel::flush() {
-    if (socket_ < 0 || writeFailed_) {
+    if (socket_ < 0 || output_.failed()) {
         return false;
     }
     if (state_ != State::Open) {
         return true;
     }
-    while (!output_.empty()) {
-        // MSG_NOSIGNAL: a peer that has gone must cost a failed write, not the game.
-        const ssize_t written = send(socket_, output_.data(), output_.size(), MSG_NOSIGNAL);
-        if (written > 0) {
-            output_.erase(0, static_cast<std::size_t>(written));
-            continue;
-        }
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) &&
-            output_.size() <= kMaxQueuedOutput) {
-            return true;
-        }
-        writeFailed_ = true;
-        output_.clear();
-        return false;
-    }
-    return true;
+    // MSG_NOSIGNAL: a peer that has gone must cost a failed write, not the game.
+    return output_.flush([this](const char* data, std::size_t size) {
+        return send(socket_, data, size, MSG_NOSIGNAL);
+    });
 }
 
 TcpChannel::Read TcpChannel::readLine(std::string& line) {
@@ -319,7 +299,6 @@ void TcpChannel::close() {
     input_.clear();
     endOfInput_ = false;
     output_.clear();
-    writeFailed_ = false;
 }
 
 }  // namespace ixo

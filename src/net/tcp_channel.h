@@ -5,6 +5,7 @@
 #include <string>
 
 #include "util/line_buffer.h"
+#include "util/output_queue.h"
 
 struct addrinfo;
 
@@ -78,8 +79,7 @@ class TcpChannel {
     std::int64_t deadlineMs_ = -1;
     LineBuffer input_;
     bool endOfInput_ = false;
-    std::string output_;
-    bool writeFailed_ = false;
+    OutputQueue output_;
 };
 
 }  // namespace ixo
