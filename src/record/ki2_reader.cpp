@@ -7,6 +7,7 @@
 #include "record/evaluation_comments.h"
 #include "record/kif_syntax.h"
 #include "record/replay.h"
+#include "record/tree_building.h"
 #include "shogi/notation.h"
 
 namespace ixo {
@@ -46,43 +47,16 @@ int rightness(int side, int column) {
     return side == 0 ? column : -column;
 }
 
-class Ki2Reader {
+class Ki2Reader : TreeBuilding {
   public:
-    explicit Ki2Reader(RecordReading& result) : result_(result), record_(result.record) {}
+    explicit Ki2Reader(RecordReading& result) : TreeBuilding(result) {}
 
     bool start(const std::string& header, int lines);
     bool readLine(string_view raw, int number);
 
   private:
-    bool fail(std::string reason) {
-        result_.errorLine = lineNumber_;
-        result_.error = std::move(reason);
-        return false;
-    }
-    bool fault(std::string reason);
-    void warn(const std::string& what) {
-        result_.warnings.push_back(std::to_string(lineNumber_) + ": " + what);
-    }
     bool readMoves(string_view line);
     bool readSummary(string_view text);
-    void readVariation(long ply);
-
-    RecordReading& result_;
-    GameRecord& record_;
-    int lineNumber_ = 0;
-    RecordNode* current_ = nullptr;
-    Position position_;
-    StandardGame game_;
-    int mainMoves_ = 0;
-    int nodes_ = 0;
-    bool inMainLine_ = true;
-    bool closed_ = false;
-    bool skipping_ = false;
-    int variations_ = 0;
-    int variationLine_ = 0;
-    long variationPly_ = 0;
-    RecordNode* branchPoint_ = nullptr;
-    RecordNode* variationStart_ = nullptr;
 };
 
 // The lines before the first move are KIF's own header, read by the KIF reader so that both
@@ -104,21 +78,6 @@ bool Ki2Reader::start(const std::string& header, int lines) {
     current_ = &record_.root();
     position_ = record_.start;
     game_ = StandardGame(record_.start);
-    return true;
-}
-
-bool Ki2Reader::fault(std::string reason) {
-    if (inMainLine_) {
-        return fail(std::move(reason));
-    }
-    warn(reason + "; the variation from move " + std::to_string(variationPly_) + " (line " +
-         std::to_string(variationLine_) + ") is left out");
-    if (variationStart_) {
-        record_.remove(*variationStart_);
-        variationStart_ = nullptr;
-    }
-    current_ = branchPoint_;
-    skipping_ = true;
     return true;
 }
 
@@ -154,7 +113,7 @@ bool Ki2Reader::readLine(string_view raw, int number) {
             }
             return true;
         case KifLineKind::Variation:
-            readVariation(line.number);
+            openVariation(line.number);
             return true;
         case KifLineKind::Summary:
             if (skipping_ || closed_) {
@@ -191,10 +150,10 @@ bool Ki2Reader::readMoves(string_view line) {
                          shownInRefusal(start.substr(0, start.size() - line.size())) + ": " + why);
         }
         const string_view written = start.substr(0, start.size() - line.size());
-        if (inMainLine_ && mainMoves_ >= kKifMaxMoves) {
+        if (mainLineFull()) {
             return fail("more than " + std::to_string(kKifMaxMoves) + " moves");
         }
-        if (++nodes_ > kKifMaxNodes) {
+        if (tooManyNodes()) {
             return fault("more than " + std::to_string(kKifMaxNodes) + " moves in the record");
         }
         const Move* previous = current_->isRoot() ? nullptr : &current_->move;
@@ -209,15 +168,7 @@ bool Ki2Reader::readMoves(string_view line) {
                                inMainLine_ ? &game_ : nullptr)) {
             return fault("move " + number + " " + shownInRefusal(written) + ": " + why);
         }
-        const std::size_t before = current_->children.size();
-        RecordNode* node = record_.addMove(*current_, made, GameRecord::Placement::Variation);
-        if (!variationStart_ && !inMainLine_ && current_->children.size() > before) {
-            variationStart_ = node;
-        }
-        if (inMainLine_) {
-            ++mainMoves_;
-        }
-        current_ = node;
+        placeMove(made);
     }
     return true;
 }
@@ -270,42 +221,8 @@ bool Ki2Reader::readSummary(string_view text) {
         // "まで0手で…" before any move says nothing a game could go on from.
         return true;
     }
-    const std::size_t before = current_->children.size();
-    RecordNode* node = record_.addEnd(*current_, end, GameRecord::Placement::Variation);
-    if (!variationStart_ && !inMainLine_ && current_->children.size() > before) {
-        variationStart_ = node;
-    }
-    current_ = node;
+    placeEnd(end);
     return true;
-}
-
-void Ki2Reader::readVariation(long ply) {
-    if (record_.root().children.empty()) {
-        return;
-    }
-    inMainLine_ = false;
-    closed_ = false;
-    skipping_ = true;
-    variationStart_ = nullptr;
-    variationLine_ = lineNumber_;
-    variationPly_ = ply;
-    if (variations_ == kKifMaxVariations) {
-        warn("more than " + std::to_string(kKifMaxVariations) +
-             " variations; the rest are left out");
-    }
-    if (++variations_ > kKifMaxVariations) {
-        return;
-    }
-    RecordNode* at = variationBranchPoint(*current_, ply);
-    if (!at) {
-        warn("a variation from move " + std::to_string(ply) +
-             " with no move before it to branch from; it is left out");
-        return;
-    }
-    branchPoint_ = at;
-    current_ = at;
-    position_ = positionAt(record_, *at);
-    skipping_ = false;
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "record/evaluation_comments.h"
 #include "record/kif_syntax.h"
 #include "record/replay.h"
+#include "record/tree_building.h"
 #include "shogi/handicaps.h"
 #include "shogi/notation.h"
 #include "shogi/standard_rules.h"
@@ -77,7 +78,7 @@ void takeSealedNotes(RecordNode& node, RecordNode& notes) {
     notes.bookmark.clear();
 }
 
-class Reader {
+class Reader : TreeBuilding {
   public:
     Reader(RecordReading& result, RuleSet rules);
 
@@ -88,16 +89,8 @@ class Reader {
     void setLine(int number) { lineNumber_ = number; }
 
   private:
-    bool fail(std::string reason) {
-        result_.errorLine = lineNumber_;
-        result_.error = std::move(reason);
-        return false;
-    }
-    // A fault in the main line refuses the record; in a variation it leaves the variation out.
+    // A sealed move waiting for its move goes with the variation a fault leaves out.
     bool fault(std::string reason);
-    void warn(int line, const std::string& what) {
-        result_.warnings.push_back(std::to_string(line) + ": " + what);
-    }
     bool standard() const { return record_.rules == RuleSet::Standard; }
     bool readHeader(string_view key, string_view value);
     bool readHand(int side, string_view value);
@@ -105,29 +98,11 @@ class Reader {
     bool startGame();
     bool readNumbered(const KifLine& line);
     bool readMove(const KifLine& line);
-    void readVariation(const KifLine& line);
     void setTime(RecordNode& node, const KifLine& line);
     void closeSealed();
 
-    RecordReading& result_;
-    GameRecord& record_;
-    int lineNumber_ = 0;
     bool sawKif_ = false;  // a move table, a move, a game type or a diagram: this is a record
 
-    RecordNode* current_;  // the node the next move follows
-    Position position_;    // the position after current_
-    StandardGame game_;    // the standard main line, which judges mate and repetition
-    int mainMoves_ = 0;
-    int nodes_ = 0;
-
-    bool inMainLine_ = true;  // no 変化 line yet
-    bool closed_ = false;     // the line ended (a special line or the summary) until a 変化
-    bool skipping_ = false;   // a variation left out, until the next 変化
-    int variations_ = 0;
-    int variationLine_ = 0;
-    long variationPly_ = 0;
-    RecordNode* branchPoint_ = nullptr;
-    RecordNode* variationStart_ = nullptr;  // the first node this variation made
     bool sealedPending_ = false;
     long sealedNumber_ = 0;
     KifLine sealedLine_;
@@ -143,8 +118,7 @@ class Reader {
     std::string handicap_;
 };
 
-Reader::Reader(RecordReading& result, RuleSet rules)
-    : result_(result), record_(result.record), current_(&result.record.root()) {
+Reader::Reader(RecordReading& result, RuleSet rules) : TreeBuilding(result) {
     record_.rules = rules;
     record_.start = Position::start();
     record_.handicap = kEvenGameName;
@@ -155,21 +129,12 @@ Reader::Reader(RecordReading& result, RuleSet rules)
 }
 
 bool Reader::fault(std::string reason) {
-    if (inMainLine_) {
-        return fail(std::move(reason));
+    if (!inMainLine_) {
+        sealedPending_ = false;
+        sealedNotes_.comment.clear();
+        sealedNotes_.bookmark.clear();
     }
-    warn(lineNumber_, reason + "; the variation from move " + std::to_string(variationPly_) +
-                          " (line " + std::to_string(variationLine_) + ") is left out");
-    if (variationStart_) {
-        record_.remove(*variationStart_);
-        variationStart_ = nullptr;
-    }
-    current_ = branchPoint_;
-    skipping_ = true;
-    sealedPending_ = false;
-    sealedNotes_.comment.clear();
-    sealedNotes_.bookmark.clear();
-    return true;
+    return TreeBuilding::fault(std::move(reason));
 }
 
 bool Reader::readLine(string_view raw) {
@@ -196,7 +161,7 @@ bool Reader::readLine(string_view raw) {
         case KifLineKind::Variation:
             sawKif_ = true;
             closeSealed();
-            readVariation(line);
+            openVariation(line.number);
             return true;
         default:
             break;
@@ -397,7 +362,7 @@ bool Reader::readNumbered(const KifLine& line) {
         sealedLine_ = line;
         return true;
     }
-    if (++nodes_ > kKifMaxNodes) {
+    if (tooManyNodes()) {
         return fault("more than " + std::to_string(kKifMaxNodes) + " moves in the record");
     }
     if (line.kind == KifLineKind::Special) {
@@ -408,14 +373,9 @@ bool Reader::readNumbered(const KifLine& line) {
         if (ending && (ending->end != line.end || ending->sealed)) {
             return fault("a second ending after move " + std::to_string(current_->ply));
         }
-        const std::size_t before = current_->children.size();
-        RecordNode* node = record_.addEnd(*current_, line.end, GameRecord::Placement::Variation);
+        RecordNode* node = placeEnd(line.end);
         setTime(*node, line);
         takeSealedNotes(*node, sealedNotes_);
-        if (!variationStart_ && !inMainLine_ && current_->children.size() > before) {
-            variationStart_ = node;
-        }
-        current_ = node;
         closed_ = true;
         return true;
     }
@@ -424,7 +384,7 @@ bool Reader::readNumbered(const KifLine& line) {
 
 bool Reader::readMove(const KifLine& line) {
     const std::string number = std::to_string(current_->ply + 1);
-    if (inMainLine_ && mainMoves_ >= kKifMaxMoves) {
+    if (mainLineFull()) {
         return fail("more than " + std::to_string(kKifMaxMoves) + " moves");
     }
     if (!line.fault.empty() && !line.faultWhole) {
@@ -444,21 +404,13 @@ bool Reader::readMove(const KifLine& line) {
     if (!line.fault.empty()) {
         return fault(line.fault);
     }
-    const std::size_t before = current_->children.size();
-    RecordNode* node = record_.addMove(*current_, made, GameRecord::Placement::Variation);
-    if (!variationStart_ && !inMainLine_ && current_->children.size() > before) {
-        variationStart_ = node;
-    }
+    RecordNode* node = placeMove(made);
     setTime(*node, line);
     if (sealedPending_) {
         node->sealed = true;
         sealedPending_ = false;
         takeSealedNotes(*node, sealedNotes_);
     }
-    if (inMainLine_) {
-        ++mainMoves_;
-    }
-    current_ = node;
     return true;
 }
 
@@ -484,51 +436,14 @@ void Reader::closeSealed() {
     sealedPending_ = false;
     const RecordNode* ending = endingAfter(*current_);
     if (ending && !ending->sealed) {
-        warn(lineNumber_, "a sealed move where the line already ends; it is left out");
+        warn("a sealed move where the line already ends; it is left out");
         return;
     }
-    const std::size_t before = current_->children.size();
-    RecordNode* node =
-        record_.addEnd(*current_, LineEnd::Interrupted, GameRecord::Placement::Variation);
+    RecordNode* node = placeEnd(LineEnd::Interrupted);
     setTime(*node, sealedLine_);
     node->sealed = true;
     takeSealedNotes(*node, sealedNotes_);
-    if (!variationStart_ && !inMainLine_ && current_->children.size() > before) {
-        variationStart_ = node;
-    }
-    current_ = node;
     closed_ = true;
-}
-
-void Reader::readVariation(const KifLine& line) {
-    if (record_.root().children.empty()) {
-        // Some writers leave a stray 変化 line in the header; before the moves it says nothing.
-        return;
-    }
-    inMainLine_ = false;
-    closed_ = false;
-    skipping_ = true;
-    sealedPending_ = false;
-    variationStart_ = nullptr;
-    variationLine_ = lineNumber_;
-    variationPly_ = line.number;
-    if (variations_ == kKifMaxVariations) {
-        warn(lineNumber_, "more than " + std::to_string(kKifMaxVariations) +
-                              " variations; the rest are left out");
-    }
-    if (++variations_ > kKifMaxVariations) {
-        return;
-    }
-    RecordNode* at = variationBranchPoint(*current_, line.number);
-    if (!at) {
-        warn(lineNumber_, "a variation from move " + std::to_string(line.number) +
-                              " with no move before it to branch from; it is left out");
-        return;
-    }
-    branchPoint_ = at;
-    current_ = at;
-    position_ = positionAt(record_, *at);
-    skipping_ = false;
 }
 
 void Reader::finish() {
