@@ -642,11 +642,27 @@ def panel_top(shot, what):
     return best_start
 
 
-def click_panel(session, shot, cell, what):
-    x, y = PANEL_CELL[cell]
+def open_panel(session, what, timeout=5.0):
+    """N twice, the first asking; returns the screenshot once the panel is on screen."""
     session.forget_frames()
+    session.key(XK.XK_n)
+    session.wait_frames(1, what=f"N asks first ({what})")
+    session.key(XK.XK_n)
+    deadline = time.monotonic() + timeout
+    while True:
+        try:
+            panel_top(session.screen_now(), what)
+            return session.screenshot(what)
+        except AssertionError:
+            if time.monotonic() >= deadline:
+                raise
+            time.sleep(0.05)
+
+
+def click_panel(session, shot, cell, what):
+    """A click on a cell of the panel in `shot`, which must bring a frame."""
+    x, y = PANEL_CELL[cell]
     session.click(PANEL_LEFT + x, panel_top(shot, what) + y)
-    session.wait_frames(1, what=what)
 
 
 def scenario_new_game_panel(session, check):
@@ -654,11 +670,7 @@ def scenario_new_game_panel(session, check):
     rules against the computer at level 1 are chosen with the mouse and the 1 key, and Enter
     starts that game, whose computer answers a clicked move. The choice is remembered."""
     check.screen_shows(model.Scene(), "the first start: simple rules, two players")
-    session.key(XK.XK_n)
-    session.forget_frames()
-    session.key(XK.XK_n)
-    session.wait_frames(1, what="N twice: the panel opens")
-    shot = session.screenshot("the panel over the simple board")
+    shot = open_panel(session, "the panel over the simple board")
     click_panel(session, shot, "standard", "the standard rules chosen")
     click_panel(session, shot, "computer is red", "the computer chosen as Red")
     session.forget_frames()
@@ -685,11 +697,7 @@ def scenario_new_game_panel(session, check):
     check.screen_comes_back(game.scene, f"the computer's answer {moves[1]} is on the board")
 
     # Another N opens the panel over the standard board, on the game being played.
-    session.key(XK.XK_n)
-    session.forget_frames()
-    session.key(XK.XK_n)
-    session.wait_frames(1, what="N twice in the standard game")
-    session.screenshot("the panel over the standard board")
+    open_panel(session, "the panel over the standard board")
     session.forget_frames()
     session.press_escape()
     session.wait_frames(1, what="Escape closes the panel")
