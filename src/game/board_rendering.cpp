@@ -236,6 +236,10 @@ void GameScene::drawPieces() const {
 }
 
 bool GameScene::draw() {
+    if (beginPending_) {
+        beginPending_ = false;
+        return false;
+    }
     // Described once a pass, and compared with what the last painted frame was made from.
     FrameState now;
     describeFrame(now);

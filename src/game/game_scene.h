@@ -200,6 +200,9 @@ class GameScene : public Scene {
     void togglePause();
     // Set while the panel holds a clock the player had left running, to start it again.
     bool pausedForPanel_ = false;
+    // Set in Start's pass: the application begins the chosen game before the next pass, so
+    // this pass paints nothing rather than the old board without its panel.
+    bool beginPending_ = false;
     std::string updatePanel();
     // The side to move whose time ran out loses, before anything else in the pass can move.
     void judgeFlag();

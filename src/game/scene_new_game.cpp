@@ -36,7 +36,8 @@ std::string GameScene::updatePanel() {
         match.togglePause();
         pausedForPanel_ = false;
     }
-    return result == NewGamePanel::Result::Start ? kBeginChosenGame : "loop";
+    beginPending_ = result == NewGamePanel::Result::Start;
+    return beginPending_ ? kBeginChosenGame : "loop";
 }
 
 void GameScene::beginGame(GameRecord start) {

@@ -73,5 +73,25 @@ TEST_F(PanelOverTheBoard, OpeningChoosingAndClosingEachPaintAFrameAndNothingElse
     EXPECT_EQ(scene().rules(), RuleSet::Simple);
 }
 
+TEST_F(PanelOverTheBoard, StartShowsNoFrameOfTheOldBoardBeforeTheChosenGameBegins) {
+    click(scene(), 2, 6);
+    click(scene(), 2, 5);
+    ASSERT_TRUE(scene().draw());
+    openPanel();
+    ASSERT_TRUE(scene().draw());
+    static const Uint8 noKeysHeld[SDLK_LAST] = {};
+    Keyboard::instance().noteKeyDown(SDLK_RETURN);
+    Keyboard::instance().refreshFrom(noKeysHeld);
+    EXPECT_EQ(scene().update(), GameScene::kBeginChosenGame);
+    Keyboard::instance().refreshFrom(noKeysHeld);
+    EXPECT_FALSE(scene().draw());
+    EXPECT_TRUE(panelShown()) << "the screen keeps the panel until the new game is drawn";
+
+    scene().beginGame(GameRecord{});
+    ASSERT_TRUE(scene().draw());
+    EXPECT_FALSE(panelShown());
+    EXPECT_EQ(scene().match.ply(), 0u);
+}
+
 }  // namespace
 }  // namespace ixo::test
