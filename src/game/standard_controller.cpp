@@ -149,7 +149,7 @@ void ask(GameScene& scene, GameScene::Question question) {
     if (scene.asking == question) {
         dropQuestion(scene);
         if (question == GameScene::Question::NewGame) {
-            scene.startNewGame();
+            scene.chooseNextGame();
         } else {
             endStandardGame(scene, question);
         }

@@ -67,6 +67,9 @@ void GameScene::loadStandardPictures() {
 }
 
 std::string GameScene::noticeShown() const {
+    if (newGamePanel.isOpen()) {
+        return "";  // the panel says what its keys do
+    }
     if (paused()) {
         return "Paused: press P to go on";
     }

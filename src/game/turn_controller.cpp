@@ -136,6 +136,9 @@ bool GameScene::resume(const std::vector<Move>& moves, const std::vector<MoveTim
 }
 
 std::string GameScene::update() {
+    if (newGamePanel.isOpen()) {
+        return updatePanel();
+    }
     updatePlay();
     // Last, so that a move made in this pass has already made the hint stale.
     if (hint) {
