@@ -54,8 +54,9 @@ bool GameScene::sameOutsideTheSquares(const FrameState& last, const FrameState& 
            last.choicePiece == now.choicePiece && last.choiceOwner == now.choiceOwner &&
            last.ending == now.ending && last.winner == now.winner &&
            last.handPick == now.handPick && last.clockLines == now.clockLines &&
-           last.clockRunning == now.clockRunning && last.hintFrom == now.hintFrom &&
-           last.hintTo == now.hintTo && last.hintDrop == now.hintDrop;
+           last.names == now.names && last.clockRunning == now.clockRunning &&
+           last.hintFrom == now.hintFrom && last.hintTo == now.hintTo &&
+           last.hintDrop == now.hintDrop;
 }
 
 SDL_Rect GameScene::portraitPlace() const {

@@ -68,6 +68,35 @@ Outcome serverOutcome(const CsaResult& result, int ourSide, int declarer) {
     return {};
 }
 
+std::string floodgateComment(const SearchInfo& search, const Move& played, const Position& after) {
+    if (search.score.kind != Score::Kind::Centipawns || search.score.bound ||
+        search.principalVariation.empty()) {
+        return "";
+    }
+    const std::vector<std::string>& line = search.principalVariation;
+    // The line begins with the move itself when it is the one the engine played.
+    std::size_t first = 0;
+    if (line[0] == usiMove(requestOf(played))) {
+        first = 1;
+    }
+    std::string moves;
+    Position position = after;
+    for (std::size_t index = first; index < line.size(); ++index) {
+        MoveRequest request;
+        // A line that stops being legal ends there: what follows is not about this game.
+        if (!parseUsiMove(line[index], request) || judgeMove(position, request) != Refusal::None) {
+            break;
+        }
+        moves += " " + csaMove(position, request);
+        playStandardMove(position, request);
+    }
+    if (moves.empty()) {
+        return "";
+    }
+    const int searcher = 1 - after.sideToMove;
+    return "* " + std::to_string(search.score.fromBlue(searcher).centipawns) + moves;
+}
+
 ServerPlayer::ServerPlayer(CsaLogin login) : login_(std::move(login)) {}
 
 bool ServerPlayer::start(std::int64_t nowMs) {
@@ -202,7 +231,8 @@ void ServerPlayer::sendOurs(Match& match, std::int64_t nowMs) {
         return;
     }
     Refusal why = Refusal::None;
-    if (client_.sendMove(requestOf(*last), nowMs, &why, comments_ ? comments_() : std::string())) {
+    const std::string comment = comments_ ? comments_(*last, match.position()) : std::string();
+    if (client_.sendMove(requestOf(*last), nowMs, &why, comment)) {
         awaitingEcho_ = true;
         lastRefusal_.clear();
         return;
@@ -295,6 +325,13 @@ void ServerPlayer::leave(Match& match, std::int64_t nowMs) {
         status_ = ServerStatus::Left;
     }
     client_.logout(nowMs);
+}
+
+void ServerPlayer::pump(std::int64_t nowMs) {
+    client_.update(nowMs);
+    CsaEvent event;
+    while (client_.pollEvent(event)) {
+    }
 }
 
 std::string ServerPlayer::statusLine() const {

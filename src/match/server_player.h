@@ -6,6 +6,7 @@
 #include <string>
 
 #include "clock/game_clock.h"
+#include "engine/usi_lines.h"
 #include "match/match.h"
 #include "net/csa_client.h"
 
@@ -49,12 +50,15 @@ class ServerPlayer {
     // Leaving, from wherever we are (Escape, the window closed): a game in progress stays in
     // its record as interrupted, and we log out.
     void leave(Match& match, std::int64_t nowMs);
+    // After leave(), with the match gone: reads the server's goodbye, and nothing else.
+    void pump(std::int64_t nowMs);
     // Nothing more will come from the server: the session was closed or failed.
     bool finished() const;
 
     // Floodgate's comment for each of our moves ("* 30 -3334FU +2726FU"), asked for as the
-    // move goes out; none when unset or empty.
-    void setCommentSource(std::function<std::string()> source) { comments_ = std::move(source); }
+    // move goes out, with the position it leads to; none when unset or empty.
+    using CommentSource = std::function<std::string(const Move& move, const Position& after)>;
+    void setCommentSource(CommentSource source) { comments_ = std::move(source); }
 
     ServerStatus status() const { return status_; }
     // One line for the screen: what we wait for, whose move it is, the result (with our rules'
@@ -103,8 +107,14 @@ class ServerPlayer {
     bool awaitingEcho_ = false;  // a move of ours is out, its time not yet charged
     int declarer_ = -1;          // who sent %KACHI
     std::string lastRefusal_;    // why our last move could not go out
-    std::function<std::string()> comments_;
+    CommentSource comments_;
 };
+
+// Floodgate's comment for `played`, from the engine's search that chose it: "* 30 -3334FU
+// +2726FU", the score in centipawns for Blue (sente), as floodgate's own engine bridge and its
+// graphs count it, then the line the engine expects after the move, in CSA. Empty for a
+// search with no score in centipawns (a mate) or no line.
+std::string floodgateComment(const SearchInfo& search, const Move& played, const Position& after);
 
 // The server's result as our game tells endings: how, and who won (-1 none).
 Outcome serverOutcome(const CsaResult& result, int ourSide, int declarer);
