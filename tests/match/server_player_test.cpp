@@ -221,5 +221,29 @@ TEST(ServerPlayer, ThePasswordRepeatedByTheServerIsNeverShown) {
     EXPECT_EQ(server.statusLine().find("hunter2"), std::string::npos) << server.statusLine();
 }
 
+// The score is sente's whoever searched, and the line starts after the move itself, in CSA.
+TEST(ServerPlayer, FloodgatesCommentCarriesSentesScoreAndTheLineAfterTheMove) {
+    Position position = Position::start();
+    MoveRequest first;
+    ASSERT_TRUE(parseUsiMove("7g7f", first));
+    Move made;
+    ASSERT_TRUE(playStandardMove(position, first, &made));
+    SearchInfo search;
+    search.score.kind = Score::Kind::Centipawns;
+    search.score.centipawns = 30;
+    search.principalVariation = {"7g7f", "3c3d", "2g2f"};
+    EXPECT_EQ(floodgateComment(search, made, position), "* 30 -3334FU +2726FU");
+
+    // Red's engine thinks it is 45 ahead: sente is 45 behind. A line that turns illegal stops.
+    MoveRequest reply;
+    ASSERT_TRUE(parseUsiMove("3c3d", reply));
+    ASSERT_TRUE(playStandardMove(position, reply, &made));
+    search.score.centipawns = 45;
+    search.principalVariation = {"3c3d", "2g2f", "2g2f"};
+    EXPECT_EQ(floodgateComment(search, made, position), "* -45 +2726FU");
+    search.score.kind = Score::Kind::Mate;
+    EXPECT_EQ(floodgateComment(search, made, position), "");
+}
+
 }  // namespace
 }  // namespace ixo
