@@ -43,9 +43,19 @@ int main(int argc, char* argv[]) {
         }
         return status;
     }
-    // A new game starts as the one chosen last, where the command line leaves it open.
-    const bool newGame = !options.continueLast && options.recordPath.empty();
-    const bool computerAsked = options.computerSide >= 0;
+    // A new game starts as the one chosen last, where the command line leaves it open; a
+    // server's game is the server's to choose.
+    const bool serverGame = !options.serverHost.empty();
+    const bool newGame = !serverGame && !options.continueLast && options.recordPath.empty();
+    const bool computerAsked = options.computerSide >= 0 || options.serverComputer;
+    std::string password;
+    if (serverGame) {
+        std::string error;
+        if (!ixo::readServerPassword(options, password, error)) {
+            std::fprintf(stderr, "ixo-shogi: %s\n", error.c_str());
+            return 1;
+        }
+    }
     const std::string settings = ixo::settingsPath();
     ixo::SettingsReading remembered;
     ixo::GameChoice chosen;
@@ -116,9 +126,19 @@ int main(int argc, char* argv[]) {
     ixo::RecordKeeper keeper(folder, game.startTime, game.recordPath, game.headers);
     application.addObserver(&keeper);
     application.watchRecord(&keeper);
+    if (serverGame) {
+        std::string error;
+        if (!application.startServer(password, error)) {
+            std::fprintf(stderr, "ixo-shogi: %s\n", error.c_str());
+            application.shutdown();
+            return 1;
+        }
+    }
     std::string error;
     if (newGame && chosen != remembered.choice && !ixo::saveGameChoice(settings, chosen, error)) {
         std::fprintf(stderr, "ixo-shogi: this game is not remembered: %s\n", error.c_str());
     }
-    return application.run();
+    const int status = application.run();
+    application.finishServer();
+    return status;
 }

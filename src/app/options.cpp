@@ -3,12 +3,14 @@
 #include <getopt.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "record/record_store.h"
+#include "util/bounded_file.h"
 
 #ifndef IXO_VERSION
 #define IXO_VERSION "unknown"
@@ -48,6 +50,10 @@ enum OptionKey : int {
     kAnalyse,
     kOutput,
     kAnalysisTime,
+    kServer,
+    kUser,
+    kPasswordFile,
+    kServerComments,
 };
 
 constexpr OptionRow kOptionRows[] = {
@@ -84,6 +90,16 @@ constexpr OptionRow kOptionRows[] = {
      "or a folder for several"},
     {"analysis-time", "SEC", kAnalysisTime,
      "with --analyse: the engine's time for each position (by default 1s)"},
+    {"server", "HOST[:PORT]", kServer,
+     "play one game on a CSA server (port 4081 by default), our side at the\n"
+     "bottom; needs --user, and the password in IXO_CSA_PASSWORD or a file\n"
+     "named by --password-file. With --computer ours the engine plays it"},
+    {"user", "NAME", kUser, "with --server: the name to log in with"},
+    {"password-file", "FILE", kPasswordFile,
+     "with --server: read the password from the first line of FILE"},
+    {"server-comments", nullptr, kServerComments,
+     "with --server and --computer ours: send the engine's score and line\n"
+     "with each move, as floodgate shows them"},
     {"help", nullptr, kHelp, "show this help and exit"},
     {"version", nullptr, kVersion, "show the version and exit"},
 };
@@ -141,7 +157,108 @@ bool readDuration(const char* option, const char* text, std::int64_t& ms, std::s
     return false;
 }
 
+// "host", "host:4081", "[::1]:4081" or "[::1]"; an address with more than one colon is IPv6,
+// which must be bracketed to carry a port.
+bool readServerAddress(const std::string& text, std::string& host, int& port) {
+    std::string portText;
+    bool hasPort = false;
+    if (!text.empty() && text[0] == '[') {
+        const std::size_t close = text.find(']');
+        if (close == std::string::npos || (close + 1 < text.size() && text[close + 1] != ':')) {
+            return false;
+        }
+        host = text.substr(1, close - 1);
+        hasPort = close + 1 < text.size();
+        portText = hasPort ? text.substr(close + 2) : "";
+    } else {
+        const std::size_t colon = text.find(':');
+        hasPort = colon != std::string::npos && text.find(':', colon + 1) == std::string::npos;
+        host = hasPort ? text.substr(0, colon) : text;
+        portText = hasPort ? text.substr(colon + 1) : "";
+    }
+    if (host.empty() || host.find_first_of(" \t\r\n") != std::string::npos) {
+        return false;
+    }
+    if (!hasPort) {
+        return true;
+    }
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(portText.c_str(), &end, 10);
+    if (portText.empty() || errno != 0 || *end != '\0' ||
+        !std::isdigit(static_cast<unsigned char>(portText[0])) || value < 1 || value > 65535) {
+        return false;
+    }
+    port = static_cast<int>(value);
+    return true;
+}
+
+// What a game on a server may be given: the server chooses the rules, the clock and the side,
+// and the game is a new one.
+template <typename Refuse>
+CommandLine checkServerGame(CommandLine& line, const Refuse& refuse) {
+    const Options& options = line.options;
+    if (options.serverUser.empty()) {
+        return refuse("--server needs --user");
+    }
+    if (!options.recordPath.empty() || options.continueLast || !options.convertFrom.empty() ||
+        !options.analyseFrom.empty()) {
+        return refuse(
+            "--server plays a new game: it takes no record, --continue, --convert "
+            "or --analyse");
+    }
+    if (options.rulesGiven || options.clockGiven || options.computerSide >= 0) {
+        return refuse(
+            "--server: the server sets the rules, the clock and the side (use "
+            "--computer ours for the engine)");
+    }
+    if (options.levelGiven && !options.serverComputer) {
+        return refuse("--level needs --computer");
+    }
+    if (options.serverComments && !options.serverComputer) {
+        return refuse("--server-comments needs --computer ours");
+    }
+    const char* password = std::getenv("IXO_CSA_PASSWORD");
+    if (options.passwordFile.empty() && (!password || *password == '\0')) {
+        return refuse(
+            "--server needs the password in IXO_CSA_PASSWORD or a file named by "
+            "--password-file (never on the command line)");
+    }
+    return line;
+}
+
 }  // namespace
+
+bool readServerPassword(const Options& options, std::string& password, std::string& error) {
+    if (options.passwordFile.empty()) {
+        const char* value = std::getenv("IXO_CSA_PASSWORD");
+        password = value ? value : "";
+        if (password.empty()) {
+            error = "IXO_CSA_PASSWORD is empty";
+            return false;
+        }
+        return true;
+    }
+    std::string bytes;
+    int systemError = 0;
+    // A password file is a line or two; anything larger is not one.
+    constexpr std::size_t kLongestFile = 4096;
+    const BoundedReadFault fault =
+        readBoundedFile(options.passwordFile, kLongestFile, bytes, systemError);
+    if (fault != BoundedReadFault::None) {
+        const std::string why = fault == BoundedReadFault::System     ? std::strerror(systemError)
+                                : fault == BoundedReadFault::TooLarge ? "it is too large for one"
+                                                                      : "it is not a file";
+        error = "cannot read the password file " + options.passwordFile + ": " + why;
+        return false;
+    }
+    password = bytes.substr(0, bytes.find_first_of("\r\n"));
+    if (password.empty()) {
+        error = "the password file " + options.passwordFile + " has no password on its first line";
+        return false;
+    }
+    return true;
+}
 
 std::string usage() {
     const GamesFolder folder = gamesFolder();
@@ -149,6 +266,7 @@ std::string usage() {
                "Usage: ixo-shogi [--fullscreen] [--scale N|auto] [--mute] [--rules RULES]\n"
                "                 [--computer SIDE [--level N]] [--engine CMD]\n"
                "                 [--engine-option NAME=VALUE]... [--continue | FILE]\n"
+               "       ixo-shogi --server HOST[:PORT] --user NAME [--computer ours]\n"
                "Shogi for two players sharing one computer and one mouse.\n"
                "\n") +
            optionHelp() +
@@ -297,7 +415,9 @@ CommandLine parseCommandLine(int argc, const char* const argv[]) {
                 }
                 break;
             case kComputer:
-                if (std::strcmp(optarg, "blue") == 0) {
+                if (std::strcmp(optarg, "ours") == 0) {
+                    line.options.serverComputer = true;
+                } else if (std::strcmp(optarg, "blue") == 0) {
                     line.options.computerSide = 0;
                 } else if (std::strcmp(optarg, "red") == 0) {
                     line.options.computerSide = 1;
@@ -352,6 +472,23 @@ CommandLine parseCommandLine(int argc, const char* const argv[]) {
                 }
                 incrementGiven = true;
                 break;
+            case kServer:
+                if (!readServerAddress(optarg, line.options.serverHost, line.options.serverPort)) {
+                    return refuse(std::string("--server takes HOST or HOST:PORT, not '") + optarg +
+                                  "'");
+                }
+                break;
+            case kUser:
+            case kPasswordFile:
+                if (*optarg == '\0') {
+                    return refuse(std::string(key == kUser ? "--user" : "--password-file") +
+                                  " needs a value");
+                }
+                (key == kUser ? line.options.serverUser : line.options.passwordFile) = optarg;
+                break;
+            case kServerComments:
+                line.options.serverComments = true;
+                break;
             case ':':
                 return refuse(std::string("option ") + arguments[optind - 1] + " needs a value");
             default:
@@ -397,6 +534,17 @@ CommandLine parseCommandLine(int argc, const char* const argv[]) {
                 "--analyse takes only --output, --analysis-time and the engine's options");
         }
         return line;
+    }
+    const bool serverPart = !line.options.serverUser.empty() ||
+                            !line.options.passwordFile.empty() || line.options.serverComments ||
+                            line.options.serverComputer;
+    if (line.options.serverHost.empty() && serverPart) {
+        return refuse(line.options.serverComputer ? "--computer ours needs --server"
+                                                  : "--user, --password-file and "
+                                                    "--server-comments need --server");
+    }
+    if (!line.options.serverHost.empty()) {
+        return checkServerGame(line, refuse);
     }
     if (!line.options.convertFrom.empty()) {
         // The one name left over is where the record goes; nothing else means anything here.

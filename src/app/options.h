@@ -39,7 +39,20 @@ struct Options {
     std::string analyseFrom;
     std::string analyseTo;
     std::int64_t analysisMs = 1000;
+    // --server HOST[:PORT] --user NAME: one game on a CSA server. The password is read from
+    // IXO_CSA_PASSWORD or --password-file, never from the command line, where every user of
+    // the machine could read it.
+    std::string serverHost;
+    int serverPort = 4081;
+    std::string serverUser;
+    std::string passwordFile;
+    bool serverComputer = false;  // --computer ours: the engine plays the side the server gives
+    bool serverComments = false;  // --server-comments: the engine's view rides on each move
 };
+
+// The server's password for `options`: IXO_CSA_PASSWORD, or the first line of --password-file
+// (which wins). False with `error` when neither gives one.
+bool readServerPassword(const Options& options, std::string& password, std::string& error);
 
 // What the command line asks for. When `exitStatus` is 0 or more the program prints
 // `message` (on stdout for 0, on stderr otherwise) and exits with it before opening anything.

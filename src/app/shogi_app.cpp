@@ -1,11 +1,14 @@
 #include "app/shogi_app.h"
 
+#include <poll.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <new>
 
 #include "app/data_folder.h"
 #include "game/game_scene.h"
+#include "game/standard_controller.h"
 #include "input/keyboard.h"
 #include "shogi/handicaps.h"
 
@@ -103,11 +106,15 @@ bool ShogiApp::beginGame(const GameChoice& choice, std::string& error) {
         openingRecord_ = std::move(start);
     }
 
-    if (choice.computerSide >= 0) {
+    if (choice.computerSide >= 0 || options_.serverComputer) {
         EngineSetup setup = engineSetup();
         setup.level = choice.level;
-        auto computer =
-            std::make_unique<ComputerOpponent>(setup, choice.computerSide, choice.rules);
+        // On a server the side is known once a game is offered, and the rules are the
+        // standard ones.
+        auto computer = options_.serverComputer
+                            ? std::make_unique<ComputerOpponent>(setup, -1, RuleSet::Standard)
+                            : std::make_unique<ComputerOpponent>(setup, choice.computerSide,
+                                                                 choice.rules);
         if (game) {
             computer_ = std::move(computer);
             replaceObserver(nullptr, computer_.get());
@@ -132,14 +139,92 @@ bool ShogiApp::beginGame(const GameChoice& choice, std::string& error) {
     return true;
 }
 
+bool ShogiApp::startServer(const std::string& password, std::string& error) {
+    CsaLogin login;
+    login.host = options_.serverHost;
+    login.port = options_.serverPort;
+    login.user = options_.serverUser;
+    login.password = password;
+    server_ = std::make_unique<ServerPlayer>(login);
+    if (options_.serverComments) {
+        server_->setCommentSource([this](const Move& move, const Position& after) {
+            return computer_ ? floodgateComment(computer_->latestInfo(), move, after)
+                             : std::string();
+        });
+    }
+    if (!server_->start(SDL_GetTicks())) {
+        error = server_->reason();
+        server_.reset();
+        return false;
+    }
+    return true;
+}
+
+void ShogiApp::finishServer() {
+    if (!server_) {
+        return;
+    }
+    // The client's own logout wait ends it; this bound only guards against a clock that stops.
+    const Uint32 giveUp = SDL_GetTicks() + 10000;
+    while (!server_->finished() && SDL_GetTicks() < giveUp) {
+        pollfd watched{server_->readDescriptor(), server_->pollEvents(), 0};
+        const std::int64_t within = server_->msUntilDeadline(SDL_GetTicks());
+        poll(&watched, watched.fd >= 0 ? 1 : 0,
+             static_cast<int>(within < 0 || within > 100 ? 100 : within));
+        server_->pump(SDL_GetTicks());
+    }
+}
+
+bool ShogiApp::pollEvents() {
+    if (Application::pollEvents()) {
+        return true;
+    }
+    GameScene* game = dynamic_cast<GameScene*>(scene());
+    if (server_ && game) {
+        const RecordNode* before = &game->match.current();
+        server_->leave(game->match, SDL_GetTicks());
+        // The game so far is kept, ending interrupted, before the scene and its match go.
+        if (&game->match.current() != before) {
+            game->notify(lastPlayed(game->match), MoveEvent::Ended);
+            for (GameObserver* observer : observers_) {
+                observer->afterFrame();
+            }
+        }
+    }
+    return false;
+}
+
+void ShogiApp::reportServer() {
+    if (!server_ || server_->status() == reportedStatus_) {
+        return;
+    }
+    reportedStatus_ = server_->status();
+    if (reportedStatus_ == ServerStatus::Over || reportedStatus_ == ServerStatus::Failed) {
+        std::fprintf(stderr, "ixo-shogi: %s\n", server_->statusLine().c_str());
+    }
+}
+
 std::vector<int> ShogiApp::wakeDescriptors() const {
-    return {computer_ ? computer_->readDescriptor() : -1, hint_->readDescriptor()};
+    return {computer_ ? computer_->readDescriptor() : -1, hint_->readDescriptor(),
+            server_ ? server_->readDescriptor() : -1};
 }
 
 int ShogiApp::wakeWithinMs() const {
     const int computer = computer_ ? computer_->msUntilDeadline() : -1;
     const int hint = hint_->msUntilDeadline();
     int within = computer < 0 ? hint : hint < 0 ? computer : std::min(computer, hint);
+    if (server_) {
+        // The idle wait watches the socket for input only: while it connects, or while a line
+        // waits for room to be sent, the loop looks again shortly instead.
+        std::int64_t server = server_->msUntilDeadline(SDL_GetTicks());
+        if ((server_->pollEvents() & POLLOUT) != 0) {
+            constexpr std::int64_t kWriteRetryMs = 5;
+            server = server < 0 ? kWriteRetryMs : std::min(server, kWriteRetryMs);
+        }
+        if (server >= 0 && (within < 0 || server < within)) {
+            within = static_cast<int>(server);
+        }
+    }
     // A running clock wakes the loop when the second it shows changes, and at no other time.
     if (const GameScene* game = dynamic_cast<const GameScene*>(scene())) {
         const int clock = game->msUntilClockChange();
@@ -161,7 +246,11 @@ bool ShogiApp::onTransition(const std::string& sceneName, const std::string& upd
         GameScene* game = new (std::nothrow) GameScene(screen(), dataFolder_ + "image/");
         if (game) {
             // The moves were read through the same rules, so they replay as they were read.
-            if (openingRecord_) {
+            if (server_) {
+                // The server's offer replaces this once it comes.
+                game->resumeStandard(StandardGame{});
+                game->server = server_.get();
+            } else if (openingRecord_) {
                 game->resumeRecord(*openingRecord_);
             } else if (options_.rules == RuleSet::Standard) {
                 game->resumeStandard(openingStandard_ ? *openingStandard_ : StandardGame{},
@@ -187,6 +276,7 @@ bool ShogiApp::onTransition(const std::string& sceneName, const std::string& upd
         observer->afterFrame();
     }
     tellScene();
+    reportServer();
     return true;
 }
 

@@ -13,6 +13,7 @@
 #include "game/game_events.h"
 #include "game/hint_engine.h"
 #include "game/move_sounds.h"
+#include "match/server_player.h"
 #include "record/game_tree.h"
 #include "record/record_keeper.h"
 #include "settings/settings.h"
@@ -76,8 +77,18 @@ class ShogiApp : public Application {
     // H's engine: the one --engine names, or fairy-stockfish; it starts at the first H.
     HintEngine* hint() const { return hint_.get(); }
 
+    // With --server: starts connecting; the game scene then plays the side the server gives,
+    // by the mouse or (--computer ours) by the engine. False with the reason when it cannot
+    // even begin.
+    bool startServer(const std::string& password, std::string& error);
+    ServerPlayer* server() const { return server_.get(); }
+    // After run(): waits, no longer than the protocol's logout wait, for the server's goodbye.
+    void finishServer();
+
     std::vector<int> wakeDescriptors() const override;
     int wakeWithinMs() const override;
+    // Escape or the window closed: a game on a server is left cleanly first.
+    bool pollEvents() override;
 
   private:
     // Brings what the side panel shows up to date with the application's state.
@@ -91,6 +102,9 @@ class ShogiApp : public Application {
     void handOverPlayers();
     // Start in the new-game panel: that game begins, and is remembered.
     void beginChosenGame();
+    // The terminal gets the whole of what the server player says when the game ends or fails;
+    // the screen has room for one line.
+    void reportServer();
 
     Options options_;
     std::string dataFolder_;
@@ -106,6 +120,8 @@ class ShogiApp : public Application {
     GameChoice playing_;
     std::string settingsPath_;
     std::string startFailure_;  // the computer's engine failed at start, for the notice line
+    std::unique_ptr<ServerPlayer> server_;
+    ServerStatus reportedStatus_ = ServerStatus::Connecting;
 };
 
 }  // namespace ixo

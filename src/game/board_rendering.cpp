@@ -54,9 +54,10 @@ bool GameScene::sameOutsideTheSquares(const FrameState& last, const FrameState& 
            last.choicePiece == now.choicePiece && last.choiceOwner == now.choiceOwner &&
            last.ending == now.ending && last.winner == now.winner &&
            last.handPick == now.handPick && last.clockLines == now.clockLines &&
-           last.clockRunning == now.clockRunning && last.hintFrom == now.hintFrom &&
-           last.hintTo == now.hintTo && last.hintDrop == now.hintDrop &&
-           last.panelOpen == now.panelOpen && last.panelChoice == now.panelChoice;
+           last.names == now.names && last.clockRunning == now.clockRunning &&
+           last.hintFrom == now.hintFrom && last.hintTo == now.hintTo &&
+           last.hintDrop == now.hintDrop && last.panelOpen == now.panelOpen &&
+           last.panelChoice == now.panelChoice;
 }
 
 SDL_Rect GameScene::portraitPlace() const {

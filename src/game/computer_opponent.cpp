@@ -13,6 +13,7 @@
 #include "game/engine_moves.h"
 #include "game/game_scene.h"
 #include "game/standard_controller.h"
+#include "match/server_player.h"
 #include "shogi/move.h"
 #include "shogi/position.h"
 #include "shogi/standard_rules.h"
@@ -122,15 +123,24 @@ void ComputerOpponent::pause(GameScene& scene) {
 }
 
 GoTimes ComputerOpponent::timesFor(const GameScene& scene) const {
-    if (!scene.showsClock()) {
+    const std::int64_t now = scene.ticks();
+    TimeControl control;
+    TimeLeft own;
+    TimeLeft other;
+    if (scene.server && scene.server->showsClock()) {
+        // On a server its clock is the one that counts.
+        control = scene.server->control(side_);
+        own = scene.server->left(side_, now);
+        other = scene.server->left(1 - side_, now);
+    } else if (scene.showsClock()) {
+        const GameClock& clock = scene.clock();
+        control = clock.control();
+        own = clock.left(side_, now);
+        other = clock.left(1 - side_, now);
+    } else {
         return engine_.levelTimes(side_);
     }
     // The level sets the pace; the clock, as it stands now, can only shorten it.
-    const GameClock& clock = scene.clock();
-    const std::int64_t now = scene.ticks();
-    const TimeLeft own = clock.left(side_, now);
-    const TimeLeft other = clock.left(1 - side_, now);
-    const TimeControl& control = clock.control();
     const std::size_t plies = scene.match.ply();
     return thinkTime(engine_.level(), {control.mainMs, control.byoyomiMs, control.incrementMs},
                      {own.mainMs, own.byoyomiMs}, {other.mainMs, other.byoyomiMs},

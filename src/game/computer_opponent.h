@@ -43,6 +43,10 @@ class ComputerOpponent : public GameObserver {
     bool thinking() const { return thinking_; }
     bool playing() const { return playing_; }
     int side() const { return side_; }
+    // On a server the side is the one it gives, known only once a game is offered.
+    void setSide(int side) { side_ = side; }
+    // What the engine said of the position it was last asked about.
+    const SearchInfo& latestInfo() const { return engine_.latestInfo(); }
     // Who plays the computer's side, for the record: "Fairy-Stockfish 11.1 (level 5)". The
     // engine that played its moves stays named after it failed; one restarted with E names
     // itself again once it is ready.

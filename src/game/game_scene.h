@@ -27,6 +27,7 @@ namespace ixo {
 
 class ComputerOpponent;
 class HintEngine;
+class ServerPlayer;
 
 // The shogi board that two players share: its pictures, the live position, the turn and the
 // selection. update() is the turn controller, draw() paints the frame from this state.
@@ -160,6 +161,9 @@ class GameScene : public Scene {
     ComputerOpponent* computer = nullptr;
     // What H asks, or none; not owned. The scene draws the hint it shows.
     HintEngine* hint = nullptr;
+    // The server that plays the other side and judges the game, or none; not owned. The
+    // scene shows its clocks, the players' names and what it says of the game.
+    ServerPlayer* server = nullptr;
 
     // Told of every change of position, in the order they were added; not owned.
     std::vector<GameObserver*> observers;
@@ -234,6 +238,7 @@ class GameScene : public Scene {
         int winner = -1;
         int handPick = -1;  // side * 16 + kind of a piece picked from a hand; -1 none
         std::array<std::string, 4> clockLines{};  // Blue's two, then Red's; empty: no clock
+        std::array<std::string, 2> names{};       // the players', on a server
         int clockRunning = -1;
         int hintFrom = -1;
         int hintTo = -1;
@@ -243,6 +248,7 @@ class GameScene : public Scene {
     };
     void describeClocks(FrameState& frame) const;
     void drawClocks() const;
+    void drawNames() const;
     // The standard rules' part of a frame, in the form FrameState keeps it.
     void describeStandard(FrameState& frame) const;
     void drawStandard() const;

@@ -6,6 +6,7 @@
 #include "game/computer_opponent.h"
 #include "game/game_scene.h"
 #include "game/standard_controller.h"
+#include "match/server_player.h"
 #include "media/text.h"
 
 namespace ixo {
@@ -38,6 +39,10 @@ std::vector<MoveTime> GameScene::moveTimes() const {
 }
 
 int GameScene::msUntilClockChange() const {
+    if (server) {
+        const std::int64_t within = server->msUntilClockChange(nowMs());
+        return static_cast<int>(std::min<std::int64_t>(within, std::numeric_limits<int>::max()));
+    }
     if (!showsClock() || clockWaiting_) {
         return -1;
     }
@@ -69,6 +74,24 @@ void GameScene::judgeFlag() {
 void GameScene::describeClocks(FrameState& frame) const {
     frame.clockLines = {};
     frame.clockRunning = -1;
+    frame.names = {};
+    if (server) {
+        // The server's clocks, as it charges them: ours would only measure.
+        if (server->ourSide() >= 0) {
+            frame.names = server->names();
+        }
+        if (!server->showsClock()) {
+            return;
+        }
+        for (int side = 0; side < 2; ++side) {
+            const std::array<std::string, 2> face =
+                clockFace(server->control(side), server->left(side, nowMs()));
+            frame.clockLines[2 * side] = face[0];
+            frame.clockLines[2 * side + 1] = face[1];
+        }
+        frame.clockRunning = server->clockRunning();
+        return;
+    }
     if (!showsClock()) {
         return;
     }
@@ -104,6 +127,25 @@ void GameScene::drawClocks() const {
                          52, 2};
             SDL_FillRect(screen, &bar, SDL_MapRGB(screen->format, 0xd8, 0xd8, 0xd0));
         }
+    }
+}
+
+void GameScene::drawNames() const {
+    const FrameState& shown = lastFrame_;
+    // In the side panel under the turn's label, where neither rule set draws anything, cut to
+    // what fits before the window's edge.
+    constexpr std::size_t kNameColumns = 19;
+    constexpr int kNameLeft = 606;
+    constexpr int kNameTop[2] = {100, 130};
+    for (int side = 0; side < 2; ++side) {
+        if (shown.names[side].empty()) {
+            continue;
+        }
+        std::string line = std::string(side == 0 ? "Blue: " : "Red: ") + shown.names[side];
+        if (line.size() > kNameColumns) {
+            line = line.substr(0, kNameColumns - 2) + "..";
+        }
+        drawText(screen, kNameLeft, kNameTop[side], "%s", line.c_str());
     }
 }
 

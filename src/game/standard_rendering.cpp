@@ -1,6 +1,7 @@
 #include "game/game_scene.h"
 #include "game/geometry.h"
 #include "game/hint_engine.h"
+#include "match/server_player.h"
 #include "media/text.h"
 #include "util/format.h"
 
@@ -79,6 +80,15 @@ std::string GameScene::noticeShown() const {
     }
     if (rules() == RuleSet::Standard && choosingPromotion && asking == Question::None) {
         return "Promote? Click the promoted or the unpromoted piece";
+    }
+    if (notice.empty() && server) {
+        // The line ends before Blue's hand; the whole of a long reason is on the terminal.
+        constexpr std::size_t kLineColumns = 53;
+        std::string line = server->statusLine();
+        if (line.size() > kLineColumns) {
+            line = line.substr(0, kLineColumns - 2) + "..";
+        }
+        return line;
     }
     return notice;
 }
@@ -213,6 +223,7 @@ void GameScene::drawStandard() const {
         drawText(screen, kNoticeLeft, kNoticeTop, "%s", shown.notice.c_str());
     }
     drawClocks();
+    drawNames();
     drawStatusMarks();
 }
 

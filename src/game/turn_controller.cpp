@@ -2,6 +2,7 @@
 #include "game/game_scene.h"
 #include "game/geometry.h"
 #include "game/hint_engine.h"
+#include "game/server_controller.h"
 #include "game/standard_controller.h"
 #include "input/keyboard.h"
 #include "input/mouse.h"
@@ -160,6 +161,10 @@ void GameScene::updatePlay() {
     if (clockWaiting_) {
         match.restartClock();
         clockWaiting_ = false;
+    }
+    if (server) {
+        updateServerGame(*this);
+        return;
     }
     if (Keyboard::instance().presses(SDLK_p) % 2 != 0) {
         togglePause();

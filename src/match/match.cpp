@@ -25,6 +25,7 @@ Match::Match(RuleSet rules, Now now, TimeControl control)
 
 bool Match::load(GameRecord record, std::string& error) {
     Match loaded(record.rules, now_, clock_.control());
+    loaded.outsideJudge_ = outsideJudge_;
     loaded.record_ = std::move(record);
     RecordNode* end = &loaded.record_.mainLineEnd();
     if (end->isEnd() && end->end == LineEnd::Interrupted) {
@@ -160,15 +161,23 @@ bool Match::endHere(LineEnd end, Outcome outcome) {
     if (outcome_.over() || current_->isEnd()) {
         return false;
     }
-    RecordNode* node = record_.addEnd(*current_, end, GameRecord::Placement::MainLine);
-    node->time = MoveTime{};
-    node->timed = false;
+    addEnding(end, outcome);
+    return true;
+}
+
+void Match::addEnding(LineEnd end, const Outcome& outcome) {
+    RecordNode* node = current_;
+    if (!node->isEnd()) {
+        node = record_.addEnd(*current_, end, GameRecord::Placement::MainLine);
+        node->time = MoveTime{};
+        node->timed = false;
+    }
+    node->end = end;
     endings_[node] = outcome;
     current_ = node;
     outcome_ = outcome;
     clock_.pause(now_());
     notify(MatchEvent::Ended, lastMove() ? *lastMove() : Move{});
-    return true;
 }
 
 bool Match::resign() {
@@ -192,6 +201,25 @@ bool Match::loseByFoul(int side) {
 
 bool Match::loseOnTime(int side) {
     return endHere(LineEnd::TimeUp, Outcome{GameEnd::TimeUp, 1 - side});
+}
+
+void Match::recordEnding(LineEnd end, const Outcome& outcome) {
+    addEnding(end, outcome);
+}
+
+bool Match::chargeLastMove(std::int64_t usedMs) {
+    if (current_->isRoot() || current_->isEnd() || usedMs < 0) {
+        return false;
+    }
+    current_->time.usedMs = usedMs;
+    // The totals after it follow from the moves' own times.
+    restartClock();
+    return true;
+}
+
+void Match::setOutsideJudge(bool outside) {
+    outsideJudge_ = outside;
+    judge();
 }
 
 bool Match::goTo(const RecordNode& node) {
@@ -339,7 +367,7 @@ void Match::judge() {
         outcome_ = outcomeOfEnd(*current_);
         return;
     }
-    if (record_.rules != RuleSet::Standard) {
+    if (record_.rules != RuleSet::Standard || outsideJudge_) {
         return;  // the simple rules know no mate and no repetition
     }
     if (!hasLegalMove(position_)) {

@@ -90,6 +90,15 @@ class Match {
     bool declareImpasse();  // the side to move declares; wins or loses by the rule
     bool loseByFoul(int side);
     bool loseOnTime(int side);
+    // An ending a judge outside the match gave (a game server): written at the current place,
+    // in place of an ending already there, even where our rules had seen the game end.
+    void recordEnding(LineEnd end, const Outcome& outcome);
+    // The last move's time as that judge charged it, in place of what the match measured.
+    bool chargeLastMove(std::int64_t usedMs);
+    // With a judge outside, the rules' own view of mate and repetition ends nothing: moves
+    // go on until an ending is recorded, since the judge may play on where our rules stop.
+    void setOutsideJudge(bool outside);
+    bool outsideJudge() const { return outsideJudge_; }
     // Stands at `node` of this match's record; false when it is not one of them.
     bool goTo(const RecordNode& node);
     // A fresh game from the start position under the same rules and time control.
@@ -119,6 +128,8 @@ class Match {
     void notify(MatchEvent event, const Move& move);
     void judge();
     bool endHere(LineEnd end, Outcome outcome);
+    // Ends the line here, or gives the ending already here this one's line and result.
+    void addEnding(LineEnd end, const Outcome& outcome);
     // Replays the path to `node` from the start; false when a move of it is refused.
     bool standAt(RecordNode& node, std::string* error);
     // Moves from the current node to `target` of the same record by the shortest way.
@@ -139,6 +150,7 @@ class Match {
     std::map<const RecordNode*, Outcome> endings_;
     GameClock clock_;
     bool paused_ = false;
+    bool outsideJudge_ = false;
     std::vector<MatchObserver*> observers_;
 };
 

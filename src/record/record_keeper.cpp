@@ -43,7 +43,8 @@ void RecordKeeper::onMoveEvent(const GameScene& scene, const Move&, MoveEvent) {
     // A copy, since the match goes on before the frame that shows this change is up; a few
     // hundred nodes take microseconds.
     unwrittenRecord_ = scene.match.record();
-    if (scene.computer && !scene.computer->recordName().empty()) {
+    // On a server the record names the players as the server knows them.
+    if (scene.computer && !scene.server && !scene.computer->recordName().empty()) {
         (scene.computer->side() == 0 ? players_.blue : players_.red) = scene.computer->recordName();
     }
     changed_ = true;

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -161,6 +165,69 @@ TEST(CommandLine, HelpSaysWhereTheRecordsAreKept) {
     setenv("XDG_DATA_HOME", "/somewhere/data", 1);
     EXPECT_NE(usage().find("/somewhere/data/ixo-shogi/games"), std::string::npos) << usage();
     unsetenv("XDG_DATA_HOME");
+}
+
+// The password never comes from the command line: from the environment, or a file's first line.
+TEST(CommandLine, AServerGameTakesItsAddressUserAndPasswordAndNothingTheServerDecides) {
+    setenv("IXO_CSA_PASSWORD", "test-600-10,secret", 1);
+    const CommandLine line = parse({"--server", "shogi.example:4000", "--user", "taro",
+                                    "--computer", "ours", "--level", "3", "--server-comments"});
+    ASSERT_EQ(line.exitStatus, -1) << line.message;
+    EXPECT_EQ(line.options.serverHost, "shogi.example");
+    EXPECT_EQ(line.options.serverPort, 4000);
+    EXPECT_EQ(line.options.serverUser, "taro");
+    EXPECT_TRUE(line.options.serverComputer);
+    EXPECT_EQ(line.options.computerSide, -1);
+    EXPECT_TRUE(line.options.serverComments);
+    std::string password;
+    std::string error;
+    ASSERT_TRUE(readServerPassword(line.options, password, error)) << error;
+    EXPECT_EQ(password, "test-600-10,secret");
+    EXPECT_EQ(parse({"--server", "localhost", "--user", "a"}).options.serverPort, 4081);
+    const CommandLine bracketed = parse({"--server", "[::1]:4082", "--user", "a"});
+    EXPECT_EQ(bracketed.options.serverHost, "::1");
+    EXPECT_EQ(bracketed.options.serverPort, 4082);
+
+    const std::pair<std::vector<const char*>, const char*> refused[] = {
+        {{"--server", "host:0", "--user", "a"}, "HOST or HOST:PORT"},
+        {{"--server", "host:65536", "--user", "a"}, "HOST or HOST:PORT"},
+        {{"--server", "host:", "--user", "a"}, "HOST or HOST:PORT"},
+        {{"--server", "host:+80", "--user", "a"}, "HOST or HOST:PORT"},
+        {{"--server", "host"}, "needs --user"},
+        {{"--user", "a"}, "need --server"},
+        {{"--computer", "ours"}, "needs --server"},
+        {{"--server", "host", "--user", "a", "--computer", "red"}, "the server sets"},
+        {{"--server", "host", "--user", "a", "--clock", "10m"}, "the server sets"},
+        {{"--server", "host", "--user", "a", "game.kifu"}, "takes no record"},
+        {{"--server", "host", "--user", "a", "--server-comments"}, "needs --computer ours"},
+    };
+    for (const auto& [arguments, said] : refused) {
+        const CommandLine wrong = parse(arguments);
+        EXPECT_EQ(wrong.exitStatus, 2) << said;
+        EXPECT_NE(wrong.message.find(said), std::string::npos) << wrong.message;
+    }
+    unsetenv("IXO_CSA_PASSWORD");
+    const CommandLine none = parse({"--server", "host", "--user", "a"});
+    EXPECT_EQ(none.exitStatus, 2);
+    EXPECT_NE(none.message.find("IXO_CSA_PASSWORD"), std::string::npos) << none.message;
+}
+
+TEST(CommandLine, ThePasswordFileGivesItsFirstLineAndAnUnreadableOneSaysWhy) {
+    char name[] = "/tmp/ixo-password-XXXXXX";
+    const int descriptor = mkstemp(name);
+    ASSERT_GE(descriptor, 0);
+    const std::string text = "floodgate-600-10F,hunter2\r\nsecond line\n";
+    ASSERT_EQ(write(descriptor, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    close(descriptor);
+    const CommandLine line = parse({"--server", "host", "--user", "a", "--password-file", name});
+    ASSERT_EQ(line.exitStatus, -1) << line.message;
+    std::string password;
+    std::string error;
+    ASSERT_TRUE(readServerPassword(line.options, password, error)) << error;
+    EXPECT_EQ(password, "floodgate-600-10F,hunter2");
+    std::remove(name);
+    EXPECT_FALSE(readServerPassword(line.options, password, error));
+    EXPECT_NE(error.find(name), std::string::npos) << error;
 }
 
 }  // namespace

@@ -14,6 +14,7 @@ import glob
 import os
 import re
 import shutil
+import subprocess
 import sys
 import time
 import traceback
@@ -47,11 +48,11 @@ class Check:
             raise AssertionError(f"{what}: the window does not show what it should "
                                  f"({total} pixels differ): " + "; ".join(wrong))
 
-    def screen_comes_back(self, scene, what, timeout=5.0):
+    def screen_comes_back(self, scene, what, timeout=5.0, skip=()):
         """Like screen_shows, but allows the game a few frames to repaint the window."""
         deadline = time.monotonic() + timeout
         while True:
-            wrong, total = self._compare(scene, what)
+            wrong, total = self._compare(scene, what, skip=skip)
             if not wrong:
                 return
             if time.monotonic() >= deadline:
@@ -200,9 +201,11 @@ class Game:
         self.session = session
         self.check = check
         self.scene = model.Scene()
+        # Regions the frame model does not draw, checked on their own by the scenario.
+        self.skip = ()
 
     def shows(self, what):
-        self.check.screen_shows(self.scene, what)
+        self.check.screen_shows(self.scene, what, skip=self.skip)
 
     def select(self, square, destinations, what, check_press=False, quick=False):
         # The game acts on releases only: with the button still down nothing may show yet.
@@ -712,6 +715,86 @@ def scenario_new_game_panel(session, check):
     expect_exit_zero(session, "Escape in the game chosen in the panel")
 
 
+# The stand-in CSA server: it plays Red from its script and resigns when the script runs out.
+FAKE_CSA_SERVER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "net",
+                               "fake_csa_server.py")
+SERVER_PASSWORD = "e2e-secret"
+# What the frame model does not draw: the server's clocks left of the board, the players'
+# names in the panel and the server's line under the board, each checked on its own here.
+SERVER_ONLY = ("left of the board", "right of the board", "under the board")
+
+
+def start_fake_server(log):
+    server = subprocess.Popen(
+        ["/usr/bin/python3", FAKE_CSA_SERVER, "--moves=-3334FU", "--charge", "2",
+         "--opponent", "Hanako", "--end", "%TORYO,#RESIGN,#WIN", "--password", SERVER_PASSWORD,
+         "--log", log],
+        stdout=subprocess.PIPE, stdin=subprocess.DEVNULL, text=True)
+    line = server.stdout.readline()
+    if not line.startswith("PORT "):
+        server.kill()
+        raise AssertionError(f"the stand-in server said {line!r}, not its port")
+    return server, int(line.split()[1])
+
+
+def server_lines(log):
+    try:
+        with open(log) as lines:
+            return lines.read().splitlines()
+    except OSError:
+        return []
+
+
+def wait_server_line(log, wanted, what, timeout=10.0):
+    deadline = time.monotonic() + timeout
+    while wanted not in server_lines(log):
+        if time.monotonic() >= deadline:
+            raise AssertionError(f"{what}: the server received {server_lines(log)}")
+        time.sleep(0.05)
+
+
+def scenario_server(session, check):
+    """A whole game on the stand-in server: our clicks go out, its moves come onto the board,
+    and its resignation ends the game in the window and in the record, which holds the names,
+    the game's ID and the server's times and never the password."""
+    log = session.fake_server_log
+    wait_server_line(log, "AGREE fake-game-1", "the game offered and agreed")
+    game = StandardPlay(session, check)
+    game.skip = SERVER_ONLY
+    game.select((2, 6), [(2, 5)], "Blue selects the pawn in column 2")
+    click_square(session, 2, 5)
+    game._arrive((2, 6), (2, 5), None, None)
+    wait_server_line(log, "+7776FU", "the click went out")
+    moves = wait_recorded(session, 2, "the server's answer")
+    if moves[1] != "３四歩(33)":
+        raise AssertionError(f"the server's answer is recorded as {moves[1]}")
+    game._arrive((6, 2), (6, 3), None, None)
+    check.screen_comes_back(game.scene, "the server's answer is on the board", skip=SERVER_ONLY)
+    # Our second move, in one go.
+    click_square(session, 7, 6)
+    click_square(session, 7, 5)
+    game._arrive((7, 6), (7, 5), None, None)
+    wait_server_line(log, "+2726FU", "the second click went out")
+    # The server's script has run out: it resigns, and the game shows it.
+    game.scene.banner = "resignation-blue"
+    check.screen_comes_back(game.scene, "the server resigned: Blue wins", skip=SERVER_ONLY)
+    session.press_escape()
+    expect_exit_zero(session, "Escape after the game")
+    wait_server_line(log, "LOGOUT", "the game logged out")
+    records = glob.glob(os.path.join(session.data_home, "ixo-shogi", "games", "*.kifu"))
+    with open(records[0], encoding="utf-8") as record:
+        text = record.read()
+    for wanted in ("先手：taro", "後手：Hanako", "棋戦：fake-game-1", "( 0:02/", "投了"):
+        if wanted not in text:
+            raise AssertionError(f"the record lacks {wanted}:\n{text}")
+    with open(session.stdout_path, errors="replace") as output:
+        said = output.read()
+    if SERVER_PASSWORD in text or SERVER_PASSWORD in said:
+        raise AssertionError("the password was written or printed")
+    if "You win: resignation" not in said:
+        raise AssertionError(f"the terminal was not told the result:\n{said}")
+
+
 def scenario_idle(session, check):
     # Nobody plays: after its first frame the game presents nothing more.
     session.forget_frames()
@@ -905,6 +988,7 @@ SCENARIOS = {
     "from-repository-root": (scenario_from_repository_root, False, True),
     "clock": (scenario_clock, True, True),
     "new-game-panel": (scenario_new_game_panel, True, True),
+    "server": (scenario_server, True, True),
 }
 
 # How a scenario's game is started, beyond the session's defaults.
@@ -921,6 +1005,7 @@ SCENARIO_ENV = {
     "sound": {"SDL_AUDIODRIVER": "disk", "SDL_DISKAUDIOFILE": AUDIO_FILE,
               "SDL_DISKAUDIODELAY": "40"},
     "no-audio-device": {"SDL_AUDIODRIVER": "no-such-driver"},
+    "server": {"IXO_CSA_PASSWORD": SERVER_PASSWORD},
 }
 
 # The pictures the game loads at start, each of which it must report when it is missing.
@@ -960,6 +1045,7 @@ def main():
     started = time.monotonic()
     session = None
     check = None
+    fake_server = None
     try:
         # Not started yet, so that a run that fails on the way up still has a screen to
         # show for it.
@@ -974,6 +1060,10 @@ def main():
             shutil.copy2(args.game, session.game)
         elif args.scenario == "from-repository-root":
             session.cwd = os.path.dirname(os.path.abspath(args.images))
+        elif args.scenario == "server":
+            session.fake_server_log = os.path.join(session.tmp, "server.log")
+            fake_server, port = start_fake_server(session.fake_server_log)
+            session.args += ["--mute", "--server", f"127.0.0.1:{port}", "--user", "taro"]
         elif args.scenario == "unwritable-records":
             # A file where the games folder would have to be made.
             os.makedirs(session.data_home)
@@ -998,6 +1088,9 @@ def main():
     finally:
         if session is not None:
             session.close()
+        if fake_server is not None:
+            fake_server.kill()
+            fake_server.wait()
     print(f"ok: {args.scenario} in {time.monotonic() - started:.1f} s")
     return 0
 

@@ -1,0 +1,86 @@
+#include "game/server_controller.h"
+
+#include "game/computer_opponent.h"
+#include "game/standard_controller.h"
+#include "input/keyboard.h"
+#include "input/mouse.h"
+#include "match/server_player.h"
+
+namespace ixo {
+
+namespace {
+
+// G and D ask first, as in any game; the same key within the confirmation window sends it.
+void answerServerQuestions(GameScene& scene, ServerPlayer& server) {
+    const Keyboard& keys = Keyboard::instance();
+    const Mouse& mouse = Mouse::instance();
+    if (scene.asking != GameScene::Question::None &&
+        (scene.ticks() - scene.askedAt > GameScene::kConfirmWindowMs || mouse.leftReleased() ||
+         mouse.rightReleased())) {
+        scene.asking = GameScene::Question::None;
+        scene.notice.clear();
+    }
+    const auto ask = [&](GameScene::Question question, const char* prompt) {
+        if (scene.asking == question) {
+            scene.asking = GameScene::Question::None;
+            scene.notice.clear();
+            const bool sent = question == GameScene::Question::Resign
+                                  ? server.resign(scene.match.now())
+                                  : server.declareWin(scene.match.now());
+            if (!sent) {
+                scene.notice = question == GameScene::Question::Resign
+                                   ? "Nothing to resign: the game is not being played"
+                                   : "A declaration waits for your turn";
+            }
+            return;
+        }
+        scene.asking = question;
+        scene.askedAt = scene.ticks();
+        scene.notice = prompt;
+    };
+    for (int count = keys.presses(SDLK_g); count > 0; --count) {
+        ask(GameScene::Question::Resign, "Resign this game? Press G again to confirm");
+    }
+    for (int count = keys.presses(SDLK_d); count > 0; --count) {
+        ask(GameScene::Question::Impasse, "Declare impasse (27 points)? Press D again");
+    }
+}
+
+}  // namespace
+
+void updateServerGame(GameScene& scene) {
+    ServerPlayer& server = *scene.server;
+    Match& match = scene.match;
+    answerServerQuestions(scene, server);
+    const bool running = server.status() == ServerStatus::Playing;
+    if (scene.computer) {
+        // The engine plays our side, and only while the game runs: before the server starts
+        // it, the side to move may be ours with no game to move in.
+        if (scene.computer->side() != server.ourSide()) {
+            scene.computer->setSide(server.ourSide());
+        }
+        if (running) {
+            scene.computer->update(scene);
+        }
+        if (Mouse::instance().rightReleased()) {
+            settle(scene);
+        }
+    } else if (server.ourTurn(match)) {
+        updateStandard(scene);
+    } else if (running || server.status() == ServerStatus::Starting) {
+        updateStandardWhileWaiting(scene, server.ourSide());
+    }
+    // Last, so that a move made in this pass goes out in this pass.
+    const Cell held = scene.selected;
+    if (!server.update(match, match.now())) {
+        return;
+    }
+    settle(scene);
+    keepStandardPick(scene, held);
+    if (match.ply() > 0 || match.current().isEnd()) {
+        scene.notify(lastPlayed(match),
+                     match.current().isEnd() ? MoveEvent::Ended : MoveEvent::Played);
+    }
+}
+
+}  // namespace ixo

@@ -1,0 +1,101 @@
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "input/keyboard.h"
+#include "match/server_player.h"
+#include "net/csa_harness.h"
+#include "scene_test_support.h"
+
+namespace ixo::test {
+namespace {
+
+using testing::FakeCsaServer;
+using testing::loginTo;
+
+struct Heard : GameObserver {
+    void onMoveEvent(const GameScene&, const Move&, MoveEvent event) override {
+        events.push_back(event);
+    }
+    std::vector<MoveEvent> events;
+};
+
+// The game scene on the stand-in server, driven frame by frame as the main loop would.
+class OnAServer : public SceneTest {
+  protected:
+    void join(std::vector<std::string> arguments) {
+        fake_ = std::make_unique<FakeCsaServer>(std::move(arguments));
+        server_ = std::make_unique<ServerPlayer>(loginTo(*fake_, "taro"));
+        scene_.resumeStandard(StandardGame{});
+        scene_.server = server_.get();
+        scene_.observers = {&heard_};
+        ASSERT_TRUE(server_->start(scene_.ticks()));
+    }
+    template <typename Done>
+    bool runUntil(Done done) {
+        return framesUntil(
+            scene_, [this] { return server_->readDescriptor(); }, done);
+    }
+    bool sent(const std::string& line) const {
+        const std::vector<std::string> lines = fake_->received();
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    }
+    void press(SDLKey key) {
+        Keyboard::instance().noteKeyDown(key);
+        Keyboard::instance().refresh();
+        frame(scene_, 0, 0, 0);
+        Keyboard::instance().refresh();
+    }
+
+    GameScene scene_{nullptr};
+    Heard heard_;
+    std::unique_ptr<FakeCsaServer> fake_;
+    std::unique_ptr<ServerPlayer> server_;
+};
+
+TEST_F(OnAServer, OurClickGoesOutAndTheOpponentsAnswerIsPlayedAndTold) {
+    join({"--moves=-3334FU"});
+    ASSERT_TRUE(runUntil([&] { return server_->ourTurn(scene_.match); }));
+    click(scene_, 2, 6);
+    click(scene_, 2, 5);
+    ASSERT_TRUE(runUntil([&] { return scene_.match.ply() == 2; }));
+    EXPECT_TRUE(sent("+7776FU"));
+    EXPECT_EQ(scene_.board().cellAt(6, 3).piece, Pawn);
+    EXPECT_EQ(scene_.board().cellAt(6, 3).owner, 1);
+    // The click and the server's answer, each told as a move, so the record is written.
+    EXPECT_EQ(heard_.events, (std::vector<MoveEvent>{MoveEvent::Played, MoveEvent::Played}));
+}
+
+// Joined as Red against a server that never moves: our pieces may be picked up while we
+// wait, but nothing moves and nothing goes out.
+TEST_F(OnAServer, ClicksOnTheOpponentsTurnMoveNothing) {
+    join({"--side=-", "--silent-after", "0"});
+    ASSERT_TRUE(runUntil([&] { return server_->status() == ServerStatus::Playing; }));
+    click(scene_, 2, 2);
+    EXPECT_EQ(scene_.selected.piece, Pawn);
+    click(scene_, 2, 3);
+    frame(scene_, 0, 0, 0);
+    EXPECT_EQ(scene_.match.ply(), 0u);
+    EXPECT_EQ(scene_.board().cellAt(2, 2).piece, Pawn);
+    for (const std::string& line : fake_->received()) {
+        EXPECT_NE(line[0], '-') << line;
+    }
+    EXPECT_TRUE(heard_.events.empty());
+}
+
+TEST_F(OnAServer, GPressedTwiceResignsThroughTheServerWhichEndsTheGame) {
+    join({});
+    ASSERT_TRUE(runUntil([&] { return server_->status() == ServerStatus::Playing; }));
+    press(SDLK_g);
+    EXPECT_FALSE(sent("%TORYO"));
+    press(SDLK_g);
+    ASSERT_TRUE(runUntil([&] { return server_->status() == ServerStatus::Over; }));
+    EXPECT_TRUE(sent("%TORYO"));
+    EXPECT_EQ(scene_.match.outcome().how, GameEnd::Resignation);
+    EXPECT_EQ(scene_.match.outcome().winner, 1);
+    EXPECT_EQ(heard_.events, std::vector<MoveEvent>{MoveEvent::Ended});
+}
+
+}  // namespace
+}  // namespace ixo::test
