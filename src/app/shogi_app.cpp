@@ -111,10 +111,10 @@ bool ShogiApp::beginGame(const GameChoice& choice, std::string& error) {
         setup.level = choice.level;
         // On a server the side is known once a game is offered, and the rules are the
         // standard ones.
-        auto computer = options_.serverComputer
-                            ? std::make_unique<ComputerOpponent>(setup, -1, RuleSet::Standard)
-                            : std::make_unique<ComputerOpponent>(setup, choice.computerSide,
-                                                                 choice.rules);
+        auto computer =
+            options_.serverComputer
+                ? std::make_unique<ComputerOpponent>(setup, -1, RuleSet::Standard)
+                : std::make_unique<ComputerOpponent>(setup, choice.computerSide, choice.rules);
         if (game) {
             computer_ = std::move(computer);
             replaceObserver(nullptr, computer_.get());
