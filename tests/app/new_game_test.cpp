@@ -2,6 +2,9 @@
 #include <poll.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "SDL.h"
@@ -9,6 +12,7 @@
 #include "game/computer_opponent.h"
 #include "game/game_scene.h"
 #include "input/keyboard.h"
+#include "record/record_keeper.h"
 #include "reliability/scene_driver.h"
 #include "settings/settings.h"
 #include "shogi/handicaps.h"
@@ -234,6 +238,33 @@ TEST_F(NewGameFromTheWindow, TheComputerChosenInThePanelPlaysItsSide) {
     ASSERT_TRUE(passesUntil([&] { return game()->match.ply() == 1; }));
     EXPECT_EQ(game()->board().cellAt(2, 5).piece, Pawn);  // the fake engine's 7g7f
     EXPECT_EQ(told_.moves, 1);
+}
+
+TEST_F(NewGameFromTheWindow, EachGameStartedGetsARecordNamingItsOwnPlayers) {
+    RecordKeeper keeper(GamesFolder{(scratch_.root() / "games").string(), ""}, 0);
+    open(firstStart());
+    app_->addObserver(&keeper);
+    openPanel();
+    choose(Row::Rules, 1);
+    choose(Row::Opponent, 2);  // the computer is Blue, and moves first
+    key(SDLK_RETURN);
+    ASSERT_TRUE(passesUntil([&] { return game()->match.ply() == 1; }));
+    openPanel();
+    choose(Row::Opponent, 0);
+    key(SDLK_RETURN);
+    clickSquare(2, 6);
+    clickSquare(2, 5);
+
+    int naming = 0;
+    int records = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(scratch_.root() / "games")) {
+        std::ifstream file(entry.path());
+        const std::string text((std::istreambuf_iterator<char>(file)), {});
+        ++records;
+        naming += text.find("Fake Engine") != std::string::npos;
+    }
+    EXPECT_EQ(records, 2);
+    EXPECT_EQ(naming, 1) << "only the game against the computer names it";
 }
 
 TEST_F(NewGameFromTheWindow, AnEngineThatCannotStartLeavesTwoPlayersAndSaysWhyOnScreen) {
