@@ -12,8 +12,9 @@
 #include "app/data_folder.h"
 #include "app/options.h"
 #include "app/shogi_app.h"
+#include "match/record_keeper.h"
 #include "record/convert.h"
-#include "record/record_keeper.h"
+#include "record/opened_game.h"
 
 int main(int argc, char* argv[]) {
     const ixo::CommandLine line = ixo::parseCommandLine(argc, argv);
@@ -114,9 +115,8 @@ int main(int argc, char* argv[]) {
     if (game.recordPath.empty()) {
         game.startTime = std::time(nullptr);
     }
-    ixo::RecordKeeper keeper(folder, game.startTime, game.recordPath, game.headers);
-    application.addObserver(&keeper);
-    application.watchRecord(&keeper);
+    ixo::RecordKeeper keeper(folder, game.startTime, game.recordPath);
+    application.keepRecord(&keeper);
     std::string error;
     if (newGame && chosen != remembered.choice && !ixo::saveGameChoice(settings, chosen, error)) {
         std::fprintf(stderr, "ixo-shogi: this game is not remembered: %s\n", error.c_str());

@@ -24,7 +24,6 @@ ShogiApp::ShogiApp(Options options) : options_(std::move(options)) {
     hintSetup.program = options_.engine.empty() ? "fairy-stockfish" : options_.engine;
     hintSetup.options = options_.engineOptions;
     hint_ = std::make_unique<HintEngine>(hintSetup, options_.engine.empty());
-    addObserver(hint_.get());
 }
 
 ShogiApp::~ShogiApp() = default;
@@ -44,8 +43,23 @@ bool ShogiApp::startComputer(std::string& error) {
         return false;
     }
     computer_ = std::move(computer);
-    addObserver(computer_.get());
+    if (recordKeeper_) {
+        recordKeeper_->namePlayer(computer_.get());
+    }
+    if (GameScene* game = dynamic_cast<GameScene*>(scene())) {
+        game->setComputer(computer_.get());
+    }
     return true;
+}
+
+void ShogiApp::keepRecord(RecordKeeper* keeper) {
+    recordKeeper_ = keeper;
+    if (computer_) {
+        keeper->namePlayer(computer_.get());
+    }
+    if (GameScene* game = dynamic_cast<GameScene*>(scene())) {
+        game->match.addObserver(keeper);
+    }
 }
 
 std::vector<int> ShogiApp::wakeDescriptors() const {
@@ -77,26 +91,27 @@ bool ShogiApp::onTransition(const std::string& sceneName, const std::string&) {
         GameScene* game = new (std::nothrow) GameScene(screen(), dataFolder_ + "image/");
         if (game) {
             // The moves were read through the same rules, so they replay as they were read.
-            if (openingRecord_) {
-                game->resumeRecord(*openingRecord_);
-            } else if (options_.rules == RuleSet::Standard) {
-                game->resumeStandard(openingStandard_ ? *openingStandard_ : StandardGame{},
-                                     openingTimes_);
-            } else {
-                game->resume(openingMoves_, openingTimes_);
-            }
+            GameRecord opening;
+            opening.rules = options_.rules;
+            game->resumeRecord(openingRecord_ ? *openingRecord_ : std::move(opening));
             game->observers = observers_;
-            game->computer = computer_.get();
+            game->setComputer(computer_.get());
+            if (recordKeeper_) {
+                game->match.addObserver(recordKeeper_);
+            }
             if (options_.clockGiven) {
                 game->setTimeControl(options_.timeControl);
             }
-            game->hint = hint_.get();
+            game->setHint(hint_.get());
         }
         setScene(game);
     }
     // The loop calls this rule after the pass's frame has been presented.
     for (GameObserver* observer : observers_) {
         observer->afterFrame();
+    }
+    if (recordKeeper_) {
+        recordKeeper_->afterFrame();
     }
     tellScene();
     return true;

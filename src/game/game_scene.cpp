@@ -4,9 +4,13 @@
 #include <filesystem>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include "SDL_image.h"
 
+#include "game/standard_controller.h"
+#include "match/computer_opponent.h"
+#include "match/hint_engine.h"
 #include "util/format.h"
 
 namespace ixo {
@@ -26,6 +30,19 @@ void reportNoPictures(const std::string& folder) {
                  "repository's image/ folder (cd build && ./ixo-shogi).\n",
                  shown.c_str());
 }
+
+// What a player changed in the match during its pass, in order.
+class MatchChanges : public MatchObserver {
+  public:
+    struct Change {
+        MatchEvent event;
+        Move move;
+    };
+    void onMatchEvent(const Match&, MatchEvent event, const Move& move) override {
+        changes.push_back({event, move});
+    }
+    std::vector<Change> changes;
+};
 
 }  // namespace
 
@@ -118,6 +135,68 @@ void GameScene::notify(const Move& move, MoveEvent event) {
     for (GameObserver* observer : observers) {
         observer->onMoveEvent(*this, move, event);
     }
+}
+
+void GameScene::setComputer(ComputerOpponent* computer) {
+    if (computer_) {
+        match.removeObserver(computer_);
+    }
+    computer_ = computer;
+    if (computer_) {
+        match.addObserver(computer_);
+    }
+}
+
+void GameScene::setHint(HintEngine* hint) {
+    if (hint_) {
+        match.removeObserver(hint_);
+    }
+    hint_ = hint;
+    if (hint_) {
+        match.addObserver(hint_);
+    }
+}
+
+void GameScene::updateComputer() {
+    MatchChanges made;
+    match.addObserver(&made);
+    computer_->update(match);
+    match.removeObserver(&made);
+    for (const MatchChanges::Change& change : made.changes) {
+        settle(*this);
+        // Under the standard rules the line speaks of the position, which the change left.
+        const bool positionNoticeGoes =
+            rules() == RuleSet::Standard && change.event != MatchEvent::Played;
+        if (positionNoticeGoes) {
+            notice.clear();
+        }
+        switch (change.event) {
+            case MatchEvent::Played:
+                notify(change.move, MoveEvent::Played);
+                break;
+            case MatchEvent::TakenBack:
+                notify(change.move, MoveEvent::TakenBack);
+                break;
+            case MatchEvent::Replayed:
+                notify(change.move, MoveEvent::Replayed);
+                break;
+            case MatchEvent::Ended:
+                // The simple rules' record has no ending to write, so theirs is no one's news.
+                if (rules() == RuleSet::Standard) {
+                    notify(change.move, MoveEvent::Ended);
+                }
+                break;
+            case MatchEvent::Moved:
+            case MatchEvent::NewGame:
+                break;
+        }
+    }
+    computerNotice_.show(computer_->notice(), notice);
+}
+
+void GameScene::restartComputer() {
+    computer_->restart();
+    computerNotice_.show(computer_->notice(), notice);
 }
 
 std::string GameScene::name() {

@@ -1,0 +1,136 @@
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "match/computer_opponent.h"
+#include "match/hint_engine.h"
+#include "match/record_keeper.h"
+
+namespace ixo {
+namespace {
+
+namespace fs = std::filesystem;
+
+EngineSetup fakeEngine(std::vector<std::string> arguments) {
+    EngineSetup setup;
+    setup.program = IXO_FAKE_ENGINE;
+    setup.arguments = std::move(arguments);
+    return setup;
+}
+
+// The players against a bare match, with no screen: what they do reaches the match and its
+// observers, and what they say is their own to publish.
+class PlayersOfAMatch : public ::testing::Test {
+  protected:
+    void TearDown() override {
+        computer_.reset();
+        hint_.reset();
+        errno = 0;
+        EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1) << "an engine was left behind";
+        fs::remove_all(folder_);
+    }
+
+    // Passes of the main loop until `done`, waiting on the engine between them; false after
+    // two seconds.
+    template <typename Player, typename Done>
+    bool passesUntil(Player& player, Done done) {
+        for (int pass = 0; pass < 200; ++pass) {
+            player.update(match_);
+            if (done()) {
+                return true;
+            }
+            pollfd watched{player.readDescriptor(), POLLIN, 0};
+            poll(&watched, watched.fd >= 0 ? 1 : 0, 10);
+        }
+        return false;
+    }
+
+    std::string contents(const std::string& path) const {
+        std::ifstream file(path, std::ios::binary);
+        std::stringstream text;
+        text << file.rdbuf();
+        return text.str();
+    }
+
+    Match match_{RuleSet::Standard};
+    const fs::path folder_ =
+        fs::temp_directory_path() / ("ixo-players-" + std::to_string(::getpid()));
+    std::unique_ptr<ComputerOpponent> computer_;
+    std::unique_ptr<HintEngine> hint_;
+};
+
+TEST_F(PlayersOfAMatch, AResignationEndsTheGameInTheMatchAndTheRecordNamesTheEngine) {
+    computer_ = std::make_unique<ComputerOpponent>(
+        fakeEngine({"--name", "Quitter 1.0", "--move", "resign"}), 0);
+    std::string error;
+    ASSERT_TRUE(computer_->start(error)) << error;
+    RecordKeeper keeper({folder_.string(), ""}, std::time(nullptr));
+    keeper.namePlayer(computer_.get());
+    match_.addObserver(computer_.get());
+    match_.addObserver(&keeper);
+
+    ASSERT_TRUE(passesUntil(*computer_, [&] { return match_.finished(); }));
+    EXPECT_EQ(match_.outcome().how, GameEnd::Resignation);
+    EXPECT_EQ(match_.outcome().winner, 1);
+    EXPECT_EQ(computer_->notice().kind(), PlayerNotice::Kind::Clear);
+    keeper.afterFrame();
+    const std::string written = contents(keeper.recordPath());
+    EXPECT_NE(written.find("\n先手：Quitter 1.0 (level"), std::string::npos) << written;
+    EXPECT_NE(written.find("   1 投了"), std::string::npos) << written;
+}
+
+TEST_F(PlayersOfAMatch, WhileItThinksItsLineIsOfferedAndOnceItHasMovedItIsWithdrawn) {
+    computer_ = std::make_unique<ComputerOpponent>(fakeEngine({"--think", "0.2"}), 0);
+    std::string error;
+    ASSERT_TRUE(computer_->start(error)) << error;
+    match_.addObserver(computer_.get());
+    ASSERT_TRUE(passesUntil(*computer_, [&] { return computer_->thinking(); }));
+    EXPECT_EQ(computer_->notice().kind(), PlayerNotice::Kind::Offer);
+    EXPECT_EQ(computer_->notice().text().rfind("Blue is thinking: Fake Engine 1.0", 0), 0u)
+        << computer_->notice().text();
+    ASSERT_TRUE(passesUntil(*computer_, [&] { return match_.ply() == 1; }));
+    computer_->update(match_);
+    EXPECT_EQ(computer_->notice().kind(), PlayerNotice::Kind::Withdraw);
+    EXPECT_FALSE(computer_->ownsTurn(match_));
+}
+
+TEST_F(PlayersOfAMatch, TheHintGoesStaleWithAnyChangeOfTheMatch) {
+    hint_ = std::make_unique<HintEngine>(fakeEngine({"--move", "7g7f"}), false);
+    match_.addObserver(hint_.get());
+    hint_->request(match_, nullptr);
+    ASSERT_TRUE(passesUntil(*hint_, [&] { return hint_->shown().to >= 0; }));
+    EXPECT_EQ(hint_->notice().text(), "Hint: ７六歩");
+
+    MoveRequest request;
+    ASSERT_TRUE(parseUsiMove("2g2f", request));
+    ASSERT_EQ(match_.play(request), Refusal::None);
+    hint_->update(match_);
+    EXPECT_EQ(hint_->shown().to, -1);
+    EXPECT_EQ(hint_->notice().kind(), PlayerNotice::Kind::Withdraw);
+    hint_->shutdown();
+}
+
+TEST_F(PlayersOfAMatch, NoHintIsAskedForTheComputersTurn) {
+    computer_ = std::make_unique<ComputerOpponent>(fakeEngine({"--think", "5"}), 0);
+    std::string error;
+    ASSERT_TRUE(computer_->start(error)) << error;
+    hint_ = std::make_unique<HintEngine>(fakeEngine({}), false);
+    hint_->request(match_, computer_.get());
+    EXPECT_EQ(hint_->notice().text(), "Hint: the computer is to move");
+    EXPECT_FALSE(hint_->busy());
+    computer_->shutdown();
+}
+
+}  // namespace
+}  // namespace ixo
