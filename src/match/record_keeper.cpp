@@ -24,7 +24,50 @@ std::string kifTime(std::time_t when) {
     return text;
 }
 
+// How a record line says an ending the rules found in the position itself, which the match
+// keeps no node for; LineEnd::None for any other.
+LineEnd judgedEnd(const Match& match) {
+    const Outcome& outcome = match.outcome();
+    switch (outcome.how) {
+        case GameEnd::Checkmate:
+            return LineEnd::Checkmate;
+        case GameEnd::Repetition:
+            return LineEnd::Repetition;
+        case GameEnd::PerpetualCheck:
+            return outcome.winner == match.position().sideToMove ? LineEnd::FoulWin
+                                                                 : LineEnd::FoulLoss;
+        default:
+            return LineEnd::None;
+    }
+}
+
+// The node of `copy` at the place `node` has in the record it was copied from.
+RecordNode& samePlace(GameRecord& copy, const RecordNode& node) {
+    RecordNode* at = &copy.root();
+    for (const RecordNode* step : GameRecord::path(node)) {
+        const RecordNode& parent = *step->parent;
+        for (std::size_t index = 0; index < parent.children.size(); ++index) {
+            if (parent.children[index].get() == step) {
+                at = at->children[index].get();
+                break;
+            }
+        }
+    }
+    return *at;
+}
+
 }  // namespace
+
+GameRecord recordToWrite(const Match& match) {
+    GameRecord record = match.record();
+    // A mate or a repetition ends the game without a line of its own in the match, yet a
+    // reader of the file learns how the game ended only from one (詰み, 千日手).
+    const LineEnd judged = match.rules() == RuleSet::Standard ? judgedEnd(match) : LineEnd::None;
+    if (judged != LineEnd::None && !match.current().isEnd() && match.current().children.empty()) {
+        record.addEnd(samePlace(record, match.current()), judged, GameRecord::Placement::MainLine);
+    }
+    return record;
+}
 
 RecordKeeper::RecordKeeper(GamesFolder folder, std::time_t startTime, std::string recordPath)
     : folder_(std::move(folder)), startTime_(startTime), recordPath_(std::move(recordPath)) {}
@@ -44,7 +87,7 @@ void RecordKeeper::onMatchEvent(const Match& match, MatchEvent event, const Move
         (event == MatchEvent::Ended && match.rules() != RuleSet::Standard)) {
         return;
     }
-    unwritten_ = match.record();
+    unwritten_ = recordToWrite(match);
     for (const NamedPlayer* player : namedPlayers_) {
         if (!player->recordName().empty()) {
             names_[player->side() == 0 ? 0 : 1] = player->recordName();

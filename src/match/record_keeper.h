@@ -11,6 +11,11 @@
 
 namespace ixo {
 
+// The match's record as its file keeps it: the whole tree, and at the place the game stands
+// the ending the rules found in the position (a mate, a repetition), which the match itself
+// keeps no line for.
+GameRecord recordToWrite(const Match& match);
+
 // Keeps the game's record file equal to the match's whole record: every line played, taken
 // back or studied, with the headers of the record it was opened from. It watches the match
 // and rewrites the file whole after every move, take-back, replay and ending. Nothing is

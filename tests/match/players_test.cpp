@@ -90,6 +90,28 @@ TEST_F(PlayersOfAMatch, AResignationEndsTheGameInTheMatchAndTheRecordNamesTheEng
     EXPECT_NE(written.find("   1 投了"), std::string::npos) << written;
 }
 
+// The rules see the mate in the position, so the match keeps no line for it; the file must
+// say it, or a reader elsewhere takes the game for one that stopped.
+TEST_F(PlayersOfAMatch, AMateTheRulesFoundIsWrittenAsTheLinesEnding) {
+    GameRecord setUp;
+    setUp.rules = RuleSet::Standard;
+    std::string error;
+    ASSERT_TRUE(parseSfen("4k4/9/4P4/9/9/9/9/9/4K4 b G 1", setUp.start, error)) << error;
+    ASSERT_TRUE(match_.load(setUp, error)) << error;
+    RecordKeeper keeper({folder_.string(), ""}, std::time(nullptr));
+    match_.addObserver(&keeper);
+    MoveRequest request;
+    ASSERT_TRUE(parseUsiMove("G*5b", request));
+    ASSERT_EQ(match_.play(request), Refusal::None);
+    ASSERT_EQ(match_.outcome().how, GameEnd::Checkmate);
+    keeper.afterFrame();
+    const std::string written = contents(keeper.recordPath());
+    EXPECT_NE(written.find("   2 詰み\nまで1手で先手の勝ち\n"), std::string::npos) << written;
+    // The match itself is untouched: taking the mating move back is one step, as before.
+    ASSERT_TRUE(match_.takeBack());
+    EXPECT_EQ(match_.ply(), 0u);
+}
+
 TEST_F(PlayersOfAMatch, WhileItThinksItsLineIsOfferedAndOnceItHasMovedItIsWithdrawn) {
     computer_ = std::make_unique<ComputerOpponent>(fakeEngine({"--think", "0.2"}), 0);
     std::string error;

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "record/game_tree.h"
+#include "record/kif_writer.h"
 #include "shogi/move.h"
 #include "shogi/position.h"
 
@@ -41,6 +43,16 @@ inline std::vector<MoveTime> mainLineTimes(const GameRecord& record) {
         }
     }
     return times;
+}
+
+// The KIF text a game played here writes of `record`: the headers every such game has, and
+// the sides named where a name is given (the computer's engine, say).
+inline std::string kifPlayedHere(GameRecord record, const std::string& startTime,
+                                 const std::string& blue = "", const std::string& red = "") {
+    setGameHeaders(record, startTime);
+    setPlayerName(record, 0, blue);
+    setPlayerName(record, 1, red);
+    return writeKifRecord(record);
 }
 
 }  // namespace ixo::test
