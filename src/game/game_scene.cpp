@@ -31,6 +31,18 @@ void reportNoPictures(const std::string& folder) {
                  shown.c_str());
 }
 
+// `next` (or none) watches the match in place of `held`.
+template <typename Player>
+void watchWith(Match& match, Player*& held, Player* next) {
+    if (held) {
+        match.removeObserver(held);
+    }
+    held = next;
+    if (held) {
+        match.addObserver(held);
+    }
+}
+
 // What a player changed in the match during its pass, in order.
 class MatchChanges : public MatchObserver {
   public:
@@ -138,23 +150,11 @@ void GameScene::notify(const Move& move, MoveEvent event) {
 }
 
 void GameScene::setComputer(ComputerOpponent* computer) {
-    if (computer_) {
-        match.removeObserver(computer_);
-    }
-    computer_ = computer;
-    if (computer_) {
-        match.addObserver(computer_);
-    }
+    watchWith(match, computer_, computer);
 }
 
 void GameScene::setHint(HintEngine* hint) {
-    if (hint_) {
-        match.removeObserver(hint_);
-    }
-    hint_ = hint;
-    if (hint_) {
-        match.addObserver(hint_);
-    }
+    watchWith(match, hint_, hint);
 }
 
 void GameScene::updateComputer() {
