@@ -108,7 +108,15 @@ int ComputerOpponent::msUntilDeadline() const {
 }
 
 bool ComputerOpponent::ownsTurn(const Match& match) const {
-    return playing_ && match.position().sideToMove == side_ && !match.paused() && !match.finished();
+    return playing_ && !held_ && match.position().sideToMove == side_ && !match.paused() &&
+           !match.finished();
+}
+
+void ComputerOpponent::hold(bool held) {
+    if (held && !held_) {
+        pause();
+    }
+    held_ = held;
 }
 
 void ComputerOpponent::pause() {

@@ -40,6 +40,9 @@ class ComputerOpponent : public MatchObserver, public NamedPlayer {
     // P: the search stops and its answer is thrown away; once the game goes on, the engine
     // is asked again with the clock as it stands.
     void pause();
+    // While held (the player is choosing the next game, say) it owns no turn and asks
+    // nothing, with or without a clock to stop; a search under way is dropped as by pause().
+    void hold(bool held);
     // Whether the board belongs to the computer now, so a click must not move for it.
     bool ownsTurn(const Match& match) const;
     bool thinking() const { return thinking_; }
@@ -79,6 +82,7 @@ class ComputerOpponent : public MatchObserver, public NamedPlayer {
     EngineFault startFault_ = EngineFault::None;
     bool playing_ = true;  // false once the engine failed: the game is two players' then
     bool thinking_ = false;
+    bool held_ = false;
     std::int64_t now_ = 0;
     PlayerNotice notice_;
     std::string shownLine_;  // the thinking line as last offered

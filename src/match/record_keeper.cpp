@@ -1,5 +1,6 @@
 #include "match/record_keeper.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -79,6 +80,9 @@ void RecordKeeper::onMatchEvent(const Match& match, MatchEvent event, const Move
         afterFrame();
         recordPath_.clear();
         startTime_ = std::time(nullptr);
+        // The next game may have another computer, or none: it names its own players.
+        names_[0].clear();
+        names_[1].clear();
         return;
     }
     // Going to another place in the record changes nothing the file holds. A simple game's
@@ -94,6 +98,11 @@ void RecordKeeper::onMatchEvent(const Match& match, MatchEvent event, const Move
         }
     }
     changed_ = true;
+}
+
+void RecordKeeper::forgetPlayer(const NamedPlayer* player) {
+    namedPlayers_.erase(std::remove(namedPlayers_.begin(), namedPlayers_.end(), player),
+                        namedPlayers_.end());
 }
 
 void RecordKeeper::afterFrame() {

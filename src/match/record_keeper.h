@@ -39,6 +39,8 @@ class RecordKeeper : public MatchObserver {
     // The side `player` plays is named after it in every record written from now on, even
     // after it stopped playing; not owned, must outlive the keeper.
     void namePlayer(const NamedPlayer* player) { namedPlayers_.push_back(player); }
+    // `player` names nothing from now on, so it may go.
+    void forgetPlayer(const NamedPlayer* player);
 
     // The file being written; empty until the first write chose one.
     const std::string& recordPath() const { return recordPath_; }

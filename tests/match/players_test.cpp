@@ -112,6 +112,39 @@ TEST_F(PlayersOfAMatch, AMateTheRulesFoundIsWrittenAsTheLinesEnding) {
     EXPECT_EQ(match_.ply(), 0u);
 }
 
+struct NamedSide : NamedPlayer {
+    int side() const override { return 1; }
+    const std::string& recordName() const override { return name; }
+    std::string name = "Engine X (level 3)";
+};
+
+// A game begun from another record (the new-game panel's, say) is another game: it gets a
+// file of its own, and a computer that has gone names no side of it.
+TEST_F(PlayersOfAMatch, AnotherRecordTakenOverGetsItsOwnFileAndItsOwnPlayers) {
+    RecordKeeper keeper({folder_.string(), ""}, std::time(nullptr));
+    NamedSide engine;
+    keeper.namePlayer(&engine);
+    match_.addObserver(&keeper);
+    MoveRequest request;
+    ASSERT_TRUE(parseUsiMove("7g7f", request));
+    ASSERT_EQ(match_.play(request), Refusal::None);
+    keeper.afterFrame();
+    const std::string first = keeper.recordPath();
+    EXPECT_NE(contents(first).find("\n後手：Engine X (level 3)\n"), std::string::npos);
+
+    keeper.forgetPlayer(&engine);
+    GameRecord next;
+    next.rules = RuleSet::Standard;
+    std::string error;
+    ASSERT_TRUE(match_.load(next, error)) << error;
+    ASSERT_EQ(match_.play(request), Refusal::None);
+    keeper.afterFrame();
+    EXPECT_NE(keeper.recordPath(), first);
+    const std::string second = contents(keeper.recordPath());
+    EXPECT_NE(second.find("\n後手：Red\n"), std::string::npos) << second;
+    EXPECT_NE(contents(first).find("\n後手：Engine X (level 3)\n"), std::string::npos);
+}
+
 TEST_F(PlayersOfAMatch, WhileItThinksItsLineIsOfferedAndOnceItHasMovedItIsWithdrawn) {
     computer_ = std::make_unique<ComputerOpponent>(fakeEngine({"--think", "0.2"}), 0);
     std::string error;
@@ -141,6 +174,23 @@ TEST_F(PlayersOfAMatch, TheHintGoesStaleWithAnyChangeOfTheMatch) {
     EXPECT_EQ(hint_->shown().to, -1);
     EXPECT_EQ(hint_->notice().kind(), PlayerNotice::Kind::Withdraw);
     hint_->shutdown();
+}
+
+// Choosing the next game holds the game whether or not a clock runs: no search starts, and
+// one under way is dropped; let go, the computer plays its turn.
+TEST_F(PlayersOfAMatch, AHeldComputerAsksNothingUntilItIsLetGo) {
+    computer_ = std::make_unique<ComputerOpponent>(fakeEngine({"--think", "0.1"}), 0);
+    std::string error;
+    ASSERT_TRUE(computer_->start(error)) << error;
+    match_.addObserver(computer_.get());
+    ASSERT_TRUE(passesUntil(*computer_, [&] { return computer_->thinking(); }));
+    computer_->hold(true);
+    EXPECT_FALSE(computer_->thinking());
+    EXPECT_FALSE(computer_->ownsTurn(match_));
+    EXPECT_FALSE(
+        passesUntil(*computer_, [&] { return computer_->thinking() || match_.ply() > 0; }));
+    computer_->hold(false);
+    ASSERT_TRUE(passesUntil(*computer_, [&] { return match_.ply() == 1; }));
 }
 
 TEST_F(PlayersOfAMatch, NoHintIsAskedForTheComputersTurn) {
