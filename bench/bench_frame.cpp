@@ -307,7 +307,7 @@ void reachStandard(GameScene& scene) {
     std::string error;
     ixo::parseSfen("l6nl/5+P1gk/2np1S3/p1p4Pp/3P2Sp1/1PPb2P1P/P5GS1/R8/LN4bKL w GR5pnsg 1",
                    position, error);
-    scene.resumeStandard(ixo::StandardGame(position));
+    scene.resumeStandard(position);
     click(scene, 2, 2);
 }
 

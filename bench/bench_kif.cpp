@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "../tests/shogi/random_game.h"
-#include "record/kif.h"
+#include "../tests/support/record_lines.h"
+#include "record/kif_reader.h"
 #include "shogi/standard_rules.h"
 
 namespace {
@@ -24,20 +25,33 @@ const std::vector<ixo::Move>& gameOf(int length) {
     return games.back();
 }
 
+// The record of a game played here, as the record keeper writes it after every move.
+ixo::GameRecord recordOf(ixo::RuleSet rules, const std::vector<ixo::Move>& moves,
+                         const ixo::Position& start = ixo::Position::start()) {
+    ixo::GameRecord record = ixo::test::lineRecord(rules, moves, start);
+    ixo::setGameHeaders(record, "2026/12/07 10:00:00");
+    return record;
+}
+
+bool readsBack(const std::string& text, std::size_t moves) {
+    const ixo::RecordReading reading = ixo::readKifRecord(text);
+    return reading.ok() && ixo::test::mainLineMoves(reading.record).size() == moves;
+}
+
 void writeRecord(benchmark::State& state) {
     const std::vector<ixo::Move>& game = gameOf(static_cast<int>(state.range(0)));
+    const ixo::GameRecord record = recordOf(ixo::RuleSet::Simple, game);
     for (auto _ : state) {
-        benchmark::DoNotOptimize(ixo::writeKif(game, "2026/12/07 10:00:00"));
+        benchmark::DoNotOptimize(ixo::writeKifRecord(record));
     }
     state.counters["moves"] = static_cast<double>(game.size());
 }
 
 void readRecord(benchmark::State& state) {
     const std::vector<ixo::Move>& game = gameOf(static_cast<int>(state.range(0)));
-    const std::string text = ixo::writeKif(game, "2026/12/07 10:00:00");
+    const std::string text = ixo::writeKifRecord(recordOf(ixo::RuleSet::Simple, game));
     for (auto _ : state) {
-        const ixo::KifReading reading = ixo::readKif(text);
-        if (!reading.ok() || reading.moves.size() != game.size()) {
+        if (!readsBack(text, game.size())) {
             state.SkipWithError("the record did not read back");
         }
     }
@@ -71,18 +85,20 @@ const ixo::StandardGame& standardGameOf(int length) {
 
 void writeStandardRecord(benchmark::State& state) {
     const ixo::StandardGame& game = standardGameOf(static_cast<int>(state.range(0)));
+    const ixo::GameRecord record =
+        recordOf(ixo::RuleSet::Standard, game.played(), game.startPosition());
     for (auto _ : state) {
-        benchmark::DoNotOptimize(ixo::writeStandardKif(game, "2026/12/07 10:00:00"));
+        benchmark::DoNotOptimize(ixo::writeKifRecord(record));
     }
     state.counters["moves"] = static_cast<double>(game.size());
 }
 
 void readStandardRecord(benchmark::State& state) {
     const ixo::StandardGame& game = standardGameOf(static_cast<int>(state.range(0)));
-    const std::string text = ixo::writeStandardKif(game, "2026/12/07 10:00:00");
+    const std::string text =
+        ixo::writeKifRecord(recordOf(ixo::RuleSet::Standard, game.played(), game.startPosition()));
     for (auto _ : state) {
-        const ixo::KifReading reading = ixo::readKif(text);
-        if (!reading.ok() || reading.moves.size() != game.size()) {
+        if (!readsBack(text, game.size())) {
             state.SkipWithError("the record did not read back");
         }
     }

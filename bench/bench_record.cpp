@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "../tests/reliability/scene_driver.h"
-#include "record/record_keeper.h"
+#include "../tests/support/record_lines.h"
+#include "match/record_keeper.h"
 
 namespace {
 
@@ -37,8 +38,9 @@ void RecordWriteAfterAMove(benchmark::State& state) {
     const std::vector<Move> moves = randomGame(static_cast<std::size_t>(state.range(0)));
     reliability::ScratchDirectory scratch;
     RecordKeeper keeper({(scratch.root() / "games").string(), ""}, std::time(nullptr));
+    const GameRecord record = test::lineRecord(RuleSet::Simple, moves);
     for (auto _ : state) {
-        if (!keeper.write(moves)) {
+        if (!keeper.write(record)) {
             state.SkipWithError("the record could not be written");
             break;
         }

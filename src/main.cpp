@@ -12,8 +12,9 @@
 #include "app/data_folder.h"
 #include "app/options.h"
 #include "app/shogi_app.h"
+#include "match/record_keeper.h"
 #include "record/convert.h"
-#include "record/record_keeper.h"
+#include "record/opened_game.h"
 
 int main(int argc, char* argv[]) {
     const ixo::CommandLine line = ixo::parseCommandLine(argc, argv);
@@ -123,9 +124,8 @@ int main(int argc, char* argv[]) {
     if (game.recordPath.empty()) {
         game.startTime = std::time(nullptr);
     }
-    ixo::RecordKeeper keeper(folder, game.startTime, game.recordPath, game.headers);
-    application.addObserver(&keeper);
-    application.watchRecord(&keeper);
+    ixo::RecordKeeper keeper(folder, game.startTime, game.recordPath);
+    application.keepRecord(&keeper);
     if (serverGame) {
         std::string error;
         if (!application.startServer(password, error)) {

@@ -26,7 +26,6 @@ ShogiApp::ShogiApp(Options options) : options_(std::move(options)) {
     mixer().setFolder(dataFolder_ + "sound/");
     addObserver(&moveSounds_);
     hint_ = makeHint();
-    addObserver(hint_.get());
     playing_ = choiceOf(options_);
 }
 
@@ -43,26 +42,25 @@ std::unique_ptr<HintEngine> ShogiApp::makeHint() const {
     return std::make_unique<HintEngine>(engineSetup(), options_.engine.empty());
 }
 
-void ShogiApp::replaceObserver(GameObserver* previous, GameObserver* next) {
-    auto place = std::find(observers_.begin(), observers_.end(), previous);
-    if (previous && place != observers_.end()) {
-        if (next) {
-            *place = next;
-        } else {
-            observers_.erase(place);
-        }
-    } else if (next) {
-        observers_.push_back(next);
-    }
-    handOverPlayers();
-}
-
 void ShogiApp::handOverPlayers() {
     if (GameScene* game = dynamic_cast<GameScene*>(scene())) {
         game->observers = observers_;
-        game->computer = computer_.get();
-        game->hint = hint_.get();
+        // Handed over again only when another: the match tells its watchers in the order
+        // they came.
+        if (game->computer() != computer_.get()) {
+            game->setComputer(computer_.get());
+        }
+        if (game->hint() != hint_.get()) {
+            game->setHint(hint_.get());
+        }
         game->playing = playing_;
+    }
+}
+
+void ShogiApp::nameComputer() {
+    // On a server the record names the players as the server knows them.
+    if (recordKeeper_ && computer_ && options_.serverHost.empty()) {
+        recordKeeper_->namePlayer(computer_.get());
     }
 }
 
@@ -81,14 +79,17 @@ bool ShogiApp::beginGame(const GameChoice& choice, std::string& error) {
     // The old computer goes first, so that nothing it still owes reaches the new game.
     if (computer_) {
         std::unique_ptr<ComputerOpponent> previous = std::move(computer_);
-        replaceObserver(previous.get(), nullptr);
+        if (recordKeeper_) {
+            recordKeeper_->forgetPlayer(previous.get());
+        }
+        handOverPlayers();
         previous->shutdown();
     }
     // The hint's engine was given the old rules' variant when it started.
     if (rulesChanged) {
         std::unique_ptr<HintEngine> previous = std::move(hint_);
         hint_ = makeHint();
-        replaceObserver(previous.get(), hint_.get());
+        handOverPlayers();
     }
 
     GameRecord start;
@@ -115,15 +116,17 @@ bool ShogiApp::beginGame(const GameChoice& choice, std::string& error) {
             options_.serverComputer
                 ? std::make_unique<ComputerOpponent>(setup, -1, RuleSet::Standard)
                 : std::make_unique<ComputerOpponent>(setup, choice.computerSide, choice.rules);
+        computer->paceBy(server_.get());
         if (game) {
             computer_ = std::move(computer);
-            replaceObserver(nullptr, computer_.get());
+            nameComputer();
+            handOverPlayers();
             // Started without waiting: the window stays live, and a failure is told under the
             // board as any later fault of the engine is.
-            computer_->restart(*game);
+            computer_->restart();
         } else if (computer->start(error)) {
             computer_ = std::move(computer);
-            replaceObserver(nullptr, computer_.get());
+            nameComputer();
         } else {
             if (options_.engine.empty() && (computer->startFault() == EngineFault::NotFound ||
                                             computer->startFault() == EngineFault::CouldNotStart)) {
@@ -146,6 +149,9 @@ bool ShogiApp::startServer(const std::string& password, std::string& error) {
     login.user = options_.serverUser;
     login.password = password;
     server_ = std::make_unique<ServerPlayer>(login);
+    if (computer_) {
+        computer_->paceBy(server_.get());
+    }
     if (options_.serverComments) {
         server_->setCommentSource([this](const Move& move, const Position& after) {
             return computer_ ? floodgateComment(computer_->latestInfo(), move, after)
@@ -189,6 +195,9 @@ bool ShogiApp::pollEvents() {
             for (GameObserver* observer : observers_) {
                 observer->afterFrame();
             }
+            if (recordKeeper_) {
+                recordKeeper_->afterFrame();
+            }
         }
     }
     return false;
@@ -201,6 +210,14 @@ void ShogiApp::reportServer() {
     reportedStatus_ = server_->status();
     if (reportedStatus_ == ServerStatus::Over || reportedStatus_ == ServerStatus::Failed) {
         std::fprintf(stderr, "ixo-shogi: %s\n", server_->statusLine().c_str());
+    }
+}
+
+void ShogiApp::keepRecord(RecordKeeper* keeper) {
+    recordKeeper_ = keeper;
+    nameComputer();
+    if (GameScene* game = dynamic_cast<GameScene*>(scene())) {
+        game->match.addObserver(keeper);
     }
 }
 
@@ -248,15 +265,15 @@ bool ShogiApp::onTransition(const std::string& sceneName, const std::string& upd
             // The moves were read through the same rules, so they replay as they were read.
             if (server_) {
                 // The server's offer replaces this once it comes.
-                game->resumeStandard(StandardGame{});
+                game->resumeStandard();
                 game->server = server_.get();
-            } else if (openingRecord_) {
-                game->resumeRecord(*openingRecord_);
-            } else if (options_.rules == RuleSet::Standard) {
-                game->resumeStandard(openingStandard_ ? *openingStandard_ : StandardGame{},
-                                     openingTimes_);
             } else {
-                game->resume(openingMoves_, openingTimes_);
+                GameRecord opening;
+                opening.rules = options_.rules;
+                game->resumeRecord(openingRecord_ ? *openingRecord_ : std::move(opening));
+            }
+            if (recordKeeper_) {
+                game->match.addObserver(recordKeeper_);
             }
             if (options_.clockGiven) {
                 game->setTimeControl(options_.timeControl);
@@ -274,6 +291,9 @@ bool ShogiApp::onTransition(const std::string& sceneName, const std::string& upd
     // The loop calls this rule after the pass's frame has been presented.
     for (GameObserver* observer : observers_) {
         observer->afterFrame();
+    }
+    if (recordKeeper_) {
+        recordKeeper_->afterFrame();
     }
     tellScene();
     reportServer();

@@ -9,16 +9,14 @@
 #include "app/application.h"
 #include "app/options.h"
 #include "clock/game_clock.h"
-#include "game/computer_opponent.h"
 #include "game/game_events.h"
-#include "game/hint_engine.h"
 #include "game/move_sounds.h"
+#include "match/computer_opponent.h"
+#include "match/hint_engine.h"
+#include "match/record_keeper.h"
 #include "match/server_player.h"
 #include "record/game_tree.h"
-#include "record/record_keeper.h"
 #include "settings/settings.h"
-#include "shogi/move.h"
-#include "shogi/standard_rules.h"
 
 namespace ixo {
 
@@ -32,20 +30,6 @@ class ShogiApp : public Application {
 
     const Options& options() const { return options_; }
 
-    // The game scene starts from a record that was opened instead of the start position: the
-    // position these simple-rules moves lead to, or a standard game as the record leaves it
-    // (its start, its moves and its ending), which also makes the game a standard one.
-    // `times` are what its moves cost, as the record gives them, for the clocks and the
-    // record to go on from.
-    void startFrom(std::vector<Move> moves, std::vector<MoveTime> times = {}) {
-        openingMoves_ = std::move(moves);
-        openingTimes_ = std::move(times);
-    }
-    void startFrom(const StandardGame& game, std::vector<MoveTime> times = {}) {
-        openingStandard_ = game;
-        openingTimes_ = std::move(times);
-        options_.rules = RuleSet::Standard;
-    }
     // The game scene starts from a whole record opened instead of the start position, under
     // its rules, at the end of its main line.
     void startFrom(GameRecord record) {
@@ -54,8 +38,9 @@ class ShogiApp : public Application {
     }
     // Told of every change of position in the game scene; not owned, must outlive the scene.
     void addObserver(GameObserver* observer) { observers_.push_back(observer); }
-    // The side panel says so while this keeper cannot write the record; not owned.
-    void watchRecord(const RecordKeeper* keeper) { recordKeeper_ = keeper; }
+    // Writes the record of every game scene's match, once the frame that shows a change is
+    // up; the side panel says so while it cannot. Not owned, must outlive the scene.
+    void keepRecord(RecordKeeper* keeper);
 
     // The folder the pictures and sounds are read from (see findDataFolder).
     const std::string& dataFolder() const { return dataFolder_; }
@@ -96,10 +81,10 @@ class ShogiApp : public Application {
     // The engine setup of the computer and the hint, from the options.
     EngineSetup engineSetup() const;
     std::unique_ptr<HintEngine> makeHint() const;
-    // Puts `next` where `previous` was among the observers (the scene's too), or last.
-    void replaceObserver(GameObserver* previous, GameObserver* next);
-    // Tells the scene (when there is one) which computer and observers it has.
+    // Tells the scene (when there is one) which computer, hint and observers it has.
     void handOverPlayers();
+    // The record keeper names the computer's side after it, off a server.
+    void nameComputer();
     // Start in the new-game panel: that game begins, and is remembered.
     void beginChosenGame();
     // The terminal gets the whole of what the server player says when the game ends or fails;
@@ -108,12 +93,9 @@ class ShogiApp : public Application {
 
     Options options_;
     std::string dataFolder_;
-    const RecordKeeper* recordKeeper_ = nullptr;
+    RecordKeeper* recordKeeper_ = nullptr;
     MoveSounds moveSounds_{mixer()};
-    std::vector<Move> openingMoves_;
-    std::optional<StandardGame> openingStandard_;
     std::optional<GameRecord> openingRecord_;
-    std::vector<MoveTime> openingTimes_;
     std::vector<GameObserver*> observers_;
     std::unique_ptr<ComputerOpponent> computer_;
     std::unique_ptr<HintEngine> hint_;

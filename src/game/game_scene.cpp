@@ -4,9 +4,13 @@
 #include <filesystem>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include "SDL_image.h"
 
+#include "game/standard_controller.h"
+#include "match/computer_opponent.h"
+#include "match/hint_engine.h"
 #include "util/format.h"
 
 namespace ixo {
@@ -26,6 +30,31 @@ void reportNoPictures(const std::string& folder) {
                  "repository's image/ folder (cd build && ./ixo-shogi).\n",
                  shown.c_str());
 }
+
+// `next` (or none) watches the match in place of `held`.
+template <typename Player>
+void watchWith(Match& match, Player*& held, Player* next) {
+    if (held) {
+        match.removeObserver(held);
+    }
+    held = next;
+    if (held) {
+        match.addObserver(held);
+    }
+}
+
+// What a player changed in the match during its pass, in order.
+class MatchChanges : public MatchObserver {
+  public:
+    struct Change {
+        MatchEvent event;
+        Move move;
+    };
+    void onMatchEvent(const Match&, MatchEvent event, const Move& move) override {
+        changes.push_back({event, move});
+    }
+    std::vector<Change> changes;
+};
 
 }  // namespace
 
@@ -118,6 +147,56 @@ void GameScene::notify(const Move& move, MoveEvent event) {
     for (GameObserver* observer : observers) {
         observer->onMoveEvent(*this, move, event);
     }
+}
+
+void GameScene::setComputer(ComputerOpponent* computer) {
+    watchWith(match, computer_, computer);
+}
+
+void GameScene::setHint(HintEngine* hint) {
+    watchWith(match, hint_, hint);
+}
+
+void GameScene::updateComputer() {
+    MatchChanges made;
+    match.addObserver(&made);
+    computer_->update(match);
+    match.removeObserver(&made);
+    for (const MatchChanges::Change& change : made.changes) {
+        settle(*this);
+        // Under the standard rules the line speaks of the position, which the change left.
+        const bool positionNoticeGoes =
+            rules() == RuleSet::Standard && change.event != MatchEvent::Played;
+        if (positionNoticeGoes) {
+            notice.clear();
+        }
+        switch (change.event) {
+            case MatchEvent::Played:
+                notify(change.move, MoveEvent::Played);
+                break;
+            case MatchEvent::TakenBack:
+                notify(change.move, MoveEvent::TakenBack);
+                break;
+            case MatchEvent::Replayed:
+                notify(change.move, MoveEvent::Replayed);
+                break;
+            case MatchEvent::Ended:
+                // The simple rules' record has no ending to write, so theirs is no one's news.
+                if (rules() == RuleSet::Standard) {
+                    notify(change.move, MoveEvent::Ended);
+                }
+                break;
+            case MatchEvent::Moved:
+            case MatchEvent::NewGame:
+                break;
+        }
+    }
+    computerNotice_.show(computer_->notice(), notice);
+}
+
+void GameScene::restartComputer() {
+    computer_->restart();
+    computerNotice_.show(computer_->notice(), notice);
 }
 
 std::string GameScene::name() {

@@ -17,6 +17,7 @@
 #include "game/new_game_panel.h"
 #include "game/scene.h"
 #include "match/match.h"
+#include "match/player_notice.h"
 #include "media/image.h"
 #include "shogi/board.h"
 #include "shogi/move_map.h"
@@ -121,19 +122,13 @@ class GameScene : public Scene {
     bool soundOff = false;
     bool notRecording = false;
 
-    // Plays a record's moves from the start position without telling the observers (the
-    // record already holds them), leaving the last position with its side to move and nothing
-    // selected. False, with the board at the start, if a move is not legal where it stands.
-    // `times` are the moves' times as a record gives them: missing ones count as zero, extra
-    // ones are dropped, and the clocks go on from what they add up to.
-    bool resume(const std::vector<Move>& moves, const std::vector<MoveTime>& times = {});
-    // Takes over a standard game as it stands (read from a record, perhaps ended), with its
-    // side to move and nothing selected; sets `rules` to Standard. Observers are not told.
     // Takes over a whole record (read from a file: variations, comments and all), standing at
     // the end of its main line with its side to move and nothing selected; its rules become
     // the game's. False, with the start position, when the main line cannot be played.
+    // Observers are not told: the record already holds what it holds.
     bool resumeRecord(GameRecord record);
-    void resumeStandard(const StandardGame& game, const std::vector<MoveTime>& times = {});
+    // A standard game from `start`, with no moves yet.
+    void resumeStandard(const Position& start = Position::start());
 
     // Starts the game again from the start position under the same rules; observers get
     // onNewGame.
@@ -157,10 +152,17 @@ class GameScene : public Scene {
     // Escape belongs to the panel while it is open, and quits the game otherwise.
     bool takesEscape() const override { return newGamePanel.isOpen(); }
 
-    // The computer at one side of a standard game, or none; not owned.
-    ComputerOpponent* computer = nullptr;
+    // The computer at one side of the game, or none; not owned. It watches the match from
+    // here on, and the scene shows what it says.
+    void setComputer(ComputerOpponent* computer);
+    ComputerOpponent* computer() const { return computer_; }
     // What H asks, or none; not owned. The scene draws the hint it shows.
-    HintEngine* hint = nullptr;
+    void setHint(HintEngine* hint);
+    HintEngine* hint() const { return hint_; }
+    // The computer's pass at the match, and E's new engine. Each change it made to the match
+    // is then settled and told as a click's would be, and its words go on the line last.
+    void updateComputer();
+    void restartComputer();
     // The server that plays the other side and judges the game, or none; not owned. The
     // scene shows its clocks, the players' names and what it says of the game.
     ServerPlayer* server = nullptr;
@@ -181,6 +183,11 @@ class GameScene : public Scene {
     void showPortrait(const std::string& path);
 
   private:
+    ComputerOpponent* computer_ = nullptr;
+    HintEngine* hint_ = nullptr;
+    NoticeReader computerNotice_;
+    NoticeReader hintNotice_;
+
     // Pictures only the standard rules show, loaded by resumeStandard so the simple game
     // loads exactly what it always did.
     Image standardBackground;

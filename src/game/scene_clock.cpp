@@ -3,9 +3,9 @@
 #include <utility>
 
 #include "clock/clock_face.h"
-#include "game/computer_opponent.h"
 #include "game/game_scene.h"
 #include "game/standard_controller.h"
+#include "match/computer_opponent.h"
 #include "match/server_player.h"
 #include "media/text.h"
 
@@ -58,8 +58,9 @@ void GameScene::togglePause() {
     selected.piece = -1;
     moveMap.clear();
     choosingPromotion = false;
-    if (computer) {
-        computer->pause(*this);
+    if (computer_) {
+        computer_->pause();
+        computerNotice_.show(computer_->notice(), notice);
     }
 }
 

@@ -1,10 +1,10 @@
 #include <utility>
 
-#include "game/computer_opponent.h"
 #include "game/game_scene.h"
-#include "game/hint_engine.h"
 #include "input/keyboard.h"
 #include "input/mouse.h"
+#include "match/computer_opponent.h"
+#include "match/hint_engine.h"
 
 namespace ixo {
 
@@ -13,8 +13,8 @@ void GameScene::chooseNextGame() {
     // The clock stops, measuring or not; P's pause, if any, is the player's and stays after
     // the panel.
     pausedForPanel_ = match.hold(true);
-    if (computer) {
-        computer->pause(*this);
+    if (computer_) {
+        computer_->hold(true);
     }
 }
 
@@ -22,11 +22,12 @@ std::string GameScene::updatePanel() {
     Mouse::instance().refresh();
     // Engines are still read, so that nothing they send keeps the loop awake; the computer
     // owns no turn while the panel is open, so it asks nothing.
-    if (computer) {
-        computer->update(*this);
+    if (computer_) {
+        updateComputer();
     }
-    if (hint) {
-        hint->update(*this);
+    if (hint_) {
+        hint_->update(match);
+        hintNotice_.show(hint_->notice(), notice);
     }
     const NewGamePanel::Result result =
         newGamePanel.handle(Mouse::instance(), Keyboard::instance());
@@ -36,6 +37,9 @@ std::string GameScene::updatePanel() {
     if (pausedForPanel_) {
         match.hold(false);
         pausedForPanel_ = false;
+    }
+    if (computer_) {
+        computer_->hold(false);
     }
     beginPending_ = result == NewGamePanel::Result::Start;
     return beginPending_ ? kBeginChosenGame : "loop";

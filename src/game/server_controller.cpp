@@ -1,9 +1,9 @@
 #include "game/server_controller.h"
 
-#include "game/computer_opponent.h"
 #include "game/standard_controller.h"
 #include "input/keyboard.h"
 #include "input/mouse.h"
+#include "match/computer_opponent.h"
 #include "match/server_player.h"
 
 namespace ixo {
@@ -53,14 +53,14 @@ void updateServerGame(GameScene& scene) {
     Match& match = scene.match;
     answerServerQuestions(scene, server);
     const bool running = server.status() == ServerStatus::Playing;
-    if (scene.computer) {
+    if (ComputerOpponent* computer = scene.computer()) {
         // The engine plays our side, and only while the game runs: before the server starts
         // it, the side to move may be ours with no game to move in.
-        if (scene.computer->side() != server.ourSide()) {
-            scene.computer->setSide(server.ourSide());
+        if (computer->side() != server.ourSide()) {
+            computer->setSide(server.ourSide());
         }
         if (running) {
-            scene.computer->update(scene);
+            scene.updateComputer();
         }
         if (Mouse::instance().rightReleased()) {
             settle(scene);

@@ -1,9 +1,10 @@
 #include "game/standard_controller.h"
 
+#include <utility>
+
 #include "game/geometry.h"
 #include "input/keyboard.h"
 #include "input/mouse.h"
-#include "match/record_text.h"
 #include "util/format.h"
 
 namespace ixo {
@@ -361,15 +362,11 @@ void keepStandardPick(GameScene& scene, const Cell& held) {
     }
 }
 
-void GameScene::resumeStandard(const StandardGame& game, const std::vector<MoveTime>& times) {
-    std::string unused;
-    // A game that could be played to where it stands replays the same way in the match.
-    match.load(recordOf(game, times), unused);
-    loadStandardPictures();
-    settle(*this);
-    notice.clear();
-    asking = Question::None;
-    startClocksAfresh();
+void GameScene::resumeStandard(const Position& start) {
+    GameRecord record;
+    record.rules = RuleSet::Standard;
+    record.start = start;
+    resumeRecord(std::move(record));
 }
 
 bool GameScene::resumeRecord(GameRecord record) {

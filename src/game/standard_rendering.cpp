@@ -1,6 +1,6 @@
 #include "game/game_scene.h"
 #include "game/geometry.h"
-#include "game/hint_engine.h"
+#include "match/hint_engine.h"
 #include "match/server_player.h"
 #include "media/text.h"
 #include "util/format.h"
@@ -96,10 +96,10 @@ std::string GameScene::noticeShown() const {
 void GameScene::describeStandard(FrameState& frame) const {
     frame.notice = noticeShown();
     describeClocks(frame);
-    if (hint) {
-        frame.hintFrom = hint->shown().from;
-        frame.hintTo = hint->shown().to;
-        frame.hintDrop = hint->shown().drop;
+    if (hint_) {
+        frame.hintFrom = hint_->shown().from;
+        frame.hintTo = hint_->shown().to;
+        frame.hintDrop = hint_->shown().drop;
     }
     frame.standard = rules() == RuleSet::Standard;
     if (!frame.standard) {

@@ -1,11 +1,11 @@
-#include "game/computer_opponent.h"
 #include "game/game_scene.h"
 #include "game/geometry.h"
-#include "game/hint_engine.h"
 #include "game/server_controller.h"
 #include "game/standard_controller.h"
 #include "input/keyboard.h"
 #include "input/mouse.h"
+#include "match/computer_opponent.h"
+#include "match/hint_engine.h"
 #include "shogi/move.h"
 #include "util/format.h"
 
@@ -112,42 +112,20 @@ bool moveSelectedPiece(GameScene& scene, const Board& working, Square square, Mo
 
 }  // namespace
 
-bool GameScene::resume(const std::vector<Move>& moves, const std::vector<MoveTime>& times) {
-    GameRecord record;
-    record.rules = RuleSet::Simple;
-    RecordNode* at = &record.root();
-    for (std::size_t ply = 0; ply < moves.size(); ++ply) {
-        at = record.addMove(*at, moves[ply], GameRecord::Placement::MainLine);
-        if (ply < times.size()) {
-            at->time = times[ply];
-            at->timed = true;
-        }
-    }
-    std::string unused;
-    const bool resumed = match.load(std::move(record), unused);
-    if (!resumed) {
-        // A record that cannot be played leaves the start position, as a new game would.
-        GameRecord empty;
-        empty.rules = RuleSet::Simple;
-        match.load(std::move(empty), unused);
-    }
-    settle(*this);
-    startClocksAfresh();
-    return resumed;
-}
-
 std::string GameScene::update() {
     if (newGamePanel.isOpen()) {
         return updatePanel();
     }
     updatePlay();
     // Last, so that a move made in this pass has already made the hint stale.
-    if (hint) {
+    if (hint_) {
         if (Keyboard::instance().presses(SDLK_h) % 2 != 0) {
-            hint->request(*this);
+            hint_->request(match, computer_);
+            hintNotice_.show(hint_->notice(), notice);
         }
-        hint->update(*this);
-        if (hint->shown().to >= 0 && !hintMark.surface()) {
+        hint_->update(match);
+        hintNotice_.show(hint_->notice(), notice);
+        if (hint_->shown().to >= 0 && !hintMark.surface()) {
             loadPicture(hintMark, pictureFolder + "hint.png");
         }
     } else if (Keyboard::instance().presses(SDLK_h) > 0) {
@@ -171,8 +149,8 @@ void GameScene::updatePlay() {
     }
     if (paused()) {
         // The engine is still read, so whatever it sends cannot keep the loop awake.
-        if (computer) {
-            computer->update(*this);
+        if (computer_) {
+            updateComputer();
         }
         return;
     }
@@ -180,38 +158,38 @@ void GameScene::updatePlay() {
     answerQuestions(*this);
     stepThroughHistory(*this);
     if (rules() == RuleSet::Standard) {
-        if (computer && Keyboard::instance().presses(SDLK_e) > 0) {
-            computer->restart(*this);
+        if (computer_ && Keyboard::instance().presses(SDLK_e) > 0) {
+            restartComputer();
         }
-        if (computer) {
-            const Cell held = computer->ownsTurn(*this) ? selected : Cell{-1, 0, 0, 0};
-            computer->update(*this);
-            if (!computer->ownsTurn(*this)) {
+        if (computer_) {
+            const Cell held = computer_->ownsTurn(match) ? selected : Cell{-1, 0, 0, 0};
+            updateComputer();
+            if (!computer_->ownsTurn(match)) {
                 keepStandardPick(*this, held);
             }
         }
         // The computer's side is not the player's to move, so clicks wait for their turn.
-        if (!computer || !computer->ownsTurn(*this)) {
+        if (!computer_ || !computer_->ownsTurn(match)) {
             updateStandard(*this);
         } else {
-            updateStandardWhileWaiting(*this, computer->side() == 0 ? 1 : 0);
+            updateStandardWhileWaiting(*this, computer_->side() == 0 ? 1 : 0);
         }
         return;
     }
-    if (computer && Keyboard::instance().presses(SDLK_e) > 0) {
-        computer->restart(*this);
+    if (computer_ && Keyboard::instance().presses(SDLK_e) > 0) {
+        restartComputer();
     }
     if (lostOnTime() >= 0) {
         return;  // no more moves after a flag fall, until it is taken back
     }
-    if (computer) {
+    if (computer_) {
         // A piece picked up while the computer thought, in screen squares.
-        const bool waited = computer->ownsTurn(*this) && selected.piece != kNothingSelected;
+        const bool waited = computer_->ownsTurn(match) && selected.piece != kNothingSelected;
         const Square held = turn() != 0 ? mirrorRow({selected.column, selected.row})
                                         : Square{selected.column, selected.row};
-        computer->update(*this);
-        if (computer->ownsTurn(*this)) {
-            pickUpWhileWaiting(*this, computer->side() == 0 ? 1 : 0);
+        updateComputer();
+        if (computer_->ownsTurn(match)) {
+            pickUpWhileWaiting(*this, computer_->side() == 0 ? 1 : 0);
             return;
         }
         // Its turn has come: the piece stays picked up if the computer's move left it there.

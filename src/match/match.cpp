@@ -44,7 +44,9 @@ bool Match::load(GameRecord record, std::string& error) {
     endings_.clear();
     paused_ = false;
     restartClock();
-    notify(MatchEvent::Moved, lastMove() ? *lastMove() : Move{});
+    // Another record is another game to whoever watches: a search or a file of the old
+    // one has nothing to do with it.
+    notify(MatchEvent::NewGame, lastMove() ? *lastMove() : Move{});
     return true;
 }
 

@@ -27,7 +27,7 @@ enum class MatchEvent {
     // ending was taken back or replayed; `move` is the last move played, if any.
     Ended,
     Moved,    // the current place jumped to another node of the record
-    NewGame,  // a fresh record from the start position
+    NewGame,  // a fresh record from the start position, or another record taken over
 };
 
 // Told of every change after the match has settled, so it may read the match. The record

@@ -22,7 +22,7 @@ namespace ixo {
 //   - then each variation as a block "変化：N手", depth first (a variation's own variations
 //     before the ones beside it further up), as tsshogi and Kakinoki write them.
 // Headers are what the caller put there, nothing added. A game the player starts sets three
-// itself, as writeKif and writeStandardKif (record/kif.h) did: 開始日時 (the start, "YYYY/MM/DD
+// itself: 開始日時 (the start, "YYYY/MM/DD
 // HH:MM:SS" local time) with setRecordHeader, and 先手 and 後手 with setPlayerName ("Blue" and
 // "Red" unless a computer plays a side, which is named by its engine). A record opened from
 // elsewhere keeps its own lines; setPlayerName then renames a side where its line stands.

@@ -9,10 +9,10 @@
 
 #include "SDL.h"
 #include "app/shogi_app.h"
-#include "game/computer_opponent.h"
 #include "game/game_scene.h"
 #include "input/keyboard.h"
-#include "record/record_keeper.h"
+#include "match/computer_opponent.h"
+#include "match/record_keeper.h"
 #include "reliability/scene_driver.h"
 #include "settings/settings.h"
 #include "shogi/handicaps.h"
@@ -200,7 +200,7 @@ TEST_F(NewGameFromTheWindow, EveryChoiceReachesTheGameStartedAndIsRemembered) {
     EXPECT_EQ(game()->clock().control().mainMs, 600000);
     EXPECT_EQ(game()->clock().control().byoyomiMs, 30000);
     ASSERT_NE(app_->computer(), nullptr);
-    EXPECT_EQ(game()->computer, app_->computer());
+    EXPECT_EQ(game()->computer(), app_->computer());
     EXPECT_EQ(app_->computer()->side(), 1);
     ASSERT_TRUE(passesUntil([&] { return !app_->computer()->recordName().empty(); }));
     EXPECT_NE(app_->computer()->recordName().find("(level 3)"), std::string::npos);
@@ -221,7 +221,7 @@ TEST_F(NewGameFromTheWindow, EveryChoiceReachesTheGameStartedAndIsRemembered) {
     choose(Row::Clock, 0);
     key(SDLK_RETURN);
     EXPECT_EQ(app_->computer(), nullptr);
-    EXPECT_EQ(game()->computer, nullptr);
+    EXPECT_EQ(game()->computer(), nullptr);
     EXPECT_EQ(game()->rules(), RuleSet::Simple);
     EXPECT_FALSE(game()->showsClock());
     EXPECT_EQ(loadGameChoice(settingsFile()).choice.rules, RuleSet::Simple);
@@ -243,7 +243,7 @@ TEST_F(NewGameFromTheWindow, TheComputerChosenInThePanelPlaysItsSide) {
 TEST_F(NewGameFromTheWindow, EachGameStartedGetsARecordNamingItsOwnPlayers) {
     RecordKeeper keeper(GamesFolder{(scratch_.root() / "games").string(), ""}, 0);
     open(firstStart());
-    app_->addObserver(&keeper);
+    app_->keepRecord(&keeper);
     openPanel();
     choose(Row::Rules, 1);
     choose(Row::Opponent, 2);  // the computer is Blue, and moves first

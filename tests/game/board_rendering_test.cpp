@@ -296,7 +296,7 @@ TEST_F(BoardRendering, AFramePaintedWhereItChangedEqualsOnePaintedWhole) {
         reliability::changePosition(scene, [](Board& b) { b.place(6, 3, Silver, 0); });
     });
 
-    scene.resumeStandard(StandardGame{});
+    scene.resumeStandard();
     expectWhole("standard: the bishop's pawn selected", [&] { click(scene, 2, 6); });
     expectWhole("standard: the pawn moved", [&] { click(scene, 2, 5); });
     expectWhole("standard: Red's silver selected", [&] { click(scene, 6, 0); });

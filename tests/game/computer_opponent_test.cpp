@@ -1,4 +1,4 @@
-#include "game/computer_opponent.h"
+#include "match/computer_opponent.h"
 
 #include <sys/wait.h>
 
@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "record/record_keeper.h"
+#include "match/record_keeper.h"
 #include "reliability/scene_driver.h"
 #include "scene_test_support.h"
 
@@ -48,10 +48,10 @@ class AgainstFakeEngine : public SceneTest {
         std::string error;
         ASSERT_TRUE(computer_->start(error)) << error;
         if (!simple) {
-            scene_.resumeStandard(StandardGame{});
+            scene_.resumeStandard();
         }
-        scene_.observers = {&heard_, computer_.get()};
-        scene_.computer = computer_.get();
+        scene_.observers = {&heard_};
+        scene_.setComputer(computer_.get());
     }
     template <typename Done>
     bool runUntil(Done done) {
@@ -132,7 +132,8 @@ TEST_F(AgainstFakeEngine, TheRecordNamesTheEngineAndItsLevelForItsSideEvenAfterI
     play(1, {"--name", "Fake Engine 2.5", "--crash-in-search"});
     RecordKeeper keeper({(std::filesystem::current_path() / "games").string(), ""},
                         std::time(nullptr));
-    scene_.observers.push_back(&keeper);
+    keeper.namePlayer(computer_.get());
+    scene_.match.addObserver(&keeper);
     const std::string names =
         "\n先手：Blue\n後手：Fake Engine 2.5 (level " + std::to_string(kDefaultLevel) + ")\n";
     click(scene_, 2, 6);

@@ -107,7 +107,7 @@ class TimedGame : public SceneTest {
     }
     void start(RuleSet rules, TimeControl control) {
         if (rules == RuleSet::Standard) {
-            scene_.resumeStandard(StandardGame{});
+            scene_.resumeStandard();
         }
         scene_.setTimeControl(control);
         frame(scene_, 0, 0, 0);

@@ -1,4 +1,4 @@
-#include "game/hint_engine.h"
+#include "match/hint_engine.h"
 
 #include <sys/wait.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "game/computer_opponent.h"
+#include "match/computer_opponent.h"
 #include "reliability/scene_driver.h"
 #include "scene_test_support.h"
 #include "shogi/position.h"
@@ -35,8 +35,7 @@ class HintTest : public SceneTest {
         setup.arguments = std::move(arguments);
         setup.variantFile = IXO_VARIANT_FILE;
         hint_ = std::make_unique<HintEngine>(setup, false);
-        scene_.observers = {hint_.get()};
-        scene_.hint = hint_.get();
+        scene_.setHint(hint_.get());
     }
     template <typename Done>
     bool runUntil(Done done) {
@@ -51,7 +50,7 @@ class HintTest : public SceneTest {
 
 TEST_F(HintTest, TheEnginesMoveIsShownOnTheBoardAndInKif) {
     useEngine({"--move", "7g7f"});
-    scene_.resumeStandard(StandardGame{});
+    scene_.resumeStandard();
     reliability::pressKey(scene_, SDLK_h);
     ASSERT_TRUE(runUntil([&] { return answered(); }));
     EXPECT_EQ(scene_.notice, "Hint: ７六歩");
@@ -73,7 +72,7 @@ TEST_F(HintTest, ADropShowsThePieceInHand) {
     Position position;
     std::string error;
     ASSERT_TRUE(parseSfen("4k4/9/9/9/9/9/9/9/4K4 b P 1", position, error)) << error;
-    scene_.resumeStandard(StandardGame{position});
+    scene_.resumeStandard(position);
     reliability::pressKey(scene_, SDLK_h);
     ASSERT_TRUE(runUntil([&] { return answered(); }));
     EXPECT_EQ(scene_.notice, "Hint: ５五歩打");
@@ -84,7 +83,7 @@ TEST_F(HintTest, ADropShowsThePieceInHand) {
 
 TEST_F(HintTest, AMoveTheRulesRefuseIsNeverShown) {
     useEngine({"--move", "7g7c"});
-    scene_.resumeStandard(StandardGame{});
+    scene_.resumeStandard();
     reliability::pressKey(scene_, SDLK_h);
     ASSERT_TRUE(runUntil([&] { return answered(); }));
     EXPECT_EQ(hint_->shown().to, -1);
@@ -111,7 +110,7 @@ TEST_F(HintTest, WithoutAnEngineHSaysSo) {
 
 TEST_F(HintTest, ACrashInTheSearchIsToldAndTheNextHStartsAnew) {
     useEngine({"--crash-in-search"});
-    scene_.resumeStandard(StandardGame{});
+    scene_.resumeStandard();
     reliability::pressKey(scene_, SDLK_h);
     ASSERT_TRUE(runUntil([&] { return answered(); }));
     EXPECT_EQ(scene_.notice.rfind("No hint: ", 0), 0u) << scene_.notice;

@@ -2,8 +2,9 @@
 #include <utility>
 #include <vector>
 
-#include "record/kif.h"
+#include "record/kif_reader.h"
 #include "scene_test_support.h"
+#include "support/record_lines.h"
 
 namespace ixo::test {
 namespace {
@@ -50,12 +51,13 @@ TEST_F(History, ARandomGameRecordsReadsBackTakesBackAndReplaysThroughEveryPositi
     std::vector<Position> shown{now()};
     for (int move = 0; move < 80 && clickRandomMove(scene_, random); ++move) {
         shown.push_back(now());
-        const KifReading reading = readKif(writeKif(scene_.match.played(), "2026/12/07 10:00:00"));
+        const RecordReading reading =
+            readKifRecord(test::kifPlayedHere(scene_.match.record(), "2026/12/07 10:00:00"));
         ASSERT_TRUE(reading.ok()) << "move " << move + 1 << ": line " << reading.errorLine << ": "
                                   << reading.error;
         Board replayed;
         replayed.reset();
-        for (const Move& recorded : reading.moves) {
+        for (const Move& recorded : test::mainLineMoves(reading.record)) {
             ASSERT_TRUE(playMove(replayed, recorded.owner, recorded.fromColumn, recorded.fromRow,
                                  recorded.toColumn, recorded.toRow));
         }

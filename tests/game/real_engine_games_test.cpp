@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "engine/engine_process.h"
-#include "game/computer_opponent.h"
-#include "game/engine_moves.h"
-#include "game/hint_engine.h"
+#include "match/computer_opponent.h"
+#include "match/engine_moves.h"
+#include "match/hint_engine.h"
 #include "reliability/scene_driver.h"
 #include "scene_test_support.h"
 #include "shogi/position.h"
@@ -49,15 +49,16 @@ class RealEngineGame : public SceneTest {
             std::string error;
             ASSERT_TRUE(players_.back()->start(error)) << error;
         }
-        scene_.observers = {players_[0].get(), players_[1].get()};
+        scene_.match.addObserver(players_[0].get());
+        scene_.match.addObserver(players_[1].get());
         // A short game: the first plies of one, or all of it when it ends sooner.
         const auto plies = [&] {
             return scene_.rules() == RuleSet::Standard ? scene_.match.ply() : scene_.match.ply();
         };
         for (int pass = 0; pass < 2000 && plies() < kPlies && !scene_.gameOver(); ++pass) {
             for (const auto& player : players_) {
-                player->update(scene_);
-                ASSERT_TRUE(player->playing()) << scene_.notice;
+                player->update(scene_.match);
+                ASSERT_TRUE(player->playing()) << player->notice().text();
             }
             pollfd watched[2] = {{players_[0]->readDescriptor(), POLLIN, 0},
                                  {players_[1]->readDescriptor(), POLLIN, 0}};
@@ -73,7 +74,7 @@ class RealEngineGame : public SceneTest {
 
 TEST_F(RealEngineGame, FairyStockfishPlaysAShortStandardGameOfLegalMoves) {
     REQUIRE_ENGINE("fairy-stockfish");
-    scene_.resumeStandard(StandardGame{});
+    scene_.resumeStandard();
     playWhole(engine("fairy-stockfish", false), engine("fairy-stockfish", false));
     EXPECT_NE(scene_.match.outcome().how, GameEnd::IllegalMove) << scene_.notice;
     EXPECT_TRUE(scene_.match.outcome().over() || scene_.match.ply() == kPlies);
@@ -88,7 +89,7 @@ TEST_F(RealEngineGame, FairyStockfishPlaysAShortSimpleGameOfLegalMoves) {
 TEST_F(RealEngineGame, GpsusiPlaysAShortStandardGameOfLegalMoves) {
     REQUIRE_ENGINE("gpsusi");
     REQUIRE_ENGINE("fairy-stockfish");
-    scene_.resumeStandard(StandardGame{});
+    scene_.resumeStandard();
     playWhole(engine("gpsusi", false), engine("fairy-stockfish", false));
     EXPECT_NE(scene_.match.outcome().how, GameEnd::IllegalMove) << scene_.notice;
     EXPECT_TRUE(scene_.match.outcome().over() || scene_.match.ply() == kPlies);
@@ -100,12 +101,11 @@ TEST_F(RealEngineGame, AHintInAMateInOneIsTheMate) {
     std::string error;
     // Blue drops the gold on 5b, held by the pawn on 5c: the one move that mates.
     ASSERT_TRUE(parseSfen("4k4/9/4P4/9/9/9/9/9/4K4 b G 1", position, error)) << error;
-    scene_.resumeStandard(StandardGame{position});
+    scene_.resumeStandard(position);
     EngineSetup setup;
     setup.program = "fairy-stockfish";
     hint_ = std::make_unique<HintEngine>(setup, true);
-    scene_.hint = hint_.get();
-    scene_.observers = {hint_.get()};
+    scene_.setHint(hint_.get());
     reliability::pressKey(scene_, SDLK_h);
     for (int pass = 0; pass < 1000 && scene_.notice == "Hint: thinking"; ++pass) {
         frame(scene_, 0, 0, 0);

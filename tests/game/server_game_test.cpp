@@ -27,7 +27,7 @@ class OnAServer : public SceneTest {
     void join(std::vector<std::string> arguments) {
         fake_ = std::make_unique<FakeCsaServer>(std::move(arguments));
         server_ = std::make_unique<ServerPlayer>(loginTo(*fake_, "taro"));
-        scene_.resumeStandard(StandardGame{});
+        scene_.resumeStandard();
         scene_.server = server_.get();
         scene_.observers = {&heard_};
         ASSERT_TRUE(server_->start(scene_.ticks()));

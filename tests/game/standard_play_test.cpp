@@ -39,7 +39,7 @@ class StandardPlay : public SceneTest {
         Position position;
         std::string error;
         ASSERT_TRUE(parseSfen(sfen, position, error)) << error;
-        scene_.resumeStandard(StandardGame(position));
+        scene_.resumeStandard(position);
     }
     void clickHand(int side, int kind) {
         const Box slot = handSlot(side, handIndexOf(kind));
@@ -117,7 +117,7 @@ TEST_F(StandardPlay, AnOptionalPromotionAsksAndARightClickLeavesTheBoardAsItWas)
     click(scene_, 4, 2);
     answer(4, 2, false);
     EXPECT_EQ(scene_.board().cellAt(4, 2).piece, Silver);
-    scene_.resumeStandard(StandardGame(before));
+    scene_.resumeStandard(before);
     click(scene_, 4, 3);
     click(scene_, 4, 2);
     answer(4, 2, true);

@@ -34,7 +34,7 @@ class StandardRendering : public SceneTest {
         Position position;
         std::string error;
         ASSERT_TRUE(parseSfen(sfen, position, error)) << error;
-        scene.resumeStandard(StandardGame(position));
+        scene.resumeStandard(position);
     }
     void expectColours(std::initializer_list<std::tuple<int, int, Rgb>> points) const {
         for (const auto& [x, y, c] : points) {

@@ -29,11 +29,16 @@
 #include <string>
 #include <vector>
 
-#include "record/kif.h"
+#include "match/match.h"
+#include "match/record_keeper.h"
+#include "record/kif_reader.h"
+#include "record/kif_writer.h"
 #include "record/replay.h"
 #include "record/text_encoding.h"
+#include "shogi/handicaps.h"
 #include "shogi/random_game.h"
 #include "shogi/standard_rules.h"
+#include "support/record_lines.h"
 #include "support/test_files.h"
 
 namespace {
@@ -64,7 +69,7 @@ std::string usiOfStandard(const std::vector<ixo::Move>& moves) {
 }
 
 // How tsshogi names the special move that ends a game, for the endings a KIF end line gives.
-std::string endingName(const ixo::StandardGame& game) {
+std::string endingName(const ixo::Match& game) {
     const ixo::Outcome& outcome = game.outcome();
     const bool moverWins = outcome.winner == game.position().sideToMove;
     switch (outcome.how) {
@@ -89,14 +94,17 @@ std::string endingName(const ixo::StandardGame& game) {
 }
 
 // A game of random legal moves from the even start or a handicap, ended by mate if it comes
-// to that, or else by one of the endings a player or a clock brings, or not at all.
-ixo::StandardGame randomStandardGame(std::mt19937& random, int index) {
+// to that, or else by one of the endings a player or a clock brings, or not at all; played
+// through the match, with each move's time, as the game plays one.
+void playRandomStandardGame(ixo::Match& game, std::mt19937& random, int index) {
     static const char* const kStarts[] = {"平手",     "香落ち",   "右香落ち", "角落ち",
                                           "飛車落ち", "飛香落ち", "二枚落ち", "四枚落ち",
                                           "六枚落ち", "八枚落ち", "十枚落ち"};
-    ixo::Position start;
-    ixo::handicapPosition(index % 3 == 0 ? kStarts[1 + index / 3 % 10] : kStarts[0], start);
-    ixo::StandardGame game(start);
+    ixo::GameRecord record;
+    record.rules = ixo::RuleSet::Standard;
+    ixo::handicapPosition(index % 3 == 0 ? kStarts[1 + index / 3 % 10] : kStarts[0], record.start);
+    std::string error;
+    game.load(std::move(record), error);
     const int length = std::uniform_int_distribution<int>(1, 200)(random);
     std::vector<ixo::MoveRequest> moves;
     for (int ply = 0; ply < length && !game.outcome().over(); ++ply) {
@@ -122,7 +130,19 @@ ixo::StandardGame randomStandardGame(std::mt19937& random, int index) {
                 break;
         }
     }
-    return game;
+}
+
+// The same record with each move's time set from `times`.
+ixo::GameRecord timed(ixo::GameRecord record, const std::vector<ixo::MoveTime>& times) {
+    std::size_t ply = 0;
+    for (ixo::RecordNode* node = record.root().mainChild(); node && ply < times.size();
+         node = node->mainChild()) {
+        if (!node->isEnd()) {
+            node->time = times[ply++];
+            node->timed = true;
+        }
+    }
+    return record;
 }
 
 // Times of every ply, most of them seconds, some past an hour for one move, a few long enough
@@ -151,9 +171,9 @@ std::string expectedTimes(const std::vector<ixo::Move>& moves,
     return text;
 }
 
-std::string readTimes(const ixo::KifReading& reading) {
+std::string readTimes(const ixo::GameRecord& record) {
     std::string text;
-    for (const ixo::MoveTime& time : reading.times) {
+    for (const ixo::MoveTime& time : ixo::test::mainLineTimes(record)) {
         text +=
             std::to_string(time.usedMs / 1000) + ' ' + std::to_string(time.totalMs / 1000) + '\n';
     }
@@ -170,23 +190,25 @@ int writeGames(const std::string& folder, int count, unsigned seed) {
         const std::vector<ixo::Move> game = ixo::randomGame(random, length, index % 2 == 0);
         const std::vector<ixo::MoveTime> times = randomTimes(random, game.size());
         const std::string base = folder + "/ours-" + std::to_string(index);
-        std::ofstream(base + ".kifu", std::ios::binary)
-            << ixo::writeKif(game, "2026/01/02 03:04:05", times);
+        std::ofstream(base + ".kifu", std::ios::binary) << ixo::test::kifPlayedHere(
+            ixo::test::lineRecord(ixo::RuleSet::Simple, game, ixo::Position::start(), times),
+            "2026/01/02 03:04:05");
         std::ofstream(base + ".usi", std::ios::binary) << usiOf(game) << '\n';
         std::ofstream(base + ".times", std::ios::binary) << expectedTimes(game, times);
 
-        const ixo::StandardGame standard = randomStandardGame(random, index);
+        ixo::Match standard(ixo::RuleSet::Standard, [] { return std::int64_t{0}; });
+        playRandomStandardGame(standard, random, index);
         const std::vector<ixo::MoveTime> standardTimes =
             randomTimes(random, standard.played().size());
         const std::string standardBase = folder + "/ours-std-" + std::to_string(index);
-        std::ofstream(standardBase + ".kifu", std::ios::binary)
-            << ixo::writeStandardKif(standard, "2026/01/02 03:04:05", {}, standardTimes);
+        std::ofstream(standardBase + ".kifu", std::ios::binary) << ixo::test::kifPlayedHere(
+            timed(ixo::recordToWrite(standard), standardTimes), "2026/01/02 03:04:05");
         std::ofstream(standardBase + ".times", std::ios::binary)
             << expectedTimes(standard.played(), standardTimes);
         std::ofstream(standardBase + ".usi", std::ios::binary)
             << usiOfStandard(standard.played()) << '\n';
         std::ofstream(standardBase + ".sfen", std::ios::binary)
-            << ixo::toSfen(standard.startPosition()) << '\n';
+            << ixo::toSfen(standard.record().start) << '\n';
         std::ofstream(standardBase + ".end", std::ios::binary) << endingName(standard) << '\n';
     }
     return 0;
@@ -213,25 +235,32 @@ int readAndCompare(const std::string& path, const std::string& usiPath) {
         std::cerr << path << ": neither UTF-8 nor Shift_JIS\n";
         return 1;
     }
-    const ixo::KifReading reading = ixo::readKif(*text);
+    const ixo::RecordReading reading = ixo::readKifRecord(*text);
     if (!reading.ok()) {
         std::cerr << path << ':' << reading.errorLine << ": " << reading.error << '\n';
         return 1;
     }
-    const std::string ours = reading.rules == ixo::RuleSet::Standard ? usiOfStandard(reading.moves)
-                                                                     : usiOf(reading.moves);
+    const ixo::GameRecord& record = reading.record;
+    const std::vector<ixo::Move> moves = ixo::test::mainLineMoves(record);
+    const std::string ours =
+        record.rules == ixo::RuleSet::Standard ? usiOfStandard(moves) : usiOf(moves);
+    // As the game opens it: at the end of its main line, with the ending the record gives.
+    ixo::Match opened(record.rules);
+    std::string error;
+    if (!opened.load(record, error)) {
+        std::cerr << path << ": the game cannot stand where the record ends: " << error << '\n';
+        return 1;
+    }
     const std::string base = usiPath.substr(0, usiPath.rfind('.'));
     std::string sfen, ending;
     if (ixo::readWholeFile(base + ".sfen", sfen) &&
-        withoutLineEnd(sfen) != ixo::toSfen(reading.standard.startPosition())) {
-        std::cerr << path << ": starts elsewhere\n  read:     "
-                  << ixo::toSfen(reading.standard.startPosition())
+        withoutLineEnd(sfen) != ixo::toSfen(record.start)) {
+        std::cerr << path << ": starts elsewhere\n  read:     " << ixo::toSfen(record.start)
                   << "\n  expected: " << withoutLineEnd(sfen) << '\n';
         return 1;
     }
-    if (ixo::readWholeFile(base + ".end", ending) &&
-        withoutLineEnd(ending) != endingName(reading.standard)) {
-        std::cerr << path << ": ends otherwise\n  read:     " << endingName(reading.standard)
+    if (ixo::readWholeFile(base + ".end", ending) && withoutLineEnd(ending) != endingName(opened)) {
+        std::cerr << path << ": ends otherwise\n  read:     " << endingName(opened)
                   << "\n  expected: " << withoutLineEnd(ending) << '\n';
         return 1;
     }
@@ -241,9 +270,9 @@ int readAndCompare(const std::string& path, const std::string& usiPath) {
         return 1;
     }
     std::string times;
-    if (ixo::readWholeFile(base + ".times", times) && readTimes(reading) != times) {
+    if (ixo::readWholeFile(base + ".times", times) && readTimes(record) != times) {
         std::cerr << path << ": times differ\n  read:\n"
-                  << readTimes(reading) << "  expected:\n"
+                  << readTimes(record) << "  expected:\n"
                   << times;
         return 1;
     }

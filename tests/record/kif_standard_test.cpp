@@ -3,11 +3,25 @@
 #include <string>
 #include <vector>
 
-#include "record/kif.h"
+#include "match/match.h"
+#include "record/kif_reader.h"
+#include "record/kif_syntax.h"
+#include "shogi/handicaps.h"
 #include "shogi/standard_rules.h"
+#include "support/record_lines.h"
 
 namespace ixo {
 namespace {
+
+using test::kifPlayedHere;
+using test::lineRecord;
+using test::mainLineMoves;
+
+// A game of `record` as the game opens it: at the end of its main line.
+void open(Match& match, const GameRecord& record) {
+    std::string error;
+    EXPECT_TRUE(match.load(record, error)) << error;
+}
 
 std::string usiOf(const std::vector<Move>& moves) {
     std::string text;
@@ -98,14 +112,16 @@ TEST(StandardKifReader, ReadsWhatOtherProgramsWriteAndRefusesEachRuleInAPlayersW
     };
     for (const StandardCase& c : cases) {
         SCOPED_TRACE(c.what);
-        const KifReading reading = readKif(c.text);
+        const RecordReading reading = readKifRecord(c.text);
         if (c.usi) {
             ASSERT_TRUE(reading.ok()) << reading.errorLine << ": " << reading.error;
-            EXPECT_EQ(reading.rules, RuleSet::Standard);
-            EXPECT_EQ(usiOf(reading.moves), c.usi);
-            EXPECT_EQ(usiOf(reading.standard.played()), c.usi);
-            EXPECT_EQ(reading.standard.outcome().how, c.end);
-            EXPECT_EQ(reading.standard.outcome().winner, c.winner);
+            EXPECT_EQ(reading.record.rules, RuleSet::Standard);
+            EXPECT_EQ(usiOf(mainLineMoves(reading.record)), c.usi);
+            Match game;
+            open(game, reading.record);
+            EXPECT_EQ(usiOf(game.played()), c.usi);
+            EXPECT_EQ(game.outcome().how, c.end);
+            EXPECT_EQ(game.outcome().winner, c.winner);
         } else {
             EXPECT_FALSE(reading.ok());
             EXPECT_EQ(reading.errorLine, c.errorLine) << reading.error;
@@ -129,52 +145,70 @@ TEST(StandardKifReader, OnlyTheGamesOwnSimpleRecordsReadUnderTheSimpleRules) {
         }
         return moves;
     }();
-    std::string text = writeKif(simpleMoves, "2026/01/01 00:00:00");
-    EXPECT_EQ(readKif(text).rules, RuleSet::Simple);
+    std::string text =
+        kifPlayedHere(lineRecord(RuleSet::Simple, simpleMoves), "2026/01/01 00:00:00");
+    EXPECT_EQ(readKifRecord(text).record.rules, RuleSet::Simple);
     // Written before records said their rules: still the game's own simple game.
     text.erase(text.find(kSimpleRulesMarker), std::string(kSimpleRulesMarker).size() + 1);
-    const KifReading old = readKif(text);
+    const RecordReading old = readKifRecord(text);
     ASSERT_TRUE(old.ok()) << old.error;
-    EXPECT_EQ(old.rules, RuleSet::Simple);
-    EXPECT_EQ(old.moves, simpleMoves);
+    EXPECT_EQ(old.record.rules, RuleSet::Simple);
+    EXPECT_EQ(mainLineMoves(old.record), simpleMoves);
     // The same names with a drop are someone else's standard game.
-    const KifReading other = readKif(even(kTradeAndDrop).insert(0, "先手：Blue\n後手：Red\n"));
+    const RecordReading other =
+        readKifRecord(even(kTradeAndDrop).insert(0, "先手：Blue\n後手：Red\n"));
     ASSERT_TRUE(other.ok()) << other.error;
-    EXPECT_EQ(other.rules, RuleSet::Standard);
+    EXPECT_EQ(other.record.rules, RuleSet::Standard);
 }
 
-StandardGame played(const Position& start, const std::vector<const char*>& usi) {
-    StandardGame game(start);
+// A standard game from `start`, played here through the match.
+void play(Match& game, const Position& start, const std::vector<const char*>& usi) {
+    GameRecord record;
+    record.rules = RuleSet::Standard;
+    record.start = start;
+    open(game, record);
     for (const char* text : usi) {
         MoveRequest request;
         EXPECT_TRUE(parseUsiMove(text, request)) << text;
-        Refusal why = Refusal::None;
-        EXPECT_TRUE(game.play(request, nullptr, &why)) << text << " refused " << int(why);
+        const Refusal why = game.play(request);
+        EXPECT_EQ(why, Refusal::None) << text << " refused " << int(why);
     }
-    return game;
+}
+
+// Its record as the game writes it, the headers of an opened record kept.
+std::string written(const Match& game, const std::vector<RecordHeader>& kept = {},
+                    const std::string& blue = "", const std::string& red = "",
+                    const std::string& startTime = "") {
+    GameRecord record = game.record();
+    record.headers = kept;
+    return kifPlayedHere(record, startTime, blue, red);
 }
 
 // A declined promotion is a plain move in KIF; "不成" would end the game for tsshogi.
 TEST(StandardKifWriter, WritesDropsDeclinedPromotionsAndTheEndingAndReadsBackTheSameGame) {
-    StandardGame game = played(Position::start(), {"7g7f", "3c3d", "8h2b", "3a2b", "B*5e"});
+    Match game;
+    play(game, Position::start(), {"7g7f", "3c3d", "8h2b", "3a2b", "B*5e"});
     game.resign();
-    const std::string text = writeStandardKif(game, "2026/01/02 03:04:05");
+    const std::string text = written(game, {}, "", "", "2026/01/02 03:04:05");
     EXPECT_NE(text.find(std::string("\n") + kStandardRulesMarker + "\n"), std::string::npos);
     EXPECT_NE(text.find("   3 ２二角(88)   ( 0:00/00:00:00)\n   4 同　銀(31)"), std::string::npos)
         << text;
     EXPECT_NE(text.find("   5 ５五角打     ( 0:00/00:00:00)\n   6 投了\nまで5手で先手の勝ち\n"),
               std::string::npos)
         << text;
-    const KifReading reading = readKif(text);
+    const RecordReading reading = readKifRecord(text);
     ASSERT_TRUE(reading.ok()) << reading.errorLine << ": " << reading.error;
-    EXPECT_EQ(reading.rules, RuleSet::Standard);
-    EXPECT_EQ(reading.moves, game.played());
-    EXPECT_EQ(reading.standard.outcome().how, GameEnd::Resignation);
-    EXPECT_EQ(reading.standard.outcome().winner, 0);
+    EXPECT_EQ(reading.record.rules, RuleSet::Standard);
+    Match back;
+    open(back, reading.record);
+    EXPECT_EQ(back.played(), game.played());
+    EXPECT_EQ(back.outcome().how, GameEnd::Resignation);
+    EXPECT_EQ(back.outcome().winner, 0);
 
-    StandardGame lost = played(Position::start(), {"7g7f"});
+    Match lost;
+    play(lost, Position::start(), {"7g7f"});
     lost.loseOnTime(1);
-    EXPECT_NE(writeStandardKif(lost, "").find("   2 切れ負け\nまで1手で時間切れにより先手の勝ち\n"),
+    EXPECT_NE(written(lost).find("   2 切れ負け\nまで1手で時間切れにより先手の勝ち\n"),
               std::string::npos);
 }
 
@@ -190,13 +224,14 @@ int linesOf(const std::string& text, const std::string& prefix) {
 // The computer's side is named by its engine; an opened record's line for that side gives
 // way to it, so a game continued against the computer never names a side twice.
 TEST(StandardKifWriter, TheComputersSideIsNamedByItsEngineOnceAndThePlayersSideAsBefore) {
-    const StandardGame game = played(Position::start(), {"7g7f"});
+    Match game;
+    play(game, Position::start(), {"7g7f"});
     const std::string engine = "Fairy-Stockfish 11.1 (level 5)";
-    const std::string fresh = writeStandardKif(game, "", {}, {}, {"", engine});
+    const std::string fresh = written(game, {}, "", engine);
     EXPECT_NE(fresh.find("\n先手：Blue\n後手：" + engine + "\n"), std::string::npos) << fresh;
 
-    const std::vector<KifHeader> kept = {{"先手", "羽生"}, {"棋戦", "練習"}, {"後手", "Red"}};
-    const std::string continued = writeStandardKif(game, "", kept, {}, {"", engine});
+    const std::vector<RecordHeader> kept = {{"先手", "羽生"}, {"棋戦", "練習"}, {"後手", "Red"}};
+    const std::string continued = written(game, kept, "", engine);
     EXPECT_NE(continued.find("\n先手：羽生\n棋戦：練習\n後手：" + engine + "\n"), std::string::npos)
         << continued;
     EXPECT_EQ(linesOf(continued, "後手："), 1);
@@ -204,15 +239,13 @@ TEST(StandardKifWriter, TheComputersSideIsNamedByItsEngineOnceAndThePlayersSideA
 
     // A handicap record names its sides 下手 and 上手, and an engine names itself in any
     // bytes, a line break included.
-    const std::string handicap =
-        writeStandardKif(game, "", {{"下手", "A"}, {"上手", "B"}}, {}, {"gpsshogi\nx", ""});
+    const std::string handicap = written(game, {{"下手", "A"}, {"上手", "B"}}, "gpsshogi\nx");
     EXPECT_NE(handicap.find("\n下手：gpsshogi x\n上手：B\n"), std::string::npos) << handicap;
     EXPECT_EQ(linesOf(handicap, "先手："), 0);
 
     // A kept player's line is the record's own, byte for byte, a NUL in it included.
     const std::string odd("Blue\0\x97", 6);
-    EXPECT_NE(writeStandardKif(game, "", {{"先手", odd}}).find("\n先手：" + odd + "\n"),
-              std::string::npos);
+    EXPECT_NE(written(game, {{"先手", odd}}).find("\n先手：" + odd + "\n"), std::string::npos);
 }
 
 TEST(StandardKifWriter, HandicapsAndSetUpPositionsReadBackToTheSameStart) {
@@ -222,24 +255,28 @@ TEST(StandardKifWriter, HandicapsAndSetUpPositionsReadBackToTheSameStart) {
         Position start;
         ASSERT_TRUE(handicapPosition(name, start));
         EXPECT_EQ(start.sideToMove, 1);
-        const std::string text = writeStandardKif(StandardGame(start), "");
+        Match game;
+        play(game, start, {});
+        const std::string text = written(game);
         EXPECT_NE(text.find(std::string("手合割：") + name + "\n"), std::string::npos);
-        const KifReading reading = readKif(text);
+        const RecordReading reading = readKifRecord(text);
         ASSERT_TRUE(reading.ok()) << reading.error;
-        EXPECT_EQ(reading.standard.startPosition(), start);
+        EXPECT_EQ(reading.record.start, start);
     }
     Position start;
     std::string error;
     ASSERT_TRUE(parseSfen("4k4/9/9/9/9/9/9/9/4K4 w B10Pb 1", start, error)) << error;
-    const std::string text = writeStandardKif(played(start, {"5a5b"}), "");
+    Match game;
+    play(game, start, {"5a5b"});
+    const std::string text = written(game);
     EXPECT_NE(text.find("後手の持駒：角\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\n| ・ ・ ・ ・v玉 ・ ・ ・ ・|一\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\n先手の持駒：角　歩十\n後手番\n"), std::string::npos) << text;
     EXPECT_EQ(text.find("手合割"), std::string::npos);
-    const KifReading reading = readKif(text);
+    const RecordReading reading = readKifRecord(text);
     ASSERT_TRUE(reading.ok()) << reading.errorLine << ": " << reading.error;
-    EXPECT_EQ(reading.standard.startPosition(), start);
-    EXPECT_EQ(usiOf(reading.moves), "5a5b");
+    EXPECT_EQ(reading.record.start, start);
+    EXPECT_EQ(usiOf(mainLineMoves(reading.record)), "5a5b");
 }
 
 }  // namespace

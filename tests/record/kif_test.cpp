@@ -1,14 +1,27 @@
-#include "record/kif.h"
-
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 
+#include "record/kif_reader.h"
+#include "record/kif_syntax.h"
+#include "shogi/notation.h"
 #include "shogi/random_game.h"
+#include "support/record_lines.h"
 
 namespace ixo {
 namespace {
+
+using test::kifPlayedHere;
+using test::lineRecord;
+using test::mainLineMoves;
+using test::mainLineTimes;
+
+// A simple-rules game of `moves` as this game writes it.
+std::string simpleKif(const std::vector<Move>& moves, const std::string& startTime,
+                      const std::vector<MoveTime>& times = {}) {
+    return kifPlayedHere(lineRecord(RuleSet::Simple, moves, Position::start(), times), startTime);
+}
 
 // A record of this game's simple rules, as it marks them.
 std::string simple(const std::string& text) {
@@ -91,10 +104,10 @@ TEST(KifReader, AcceptsTheUsualFormsAndRefusesWhatTheSimpleRulesCannotPlay) {
     };
     for (const KifCase& c : cases) {
         SCOPED_TRACE(c.what);
-        const KifReading reading = readKif(c.text);
+        const RecordReading reading = readKifRecord(c.text);
         if (c.moves >= 0) {
             EXPECT_TRUE(reading.ok()) << reading.errorLine << ": " << reading.error;
-            EXPECT_EQ(static_cast<int>(reading.moves.size()), c.moves);
+            EXPECT_EQ(static_cast<int>(mainLineMoves(reading.record).size()), c.moves);
         } else {
             EXPECT_FALSE(reading.ok());
             EXPECT_EQ(reading.errorLine, c.errorLine) << reading.error;
@@ -104,13 +117,14 @@ TEST(KifReader, AcceptsTheUsualFormsAndRefusesWhatTheSimpleRulesCannotPlay) {
 }
 
 TEST(KifReader, ReadsTheMovesItNames) {
-    const KifReading reading = readKif(record(kBishopTrade));
+    const RecordReading reading = readKifRecord(record(kBishopTrade));
     ASSERT_TRUE(reading.ok()) << reading.error;
-    ASSERT_EQ(reading.moves.size(), 4u);
+    const std::vector<Move> moves = mainLineMoves(reading.record);
+    ASSERT_EQ(moves.size(), 4u);
     // ２二角成(88): Blue's bishop from column 1, row 7 takes Red's bishop and promotes.
-    EXPECT_EQ(reading.moves[2], (Move{1, 7, 7, 1, Bishop, 0, Bishop, 1, true}));
+    EXPECT_EQ(moves[2], (Move{1, 7, 7, 1, Bishop, 0, Bishop, 1, true}));
     // 同　銀(31): Red's silver takes it back on the same square.
-    EXPECT_EQ(reading.moves[3], (Move{6, 0, 7, 1, Silver, 1, PromotedBishop, 0, false}));
+    EXPECT_EQ(moves[3], (Move{6, 0, 7, 1, Silver, 1, PromotedBishop, 0, false}));
 }
 
 TEST(KifWriter, NamesEveryPieceAsKifWritersDo) {
@@ -126,7 +140,7 @@ TEST(KifWriter, NamesEveryPieceAsKifWritersDo) {
     EXPECT_EQ(kifMoveText(silver, &bishop), "同　銀(31)");
     EXPECT_EQ(kifMoveText(bishop, &silver), "同　角成(88)");
 
-    const std::string text = writeKif({bishop}, "2026/01/02 03:04:05");
+    const std::string text = simpleKif({bishop}, "2026/01/02 03:04:05");
     EXPECT_NE(text.find("開始日時：2026/01/02 03:04:05\n"), std::string::npos);
     EXPECT_NE(text.find("\n手合割：平手\n先手：Blue\n後手：Red\n手数----指手---------消費時間--\n"
                         "   1 ２二角成(88) ( 0:00/00:00:00)\n"),
@@ -143,29 +157,30 @@ MoveTime took(std::int64_t usedMs) {
 // Each move's whole seconds and its mover's running sum of them, minutes past 59 and hours
 // past 99 written out as they come, and read back as written.
 TEST(KifTimes, EachMoveAndItsMoversTotalAreWrittenAsRealRecordsHaveThemAndReadBack) {
-    const std::vector<Move> moves = readKif(record(kBishopTrade)).moves;
+    const std::vector<Move> moves = mainLineMoves(readKifRecord(record(kBishopTrade)).record);
     ASSERT_EQ(moves.size(), 4u);
     const std::vector<MoveTime> times = {took(5900), took((75 * 60 + 3) * 1000), took(1000),
                                          took(100LL * 3600 * 1000)};
-    const std::string text = writeKif(moves, "2026/01/02 03:04:05", times);
+    const std::string text = simpleKif(moves, "2026/01/02 03:04:05", times);
     EXPECT_NE(text.find("   1 ７六歩(77)   ( 0:05/00:00:05)\n"
                         "   2 ３四歩(33)   (75:03/01:15:03)\n"
                         "   3 ２二角成(88) ( 0:01/00:00:06)\n"
                         "   4 同　銀(31)   (6000:00/101:15:03)\n"),
               std::string::npos)
         << text;
-    const KifReading reading = readKif(text);
+    const RecordReading reading = readKifRecord(text);
     ASSERT_TRUE(reading.ok()) << reading.errorLine << ": " << reading.error;
     const std::int64_t used[] = {5000, 4503000, 1000, 360000000};
     const std::int64_t totals[] = {5000, 4503000, 6000, 364503000};
-    ASSERT_EQ(reading.times.size(), 4u);
+    const std::vector<MoveTime> read = mainLineTimes(reading.record);
+    ASSERT_EQ(read.size(), 4u);
     for (int ply = 0; ply < 4; ++ply) {
-        EXPECT_EQ(reading.times[ply].usedMs, used[ply]) << "ply " << ply + 1;
-        EXPECT_EQ(reading.times[ply].totalMs, totals[ply]) << "ply " << ply + 1;
+        EXPECT_EQ(read[ply].usedMs, used[ply]) << "ply " << ply + 1;
+        EXPECT_EQ(read[ply].totalMs, totals[ply]) << "ply " << ply + 1;
     }
     // A game taken back to its third move writes that move's totals, not the fourth's.
     const std::vector<Move> three(moves.begin(), moves.begin() + 3);
-    const std::string shorter = writeKif(three, "", times);
+    const std::string shorter = simpleKif(three, "", times);
     EXPECT_NE(shorter.find("( 0:01/00:00:06)\n"), std::string::npos) << shorter;
     EXPECT_EQ(shorter.find("   4 "), std::string::npos) << shorter;
 }
@@ -193,19 +208,21 @@ TEST(KifTimes, EveryWritersPaddingIsReadAndAnUnreadableColumnCostsNothing) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.column);
-        const KifReading reading =
-            readKif(record(std::string("   1 ７六歩(77)") + c.column + "\n"));
+        const RecordReading reading =
+            readKifRecord(record(std::string("   1 ７六歩(77)") + c.column + "\n"));
         ASSERT_TRUE(reading.ok()) << reading.errorLine << ": " << reading.error;
-        ASSERT_EQ(reading.times.size(), 1u);
-        EXPECT_EQ(reading.times[0].usedMs, c.usedMs);
-        EXPECT_EQ(reading.times[0].totalMs, c.totalMs);
+        const std::vector<MoveTime> times = mainLineTimes(reading.record);
+        ASSERT_EQ(times.size(), 1u);
+        EXPECT_EQ(times[0].usedMs, c.usedMs);
+        EXPECT_EQ(times[0].totalMs, c.totalMs);
     }
     // Without a total of its own, a move's total is its mover's running sum.
-    const KifReading reading =
-        readKif(record("   1 ７六歩(77) ( 0:05/00:00:05)\n   2 ３四歩(33) ( 0:07/00:00:07)\n"
-                       "   3 ２二角成(88) ( 0:03)\n"));
-    ASSERT_EQ(reading.times.size(), 3u);
-    EXPECT_EQ(reading.times[2].totalMs, 8000);
+    const std::vector<MoveTime> times = mainLineTimes(
+        readKifRecord(record("   1 ７六歩(77) ( 0:05/00:00:05)\n   2 ３四歩(33) ( 0:07/00:00:07)\n"
+                             "   3 ２二角成(88) ( 0:03)\n"))
+            .record);
+    ASSERT_EQ(times.size(), 3u);
+    EXPECT_EQ(times[2].totalMs, 8000);
 }
 
 // A long random game, kings taken and all, written after every move: the record must always
@@ -217,14 +234,14 @@ TEST(KifRoundTrip, EveryPrefixOfARandomGameReadsBackToTheSameMoves) {
     std::vector<Move> played;
     for (const Move& move : game) {
         played.push_back(move);
-        const KifReading reading = readKif(writeKif(played, "2026/12/07 10:00:00"));
+        const RecordReading reading = readKifRecord(simpleKif(played, "2026/12/07 10:00:00"));
         ASSERT_TRUE(reading.ok()) << "after move " << played.size() << ", line "
                                   << reading.errorLine << ": " << reading.error;
-        ASSERT_EQ(reading.moves, played) << "after move " << played.size();
+        ASSERT_EQ(mainLineMoves(reading.record), played) << "after move " << played.size();
     }
 
     // The same record with every name in its other common spelling reads the same.
-    std::string text = writeKif(game, "2026/12/07 10:00:00");
+    std::string text = simpleKif(game, "2026/12/07 10:00:00");
     const std::pair<std::string, std::string> variants[] = {
         {"成香", "杏"}, {"成桂", "圭"}, {"成銀", "全"}, {"龍", "竜"}, {"玉", "王"}};
     for (const auto& [written, variant] : variants) {
@@ -234,9 +251,9 @@ TEST(KifRoundTrip, EveryPrefixOfARandomGameReadsBackToTheSameMoves) {
             text.replace(at, written.size(), variant);
         }
     }
-    const KifReading reading = readKif(text);
+    const RecordReading reading = readKifRecord(text);
     ASSERT_TRUE(reading.ok()) << reading.errorLine << ": " << reading.error;
-    EXPECT_EQ(reading.moves, game);
+    EXPECT_EQ(mainLineMoves(reading.record), game);
 }
 
 }  // namespace

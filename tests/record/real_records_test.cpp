@@ -7,9 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "record/kif.h"
+#include "match/match.h"
+#include "record/kif_reader.h"
 #include "record/text_encoding.h"
+#include "shogi/notation.h"
 #include "shogi/standard_rules.h"
+#include "support/record_lines.h"
 #include "support/test_files.h"
 
 namespace ixo {
@@ -24,8 +27,8 @@ fs::path realRecords() {
     return given && *given ? fs::path(given) : sharedRecordsFolder(IXO_SOURCE_DIR, "kif");
 }
 
-std::string header(const KifReading& reading, const char* key, const char* other) {
-    for (const KifHeader& line : reading.headers) {
+std::string header(const RecordReading& reading, const char* key, const char* other) {
+    for (const RecordHeader& line : reading.record.headers) {
         if (line.key == key || line.key == other) {
             return foldedName(line.value);
         }
@@ -71,22 +74,27 @@ TEST(RealRecords, OpenAsAnIndependentReaderReadsThemAndTheBrokenOnesAreRefused) 
         bytes << file.rdbuf();
         const std::optional<std::string> text = decodeRecordText(bytes.str());
         ASSERT_TRUE(text.has_value());
-        const KifReading reading = readKif(*text);
+        const RecordReading reading = readKifRecord(*text);
+        const std::vector<Move> moves = test::mainLineMoves(reading.record);
         std::string usi;
-        for (const Move& move : reading.moves) {
+        for (const Move& move : moves) {
             usi += (usi.empty() ? "" : " ") + usiMove(requestOf(move));
         }
         if (row[10] == "yes") {
             ASSERT_TRUE(reading.ok()) << reading.errorLine << ": " << reading.error;
-            EXPECT_EQ(reading.rules, RuleSet::Standard);
-            EXPECT_EQ(toSfen(reading.standard.startPosition()), row[3]);
-            EXPECT_EQ(reading.moves.size(), std::stoul(row[4]));
+            EXPECT_EQ(reading.record.rules, RuleSet::Standard);
+            EXPECT_EQ(toSfen(reading.record.start), row[3]);
+            EXPECT_EQ(moves.size(), std::stoul(row[4]));
             EXPECT_EQ(usi, row[5]);
             EXPECT_EQ(header(reading, "先手", "下手"), row[6]);
             EXPECT_EQ(header(reading, "後手", "上手"), row[7]);
             // The rules see a mate for themselves, whatever word follows it (many writers
             // put 投了 after the mating move) or when none does.
-            const GameEnd judged = reading.standard.outcome().how;
+            // As the game opens it: at the end of its main line.
+            Match opened;
+            std::string error;
+            ASSERT_TRUE(opened.load(reading.record, error)) << error;
+            const GameEnd judged = opened.outcome().how;
             const GameEnd said = endOf(row[9], GameEnd::None);
             if (judged != GameEnd::Checkmate ||
                 (said != GameEnd::Resignation && said != GameEnd::None)) {
@@ -94,12 +102,13 @@ TEST(RealRecords, OpenAsAnIndependentReaderReadsThemAndTheBrokenOnesAreRefused) 
             }
             // Every writer here keeps each side's total as the running sum of its moves'
             // times, so a total that is not that sum is a column read wrongly.
-            ASSERT_EQ(reading.times.size(), reading.moves.size());
+            const std::vector<MoveTime> times = test::mainLineTimes(reading.record);
+            ASSERT_EQ(times.size(), moves.size());
             std::int64_t sums[2] = {0, 0};
-            for (std::size_t ply = 0; ply < reading.times.size(); ++ply) {
-                std::int64_t& sum = sums[reading.moves[ply].owner];
-                sum += reading.times[ply].usedMs;
-                EXPECT_EQ(reading.times[ply].totalMs, sum) << "move " << ply + 1;
+            for (std::size_t ply = 0; ply < times.size(); ++ply) {
+                std::int64_t& sum = sums[moves[ply].owner];
+                sum += times[ply].usedMs;
+                EXPECT_EQ(times[ply].totalMs, sum) << "move " << ply + 1;
             }
         } else {
             EXPECT_FALSE(reading.ok());
@@ -136,11 +145,12 @@ TEST(RealRecords, MovesTimesAreReadAsTheFilesGiveThem) {
         }
         std::stringstream bytes;
         bytes << file.rdbuf();
-        const KifReading reading = readKif(decodeRecordText(bytes.str()).value_or(""));
+        const RecordReading reading = readKifRecord(decodeRecordText(bytes.str()).value_or(""));
         ASSERT_TRUE(reading.ok()) << reading.errorLine << ": " << reading.error;
-        ASSERT_GE(reading.times.size(), c.move);
-        EXPECT_EQ(reading.times[c.move - 1].usedMs, c.usedSeconds * 1000);
-        EXPECT_EQ(reading.times[c.move - 1].totalMs, c.totalSeconds * 1000);
+        const std::vector<MoveTime> times = test::mainLineTimes(reading.record);
+        ASSERT_GE(times.size(), c.move);
+        EXPECT_EQ(times[c.move - 1].usedMs, c.usedSeconds * 1000);
+        EXPECT_EQ(times[c.move - 1].totalMs, c.totalSeconds * 1000);
     }
 }
 

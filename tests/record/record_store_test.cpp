@@ -13,12 +13,14 @@
 #include <string>
 #include <vector>
 
-#include "match/record_text.h"
-#include "record/kif.h"
-#include "record/record_keeper.h"
+#include "match/record_keeper.h"
+#include "record/kif_reader.h"
+#include "record/kif_writer.h"
+#include "record/opened_game.h"
 #include "record/record_store.h"
 #include "record/text_encoding.h"
 #include "reliability/scene_driver.h"
+#include "support/record_lines.h"
 
 namespace ixo::test {
 namespace {
@@ -60,6 +62,18 @@ std::vector<Move> opening(int count) {
     return moves;
 }
 
+// A simple-rules game of those moves, as a record.
+GameRecord simpleGame(const std::vector<Move>& moves) {
+    return lineRecord(RuleSet::Simple, moves);
+}
+
+// The main line of a KIF text, or nothing when it does not read.
+std::vector<Move> movesIn(const std::string& text) {
+    const RecordReading reading = readKifRecord(text);
+    EXPECT_TRUE(reading.ok()) << reading.errorLine << ": " << reading.error;
+    return mainLineMoves(reading.record);
+}
+
 class RecordStore : public ::testing::Test {
   protected:
     reliability::ScratchDirectory scratch_;
@@ -78,31 +92,29 @@ TEST(GamesFolder, FollowsXdgDataHomeOnlyWhenItIsAbsolute) {
 TEST_F(RecordStore, NothingIsWrittenBeforeTheFirstMoveAndTwoGamesOfOneSecondGetTwoFiles) {
     RecordKeeper first({games_.string(), ""}, start_);
     EXPECT_FALSE(fs::exists(games_));
-    ASSERT_TRUE(first.write(opening(1)));
+    ASSERT_TRUE(first.write(simpleGame(opening(1))));
     RecordKeeper second({games_.string(), ""}, start_);
-    ASSERT_TRUE(second.write(opening(2)));
-    ASSERT_TRUE(first.write(opening(3)));
+    ASSERT_TRUE(second.write(simpleGame(opening(2))));
+    ASSERT_TRUE(first.write(simpleGame(opening(3))));
     EXPECT_EQ(namesIn(games_),
               (std::vector<std::string>{recordName(start_, 2), recordName(start_)}));
     EXPECT_TRUE(std::regex_match(recordName(start_, 2), std::regex(R"(\d{8}-\d{6}-2\.kifu)")));
-    EXPECT_EQ(readKif(contents(first.recordPath())).moves, opening(3));
-    EXPECT_EQ(readKif(contents(second.recordPath())).moves, opening(2));
+    EXPECT_EQ(movesIn(contents(first.recordPath())), opening(3));
+    EXPECT_EQ(movesIn(contents(second.recordPath())), opening(2));
 
-    // Everything taken back: the record says so rather than keeping moves not on the board.
-    ASSERT_TRUE(first.write({}));
-    const KifReading empty = readKif(contents(first.recordPath()));
-    EXPECT_TRUE(empty.ok()) << empty.error;
-    EXPECT_TRUE(empty.moves.empty());
+    // A game started again from nothing: the record says so rather than keeping old moves.
+    ASSERT_TRUE(first.write(simpleGame({})));
+    EXPECT_TRUE(movesIn(contents(first.recordPath())).empty());
 }
 
 // A full disk is what a write that cannot finish looks like; the file size limit makes one.
 // A synced write can take many milliseconds; it must come after the frame that shows the move.
 TEST_F(RecordStore, AMoveIsWrittenOnlyAfterTheFrameThatShowsIt) {
-    GameScene scene(nullptr);
+    Match match;
     RecordKeeper keeper({games_.string(), ""}, start_);
+    match.addObserver(&keeper);
     const Move move = opening(1).front();
-    ASSERT_EQ(scene.match.play(requestOf(move)), Refusal::None);
-    keeper.onMoveEvent(scene, move, MoveEvent::Played);
+    ASSERT_EQ(match.play(requestOf(move)), Refusal::None);
     EXPECT_FALSE(fs::exists(games_));
     keeper.afterFrame();
     ASSERT_EQ(namesIn(games_).size(), 1u);
@@ -136,9 +148,9 @@ TEST_F(RecordStore, WithoutAUsableFolderTheGameGoesOnAndSaysWhyOnce) {
     RecordKeeper keeper({games_.string(), ""}, start_);
     RecordKeeper homeless(gamesFolderFor(nullptr, nullptr), start_);
     ::testing::internal::CaptureStderr();
-    EXPECT_FALSE(keeper.write(opening(1)));
-    EXPECT_FALSE(keeper.write(opening(2)));
-    EXPECT_FALSE(homeless.write(opening(1)));
+    EXPECT_FALSE(keeper.write(simpleGame(opening(1))));
+    EXPECT_FALSE(keeper.write(simpleGame(opening(2))));
+    EXPECT_FALSE(homeless.write(simpleGame(opening(1))));
     const std::string said = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 2) << said;
     EXPECT_NE(said.find(games_.string()), std::string::npos) << said;
@@ -161,9 +173,9 @@ TEST_F(RecordStore, ReadingRefusesFoldersPipesAndFilesOverTheLimit) {
 
 TEST_F(RecordStore, ContinueOpensTheRecordWrittenLastAndGoesOnWritingIt) {
     RecordKeeper older({games_.string(), ""}, start_ + 60);
-    ASSERT_TRUE(older.write(opening(3)));
+    ASSERT_TRUE(older.write(simpleGame(opening(3))));
     RecordKeeper newer({games_.string(), ""}, start_);
-    ASSERT_TRUE(newer.write(opening(2)));
+    ASSERT_TRUE(newer.write(simpleGame(opening(2))));
     put(games_ / ".20991231-000000.kifu.AbCdEf", "a temporary file left by a crash");
     fs::last_write_time(older.recordPath(),
                         fs::last_write_time(newer.recordPath()) - std::chrono::hours(1));
@@ -172,7 +184,7 @@ TEST_F(RecordStore, ContinueOpensTheRecordWrittenLastAndGoesOnWritingIt) {
     std::string error;
     ASSERT_TRUE(openGame(true, "", {games_.string(), ""}, start_ + 600, game, error)) << error;
     EXPECT_EQ(game.recordPath, newer.recordPath());
-    EXPECT_EQ(game.moves, opening(2));
+    EXPECT_EQ(mainLineMoves(game.record), opening(2));
     EXPECT_EQ(game.startTime, start_);
 
     const GamesFolder empty{(scratch_.root() / "none").string(), ""};
@@ -181,15 +193,15 @@ TEST_F(RecordStore, ContinueOpensTheRecordWrittenLastAndGoesOnWritingIt) {
 
 TEST_F(RecordStore, AFileFromElsewhereIsOnlyReadAndARefusalNamesFileAndLine) {
     const fs::path file = scratch_.root() / "from elsewhere.kif";
-    put(file, writeKif(opening(2), "2020/01/01 00:00:00"));
+    put(file, writeKifRecord(simpleGame(opening(2))));
     OpenedGame game;
     std::string error;
     ASSERT_TRUE(openGame(false, file.string(), {games_.string(), ""}, start_, game, error));
-    EXPECT_EQ(game.moves, opening(2));
+    EXPECT_EQ(mainLineMoves(game.record), opening(2));
     EXPECT_EQ(game.recordPath, "");
     EXPECT_EQ(game.startTime, start_);
 
-    std::string text = writeKif(opening(2), "2020/01/01 00:00:00");
+    std::string text = writeKifRecord(simpleGame(opening(2)));
     text.replace(text.find("(77)"), 4, "(78)");  // the pawn is not there
     put(file, text);
     EXPECT_FALSE(openGame(false, file.string(), {games_.string(), ""}, start_, game, error));
@@ -204,40 +216,37 @@ MoveRequest usi(const char* text) {
 }
 
 TEST_F(RecordStore, AStandardGameIsWrittenWithItsEndingAndANewGameGetsARecordOfItsOwn) {
-    GameScene scene(nullptr);
-    scene.resumeStandard(StandardGame{});
+    Match match(RuleSet::Standard);
     RecordKeeper keeper({games_.string(), ""}, start_);
-    Move made;
-    ASSERT_EQ(scene.match.play(usi("7g7f"), &made), Refusal::None);
-    keeper.onMoveEvent(scene, made, MoveEvent::Played);
+    match.addObserver(&keeper);
+    ASSERT_EQ(match.play(usi("7g7f")), Refusal::None);
     keeper.afterFrame();
-    scene.match.resign();
-    keeper.onMoveEvent(scene, made, MoveEvent::Ended);
+    match.resign();
     keeper.afterFrame();
     const std::string first = keeper.recordPath();
     const std::string ended = contents(first);
     EXPECT_NE(ended.find("\n   2 投了\nまで1手で先手の勝ち\n"), std::string::npos) << ended;
-    EXPECT_EQ(readKif(ended).standard.outcome().how, GameEnd::Resignation);
+    Match readBack(RuleSet::Standard);
+    std::string error;
+    ASSERT_TRUE(readBack.load(readKifRecord(ended).record, error)) << error;
+    EXPECT_EQ(readBack.outcome().how, GameEnd::Resignation);
 
-    scene.match.newGame();
-    keeper.onNewGame(scene);
+    match.newGame();
     EXPECT_EQ(keeper.recordPath(), "");
     EXPECT_EQ(namesIn(games_).size(), 1u);  // nothing before the new game's first move
-    ASSERT_EQ(scene.match.play(usi("2g2f"), &made), Refusal::None);
-    keeper.onMoveEvent(scene, made, MoveEvent::Played);
+    ASSERT_EQ(match.play(usi("2g2f")), Refusal::None);
     keeper.afterFrame();
     EXPECT_NE(keeper.recordPath(), first);
     EXPECT_EQ(contents(first), ended);
-    EXPECT_EQ(readKif(contents(keeper.recordPath())).moves, scene.match.played());
+    EXPECT_EQ(movesIn(contents(keeper.recordPath())), match.played());
 
     // --continue goes on with the newer game, under its rules, in its own file.
     fs::last_write_time(first, fs::last_write_time(keeper.recordPath()) - std::chrono::hours(1));
     OpenedGame game;
-    std::string error;
     ASSERT_TRUE(openGame(true, "", {games_.string(), ""}, start_, game, error)) << error;
     EXPECT_EQ(game.rules, RuleSet::Standard);
     EXPECT_EQ(game.recordPath, keeper.recordPath());
-    EXPECT_EQ(game.standard.played(), scene.match.played());
+    EXPECT_EQ(mainLineMoves(game.record), match.played());
 }
 
 TEST_F(RecordStore, ARecordFromElsewhereGoesOnUnderStandardRulesKeepingWhatItSaid) {
@@ -248,13 +257,14 @@ TEST_F(RecordStore, ARecordFromElsewhereGoesOnUnderStandardRulesKeepingWhatItSai
     ASSERT_TRUE(openGame(false, file.string(), {games_.string(), ""}, start_, game, error))
         << error;
     EXPECT_EQ(game.rules, RuleSet::Standard);
-    EXPECT_EQ(game.standard.outcome().how, GameEnd::Resignation);
-    EXPECT_EQ(game.standard.outcome().winner, 1);
 
     // Taken back out of the resignation and played on, it is written with what it said.
     GameScene scene(nullptr);
     ASSERT_TRUE(scene.match.load(game.record, error)) << error;
-    RecordKeeper keeper({games_.string(), ""}, start_, game.recordPath, game.headers);
+    EXPECT_EQ(scene.match.outcome().how, GameEnd::Resignation);
+    EXPECT_EQ(scene.match.outcome().winner, 1);
+    RecordKeeper keeper({games_.string(), ""}, start_, game.recordPath);
+    scene.match.addObserver(&keeper);
     // The resignation first, on its own, then the move before it.
     ASSERT_TRUE(scene.match.current().isEnd());
     ASSERT_TRUE(scene.match.takeBack());
@@ -262,9 +272,7 @@ TEST_F(RecordStore, ARecordFromElsewhereGoesOnUnderStandardRulesKeepingWhatItSai
     ASSERT_EQ(scene.match.ply(), 1u);
     ASSERT_TRUE(scene.match.takeBack());
     ASSERT_EQ(scene.match.ply(), 0u);
-    Move made;
-    ASSERT_EQ(scene.match.play(usi("8c8d"), &made), Refusal::None);
-    keeper.onMoveEvent(scene, made, MoveEvent::Played);
+    ASSERT_EQ(scene.match.play(usi("8c8d")), Refusal::None);
     keeper.afterFrame();
     const std::string written = contents(keeper.recordPath());
     EXPECT_NE(written.find("棋戦：王位戦\n手合割：角落ち\n下手：B\n上手：A\n"), std::string::npos)
@@ -286,7 +294,7 @@ class TimedRecord : public RecordStore {
     }
     void TearDown() override { reliability::FakePointer::uninstall(); }
     void keep(RecordKeeper& keeper) {
-        scene_.observers = {&keeper};
+        scene_.match.addObserver(&keeper);
         scene_.update();  // the first frame starts the clocks
     }
     // A piece moved along its column after `ms` of thought, and the frame that shows it.
@@ -310,11 +318,11 @@ TEST_F(TimedRecord, AnOpenedRecordsTimesAreKeptAndItsTotalsGoOn) {
     std::string error;
     ASSERT_TRUE(openGame(false, file.string(), {games_.string(), ""}, start_, game, error))
         << error;
-    ASSERT_EQ(game.times.size(), 2u);
-    EXPECT_EQ(game.times[1].usedMs, 61 * 60 * 1000);
+    ASSERT_EQ(mainLineTimes(game.record).size(), 2u);
+    EXPECT_EQ(mainLineTimes(game.record)[1].usedMs, 61 * 60 * 1000);
     // As the application starts a game from a record.
-    scene_.resumeStandard(game.standard, game.times);
-    RecordKeeper keeper({games_.string(), ""}, start_, game.recordPath, game.headers);
+    scene_.resumeRecord(game.record);
+    RecordKeeper keeper({games_.string(), ""}, start_, game.recordPath);
     keep(keeper);
     move(keeper, 7, 6, 5, 4000);
     EXPECT_NE(contents(keeper.recordPath())
@@ -338,10 +346,9 @@ TEST_F(RecordStore, PlayingOnFromARecordKeepsItsCommentsAndVariations) {
     GameScene scene(nullptr);
     ASSERT_TRUE(scene.resumeRecord(game.record));
     ASSERT_EQ(scene.match.ply(), 2u);
-    RecordKeeper keeper({games_.string(), ""}, start_, game.recordPath, game.headers);
-    Move made;
-    ASSERT_EQ(scene.match.play(usi("2g2f"), &made), Refusal::None);
-    keeper.onMoveEvent(scene, made, MoveEvent::Played);
+    RecordKeeper keeper({games_.string(), ""}, start_, game.recordPath);
+    scene.match.addObserver(&keeper);
+    ASSERT_EQ(scene.match.play(usi("2g2f")), Refusal::None);
     keeper.afterFrame();
 
     const std::string written = contents(keeper.recordPath());

@@ -12,7 +12,8 @@
 #include <string>
 
 #include "../../reliability/scene_driver.h"
-#include "record/record_keeper.h"
+#include "match/record_keeper.h"
+#include "record/opened_game.h"
 
 namespace {
 
@@ -51,7 +52,7 @@ int main(int argc, char* argv[]) {
 
     if (mode == "play") {
         RecordKeeper keeper({path, ""}, std::time(nullptr));
-        scene.observers.push_back(&keeper);
+        scene.match.addObserver(&keeper);
         for (;;) {
             step(scene, random);
             keeper.afterFrame();
@@ -64,14 +65,15 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "record_writer: torn or unreadable record: %s\n", error.c_str());
         return 1;
     }
+    const std::vector<Move> moves = GameRecord::movesTo(game.record.mainLineEnd());
     for (int count = 0; count < kMostSteps; ++count) {
         step(scene, random);
-        if (scene.match.played() == game.moves) {
-            std::printf("%zu moves, the position after step %d\n", game.moves.size(), count + 1);
+        if (scene.match.played() == moves) {
+            std::printf("%zu moves, the position after step %d\n", moves.size(), count + 1);
             return 0;
         }
     }
     std::fprintf(stderr, "record_writer: the record's %zu moves are no position the game showed\n",
-                 game.moves.size());
+                 moves.size());
     return 1;
 }

@@ -1,4 +1,4 @@
-#include "game/computer_opponent.h"
+#include "match/computer_opponent.h"
 
 #include <poll.h>
 
@@ -10,9 +10,7 @@
 #include <vector>
 
 #include "engine/think_time.h"
-#include "game/engine_moves.h"
-#include "game/game_scene.h"
-#include "game/standard_controller.h"
+#include "match/engine_moves.h"
 #include "match/server_player.h"
 #include "shogi/move.h"
 #include "shogi/position.h"
@@ -89,7 +87,7 @@ bool ComputerOpponent::start(std::string& error) {
     }
 }
 
-void ComputerOpponent::restart(GameScene& scene) {
+void ComputerOpponent::restart() {
     abandonSearch();
     takeBacksOwed_ = 0;
     replaysOwed_ = 0;
@@ -98,11 +96,11 @@ void ComputerOpponent::restart(GameScene& scene) {
     // on the way is told as any other.
     if (!engine_.start(setup_, steadyMs())) {
         EngineEvent event;
-        giveUp(scene, engine_.pollEvent(event) ? event.message : "it could not be started");
+        giveUp(engine_.pollEvent(event) ? event.message : "it could not be started");
         return;
     }
     engine_.newGame(steadyMs());
-    scene.notice.clear();
+    notice_.clear();
 }
 
 int ComputerOpponent::msUntilDeadline() const {
@@ -110,30 +108,37 @@ int ComputerOpponent::msUntilDeadline() const {
     return deadline < 0 ? -1 : static_cast<int>(std::max<std::int64_t>(0, deadline - steadyMs()));
 }
 
-bool ComputerOpponent::ownsTurn(const GameScene& scene) const {
-    return playing_ && scene.turn() == side_ && !scene.paused() && !scene.gameOver();
+bool ComputerOpponent::ownsTurn(const Match& match) const {
+    return playing_ && !held_ && match.position().sideToMove == side_ && !match.paused() &&
+           !match.finished();
 }
 
-void ComputerOpponent::pause(GameScene& scene) {
+void ComputerOpponent::hold(bool held) {
+    if (held && !held_) {
+        pause();
+    }
+    held_ = held;
+}
+
+void ComputerOpponent::pause() {
     abandonSearch();
-    if (!shownLine_.empty() && scene.notice == shownLine_) {
-        scene.notice.clear();
+    if (!shownLine_.empty()) {
+        notice_.withdraw();
     }
     shownLine_.clear();
 }
 
-GoTimes ComputerOpponent::timesFor(const GameScene& scene) const {
-    const std::int64_t now = scene.ticks();
+GoTimes ComputerOpponent::timesFor(const Match& match) const {
+    const std::int64_t now = match.now();
     TimeControl control;
     TimeLeft own;
     TimeLeft other;
-    if (scene.server && scene.server->showsClock()) {
-        // On a server its clock is the one that counts.
-        control = scene.server->control(side_);
-        own = scene.server->left(side_, now);
-        other = scene.server->left(1 - side_, now);
-    } else if (scene.showsClock()) {
-        const GameClock& clock = scene.clock();
+    if (server_ && server_->showsClock()) {
+        control = server_->control(side_);
+        own = server_->left(side_, now);
+        other = server_->left(1 - side_, now);
+    } else if (match.clock().control().limited()) {
+        const GameClock& clock = match.clock();
         control = clock.control();
         own = clock.left(side_, now);
         other = clock.left(1 - side_, now);
@@ -141,13 +146,13 @@ GoTimes ComputerOpponent::timesFor(const GameScene& scene) const {
         return engine_.levelTimes(side_);
     }
     // The level sets the pace; the clock, as it stands now, can only shorten it.
-    const std::size_t plies = scene.match.ply();
+    const std::size_t plies = match.ply();
     return thinkTime(engine_.level(), {control.mainMs, control.byoyomiMs, control.incrementMs},
                      {own.mainMs, own.byoyomiMs}, {other.mainMs, other.byoyomiMs},
                      static_cast<int>(plies), side_);
 }
 
-void ComputerOpponent::update(GameScene& scene) {
+void ComputerOpponent::update(Match& match) {
     const std::int64_t nowMs = steadyMs();
     now_ = nowMs;
     // Read even after a fault: what a dying engine still sends must not keep the loop awake.
@@ -160,41 +165,39 @@ void ComputerOpponent::update(GameScene& scene) {
     }
     // A second ply of a take-back or replay, owed since the first.
     for (; takeBacksOwed_ > 0; --takeBacksOwed_) {
-        takeBackPly(scene);
+        match.takeBack();
     }
     for (; replaysOwed_ > 0; --replaysOwed_) {
-        replayPly(scene);
+        match.replay();
     }
     while (playing_ && engine_.pollEvent(event)) {
         switch (event.kind) {
             case EngineEvent::Kind::BestMove:
                 if (thinking_) {
                     thinking_ = false;
-                    playAnswer(scene, event.move);
+                    playAnswer(match, event.move);
                 }
                 break;
             case EngineEvent::Kind::Resign:
             case EngineEvent::Kind::Win:
                 // The simple rules have neither ending: the game is the players' to finish.
-                if (thinking_ && ownsTurn(scene) && scene.rules() != RuleSet::Standard) {
-                    giveUp(scene, event.kind == EngineEvent::Kind::Resign
-                                      ? std::string("the engine resigned")
-                                      : std::string("the engine declared a win"));
-                } else if (thinking_ && ownsTurn(scene)) {
+                if (thinking_ && ownsTurn(match) && match.rules() != RuleSet::Standard) {
+                    giveUp(event.kind == EngineEvent::Kind::Resign
+                               ? std::string("the engine resigned")
+                               : std::string("the engine declared a win"));
+                } else if (thinking_ && ownsTurn(match)) {
                     thinking_ = false;
-                    if (event.kind == EngineEvent::Kind::Resign) {
-                        scene.match.resign();
-                    } else {
-                        scene.match.declareImpasse();
-                    }
-                    settle(scene);
-                    scene.notice.clear();
+                    notice_.clear();
                     shownLine_.clear();
-                    scene.notify(lastPlayed(scene.match), MoveEvent::Ended);
+                    if (event.kind == EngineEvent::Kind::Resign) {
+                        match.resign();
+                    } else {
+                        match.declareImpasse();
+                    }
                 }
                 break;
             case EngineEvent::Kind::Fault:
-                giveUp(scene, event.message);
+                giveUp(event.message);
                 break;
             case EngineEvent::Kind::Warning:
                 std::fprintf(stderr, "ixo-shogi: %s\n", event.message.c_str());
@@ -206,82 +209,74 @@ void ComputerOpponent::update(GameScene& scene) {
                 break;
         }
     }
-    if (playing_ && !thinking_ && ownsTurn(scene)) {
-        ask(scene, nowMs);
+    if (playing_ && !thinking_ && ownsTurn(match)) {
+        ask(match, nowMs);
     }
+    showThinking(nowMs);
+}
+
+void ComputerOpponent::showThinking(std::int64_t nowMs) {
     if (thinking_) {
         // Every new line is a whole frame, and an engine revises its score many times a
         // second; once a second is as fast as a player reads it.
         constexpr std::int64_t kLineRefreshMs = 1000;
-        const bool ours = scene.notice.empty() || scene.notice == shownLine_;
-        if (ours && (shownLine_.empty() || nowMs - shownAt_ >= kLineRefreshMs)) {
+        if (shownLine_.empty() || nowMs - shownAt_ >= kLineRefreshMs) {
             const std::string line = thinkingLine();
             if (line != shownLine_) {
-                scene.notice = line;
+                notice_.offer(line);
                 shownLine_ = line;
                 shownAt_ = nowMs;
             }
         }
     } else if (!shownLine_.empty()) {
-        if (scene.notice == shownLine_) {
-            scene.notice.clear();
-        }
+        notice_.withdraw();
         shownLine_.clear();
     }
 }
 
-void ComputerOpponent::ask(GameScene& scene, std::int64_t nowMs) {
+void ComputerOpponent::ask(const Match& match, std::int64_t nowMs) {
     // A set-up position the engine would abort on is refused here, not sent.
     std::string sfen;
     std::vector<std::string> moves;
     std::string error;
-    if (!enginePosition(scene, sfen, moves, error)) {
-        giveUp(scene, "the engine cannot be given this position: " + error);
+    if (!enginePosition(match, sfen, moves, error)) {
+        giveUp("the engine cannot be given this position: " + error);
         return;
     }
-    if (engine_.go(sfen, moves, timesFor(scene), nowMs)) {
+    if (engine_.go(sfen, moves, timesFor(match), nowMs)) {
         thinking_ = true;
     }
 }
 
-void ComputerOpponent::playAnswer(GameScene& scene, const std::string& text) {
-    if (!ownsTurn(scene)) {
+void ComputerOpponent::playAnswer(Match& match, const std::string& text) {
+    if (!ownsTurn(match)) {
         return;  // the position it was asked about is gone
     }
-    if (scene.rules() != RuleSet::Standard) {
-        playSimpleAnswer(scene, text);
+    if (match.rules() != RuleSet::Standard) {
+        playSimpleAnswer(match, text);
         return;
     }
     MoveRequest request;
-    Move made;
-    if (!parseUsiMove(text, request) || scene.match.play(request, &made) != Refusal::None) {
+    if (!parseUsiMove(text, request) || match.play(request) != Refusal::None) {
         // The engine's side broke the rules: it loses, and the player sees what it sent.
-        scene.match.loseByFoul(side_);
-        settle(scene);
-        scene.notice =
+        const std::string foul =
             formatString("%s's engine played an illegal move: %s", sideName(side_), text.c_str());
+        notice_.tell(foul);
         shownLine_.clear();
-        std::fprintf(stderr, "ixo-shogi: %s\n", scene.notice.c_str());
-        scene.notify(lastPlayed(scene.match), MoveEvent::Ended);
-        return;
+        std::fprintf(stderr, "ixo-shogi: %s\n", foul.c_str());
+        match.loseByFoul(side_);
     }
-    settle(scene);
-    scene.notify(made, MoveEvent::Played);
 }
 
-void ComputerOpponent::playSimpleAnswer(GameScene& scene, const std::string& text) {
+void ComputerOpponent::playSimpleAnswer(Match& match, const std::string& text) {
     Move made;
-    if (!judgeEngineMove(scene, text, made) ||
-        scene.match.play(requestOf(made), &made) != Refusal::None) {
+    if (!judgeEngineMove(match, text, made) || match.play(requestOf(made)) != Refusal::None) {
         // The simple rules know no foul, so the engine leaves and the players go on.
-        giveUp(scene, "it sent a move these rules do not allow: " + text);
-        return;
+        giveUp("it sent a move these rules do not allow: " + text);
     }
-    settle(scene);
-    scene.notify(made, MoveEvent::Played);
 }
 
-void ComputerOpponent::giveUp(GameScene& scene, const std::string& why) {
+void ComputerOpponent::giveUp(const std::string& why) {
     playing_ = false;
     thinking_ = false;
     std::string line = "The engine failed: " + why;
@@ -289,7 +284,7 @@ void ComputerOpponent::giveUp(GameScene& scene, const std::string& why) {
         line += " (its last line: " + engine_.lastLine() + ")";
     }
     std::fprintf(stderr, "ixo-shogi: %s; the game goes on for two players\n", line.c_str());
-    scene.notice = line + "; two players now";
+    notice_.tell(line + "; two players now");
     shownLine_.clear();
     engine_.quit(now_);
 }
@@ -330,36 +325,46 @@ void ComputerOpponent::abandonSearch() {
     }
 }
 
-void ComputerOpponent::onMoveEvent(const GameScene& scene, const Move&, MoveEvent event) {
+void ComputerOpponent::onMatchEvent(const Match& match, MatchEvent event, const Move&) {
     if (!playing_) {
         return;
     }
-    // A flag fall ends the game while the engine may be thinking; its answer is no move now.
-    if (event == MoveEvent::Ended && scene.gameOver()) {
-        abandonSearch();
-    }
-    if (event == MoveEvent::TakenBack || event == MoveEvent::Replayed) {
-        abandonSearch();
-        const std::size_t ply = scene.match.ply();
-        const bool ahead = scene.match.current().mainChild() != nullptr;
-        // Back to (or on to) the player's own turn: the computer's move goes with theirs.
-        const bool computerToMove = scene.turn() == side_ && !scene.gameOver();
-        if (computerToMove && event == MoveEvent::TakenBack && ply > 0) {
-            ++takeBacksOwed_;
-        } else if (computerToMove && event == MoveEvent::Replayed && ahead) {
-            ++replaysOwed_;
+    switch (event) {
+        case MatchEvent::Played:
+            break;
+        case MatchEvent::Ended:
+            // A flag fall ends the game while the engine may be thinking; its answer is no
+            // move now.
+            if (match.finished()) {
+                abandonSearch();
+            }
+            break;
+        case MatchEvent::TakenBack:
+        case MatchEvent::Replayed: {
+            abandonSearch();
+            const bool ahead = match.current().mainChild() != nullptr;
+            // Back to (or on to) the player's own turn: the computer's move goes with theirs.
+            const bool computerToMove = match.position().sideToMove == side_ && !match.finished();
+            if (computerToMove && event == MatchEvent::TakenBack && match.ply() > 0) {
+                ++takeBacksOwed_;
+            } else if (computerToMove && event == MatchEvent::Replayed && ahead) {
+                ++replaysOwed_;
+            }
+            break;
         }
+        case MatchEvent::Moved:
+            // Somewhere else in the record: the position searched is gone.
+            abandonSearch();
+            takeBacksOwed_ = 0;
+            replaysOwed_ = 0;
+            break;
+        case MatchEvent::NewGame:
+            thinking_ = false;
+            takeBacksOwed_ = 0;
+            replaysOwed_ = 0;
+            engine_.newGame(now_);
+            break;
     }
-}
-
-void ComputerOpponent::onNewGame(const GameScene&) {
-    if (!playing_) {
-        return;
-    }
-    thinking_ = false;
-    takeBacksOwed_ = 0;
-    replaysOwed_ = 0;
-    engine_.newGame(now_);
 }
 
 }  // namespace ixo

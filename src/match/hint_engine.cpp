@@ -1,14 +1,13 @@
-#include "game/hint_engine.h"
+#include "match/hint_engine.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <utility>
 #include <vector>
 
-#include "game/computer_opponent.h"
-#include "game/engine_moves.h"
-#include "game/game_scene.h"
-#include "record/kif.h"
+#include "match/computer_opponent.h"
+#include "match/engine_moves.h"
+#include "shogi/notation.h"
 
 namespace ixo {
 
@@ -38,30 +37,30 @@ bool HintEngine::busy() const {
     return searching_;
 }
 
-void HintEngine::request(GameScene& scene) {
+void HintEngine::request(const Match& match, const ComputerOpponent* computer) {
     if (searching_ || shown_) {
-        clear(scene);  // a second H takes the hint away
+        clear();  // a second H takes the hint away
         return;
     }
-    if (scene.computer && scene.computer->ownsTurn(scene)) {
-        say(scene, "Hint: the computer is to move");
+    if (computer && computer->ownsTurn(match)) {
+        say("Hint: the computer is to move");
         return;
     }
-    if (scene.gameOver()) {
-        say(scene, "Hint: the game is over");
+    if (match.finished()) {
+        say("Hint: the game is over");
         return;
     }
     std::string sfen;
     std::vector<std::string> moves;
     std::string error;
-    if (!enginePosition(scene, sfen, moves, error)) {
-        say(scene, "No hint: the engine cannot be given this position: " + error);
+    if (!enginePosition(match, sfen, moves, error)) {
+        say("No hint: the engine cannot be given this position: " + error);
         return;
     }
     const std::int64_t now = steadyMs();
     if (engine_.state() == EngineState::Gone) {
         EngineSetup setup = setup_;
-        if (scene.rules() != RuleSet::Standard) {
+        if (match.rules() != RuleSet::Standard) {
             // A definition named in the setup (the tests') wins over the shipped one.
             if (setup.variantFile.empty()) {
                 setup.variantFile = kSimpleRulesVariantFile;
@@ -74,9 +73,8 @@ void HintEngine::request(GameScene& scene) {
             const std::string why =
                 engine_.pollEvent(event) ? event.message : "it could not be started";
             // The line under the board holds some 70 characters; the terminal gets it all.
-            say(scene, defaultEngine_
-                           ? "No engine for hints: install fairy-stockfish, or pass --engine"
-                           : "No engine for hints: " + why);
+            say(defaultEngine_ ? "No engine for hints: install fairy-stockfish, or pass --engine"
+                               : "No engine for hints: " + why);
             std::fprintf(stderr, "ixo-shogi: no engine for hints: %s%s\n", why.c_str(),
                          defaultEngine_ ? " (install the fairy-stockfish package, or name a USI "
                                           "engine with --engine)"
@@ -86,22 +84,22 @@ void HintEngine::request(GameScene& scene) {
         engine_.newGame(now);
     }
     GoTimes times;
-    times.moverSide = scene.turn() == 0 ? 0 : 1;
+    times.moverSide = match.position().sideToMove == 0 ? 0 : 1;
     times.byoyomiMs = kThinkMs;
     if (!engine_.go(sfen, moves, times, now)) {
-        say(scene, "No hint: the engine is not ready");
+        say("No hint: the engine is not ready");
         return;
     }
     searching_ = true;
     stale_ = false;
-    say(scene, "Hint: thinking");
+    say("Hint: thinking");
 }
 
-void HintEngine::update(GameScene& scene) {
+void HintEngine::update(const Match& match) {
     engine_.update(steadyMs());
     if (stale_) {
         stale_ = false;
-        clear(scene);
+        clear();
     }
     EngineEvent event;
     while (engine_.pollEvent(event)) {
@@ -113,30 +111,30 @@ void HintEngine::update(GameScene& scene) {
                 searching_ = false;
                 // A hint is a suggestion for the player, so it passes the same judge as a move.
                 Move move;
-                if (judgeEngineMove(scene, event.move, move)) {
-                    show(scene, move);
+                if (judgeEngineMove(match, event.move, move)) {
+                    show(move);
                 } else {
-                    say(scene, "No hint: the engine suggested a move the rules do not allow: " +
-                                   event.move);
+                    say("No hint: the engine suggested a move the rules do not allow: " +
+                        event.move);
                 }
                 break;
             }
             case EngineEvent::Kind::Resign:
                 if (searching_) {
                     searching_ = false;
-                    say(scene, "Hint: the engine sees no way to save this game");
+                    say("Hint: the engine sees no way to save this game");
                 }
                 break;
             case EngineEvent::Kind::Win:
                 if (searching_) {
                     searching_ = false;
-                    say(scene, "Hint: declare impasse (D)");
+                    say("Hint: declare impasse (D)");
                 }
                 break;
             case EngineEvent::Kind::Fault:
                 // The next H starts a new one.
                 searching_ = false;
-                say(scene, "No hint: " + event.message);
+                say("No hint: " + event.message);
                 std::fprintf(stderr, "ixo-shogi: the hint engine failed: %s\n",
                              event.message.c_str());
                 break;
@@ -150,30 +148,30 @@ void HintEngine::update(GameScene& scene) {
     }
 }
 
-void HintEngine::clear(GameScene& scene) {
+void HintEngine::clear() {
     if (searching_) {
         engine_.stop(steadyMs());
         searching_ = false;
     }
     shown_ = false;
     board_ = Shown{};
-    if (!said_.empty() && scene.notice == said_) {
-        scene.notice.clear();
+    if (said_) {
+        notice_.withdraw();
     }
-    said_.clear();
+    said_ = false;
 }
 
-void HintEngine::show(GameScene& scene, const Move& move) {
+void HintEngine::show(const Move& move) {
     board_.to = move.toRow * kBoardSize + move.toColumn;
     board_.from = move.dropped ? -1 : move.fromRow * kBoardSize + move.fromColumn;
     board_.drop = move.dropped ? move.owner * 16 + move.piece : -1;
     shown_ = true;
-    say(scene, "Hint: " + hintText(move));
+    say("Hint: " + hintText(move));
 }
 
-void HintEngine::say(GameScene& scene, const std::string& text) {
-    scene.notice = text;
-    said_ = text;
+void HintEngine::say(const std::string& text) {
+    notice_.say(text);
+    said_ = !text.empty();
 }
 
 }  // namespace ixo

@@ -1,4 +1,4 @@
-#include "game/engine_moves.h"
+#include "match/engine_moves.h"
 
 #include "shogi/rule_set.h"
 #include "shogi/standard_rules.h"
@@ -20,32 +20,32 @@ std::string simpleUsiMove(const Move& move) {
 
 }  // namespace
 
-bool enginePosition(const GameScene& scene, std::string& sfen, std::vector<std::string>& moves,
+bool enginePosition(const Match& match, std::string& sfen, std::vector<std::string>& moves,
                     std::string& error) {
     moves.clear();
-    if (scene.rules() != RuleSet::Standard) {
+    if (match.rules() != RuleSet::Standard) {
         // The simple game always starts from the start position, which the variant shares.
         sfen = "startpos";
-        for (const Move& move : scene.match.played()) {
+        for (const Move& move : match.played()) {
             moves.push_back(simpleUsiMove(move));
         }
         return true;
     }
-    const Position& start = scene.match.record().start;
+    const Position& start = match.record().start;
     if (!validatePosition(start, error)) {
         return false;
     }
-    for (const Move& move : scene.match.played()) {
+    for (const Move& move : match.played()) {
         moves.push_back(usiMove(requestOf(move)));
     }
     sfen = start == Position::start() ? "startpos" : toSfen(start);
     return true;
 }
 
-bool judgeEngineMove(const GameScene& scene, const std::string& text, Move& move, Board* after) {
-    Position position = scene.match.position();
+bool judgeEngineMove(const Match& match, const std::string& text, Move& move, Board* after) {
+    Position position = match.position();
     MoveRequest request;
-    if (!parseUsiMove(text, request) || !playMove(position, request, scene.rules(), &move)) {
+    if (!parseUsiMove(text, request) || !playMove(position, request, match.rules(), &move)) {
         return false;
     }
     // Under the simple rules the promotion is the rules' to decide, and an engine that marks

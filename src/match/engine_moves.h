@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "game/game_scene.h"
+#include "match/match.h"
 #include "shogi/move.h"
 
 namespace ixo {
@@ -23,13 +23,13 @@ inline std::int64_t steadyMs() {
 
 // The start ("startpos" or an SFEN) and the moves since, in USI. False, with `error`, for a
 // set-up position that an engine would abort on (gpsusi does), which must not be sent.
-bool enginePosition(const GameScene& scene, std::string& sfen, std::vector<std::string>& moves,
+bool enginePosition(const Match& match, std::string& sfen, std::vector<std::string>& moves,
                     std::string& error);
 
 // `text` as a move for the side to move, judged by our rules on the position as it stands,
 // without playing it. Under the simple rules `after` (when given) gets the board the move
 // leads to, and the '+' must stand exactly where the rules force the promotion.
-bool judgeEngineMove(const GameScene& scene, const std::string& text, Move& move,
+bool judgeEngineMove(const Match& match, const std::string& text, Move& move,
                      Board* after = nullptr);
 
 }  // namespace ixo

@@ -5,12 +5,11 @@
 #include <utility>
 
 #include "match/match.h"
-#include "match/record_text.h"
+#include "record/kif_reader.h"
+#include "record/kif_writer.h"
 
 namespace ixo {
 namespace {
-
-constexpr const char* kStarted = "2026/12/09 10:00:00";
 
 MoveRequest usi(const char* text) {
     MoveRequest request;
@@ -21,16 +20,16 @@ MoveRequest usi(const char* text) {
 // Written and read back, a game must come back as the same match: the same moves with the
 // same times, the same start, the same ending and the same rules.
 Match readBack(const std::string& text) {
-    const KifReading reading = readKif(text);
+    RecordReading reading = readKifRecord(text);
     EXPECT_TRUE(reading.ok()) << reading.errorLine << ": " << reading.error << "\n" << text;
-    GameRecord record = recordOf(reading);
+    GameRecord record = std::move(reading.record);
     Match match(record.rules);
     std::string error;
     EXPECT_TRUE(match.load(std::move(record), error)) << error;
     return match;
 }
 
-TEST(RecordText, AStandardGameComesBackWithItsSetUpStartTimesAndResignation) {
+TEST(MatchRecord, AStandardGameComesBackWithItsSetUpStartTimesAndResignation) {
     std::int64_t now = 0;
     GameRecord setUp;
     setUp.rules = RuleSet::Standard;
@@ -44,7 +43,7 @@ TEST(RecordText, AStandardGameComesBackWithItsSetUpStartTimesAndResignation) {
     ASSERT_EQ(match.play(usi("5a4a")), Refusal::None);
     ASSERT_TRUE(match.resign());
 
-    Match back = readBack(kifText(match.record(), match.current(), kStarted));
+    Match back = readBack(writeKifRecord(match.record()));
     EXPECT_EQ(back.record().start, setUp.start);
     EXPECT_EQ(back.played(), match.played());
     EXPECT_EQ(back.outcome().how, GameEnd::Resignation);
@@ -55,29 +54,30 @@ TEST(RecordText, AStandardGameComesBackWithItsSetUpStartTimesAndResignation) {
     EXPECT_EQ(back.clock().totalUsed(1, now), 65000);
 }
 
-// What the screen shows is what the file holds: after a take-back the record stops there,
-// as it always has, whatever the tree keeps beyond it.
-TEST(RecordText, TheTextHoldsThePathToWhereTheGameStandsUnderEitherRules) {
+// The file holds the whole game as played, so a take-back loses nothing, and the game goes
+// on at the end of its main line, under either rules.
+TEST(MatchRecord, ATakenBackMoveIsKeptAndTheGameGoesOnAtTheEndOfTheMainLine) {
     for (const RuleSet rules : {RuleSet::Simple, RuleSet::Standard}) {
         Match match(rules);
         for (const char* move : {"7g7f", "3c3d", "2g2f"}) {
             ASSERT_EQ(match.play(usi(move)), Refusal::None) << move;
         }
         ASSERT_TRUE(match.takeBack());
-        const std::string text = kifText(match.record(), match.current(), kStarted);
+        const std::string text = writeKifRecord(match.record());
         Match back = readBack(text);
+        ASSERT_TRUE(match.replay());
         EXPECT_EQ(back.rules(), rules) << text;
         EXPECT_EQ(back.played(), match.played()) << text;
         EXPECT_EQ(back.position(), match.position()) << text;
     }
 }
 
-TEST(RecordText, AFoulAndALossOnTimeAreWrittenForTheSideThatLost) {
+TEST(MatchRecord, AFoulAndALossOnTimeAreWrittenForTheSideThatLost) {
     for (const bool onTime : {false, true}) {
         Match match(RuleSet::Standard);
         ASSERT_EQ(match.play(usi("7g7f")), Refusal::None);
         ASSERT_TRUE(onTime ? match.loseOnTime(1) : match.loseByFoul(1));
-        Match back = readBack(kifText(match.record(), match.current(), kStarted));
+        Match back = readBack(writeKifRecord(match.record()));
         EXPECT_EQ(back.outcome().how, onTime ? GameEnd::TimeUp : GameEnd::IllegalMove);
         EXPECT_EQ(back.outcome().winner, 0);
     }
