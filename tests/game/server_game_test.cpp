@@ -1,9 +1,15 @@
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "input/keyboard.h"
+#include "match/computer_opponent.h"
 #include "match/server_player.h"
 #include "net/csa_harness.h"
 #include "scene_test_support.h"
@@ -95,6 +101,40 @@ TEST_F(OnAServer, GPressedTwiceResignsThroughTheServerWhichEndsTheGame) {
     EXPECT_EQ(scene_.match.outcome().how, GameEnd::Resignation);
     EXPECT_EQ(scene_.match.outcome().winner, 1);
     EXPECT_EQ(heard_.events, std::vector<MoveEvent>{MoveEvent::Ended});
+}
+
+// The computer plays the side the server gives, its moves go out as a click's would and are
+// told once, and the server's clock, not the match's (which has none), sets its pace.
+TEST_F(OnAServer, TheComputerPlaysOurSideAtTheServersPace) {
+    char log[] = "/tmp/ixo-server-engine-XXXXXX";
+    close(mkstemp(log));
+    EngineSetup setup;
+    setup.program = IXO_FAKE_ENGINE;
+    setup.arguments = {"--log", log};
+    ComputerOpponent computer(setup, -1);
+    std::string error;
+    ASSERT_TRUE(computer.start(error)) << error;
+    join({"--moves=-3334FU", "--time-unit", "100msec", "--total", "6", "--byoyomi", "0"});
+    computer.paceBy(server_.get());
+    scene_.setComputer(&computer);
+    ASSERT_TRUE(runUntil([&] { return scene_.match.ply() == 2; }));
+    EXPECT_EQ(computer.side(), 0);
+    EXPECT_TRUE(sent("+7776FU"));  // the fake engine's 7g7f
+    EXPECT_EQ(heard_.events, (std::vector<MoveEvent>{MoveEvent::Played, MoveEvent::Played}));
+    scene_.setComputer(nullptr);
+    computer.shutdown();
+
+    std::vector<std::string> goes;
+    std::ifstream stream(log);
+    for (std::string line; std::getline(stream, line);) {
+        if (line.rfind("go", 0) == 0) {
+            goes.push_back(line);
+        }
+    }
+    std::remove(log);
+    ASSERT_FALSE(goes.empty());
+    // The level's own pace is half a second a move; 0.6 s for the whole game cuts it.
+    EXPECT_NE(goes[0], "go btime 0 wtime 0 byoyomi 500");
 }
 
 }  // namespace
