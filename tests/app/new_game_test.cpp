@@ -13,6 +13,7 @@
 #include "input/keyboard.h"
 #include "match/computer_opponent.h"
 #include "match/record_keeper.h"
+#include "net/csa_harness.h"
 #include "reliability/scene_driver.h"
 #include "settings/settings.h"
 #include "shogi/handicaps.h"
@@ -299,6 +300,33 @@ TEST_F(NewGameFromTheWindow, ARememberedHandicapIsWhereTheFirstGameStarts) {
     ASSERT_TRUE(handicapPosition("香落ち", lance));
     EXPECT_EQ(game()->match.position().board, lance.board);
     EXPECT_EQ(game()->match.record().handicap, "香落ち");
+}
+
+// On a server the computer plays the side the server gives, and the record names the players
+// as the server knows them, not after the engine.
+TEST_F(NewGameFromTheWindow, OnAServerTheRecordKeepsTheServersNames) {
+    testing::FakeCsaServer fake({"--moves=-3334FU"});
+    options_.serverHost = "127.0.0.1";
+    options_.serverPort = fake.port();
+    options_.serverUser = "taro";
+    options_.serverComputer = true;
+    app_ = std::make_unique<ShogiApp>(options_);
+    std::string error;
+    ASSERT_TRUE(app_->beginGame(choiceOf(options_), error)) << error;
+    ASSERT_TRUE(app_->init("Ixo", 800, 600, 16, false)) << app_->failure();
+    RecordKeeper keeper(GamesFolder{(scratch_.root() / "games").string(), ""}, 0);
+    app_->keepRecord(&keeper);
+    ASSERT_TRUE(app_->startServer("secret", error)) << error;
+    ASSERT_TRUE(app_->onTransition("", ""));
+    ASSERT_NE(game(), nullptr);
+    ASSERT_TRUE(passesUntil([&] { return game()->match.ply() >= 2; }));
+
+    ASSERT_FALSE(keeper.recordPath().empty());
+    std::ifstream file(keeper.recordPath());
+    const std::string text((std::istreambuf_iterator<char>(file)), {});
+    EXPECT_NE(text.find("先手：taro"), std::string::npos) << text;
+    EXPECT_NE(text.find("後手：FakeOpponent"), std::string::npos) << text;
+    EXPECT_EQ(text.find("Fake Engine"), std::string::npos) << text;
 }
 
 }  // namespace
