@@ -17,14 +17,6 @@ namespace {
 // Enough for every game two people can start within one second, and a bound on the search.
 constexpr int kMostAttempts = 100;
 
-std::string kifTime(std::time_t when) {
-    std::tm local{};
-    localtime_r(&when, &local);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y/%m/%d %H:%M:%S", &local);
-    return text;
-}
-
 // How a record line says an ending the rules found in the position itself, which the match
 // keeps no node for; LineEnd::None for any other.
 LineEnd judgedEnd(const Match& match) {
@@ -113,7 +105,7 @@ void RecordKeeper::afterFrame() {
 }
 
 bool RecordKeeper::write(GameRecord record) {
-    setGameHeaders(record, kifTime(startTime_));
+    setGameHeaders(record, recordStartTime(startTime_));
     setPlayerName(record, 0, names_[0]);
     setPlayerName(record, 1, names_[1]);
     return writeText(writeKifRecord(record));
