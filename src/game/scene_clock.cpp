@@ -118,7 +118,7 @@ void GameScene::drawClocks() const {
     constexpr int kLineGap = 20;
     constexpr int kClockTop[2] = {496, 2};
     for (int side = 0; side < 2; ++side) {
-        const int top = kClockTop[side];
+        const int top = kClockTop[shownSide(side)];
         drawText(screen, kClockLeft, top, "%s", shown.clockLines[2 * side].c_str());
         drawText(screen, kClockLeft, top + kLineGap, "%s", shown.clockLines[2 * side + 1].c_str());
         if (shown.clockRunning == side) {
@@ -132,8 +132,8 @@ void GameScene::drawClocks() const {
 
 void GameScene::drawNames() const {
     const FrameState& shown = lastFrame_;
-    // In the side panel under the turn's label, where neither rule set draws anything, cut to
-    // what fits before the window's edge.
+    // In the side panel under the turn's label, where nothing else is drawn but the portrait
+    // of a selected piece, which covers them meanwhile; cut to what fits before the edge.
     constexpr std::size_t kNameColumns = 19;
     constexpr int kNameLeft = 606;
     constexpr int kNameTop[2] = {100, 130};
