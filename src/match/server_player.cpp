@@ -5,20 +5,12 @@
 #include <utility>
 
 #include "match/server_record.h"
+#include "record/record_store.h"
 #include "shogi/csa_notation.h"
 
 namespace ixo {
 
 namespace {
-
-// The record's 開始日時, as every record of ours writes it.
-std::string localTime(std::time_t when) {
-    std::tm local{};
-    localtime_r(&when, &local);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y/%m/%d %H:%M:%S", &local);
-    return text;
-}
 
 const char* outcomeWords(CsaOutcome outcome) {
     switch (outcome) {
@@ -173,7 +165,7 @@ bool ServerPlayer::update(Match& match, std::int64_t nowMs) {
 void ServerPlayer::offered(Match& match, std::int64_t nowMs) {
     const GameSummary& summary = client_.summary();
     ourSide_ = summary.ourSide;
-    GameRecord record = serverGameRecord(summary, localTime(std::time(nullptr)));
+    GameRecord record = serverGameRecord(summary, recordStartTime(std::time(nullptr)));
     // The moves already played, through our rules as every move is, with what the server
     // charged for them.
     Position position = record.start;
