@@ -266,14 +266,8 @@ void ServerPlayer::resultArrived(Match& match, const CsaResult& result) {
     if (!built_) {
         return;
     }
+    dropUnconfirmed(match);
     const int sideToMove = match.position().sideToMove;
-    if (awaitingEcho_) {
-        // Our last move never reached the game (time ran out first, say): it is not part of it.
-        awaitingEcho_ = false;
-        if (!match.current().isEnd()) {
-            match.takeBack();
-        }
-    }
     const LineEnd end = serverLineEnd(result, ourSide_, sideToMove);
     match.recordEnding(end, serverOutcome(result, ourSide_, declarer_));
 }
@@ -287,7 +281,17 @@ void ServerPlayer::failed(Match& match, const std::string& why) {
     interrupt(match);
 }
 
+void ServerPlayer::dropUnconfirmed(Match& match) {
+    // Our last move never reached the game (time ran out first, or the connection went): the
+    // server never counted it, so it is not part of the game.
+    if (awaitingEcho_ && !match.current().isEnd()) {
+        match.takeBack();
+    }
+    awaitingEcho_ = false;
+}
+
 void ServerPlayer::interrupt(Match& match) {
+    dropUnconfirmed(match);
     if (built_ && !match.current().isEnd()) {
         match.recordEnding(LineEnd::Interrupted, Outcome{});
     }
