@@ -109,7 +109,18 @@ bool GameScene::changedAreas(const FrameState& last, const FrameState& now,
     // The label, the notice, the hands and the marks span much of the frame or move with the
     // turn; a frame that changes any of them is painted whole.
     if (!sameOutsideTheSquares(last, now)) {
-        return false;
+        // A running clock's second changes the clocks alone, every second: only they are
+        // painted again, rather than the whole frame while a player only waits.
+        FrameState clocksAsBefore = now;
+        clocksAsBefore.clockLines = last.clockLines;
+        clocksAsBefore.clockRunning = last.clockRunning;
+        if (last.clockLines[0].empty() || now.clockLines[0].empty() ||
+            !sameOutsideTheSquares(last, clocksAsBefore)) {
+            return false;
+        }
+        for (const SDL_Rect& area : clockAreas()) {
+            areas.push_back(area);
+        }
     }
     const auto add = [&](const SDL_Rect& area) {
         if (area.w > 0 && area.h > 0) {

@@ -248,6 +248,8 @@ class GameScene : public Scene {
     };
     void describeClocks(FrameState& frame) const;
     void drawClocks() const;
+    // Where the two clocks are drawn, whichever way the board is turned.
+    static std::array<SDL_Rect, 2> clockAreas();
     void drawNames() const;
     // The standard rules' part of a frame, in the form FrameState keeps it.
     void describeStandard(FrameState& frame) const;
