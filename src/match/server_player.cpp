@@ -5,20 +5,12 @@
 #include <utility>
 
 #include "match/server_record.h"
+#include "record/record_store.h"
 #include "shogi/csa_notation.h"
 
 namespace ixo {
 
 namespace {
-
-// The record's 開始日時, as every record of ours writes it.
-std::string localTime(std::time_t when) {
-    std::tm local{};
-    localtime_r(&when, &local);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y/%m/%d %H:%M:%S", &local);
-    return text;
-}
 
 const char* outcomeWords(CsaOutcome outcome) {
     switch (outcome) {
@@ -173,7 +165,7 @@ bool ServerPlayer::update(Match& match, std::int64_t nowMs) {
 void ServerPlayer::offered(Match& match, std::int64_t nowMs) {
     const GameSummary& summary = client_.summary();
     ourSide_ = summary.ourSide;
-    GameRecord record = serverGameRecord(summary, localTime(std::time(nullptr)));
+    GameRecord record = serverGameRecord(summary, recordStartTime(std::time(nullptr)));
     // The moves already played, through our rules as every move is, with what the server
     // charged for them.
     Position position = record.start;
@@ -274,14 +266,8 @@ void ServerPlayer::resultArrived(Match& match, const CsaResult& result) {
     if (!built_) {
         return;
     }
+    dropUnconfirmed(match);
     const int sideToMove = match.position().sideToMove;
-    if (awaitingEcho_) {
-        // Our last move never reached the game (time ran out first, say): it is not part of it.
-        awaitingEcho_ = false;
-        if (!match.current().isEnd()) {
-            match.takeBack();
-        }
-    }
     const LineEnd end = serverLineEnd(result, ourSide_, sideToMove);
     match.recordEnding(end, serverOutcome(result, ourSide_, declarer_));
 }
@@ -295,7 +281,17 @@ void ServerPlayer::failed(Match& match, const std::string& why) {
     interrupt(match);
 }
 
+void ServerPlayer::dropUnconfirmed(Match& match) {
+    // Our last move never reached the game (time ran out first, or the connection went): the
+    // server never counted it, so it is not part of the game.
+    if (awaitingEcho_ && !match.current().isEnd()) {
+        match.takeBack();
+    }
+    awaitingEcho_ = false;
+}
+
 void ServerPlayer::interrupt(Match& match) {
+    dropUnconfirmed(match);
     if (built_ && !match.current().isEnd()) {
         match.recordEnding(LineEnd::Interrupted, Outcome{});
     }

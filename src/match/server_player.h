@@ -95,6 +95,7 @@ class ServerPlayer {
     void resultArrived(Match& match, const CsaResult& result);
     void failed(Match& match, const std::string& why);
     void interrupt(Match& match);
+    void dropUnconfirmed(Match& match);
 
     CsaLogin login_;
     CsaClient client_;

@@ -22,14 +22,6 @@ namespace {
 // Enough for every game two people can start within one second, and a bound on the search.
 constexpr int kMostAttempts = 100;
 
-std::string kifTime(std::time_t when) {
-    std::tm local{};
-    localtime_r(&when, &local);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y/%m/%d %H:%M:%S", &local);
-    return text;
-}
-
 }  // namespace
 
 RecordKeeper::RecordKeeper(GamesFolder folder, std::time_t startTime, std::string recordPath,
@@ -65,7 +57,7 @@ void RecordKeeper::afterFrame() {
     if (changed_) {
         changed_ = false;
         GameRecord& record = unwrittenRecord_;
-        setGameHeaders(record, kifTime(startTime_));
+        setGameHeaders(record, recordStartTime(startTime_));
         setPlayerName(record, 0, players_.blue);
         setPlayerName(record, 1, players_.red);
         writeText(writeKifRecord(record));
@@ -73,11 +65,11 @@ void RecordKeeper::afterFrame() {
 }
 
 bool RecordKeeper::write(const std::vector<Move>& moves, const std::vector<MoveTime>& times) {
-    return writeText(writeKif(moves, kifTime(startTime_), times, players_));
+    return writeText(writeKif(moves, recordStartTime(startTime_), times, players_));
 }
 
 bool RecordKeeper::writeStandard(const StandardGame& game, const std::vector<MoveTime>& times) {
-    return writeText(writeStandardKif(game, kifTime(startTime_), kept_, times, players_));
+    return writeText(writeStandardKif(game, recordStartTime(startTime_), kept_, times, players_));
 }
 
 bool RecordKeeper::writeText(const std::string& text) {

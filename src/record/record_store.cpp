@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <system_error>
 
@@ -213,6 +214,14 @@ std::string newestRecord(const std::string& folder) {
 bool isInFolder(const std::string& file, const std::string& folder) {
     std::error_code failure;
     return fs::equivalent(folderOf(file), folder, failure) && !failure;
+}
+
+std::string recordStartTime(std::time_t start) {
+    std::tm local{};
+    localtime_r(&start, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y/%m/%d %H:%M:%S", &local);
+    return text;
 }
 
 }  // namespace ixo

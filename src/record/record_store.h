@@ -21,6 +21,8 @@ GamesFolder gamesFolder();  // from the environment
 std::string recordName(std::time_t start, int attempt = 1);
 // The start time a record's name gives, or -1 when the name is not one of ours.
 std::time_t startTimeOfRecordName(const std::string& name);
+// A game's start as a record's 開始日時 gives it, in local time: "2026/12/09 08:54:37".
+std::string recordStartTime(std::time_t start);
 
 // Replaces `path` with `text` so that a crash or power cut at any moment leaves either the old
 // file or the new one: a temporary file in the same folder, written, flushed to the disk and
