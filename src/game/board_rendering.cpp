@@ -47,8 +47,9 @@ void drawSpeakerOff(SDL_Surface* screen, int x, int y) {
 
 bool GameScene::sameOutsideTheSquares(const FrameState& last, const FrameState& now) {
     return last.valid && last.screen == now.screen && last.redToMove == now.redToMove &&
-           last.soundOff == now.soundOff && last.notRecording == now.notRecording &&
-           last.notice == now.notice && last.standard == now.standard && last.hands == now.hands &&
+           last.turned == now.turned && last.soundOff == now.soundOff &&
+           last.notRecording == now.notRecording && last.notice == now.notice &&
+           last.standard == now.standard && last.hands == now.hands &&
            last.lastFrom == now.lastFrom && last.lastTo == now.lastTo &&
            last.checkedKing == now.checkedKing && last.choiceSquare == now.choiceSquare &&
            last.choicePiece == now.choicePiece && last.choiceOwner == now.choiceOwner &&
@@ -88,6 +89,7 @@ void GameScene::describeFrame(FrameState& frame) const {
     frame.valid = true;
     frame.screen = screen;
     frame.redToMove = turn() != 0;
+    frame.turned = turned;
     frame.pieceSelected = selected.piece != -1;
     frame.soundOff = soundOff;
     frame.notRecording = notRecording;
@@ -111,8 +113,22 @@ bool GameScene::changedAreas(const FrameState& last, const FrameState& now,
     areas.clear();
     // The label, the notice, the hands and the marks span much of the frame or move with the
     // turn; a frame that changes any of them is painted whole.
-    if (!sameOutsideTheSquares(last, now) || now.panelOpen) {
+    if (now.panelOpen) {
         return false;  // the panel lies over the squares too
+    }
+    if (!sameOutsideTheSquares(last, now)) {
+        // A running clock's second changes the clocks alone, every second: only they are
+        // painted again, rather than the whole frame while a player only waits.
+        FrameState clocksAsBefore = now;
+        clocksAsBefore.clockLines = last.clockLines;
+        clocksAsBefore.clockRunning = last.clockRunning;
+        if (last.clockLines[0].empty() || now.clockLines[0].empty() ||
+            !sameOutsideTheSquares(last, clocksAsBefore)) {
+            return false;
+        }
+        for (const SDL_Rect& area : clockAreas()) {
+            areas.push_back(area);
+        }
     }
     const auto add = [&](const SDL_Rect& area) {
         if (area.w > 0 && area.h > 0) {
@@ -128,9 +144,10 @@ bool GameScene::changedAreas(const FrameState& last, const FrameState& now,
         const int column = index % kBoardSize;
         const int row = index / kBoardSize;
         if (last.lit[index] != now.lit[index]) {
-            add(placed(highlight, squareLeft(column),
-                       squareTop(mirrored ? kBoardSize - 1 - row : row)));
+            const Square at = viewed({column, mirrored ? kBoardSize - 1 - row : row});
+            add(placed(highlight, squareLeft(at.column), squareTop(at.row)));
         }
+        const Square at = viewed({column, row});
         if (last.pieces[index] != now.pieces[index] || last.owners[index] != now.owners[index]) {
             // Whatever stood there and whatever stands there now, shadow and picture, either of
             // which may reach into the neighbouring squares.
@@ -138,10 +155,10 @@ bool GameScene::changedAreas(const FrameState& last, const FrameState& now,
                  {std::pair<int, int>{last.pieces[index], last.owners[index]},
                   std::pair<int, int>{now.pieces[index], now.owners[index]}}) {
                 if (const Image* shadow = shadowOf(piece, owner)) {
-                    add(shadowPlace(*shadow, column, row));
+                    add(shadowPlace(*shadow, at.column, at.row));
                 }
                 if (const Image* picture = pictureOf(piece, owner)) {
-                    add(piecePlace(*picture, column, row));
+                    add(piecePlace(*picture, at.column, at.row));
                 }
             }
         }
@@ -155,9 +172,9 @@ void GameScene::drawHighlights(bool mirrored) const {
             if (moveMap.marks[row * kBoardSize + column] != 1) {
                 continue;
             }
-            const int screenRow = mirrored ? kBoardSize - 1 - row : row;
-            highlight.draw(screen, static_cast<Sint16>(squareLeft(column)),
-                           static_cast<Sint16>(squareTop(screenRow)));
+            const Square at = viewed({column, mirrored ? kBoardSize - 1 - row : row});
+            highlight.draw(screen, static_cast<Sint16>(squareLeft(at.column)),
+                           static_cast<Sint16>(squareTop(at.row)));
         }
     }
 }
@@ -169,13 +186,38 @@ const Image* GameScene::shadowOf(int piece, int owner) const {
     return owner == 1 ? &redShadow : nullptr;
 }
 
+void GameScene::setTurned(bool seenFromRed) {
+    turned = seenFromRed;
+    if (!turned || turnedPicturesMade_) {
+        return;
+    }
+    turnedPicturesMade_ = true;
+    for (int code = 1; code <= King; ++code) {
+        turnedPieces[0][code].loadTurned(bluePieces[code]);
+        turnedPieces[1][code].loadTurned(redPieces[code]);
+    }
+    turnedCounts[0].loadTurned(handCounts[0]);
+    turnedCounts[1].loadTurned(handCounts[1]);
+}
+
+const Image* GameScene::piecesOf(int side) const {
+    if (turned) {
+        return turnedPieces[side == 1 ? 1 : 0];
+    }
+    return side == 1 ? redPieces : bluePieces;
+}
+
+const Image& GameScene::countsOf(int side) const {
+    return turned ? turnedCounts[side] : handCounts[side];
+}
+
 const Image* GameScene::pictureOf(int piece, int owner) const {
     // The arrays have a picture for each known code only; anything else stays unseen rather
     // than reading past them.
     if (piece <= Empty || piece > King) {
         return nullptr;
     }
-    return owner == 1 ? &redPieces[piece] : &bluePieces[piece];
+    return &piecesOf(owner)[piece];
 }
 
 SDL_Rect GameScene::placed(const Image& picture, int x, int y) {
@@ -199,14 +241,15 @@ void GameScene::drawHint() const {
     const int hintDrop = lastFrame_.hintDrop;
     for (const int index : {hintFrom, hintTo}) {
         if (index >= 0 && index < kSquareCount) {
-            hintMark.draw(screen, static_cast<Sint16>(squareLeft(index % kBoardSize)),
-                          static_cast<Sint16>(squareTop(index / kBoardSize)));
+            const Square at = viewed({index % kBoardSize, index / kBoardSize});
+            hintMark.draw(screen, static_cast<Sint16>(squareLeft(at.column)),
+                          static_cast<Sint16>(squareTop(at.row)));
         }
     }
     const int kind = hintDrop % 16;
     for (int slot = 0; hintDrop >= 0 && slot < kHandKindCount; ++slot) {
         if (kHandKinds[slot] == kind) {
-            const Box box = handSlot(hintDrop / 16, slot);
+            const Box box = handSlot(shownSide(hintDrop / 16), slot);
             hintMark.draw(screen, static_cast<Sint16>(box.left + box.width / 2 - kSquareSize / 2),
                           static_cast<Sint16>(box.top));
         }
@@ -220,7 +263,8 @@ void GameScene::drawPieces() const {
         for (int column = 0; column < kBoardSize; ++column) {
             const Cell& cell = board().cells[row * kBoardSize + column];
             if (const Image* shadow = shadowOf(cell.piece, cell.owner)) {
-                const SDL_Rect at = shadowPlace(*shadow, column, row);
+                const Square square = viewed({column, row});
+                const SDL_Rect at = shadowPlace(*shadow, square.column, square.row);
                 shadow->draw(screen, at.x, at.y);
             }
         }
@@ -229,7 +273,8 @@ void GameScene::drawPieces() const {
         for (int column = 0; column < kBoardSize; ++column) {
             const Cell& cell = board().cells[row * kBoardSize + column];
             if (const Image* picture = pictureOf(cell.piece, cell.owner)) {
-                const SDL_Rect at = piecePlace(*picture, column, row);
+                const Square square = viewed({column, row});
+                const SDL_Rect at = piecePlace(*picture, square.column, square.row);
                 picture->draw(screen, at.x, at.y);
             }
         }
@@ -274,6 +319,7 @@ void GameScene::paintFrame() const {
         return;
     }
     background.draw(screen, 0, 0);
+    drawTurnedCoordinates(background);
     // Under the board, so a wide portrait never hides a square.
     if (selected.piece != -1) {
         portrait.draw(screen, static_cast<Sint16>(kWindowWidth - portrait.width()), 0);
@@ -297,6 +343,21 @@ void GameScene::paintFrame() const {
     }
     drawClocks();
     drawStatusMarks();
+}
+
+void GameScene::drawTurnedCoordinates(const Image& picture) const {
+    if (!turned) {
+        return;
+    }
+    // Files above the board, one square wide; ranks in the strip right of it, one square high.
+    constexpr int kRankStripWidth = 32;
+    for (int index = 0; index < kBoardSize; ++index) {
+        const int other = kBoardSize - 1 - index;
+        picture.drawPart(screen, static_cast<Sint16>(squareLeft(index)), 0,
+                         static_cast<Sint16>(squareLeft(other)), 0, kSquareSize, kBoardTop);
+        picture.drawPart(screen, kBoardRight, static_cast<Sint16>(squareTop(index)), kBoardRight,
+                         static_cast<Sint16>(squareTop(other)), kRankStripWidth, kSquareSize);
+    }
 }
 
 void GameScene::drawStatusMarks() const {

@@ -120,6 +120,12 @@ GameScene::~GameScene() {
             banners[ending][winner].free();
         }
     }
+    for (int side = 1; side >= 0; --side) {
+        turnedCounts[side].free();
+        for (int code = King; code >= 0; --code) {
+            turnedPieces[side][code].free();
+        }
+    }
     handCounts[1].free();
     handCounts[0].free();
     hintMark.free();

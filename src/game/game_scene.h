@@ -14,6 +14,7 @@
 
 #include "clock/game_clock.h"
 #include "game/game_events.h"
+#include "game/geometry.h"
 #include "game/new_game_panel.h"
 #include "game/scene.h"
 #include "match/match.h"
@@ -76,6 +77,26 @@ class GameScene : public Scene {
     // A move that may promote or not waits here until the player picks one of the two.
     bool choosingPromotion = false;
     MoveRequest pendingMove;
+
+    // F: the board seen from Red's side, its coordinates and pieces turned too. Only the view
+    // turns: the position, the rules' squares and the record stay as they are. A game on a
+    // server starts turned when we play Red, so that our side is at the bottom.
+    bool turned = false;
+    void setTurned(bool seenFromRed);
+    // The board's square at a screen square, and back: turning twice is no turn at all.
+    Square viewed(Square square) const {
+        return turned ? Square{kBoardSize - 1 - square.column, kBoardSize - 1 - square.row}
+                      : square;
+    }
+    // Where and how a side is shown: Blue in Red's place and with Red's pictures when turned.
+    int shownSide(int side) const { return turned ? 1 - side : side; }
+    // The board's square, or the hand's place, under a window pixel.
+    Square squareUnder(int x, int y) const { return viewed(squareAt(x, y)); }
+    HandPlace handUnder(int x, int y) const {
+        HandPlace place = handPlaceAt(x, y);
+        place.side = place.side >= 0 ? shownSide(place.side) : place.side;
+        return place;
+    }
 
     // The line under the board: why a move was refused, or what a key asks. Empty: nothing.
     std::string notice;
@@ -195,7 +216,14 @@ class GameScene : public Scene {
     Image checkMark;
     Image handLight;
     Image promotionPlaque;
-    Image handCounts[2];             // per side, one cell per count from 2 to kMostInHand
+    Image handCounts[2];  // per side, one cell per count from 2 to kMostInHand
+    // Each side's pieces and hand counts turned half round, for the turned board; made at its
+    // first turn, so a game never turned makes none.
+    Image turnedPieces[2][15];
+    Image turnedCounts[2];
+    bool turnedPicturesMade_ = false;
+    const Image* piecesOf(int side) const;
+    const Image& countsOf(int side) const;
     Image banners[kEndingCount][3];  // by ending and winner + 1 (0 a draw)
 
     std::set<std::string> reportedPictures;
@@ -226,6 +254,7 @@ class GameScene : public Scene {
         std::array<std::int8_t, kSquareCount> owners{};
         std::array<bool, kSquareCount> lit{};
         bool redToMove = false;
+        bool turned = false;
         bool pieceSelected = false;
         bool soundOff = false;
         bool notRecording = false;
@@ -255,6 +284,8 @@ class GameScene : public Scene {
     };
     void describeClocks(FrameState& frame) const;
     void drawClocks() const;
+    // Where the two clocks are drawn, whichever way the board is turned.
+    static std::array<SDL_Rect, 2> clockAreas();
     void drawNames() const;
     // The standard rules' part of a frame, in the form FrameState keeps it.
     void describeStandard(FrameState& frame) const;
@@ -265,6 +296,9 @@ class GameScene : public Scene {
     void loadStandardPictures();
     void drawPieces() const;
     void drawHighlights(bool mirrored) const;
+    // The background's coordinates in the turned order: each file's and rank's own piece of
+    // the picture, put where the turned board has that file or rank.
+    void drawTurnedCoordinates(const Image& picture) const;
     void paintFrame() const;
     // The pictures a square's content is drawn with (null: none), and where they go.
     const Image* shadowOf(int piece, int owner) const;

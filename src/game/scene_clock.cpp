@@ -108,18 +108,31 @@ void GameScene::describeClocks(FrameState& frame) const {
     }
 }
 
+namespace {
+
+// Left of the board, each side's clock at its own end of it: Red's above its hand, Blue's
+// beside its back rank, where neither rule set draws anything.
+constexpr int kClockLeft = 4;
+constexpr int kLineGap = 20;
+constexpr int kClockTop[2] = {496, 2};
+// Two lines of text and the bar under them, up to the board's left edge.
+constexpr Uint16 kClockWidth = 64;
+constexpr Uint16 kClockHeight = 54;
+
+}  // namespace
+
+std::array<SDL_Rect, 2> GameScene::clockAreas() {
+    return {SDL_Rect{0, kClockTop[0], kClockWidth, kClockHeight},
+            SDL_Rect{0, kClockTop[1], kClockWidth, kClockHeight}};
+}
+
 void GameScene::drawClocks() const {
     const FrameState& shown = lastFrame_;
     if (shown.clockLines[0].empty()) {
         return;
     }
-    // Left of the board, each side's clock at its own end of it: Red's above its hand, Blue's
-    // beside its back rank, where neither rule set draws anything.
-    constexpr int kClockLeft = 4;
-    constexpr int kLineGap = 20;
-    constexpr int kClockTop[2] = {496, 2};
     for (int side = 0; side < 2; ++side) {
-        const int top = kClockTop[side];
+        const int top = kClockTop[shownSide(side)];
         drawText(screen, kClockLeft, top, "%s", shown.clockLines[2 * side].c_str());
         drawText(screen, kClockLeft, top + kLineGap, "%s", shown.clockLines[2 * side + 1].c_str());
         if (shown.clockRunning == side) {
@@ -133,8 +146,8 @@ void GameScene::drawClocks() const {
 
 void GameScene::drawNames() const {
     const FrameState& shown = lastFrame_;
-    // In the side panel under the turn's label, where neither rule set draws anything, cut to
-    // what fits before the window's edge.
+    // In the side panel under the turn's label, where nothing else is drawn but the portrait
+    // of a selected piece, which covers them meanwhile; cut to what fits before the edge.
     constexpr std::size_t kNameColumns = 19;
     constexpr int kNameLeft = 606;
     constexpr int kNameTop[2] = {100, 130};

@@ -72,7 +72,13 @@ void updateServerGame(GameScene& scene) {
     }
     // Last, so that a move made in this pass goes out in this pass.
     const Cell held = scene.selected;
-    if (!server.update(match, match.now())) {
+    const int sideBefore = server.ourSide();
+    const bool changed = server.update(match, match.now());
+    if (sideBefore < 0 && server.ourSide() >= 0) {
+        // Our side at the bottom; F turns it round as in any game.
+        scene.setTurned(server.ourSide() == 1);
+    }
+    if (!changed) {
         return;
     }
     settle(scene);

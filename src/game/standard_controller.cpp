@@ -108,7 +108,8 @@ void answerPromotion(GameScene& scene, bool cancel, int x, int y) {
         deselect(scene);  // the board never changed, so it is as it was
         return;
     }
-    const Box choice = promotionChoice(scene.pendingMove.toColumn, scene.pendingMove.toRow);
+    const Square to = scene.viewed({scene.pendingMove.toColumn, scene.pendingMove.toRow});
+    const Box choice = promotionChoice(to.column, to.row);
     if (!choice.contains(x, y)) {
         return;  // the question stays until it is answered or cancelled
     }
@@ -282,7 +283,7 @@ void updateStandard(GameScene& scene) {
     }
     const Position& position = scene.match.position();
     const int side = position.sideToMove;
-    const HandPlace place = handPlaceAt(mouse.x, mouse.y);
+    const HandPlace place = scene.handUnder(mouse.x, mouse.y);
     if (place.side >= 0) {
         const int kind = kHandKinds[place.index];
         if (place.side == side && position.hands[side][kind] > 0) {
@@ -290,7 +291,7 @@ void updateStandard(GameScene& scene) {
         }
         return;
     }
-    const Square square = squareAt(mouse.x, mouse.y);
+    const Square square = scene.squareUnder(mouse.x, mouse.y);
     if (!Board::inBounds(square.column, square.row)) {
         return;
     }
@@ -319,7 +320,7 @@ void updateStandardWhileWaiting(GameScene& scene, int player) {
     }
     Position ahead = scene.match.position();
     ahead.sideToMove = player;
-    const HandPlace place = handPlaceAt(mouse.x, mouse.y);
+    const HandPlace place = scene.handUnder(mouse.x, mouse.y);
     if (place.side >= 0) {
         const int kind = kHandKinds[place.index];
         if (place.side == player && ahead.hands[player][kind] > 0) {
@@ -327,7 +328,7 @@ void updateStandardWhileWaiting(GameScene& scene, int player) {
         }
         return;
     }
-    const Square square = squareAt(mouse.x, mouse.y);
+    const Square square = scene.squareUnder(mouse.x, mouse.y);
     if (!Board::inBounds(square.column, square.row)) {
         return;
     }

@@ -55,6 +55,10 @@ void GameScene::loadStandardPictures() {
     loadPicture(promotionPlaque, folder + "promotion.png");
     loadPicture(handCounts[0], folder + "counts-1p.png");
     loadPicture(handCounts[1], folder + "counts-2p.png");
+    if (turnedPicturesMade_) {
+        turnedCounts[0].loadTurned(handCounts[0]);
+        turnedCounts[1].loadTurned(handCounts[1]);
+    }
     for (int ending = 1; ending < kEndingCount; ++ending) {
         // A repetition is a draw and nothing else; every other ending has a winner.
         const bool draw = static_cast<GameEnd>(ending) == GameEnd::Repetition;
@@ -133,9 +137,11 @@ void GameScene::drawHands() const {
     const Position& position = match.position();
     const int countCells = kMostInHand - 1;
     for (int side = 0; side < 2; ++side) {
+        // Each hand is drawn at the end of the board its side is shown at, facing the same way.
+        const int shown = shownSide(side);
         const Image& shadow = side == 0 ? blueShadow : redShadow;
-        const Image* pictures = side == 0 ? bluePieces : redPieces;
-        const Image& counts = handCounts[side];
+        const Image* pictures = piecesOf(side);
+        const Image& counts = countsOf(side);
         const int cellWidth = counts.width() / countCells;
         const int cellHeight = counts.height();
         for (int index = 0; index < kHandKindCount; ++index) {
@@ -144,7 +150,7 @@ void GameScene::drawHands() const {
             if (held == 0) {
                 continue;
             }
-            const Box slot = handSlot(side, index);
+            const Box slot = handSlot(shown, index);
             if (selected.piece == kind && selected.column < 0 && selected.owner == side) {
                 handLight.draw(screen, static_cast<Sint16>(slot.left),
                                static_cast<Sint16>(slot.top));
@@ -156,11 +162,11 @@ void GameScene::drawHands() const {
             if (held >= 2 && cellWidth > 0) {
                 // Blue reads its count at the slot's lower right; Red's stand is turned, so
                 // its counts sit at the upper left, upside down to Blue.
-                const int shown = held > kMostInHand ? kMostInHand : held;
-                const int x = side == 0 ? slot.left + slot.width - cellWidth : slot.left;
-                const int y = side == 0 ? slot.top + slot.height - cellHeight : slot.top;
+                const int count = held > kMostInHand ? kMostInHand : held;
+                const int x = shown == 0 ? slot.left + slot.width - cellWidth : slot.left;
+                const int y = shown == 0 ? slot.top + slot.height - cellHeight : slot.top;
                 counts.drawPart(screen, static_cast<Sint16>(x), static_cast<Sint16>(y),
-                                static_cast<Sint16>(cellWidth * (shown - 2)), 0,
+                                static_cast<Sint16>(cellWidth * (count - 2)), 0,
                                 static_cast<Uint16>(cellWidth), static_cast<Uint16>(cellHeight));
             }
         }
@@ -172,9 +178,10 @@ void GameScene::drawPromotionChoice() const {
     if (mover.piece <= Empty || mover.piece >= King) {
         return;
     }
-    const Box choice = promotionChoice(pendingMove.toColumn, pendingMove.toRow);
+    const Square to = viewed({pendingMove.toColumn, pendingMove.toRow});
+    const Box choice = promotionChoice(to.column, to.row);
     promotionPlaque.draw(screen, static_cast<Sint16>(choice.left), static_cast<Sint16>(choice.top));
-    const Image* pictures = mover.owner == 1 ? redPieces : bluePieces;
+    const Image* pictures = piecesOf(mover.owner);
     standPiece(screen, pictures[mover.piece + 1], choice.left, choice.top, kSquareSize);
     standPiece(screen, pictures[mover.piece], choice.left + kSquareSize, choice.top, kSquareSize);
 }
@@ -184,6 +191,9 @@ void GameScene::drawStandard() const {
     const FrameState& shown = lastFrame_;
 
     standardBackground.draw(screen, 0, 0);
+    drawTurnedCoordinates(standardBackground);
+    // Under the portrait, which a selection shows where the names are.
+    drawNames();
     if (selected.piece != -1) {
         portrait.draw(screen, static_cast<Sint16>(kWindowWidth - portrait.width()), 0);
     }
@@ -191,13 +201,15 @@ void GameScene::drawStandard() const {
     // Beneath the highlights, so the squares a piece may go to read through the last move.
     for (const int index : {shown.lastFrom, shown.lastTo}) {
         if (index >= 0) {
-            lastMoveMark.draw(screen, static_cast<Sint16>(squareLeft(index % kBoardSize)),
-                              static_cast<Sint16>(squareTop(index / kBoardSize)));
+            const Square at = viewed({index % kBoardSize, index / kBoardSize});
+            lastMoveMark.draw(screen, static_cast<Sint16>(squareLeft(at.column)),
+                              static_cast<Sint16>(squareTop(at.row)));
         }
     }
     if (shown.checkedKing >= 0) {
-        checkMark.draw(screen, static_cast<Sint16>(squareLeft(shown.checkedKing % kBoardSize)),
-                       static_cast<Sint16>(squareTop(shown.checkedKing / kBoardSize)));
+        const Square at = viewed({shown.checkedKing % kBoardSize, shown.checkedKing / kBoardSize});
+        checkMark.draw(screen, static_cast<Sint16>(squareLeft(at.column)),
+                       static_cast<Sint16>(squareTop(at.row)));
     }
     // The standard rules mark their squares as the screen shows them, for either side.
     drawHighlights(false);
@@ -223,7 +235,6 @@ void GameScene::drawStandard() const {
         drawText(screen, kNoticeLeft, kNoticeTop, "%s", shown.notice.c_str());
     }
     drawClocks();
-    drawNames();
     drawStatusMarks();
 }
 

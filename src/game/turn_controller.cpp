@@ -59,7 +59,7 @@ void pickUpWhileWaiting(GameScene& scene, int player) {
     if (!mouse.leftReleased() || scene.selected.piece != kNothingSelected) {
         return;
     }
-    const Square pointer = squareAt(mouse.x, mouse.y);
+    const Square pointer = scene.squareUnder(mouse.x, mouse.y);
     const Board& board = scene.match.position().board;
     const Board working = player != 0 ? board.flipped() : board;
     if (!pickUp(scene, working, player != 0 ? mirrorRow(pointer) : pointer,
@@ -115,6 +115,10 @@ bool moveSelectedPiece(GameScene& scene, const Board& working, Square square, Mo
 std::string GameScene::update() {
     if (newGamePanel.isOpen()) {
         return updatePanel();
+    }
+    // Every press turns, so two in one pass leave the board as it was.
+    if (Keyboard::instance().presses(SDLK_f) % 2 != 0) {
+        setTurned(!turned);
     }
     updatePlay();
     // Last, so that a move made in this pass has already made the hint stale.
@@ -200,7 +204,7 @@ void GameScene::updatePlay() {
         }
     }
     const Mouse& mouse = Mouse::instance();
-    const Square pointer = squareAt(mouse.x, mouse.y);
+    const Square pointer = squareUnder(mouse.x, mouse.y);
 
     // Red plays on the mirrored board, where its pieces are owner 0 at the bottom; the one set
     // of rules then serves both sides, and the result is mirrored back after Red's move.

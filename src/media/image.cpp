@@ -1,5 +1,7 @@
 #include "media/image.h"
 
+#include <cstring>
+
 #include "SDL_image.h"
 
 namespace ixo {
@@ -50,6 +52,37 @@ bool Image::loadFromMemory(const void* data, int size) {
     }
     surface_ = IMG_Load_RW(stream, 1);
     return surface_ != nullptr;
+}
+
+bool Image::loadTurned(const Image& source) {
+    releaseSurface();
+    path_ = source.path_;
+    const SDL_Surface* from = source.surface_;
+    if (!from) {
+        return false;
+    }
+    // A copy in the same format and with the same alpha, then every row's pixels in reverse
+    // order, last row first.
+    SDL_Surface* turned =
+        SDL_ConvertSurface(const_cast<SDL_Surface*>(from), from->format, from->flags);
+    if (!turned) {
+        return false;
+    }
+    SDL_LockSurface(const_cast<SDL_Surface*>(from));
+    SDL_LockSurface(turned);
+    const int bytes = from->format->BytesPerPixel;
+    for (int row = 0; row < from->h; ++row) {
+        const auto* source = static_cast<const Uint8*>(from->pixels) + row * from->pitch;
+        auto* target = static_cast<Uint8*>(turned->pixels) + (from->h - 1 - row) * turned->pitch;
+        for (int column = 0; column < from->w; ++column) {
+            std::memcpy(target + (from->w - 1 - column) * bytes, source + column * bytes,
+                        static_cast<std::size_t>(bytes));
+        }
+    }
+    SDL_UnlockSurface(turned);
+    SDL_UnlockSurface(const_cast<SDL_Surface*>(from));
+    surface_ = turned;
+    return true;
 }
 
 void Image::free() {

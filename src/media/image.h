@@ -18,6 +18,9 @@ class Image {
 
     bool load(const std::string& path);
     bool loadFromMemory(const void* data, int size);
+    // `source`'s picture turned half round, under its path: a piece seen from the other side
+    // of the board. Empty when `source` is.
+    bool loadTurned(const Image& source);
     void free();
     // An opaque picture is converted once to the screen's format, so that drawing it is a
     // plain copy rather than a conversion of every pixel in every frame; the pixels on screen

@@ -97,6 +97,36 @@ TEST_F(BoardRendering, EveryPieceStandsOnItsShadowWithThePictureOfItsCodeAndOwne
                    {799, 99, kBackground}});
 }
 
+// F turns the view only: each piece is drawn at the other end in its own side's colours, and
+// a click on a shown square acts on the board's square under it.
+TEST_F(BoardRendering, TurnedTheBoardShowsEveryPieceAtTheOtherEndAndClicksFollowIt) {
+    writeArtwork();
+    GameScene scene(screen_);
+    scene.setTurned(true);
+    paint({1, 2, 3});
+    EXPECT_TRUE(scene.draw());
+    for (int row = 0; row < 9; ++row) {
+        for (int column = 0; column < 9; ++column) {
+            const Cell cell = scene.board().cellAt(8 - column, 8 - row);
+            const Rgb expected = cell.piece == Empty ? kBoard
+                                 : cell.owner == 1   ? redPiece(cell.piece)
+                                                     : bluePiece(cell.piece);
+            expectColours({{92 + 56 * column, 75 + 56 * row, expected}});
+        }
+    }
+    // Red's lance of column 0, row 0 stands on its own shadow at column 8, row 8.
+    expectColours({{68 + 56 * 8, 83 + 56 * 8, kRedShadow}});
+    click(scene, 2, 2);
+    EXPECT_EQ(scene.selected.piece, Pawn);
+    EXPECT_EQ(scene.selected.column, 6);
+    EXPECT_EQ(scene.selected.row, 6);
+    // The highlight of the pawn's step, board row 5, is shown at row 3.
+    EXPECT_TRUE(scene.draw());
+    expectColours({{64 + 56 * 2 + 2, 48 + 56 * 3 + 2, kHighlight}});
+    scene.setTurned(false);
+    EXPECT_EQ(scene.board().cellAt(6, 6).piece, Pawn);
+}
+
 TEST_F(BoardRendering, NoShadowCoversAPieceEvenWhereATallShadowReachesIntoTheSquareAbove) {
     writeArtwork();
     write("kageb.png", 48, 120, kBlueShadow);

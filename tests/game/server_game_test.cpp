@@ -73,14 +73,17 @@ TEST_F(OnAServer, OurClickGoesOutAndTheOpponentsAnswerIsPlayedAndTold) {
     EXPECT_EQ(heard_.events, (std::vector<MoveEvent>{MoveEvent::Played, MoveEvent::Played}));
 }
 
-// Joined as Red against a server that never moves: our pieces may be picked up while we
-// wait, but nothing moves and nothing goes out.
+// Joined as Red against a server that never moves: the board is turned so our side is at the
+// bottom, our pieces may be picked up while we wait, but nothing moves and nothing goes out.
 TEST_F(OnAServer, ClicksOnTheOpponentsTurnMoveNothing) {
     join({"--side=-", "--silent-after", "0"});
     ASSERT_TRUE(runUntil([&] { return server_->status() == ServerStatus::Playing; }));
-    click(scene_, 2, 2);
+    // Our side is at the bottom: Red's pawn of column 2, row 2 is shown at column 6, row 6.
+    EXPECT_TRUE(scene_.turned);
+    click(scene_, 6, 6);
     EXPECT_EQ(scene_.selected.piece, Pawn);
-    click(scene_, 2, 3);
+    EXPECT_EQ(scene_.selected.column, 2);
+    click(scene_, 6, 5);
     frame(scene_, 0, 0, 0);
     EXPECT_EQ(scene_.match.ply(), 0u);
     EXPECT_EQ(scene_.board().cellAt(2, 2).piece, Pawn);
