@@ -1,6 +1,9 @@
 #include "game/game_scene.h"
 #include "game/geometry.h"
+#include "game/hint_engine.h"
+#include "game/play_style.h"
 #include "media/text.h"
+#include "util/format.h"
 
 #include <utility>
 
@@ -10,20 +13,43 @@ namespace {
 
 // Shadows sit a little right of the square's edge with their middle 50 pixels down, and a
 // piece stands centred with its foot 4 pixels above the square's bottom edge; together they
-// make the pieces look raised off the board.
+// make the pieces look raised off the board. Pieces in hand stand on their slots the same way.
 constexpr int kShadowInset = 4;
 constexpr int kShadowMiddle = 50;
 constexpr int kPieceFoot = kSquareSize - 4;
 
-// Both sit in the empty strip below the panel's title, so they cover nothing that is drawn
-// there in any state, and leave the frame as it always was while neither shows. The standard
-// rules keep Blue's hand there: the speaker goes below Red's hand, and the line between
-// the help and Blue's hand, clear of the text line under the board.
-struct StatusPlaces {
-    int noticeX, noticeY, speakerX, speakerY;
+const char* const kEndingNames[GameScene::kEndingCount] = {
+    nullptr,   "checkmate",      "resignation",  "repetition", "perpetual-check",
+    "impasse", "failed-impasse", "illegal-move", "time-up",
 };
-constexpr StatusPlaces kSimpleStatus{606, 562, 766, 566};
-constexpr StatusPlaces kStandardStatus{606, 472, 20, 566};
+
+int squareIndex(int column, int row) {
+    return row * kBoardSize + column;
+}
+
+int kingSquare(const Board& board, int side) {
+    for (int index = 0; index < kSquareCount; ++index) {
+        if (board.cells[index].piece == King && board.cells[index].owner == side) {
+            return index;
+        }
+    }
+    return -1;
+}
+
+// Where the board square (column, row) is drawn: its top-left corner in the window. Every
+// picture tied to a square goes through here, so this is the one place that decides which
+// way up the board is shown.
+SDL_Rect squareCorner(int column, int row) {
+    return SDL_Rect{static_cast<Sint16>(squareLeft(column)), static_cast<Sint16>(squareTop(row)), 0,
+                    0};
+}
+
+// Stands `picture` on the slot or square whose top-left corner is (left, top), centred
+// across `width`.
+void standPiece(SDL_Surface* screen, const Image& picture, int left, int top, int width) {
+    picture.draw(screen, static_cast<Sint16>(left + width / 2 - picture.width() / 2),
+                 static_cast<Sint16>(top + kPieceFoot - picture.height()));
+}
 
 // A loudspeaker crossed out, 24 pixels square, in the panel's light grey.
 void drawSpeakerOff(SDL_Surface* screen, int x, int y) {
@@ -45,10 +71,50 @@ void drawSpeakerOff(SDL_Surface* screen, int x, int y) {
 
 }  // namespace
 
+void GameScene::loadRuleSetPictures() {
+    if (ruleSetPicturesLoaded_ || !playStyle(rules()).ownPictures) {
+        return;
+    }
+    ruleSetPicturesLoaded_ = true;
+    const std::string& folder = pictureFolder;
+    loadPicture(ruleSetBackground, folder + "bg-standard.jpg");
+    ruleSetBackground.matchScreenFormat();
+    loadPicture(lastMoveMark, folder + "last-move.png");
+    loadPicture(checkMark, folder + "check.png");
+    loadPicture(handLight, folder + "hand-light.png");
+    loadPicture(promotionPlaque, folder + "promotion.png");
+    loadPicture(handCounts[0], folder + "counts-1p.png");
+    loadPicture(handCounts[1], folder + "counts-2p.png");
+    for (int ending = 1; ending < kEndingCount; ++ending) {
+        // A repetition is a draw and nothing else; every other ending has a winner.
+        const bool draw = static_cast<GameEnd>(ending) == GameEnd::Repetition;
+        for (int winner = draw ? -1 : 0; winner <= (draw ? -1 : 1); ++winner) {
+            static const char* const kWinners[3] = {"draw", "blue", "red"};
+            loadPicture(banners[ending][winner + 1],
+                        folder + formatString("banner/%s-%s.png", kEndingNames[ending],
+                                              kWinners[winner + 1]));
+        }
+    }
+}
+
+std::string GameScene::noticeShown() const {
+    if (paused()) {
+        return "Paused: press P to go on";
+    }
+    if (lostOnTime() >= 0) {
+        return lostOnTime() == 0 ? "Time is up: Blue loses on time"
+                                 : "Time is up: Red loses on time";
+    }
+    if (choosingPromotion && asking == Question::None) {
+        return "Promote? Click the promoted or the unpromoted piece";
+    }
+    return notice;
+}
+
 bool GameScene::sameOutsideTheSquares(const FrameState& last, const FrameState& now) {
     return last.valid && last.screen == now.screen && last.redToMove == now.redToMove &&
            last.soundOff == now.soundOff && last.notRecording == now.notRecording &&
-           last.notice == now.notice && last.standard == now.standard && last.hands == now.hands &&
+           last.notice == now.notice && last.rules == now.rules && last.hands == now.hands &&
            last.lastFrom == now.lastFrom && last.lastTo == now.lastTo &&
            last.checkedKing == now.checkedKing && last.choiceSquare == now.choiceSquare &&
            last.choicePiece == now.choicePiece && last.choiceOwner == now.choiceOwner &&
@@ -83,8 +149,11 @@ bool GameScene::sameFrame(const FrameState& last, const FrameState& now) {
 }
 
 void GameScene::describeFrame(FrameState& frame) const {
+    const PlayStyle& style = playStyle(rules());
+    const Position& position = match.position();
     frame.valid = true;
     frame.screen = screen;
+    frame.rules = rules();
     frame.redToMove = turn() != 0;
     frame.pieceSelected = selected.piece != -1;
     frame.soundOff = soundOff;
@@ -93,11 +162,44 @@ void GameScene::describeFrame(FrameState& frame) const {
     frame.portraitPath = portrait.path();
     frame.portraitPlace = portraitPlace();
     for (int index = 0; index < kSquareCount; ++index) {
-        frame.pieces[index] = board().cells[index].piece;
-        frame.owners[index] = board().cells[index].owner;
+        frame.pieces[index] = position.board.cells[index].piece;
+        frame.owners[index] = position.board.cells[index].owner;
         frame.lit[index] = moveMap.marks[index] == 1;
     }
-    describeStandard(frame);
+    frame.notice = noticeShown();
+    describeClocks(frame);
+    if (hint) {
+        frame.hintFrom = hint->shown().from;
+        frame.hintTo = hint->shown().to;
+        frame.hintDrop = hint->shown().drop;
+    }
+    frame.hands = position.hands;
+    frame.lastFrom = frame.lastTo = -1;
+    const Move* last = style.lastMoveMarks ? match.lastMove() : nullptr;
+    if (last) {
+        frame.lastFrom = last->dropped ? -1 : squareIndex(last->fromColumn, last->fromRow);
+        frame.lastTo = squareIndex(last->toColumn, last->toRow);
+    }
+    frame.checkedKing = style.checkMarks && inCheck(position, position.sideToMove)
+                            ? kingSquare(position.board, position.sideToMove)
+                            : -1;
+    frame.choiceSquare = -1;
+    frame.choicePiece = frame.choiceOwner = 0;
+    if (choosingPromotion) {
+        frame.choiceSquare = squareIndex(pendingMove.toColumn, pendingMove.toRow);
+        const Cell mover = position.board.cellAt(pendingMove.fromColumn, pendingMove.fromRow);
+        frame.choicePiece = mover.piece;
+        frame.choiceOwner = mover.owner;
+    }
+    // Without banners an ending shows in the notice alone.
+    frame.ending = style.endings ? match.outcome().how : GameEnd::None;
+    frame.winner = style.endings ? match.outcome().winner : -1;
+    frame.handPick =
+        selected.piece != -1 && selected.column < 0 ? selected.owner * 16 + selected.piece : -1;
+}
+
+bool GameScene::litMirrored() const {
+    return playStyle(rules()).moversFrame && turn() != 0;
 }
 
 bool GameScene::changedAreas(const FrameState& last, const FrameState& now,
@@ -117,13 +219,13 @@ bool GameScene::changedAreas(const FrameState& last, const FrameState& now,
         add(last.portraitPlace);
         add(now.portraitPlace);
     }
-    const bool mirrored = rules() == RuleSet::Simple && turn() != 0;
+    const bool mirrored = litMirrored();
     for (int index = 0; index < kSquareCount; ++index) {
         const int column = index % kBoardSize;
         const int row = index / kBoardSize;
         if (last.lit[index] != now.lit[index]) {
-            add(placed(highlight, squareLeft(column),
-                       squareTop(mirrored ? kBoardSize - 1 - row : row)));
+            const SDL_Rect corner = squareCorner(column, mirrored ? kBoardSize - 1 - row : row);
+            add(placed(highlight, corner.x, corner.y));
         }
         if (last.pieces[index] != now.pieces[index] || last.owners[index] != now.owners[index]) {
             // Whatever stood there and whatever stands there now, shadow and picture, either of
@@ -143,15 +245,21 @@ bool GameScene::changedAreas(const FrameState& last, const FrameState& now,
     return true;
 }
 
-void GameScene::drawHighlights(bool mirrored) const {
+void GameScene::drawOnSquare(const Image& picture, int index) const {
+    if (index >= 0 && index < kSquareCount) {
+        const SDL_Rect corner = squareCorner(index % kBoardSize, index / kBoardSize);
+        picture.draw(screen, corner.x, corner.y);
+    }
+}
+
+void GameScene::drawHighlights() const {
+    // A selection kept in the mover's frame has its rows turned back to the screen's.
+    const bool mirrored = litMirrored();
     for (int row = 0; row < kBoardSize; ++row) {
         for (int column = 0; column < kBoardSize; ++column) {
-            if (moveMap.marks[row * kBoardSize + column] != 1) {
-                continue;
+            if (moveMap.marks[row * kBoardSize + column] == 1) {
+                drawOnSquare(highlight, squareIndex(column, mirrored ? kBoardSize - 1 - row : row));
             }
-            const int screenRow = mirrored ? kBoardSize - 1 - row : row;
-            highlight.draw(screen, static_cast<Sint16>(squareLeft(column)),
-                           static_cast<Sint16>(squareTop(screenRow)));
         }
     }
 }
@@ -178,25 +286,20 @@ SDL_Rect GameScene::placed(const Image& picture, int x, int y) {
 }
 
 SDL_Rect GameScene::shadowPlace(const Image& shadow, int column, int row) {
-    return placed(shadow, squareLeft(column) + kShadowInset,
-                  squareTop(row) + kShadowMiddle - shadow.height() / 2);
+    const SDL_Rect corner = squareCorner(column, row);
+    return placed(shadow, corner.x + kShadowInset, corner.y + kShadowMiddle - shadow.height() / 2);
 }
 
 SDL_Rect GameScene::piecePlace(const Image& picture, int column, int row) {
-    return placed(picture, squareLeft(column) + kSquareSize / 2 - picture.width() / 2,
-                  squareTop(row) + kPieceFoot - picture.height());
+    const SDL_Rect corner = squareCorner(column, row);
+    return placed(picture, corner.x + kSquareSize / 2 - picture.width() / 2,
+                  corner.y + kPieceFoot - picture.height());
 }
 
 void GameScene::drawHint() const {
-    const int hintFrom = lastFrame_.hintFrom;
-    const int hintTo = lastFrame_.hintTo;
     const int hintDrop = lastFrame_.hintDrop;
-    for (const int index : {hintFrom, hintTo}) {
-        if (index >= 0 && index < kSquareCount) {
-            hintMark.draw(screen, static_cast<Sint16>(squareLeft(index % kBoardSize)),
-                          static_cast<Sint16>(squareTop(index / kBoardSize)));
-        }
-    }
+    drawOnSquare(hintMark, lastFrame_.hintFrom);
+    drawOnSquare(hintMark, lastFrame_.hintTo);
     const int kind = hintDrop % 16;
     for (int slot = 0; hintDrop >= 0 && slot < kHandKindCount; ++slot) {
         if (kHandKinds[slot] == kind) {
@@ -230,6 +333,67 @@ void GameScene::drawPieces() const {
     }
 }
 
+void GameScene::drawHands() const {
+    const Position& position = match.position();
+    const int countCells = kMostInHand - 1;
+    for (int side = 0; side < 2; ++side) {
+        const Image& shadow = side == 0 ? blueShadow : redShadow;
+        const Image* pictures = side == 0 ? bluePieces : redPieces;
+        const Image& counts = handCounts[side];
+        const int cellWidth = counts.width() / countCells;
+        const int cellHeight = counts.height();
+        for (int index = 0; index < kHandKindCount; ++index) {
+            const int kind = kHandKinds[index];
+            const int held = position.hands[side][kind];
+            if (held == 0) {
+                continue;
+            }
+            const Box slot = handSlot(side, index);
+            if (selected.piece == kind && selected.column < 0 && selected.owner == side) {
+                handLight.draw(screen, static_cast<Sint16>(slot.left),
+                               static_cast<Sint16>(slot.top));
+            }
+            shadow.draw(screen,
+                        static_cast<Sint16>(slot.left + slot.width / 2 - shadow.width() / 2),
+                        static_cast<Sint16>(slot.top + kShadowMiddle - shadow.height() / 2));
+            standPiece(screen, pictures[kind], slot.left, slot.top, slot.width);
+            if (held >= 2 && cellWidth > 0) {
+                // Blue reads its count at the slot's lower right; Red's stand is turned, so
+                // its counts sit at the upper left, upside down to Blue.
+                const int shown = held > kMostInHand ? kMostInHand : held;
+                const int x = side == 0 ? slot.left + slot.width - cellWidth : slot.left;
+                const int y = side == 0 ? slot.top + slot.height - cellHeight : slot.top;
+                counts.drawPart(screen, static_cast<Sint16>(x), static_cast<Sint16>(y),
+                                static_cast<Sint16>(cellWidth * (shown - 2)), 0,
+                                static_cast<Uint16>(cellWidth), static_cast<Uint16>(cellHeight));
+            }
+        }
+    }
+}
+
+void GameScene::drawPromotionChoice() const {
+    const Cell mover = match.position().board.cellAt(pendingMove.fromColumn, pendingMove.fromRow);
+    if (mover.piece <= Empty || mover.piece >= King) {
+        return;
+    }
+    const Box choice = promotionChoice(pendingMove.toColumn, pendingMove.toRow);
+    promotionPlaque.draw(screen, static_cast<Sint16>(choice.left), static_cast<Sint16>(choice.top));
+    const Image* pictures = mover.owner == 1 ? redPieces : bluePieces;
+    standPiece(screen, pictures[mover.piece + 1], choice.left, choice.top, kSquareSize);
+    standPiece(screen, pictures[mover.piece], choice.left + kSquareSize, choice.top, kSquareSize);
+}
+
+void GameScene::drawBanner() const {
+    const FrameState& shown = lastFrame_;
+    const int ending = static_cast<int>(shown.ending);
+    if (ending <= 0 || ending >= kEndingCount || shown.winner < -1 || shown.winner > 1) {
+        return;
+    }
+    const Image& banner = banners[ending][shown.winner + 1];
+    banner.draw(screen, static_cast<Sint16>((kBoardLeft + kBoardRight) / 2 - banner.width() / 2),
+                static_cast<Sint16>((kBoardTop + kBoardBottom) / 2 - banner.height() / 2));
+}
+
 bool GameScene::draw() {
     // Described once a pass, and compared with what the last painted frame was made from.
     FrameState now;
@@ -258,29 +422,33 @@ bool GameScene::draw() {
 }
 
 void GameScene::paintFrame() const {
-    if (rules() == RuleSet::Standard) {
-        drawStandard();
-        return;
-    }
-    background.draw(screen, 0, 0);
+    // draw() has just remembered this frame's state; it is what is painted.
+    const FrameState& shown = lastFrame_;
+    const PlayStyle& style = playStyle(shown.rules);
+    (style.ownPictures ? ruleSetBackground : background).draw(screen, 0, 0);
     // Under the board, so a wide portrait never hides a square.
     if (selected.piece != -1) {
         portrait.draw(screen, static_cast<Sint16>(kWindowWidth - portrait.width()), 0);
     }
     boardPicture.draw(screen, kBoardLeft, kBoardTop);
-    // Red's map is held in its mirrored frame, so its rows are turned back to the screen's.
-    drawHighlights(turn() != 0);
+    // Beneath the highlights, so the squares a piece may go to read through the last move.
+    drawOnSquare(lastMoveMark, shown.lastFrom);
+    drawOnSquare(lastMoveMark, shown.lastTo);
+    drawOnSquare(checkMark, shown.checkedKing);
+    drawHighlights();
     drawHint();
     drawPieces();
-
+    drawHands();
+    if (choosingPromotion) {
+        drawPromotionChoice();
+    }
+    drawBanner();
     // Literal formats: the label must never be read as a format with arguments missing.
     if (turn() == 0) {
         drawText(screen, 650, 50, "Blue");
     } else {
         drawText(screen, 650, 50, "Red");
     }
-    // draw() has just remembered this frame's state; it is what is painted.
-    const FrameState& shown = lastFrame_;
     if (!shown.notice.empty()) {
         drawText(screen, kNoticeLeft, kNoticeTop, "%s", shown.notice.c_str());
     }
@@ -289,7 +457,7 @@ void GameScene::paintFrame() const {
 }
 
 void GameScene::drawStatusMarks() const {
-    const StatusPlaces& at = rules() == RuleSet::Standard ? kStandardStatus : kSimpleStatus;
+    const StatusPlaces& at = playStyle(rules()).status;
     if (notRecording) {
         drawText(screen, at.noticeX, at.noticeY, "Not recording");
     }
