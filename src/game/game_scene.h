@@ -220,7 +220,8 @@ class GameScene : public Scene {
     void drawBanner() const;
     void loadRuleSetPictures();
     void drawPieces() const;
-    // The marks are kept in the mover's frame and Red is to move: their rows are mirrored.
+    // True while the marks are kept in the mover's frame with Red to move, so that their rows
+    // are mirrored on screen.
     bool litMirrored() const;
     void drawHighlights() const;
     // `picture` with its corner on the square at `index`; nothing for an index off the board.
