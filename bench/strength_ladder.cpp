@@ -10,10 +10,11 @@
 //        (default simple, 4, 0.1, 300; a game reaching MAX_PLIES is a draw)
 //        build/bench/strength_ladder [--rules R] --game BLUE RED [BYOYOMI_MS] [MAX_PLIES]
 //        (default 400, 400; both engines at level 10 for their options, BYOYOMI_MS a move)
-//        build/bench/strength_ladder --times [MOVES] [ENGINE] [out-of-book]
-//        (default 20 of the computer's moves per setting, fairy-stockfish; the computer plays
-//        Red at the level, Blue is the same engine at level 1; out-of-book starts after eight
-//        odd plies that no opening book holds, so that an engine with one, gpsusi, searches)
+//        build/bench/strength_ladder --times [MOVES|whole] [ENGINE] [out-of-book]
+//        (default 20 of the computer's moves per setting, fairy-stockfish; "whole" plays each
+//        game to its end, at most 1000 of the computer's moves; the computer plays Red at the
+//        level, Blue is the same engine at level 1; out-of-book starts after eight odd plies
+//        that no opening book holds, so that an engine with one, gpsusi, searches)
 // Needs fairy-stockfish (and for --game whatever it names); run it from anywhere, since the
 // variant definition is found through the source tree.
 #include <poll.h>
@@ -246,6 +247,18 @@ bool charge(const ClockRules& clock, SideTime& left, std::int64_t usedMs) {
     return true;
 }
 
+// "whole": each game is played to its end, or to this many of the computer's moves.
+constexpr int kWholeGame = 1000;
+
+// "resignation by Red", "checkmate won by Blue": `side` is the one who acted.
+std::string formatEnd(const std::string& how, int side) {
+    if (side < 0) {
+        return how;
+    }
+    const bool won = how != "resignation" && how != "a declaration";
+    return how + (won ? " won by " : " by ") + (side == 0 ? "Blue" : "Red");
+}
+
 int answerTimes(int movesWanted, const char* program, bool outOfBook) {
     struct Setting {
         const char* name;
@@ -254,12 +267,20 @@ int answerTimes(int movesWanted, const char* program, bool outOfBook) {
     const Setting settings[] = {{"no clock", {}},
                                 {"--clock 10m --byoyomi 30s", {600000, 30000, 0}},
                                 {"--clock 3m --increment 2s", {180000, 0, 2000}}};
-    std::printf(
-        "%s as Red at each level against itself at level 1 (Blue), standard rules, "
-        "the first %d moves of Red's per setting\n",
-        program, movesWanted);
-    std::printf("%-5s  %-26s %5s %7s %7s %7s %6s\n", "level", "clock", "moves", "asked", "median",
-                "worst", "flags");
+    const bool whole = movesWanted >= kWholeGame;
+    if (whole) {
+        std::printf(
+            "%s as Red at each level against itself at level 1 (Blue), standard rules, "
+            "one whole game per setting\n",
+            program);
+    } else {
+        std::printf(
+            "%s as Red at each level against itself at level 1 (Blue), standard rules, "
+            "the first %d moves of Red's per setting\n",
+            program, movesWanted);
+    }
+    std::printf("%-5s  %-26s %5s %7s %7s %7s %6s  %s\n", "level", "clock", "moves", "asked",
+                "median", "worst", "flags", "ended by");
     for (const int level : {1, 3, 5, 10}) {
         for (const Setting& setting : settings) {
             UsiEngine blue;
@@ -281,6 +302,7 @@ int answerTimes(int movesWanted, const char* program, bool outOfBook) {
             SideTime left[2] = {{setting.clock.mainMs, setting.clock.byoyomiMs},
                                 {setting.clock.mainMs, setting.clock.byoyomiMs}};
             std::vector<std::int64_t> answers;
+            std::string ended;
             std::int64_t longestAsked = 0;
             int flags = 0;
             while (!referee.outcome.over() && static_cast<int>(answers.size()) < movesWanted) {
@@ -303,17 +325,27 @@ int answerTimes(int movesWanted, const char* program, bool outOfBook) {
                     longestAsked = std::max(longestAsked, times.byoyomiMs);
                 }
                 if (event.kind != EngineEvent::Kind::BestMove) {
-                    break;  // a resignation or a declaration ends the sample
+                    // A resignation or a declaration ends the sample.
+                    ended = formatEnd(
+                        event.kind == EngineEvent::Kind::Resign ? "resignation" : "a declaration",
+                        side);
+                    break;
                 }
                 referee.play(side, event.move);
                 moves.push_back(event.move);
             }
+            if (ended.empty()) {
+                ended = referee.outcome.over()
+                            ? formatEnd(endName(referee.outcome.how, false), referee.outcome.winner)
+                            : std::string("the move limit");
+            }
             std::sort(answers.begin(), answers.end());
             const std::int64_t median = answers.empty() ? 0 : answers[answers.size() / 2];
             const std::int64_t worst = answers.empty() ? 0 : answers.back();
-            std::printf("%5d  %-26s %5zu %6lldms %6lldms %6lldms %6d\n", level, setting.name,
-                        answers.size(), static_cast<long long>(longestAsked),
-                        static_cast<long long>(median), static_cast<long long>(worst), flags);
+            std::printf("%5d  %-26s %5zu %6lldms %6lldms %6lldms %6d  %s after %zu plies\n", level,
+                        setting.name, answers.size(), static_cast<long long>(longestAsked),
+                        static_cast<long long>(median), static_cast<long long>(worst), flags,
+                        ended.c_str(), moves.size());
             std::fflush(stdout);
         }
     }
@@ -324,9 +356,10 @@ int answerTimes(int movesWanted, const char* program, bool outOfBook) {
 
 int main(int argc, char* argv[]) {
     if (argc > 1 && std::string(argv[1]) == "--times") {
-        const int moves = argc > 2 ? std::atoi(argv[2]) : 20;
+        const bool whole = argc > 2 && std::string(argv[2]) == "whole";
+        const int moves = whole ? kWholeGame : argc > 2 ? std::atoi(argv[2]) : 20;
         if (moves < 1) {
-            std::fprintf(stderr, "usage: strength_ladder --times [MOVES] [ENGINE]\n");
+            std::fprintf(stderr, "usage: strength_ladder --times [MOVES|whole] [ENGINE]\n");
             return 2;
         }
         return answerTimes(moves, argc > 3 ? argv[3] : "fairy-stockfish",

@@ -93,14 +93,13 @@ int main(int argc, char* argv[]) {
     if (options.continueLast || !options.recordPath.empty()) {
         application.startFrom(std::move(game.record));
     }
-    if (options.computerSide >= 0) {
-        std::string error;
-        if (!application.startComputer(error)) {
-            std::fprintf(stderr, "ixo-shogi: %s%s\n", error.c_str(),
-                         computerAsked ? "" : "; the remembered game goes on for two players");
-            if (computerAsked) {
-                return 1;
-            }
+    application.rememberGamesIn(settings);
+    std::string failure;
+    if (!application.beginGame(newGame ? chosen : ixo::choiceOf(options), failure)) {
+        std::fprintf(stderr, "ixo-shogi: %s%s\n", failure.c_str(),
+                     computerAsked ? "" : "; the remembered game goes on for two players");
+        if (computerAsked) {
+            return 1;
         }
     }
     if (!application.init(caption, 800, 600, 16, options.fullscreen)) {

@@ -190,7 +190,8 @@ bool Application::pollEvents() {
         if (event.type == SDL_QUIT) {
             return false;
         }
-        if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) {
+        if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE &&
+            !(scene_ && scene_->takesEscape())) {
             return false;
         }
         // Every button change and key press is noted as it comes, so that none is lost when

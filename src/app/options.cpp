@@ -156,8 +156,10 @@ std::string usage() {
            "Left click one of your pieces to select it, then a lit square to move there;\n"
            "right click cancels. U or Backspace takes back a move, R replays it,\n"
            "M turns the sound off and on, P pauses a game with a clock, Esc quits.\n"
-           "N starts a new game (pressed twice); under the standard rules G resigns and\n"
-           "D declares an impasse win (each pressed twice).\n"
+           "N (pressed twice) opens the new-game panel: rules, opponent, level, clock and\n"
+           "handicap, chosen with the mouse; Enter starts that game, Esc goes back to this one.\n"
+           "Under the standard rules G resigns and D declares an impasse win (each\n"
+           "pressed twice).\n"
            "H shows the engine's best move for the side to move (H again takes it\n"
            "away); against the computer, E restarts its engine.\n"
            "\n"
@@ -189,13 +191,18 @@ GameChoice chooseGame(const GameChoice& remembered, Options& options) {
     if (options.engine.empty()) {
         options.engine = remembered.engine;
     }
+    GameChoice chosen = choiceOf(options);
+    // No option names a handicap, so only a remembered game keeps one.
+    chosen.handicap = lineChooses ? std::string() : remembered.handicap;
+    return chosen;
+}
+
+GameChoice choiceOf(const Options& options) {
     GameChoice chosen;
     chosen.rules = options.rules;
     chosen.computerSide = options.computerSide;
     chosen.level = options.level;
     chosen.timeControl = options.clockGiven ? options.timeControl : TimeControl{};
-    // No option names a handicap, so only a remembered game keeps one.
-    chosen.handicap = lineChooses ? std::string() : remembered.handicap;
     chosen.engine = options.engine;
     return chosen;
 }

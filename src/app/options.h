@@ -59,5 +59,7 @@ std::string usage();
 // command line chooses the whole game, and --engine wins over the remembered engine. Returns
 // the game this start plays, which is the one to remember once it is on the screen.
 GameChoice chooseGame(const GameChoice& remembered, Options& options);
+// The game `options` start, without a handicap (no option names one).
+GameChoice choiceOf(const Options& options);
 
 }  // namespace ixo

@@ -1,11 +1,13 @@
 #include "app/shogi_app.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <new>
 
 #include "app/data_folder.h"
 #include "game/game_scene.h"
 #include "input/keyboard.h"
+#include "shogi/handicaps.h"
 
 namespace ixo {
 
@@ -20,31 +22,113 @@ ShogiApp::ShogiApp(Options options) : options_(std::move(options)) {
     dataFolder_ = findDataFolder(executablePath());
     mixer().setFolder(dataFolder_ + "sound/");
     addObserver(&moveSounds_);
-    EngineSetup hintSetup;
-    hintSetup.program = options_.engine.empty() ? "fairy-stockfish" : options_.engine;
-    hintSetup.options = options_.engineOptions;
-    hint_ = std::make_unique<HintEngine>(hintSetup, options_.engine.empty());
+    hint_ = makeHint();
     addObserver(hint_.get());
+    playing_ = choiceOf(options_);
 }
 
 ShogiApp::~ShogiApp() = default;
 
-bool ShogiApp::startComputer(std::string& error) {
+EngineSetup ShogiApp::engineSetup() const {
     EngineSetup setup;
-    setup.program = options_.engine.empty() ? "fairy-stockfish" : options_.engine;
+    setup.program = options_.engine.empty() ? kDefaultEngine : options_.engine;
     setup.options = options_.engineOptions;
-    setup.level = options_.level;
-    auto computer =
-        std::make_unique<ComputerOpponent>(setup, options_.computerSide, options_.rules);
-    if (!computer->start(error)) {
-        if (options_.engine.empty() && (computer->startFault() == EngineFault::NotFound ||
-                                        computer->startFault() == EngineFault::CouldNotStart)) {
-            error += " (install the fairy-stockfish package, or name a USI engine with --engine)";
+    return setup;
+}
+
+std::unique_ptr<HintEngine> ShogiApp::makeHint() const {
+    return std::make_unique<HintEngine>(engineSetup(), options_.engine.empty());
+}
+
+void ShogiApp::replaceObserver(GameObserver* previous, GameObserver* next) {
+    auto place = std::find(observers_.begin(), observers_.end(), previous);
+    if (previous && place != observers_.end()) {
+        if (next) {
+            *place = next;
+        } else {
+            observers_.erase(place);
         }
-        return false;
+    } else if (next) {
+        observers_.push_back(next);
     }
-    computer_ = std::move(computer);
-    addObserver(computer_.get());
+    handOverPlayers();
+}
+
+void ShogiApp::handOverPlayers() {
+    if (GameScene* game = dynamic_cast<GameScene*>(scene())) {
+        game->observers = observers_;
+        game->computer = computer_.get();
+        game->hint = hint_.get();
+        game->playing = playing_;
+    }
+}
+
+bool ShogiApp::beginGame(const GameChoice& choice, std::string& error) {
+    GameScene* game = dynamic_cast<GameScene*>(scene());
+    const bool rulesChanged = choice.rules != options_.rules;
+    options_.rules = choice.rules;
+    options_.computerSide = choice.computerSide;
+    options_.level = choice.level;
+    options_.timeControl = choice.timeControl;
+    options_.clockGiven = choice.timeControl.limited();
+    options_.engine = choice.engine;
+    playing_ = choice;
+    startFailure_.clear();
+
+    // The old computer goes first, so that nothing it still owes reaches the new game.
+    if (computer_) {
+        std::unique_ptr<ComputerOpponent> previous = std::move(computer_);
+        replaceObserver(previous.get(), nullptr);
+        previous->shutdown();
+    }
+    // The hint's engine was given the old rules' variant when it started.
+    if (rulesChanged) {
+        std::unique_ptr<HintEngine> previous = std::move(hint_);
+        hint_ = makeHint();
+        replaceObserver(previous.get(), hint_.get());
+    }
+
+    GameRecord start;
+    start.rules = choice.rules;
+    Position handicapped;
+    if (choice.rules == RuleSet::Standard && !choice.handicap.empty() &&
+        handicapPosition(choice.handicap, handicapped)) {
+        start.start = handicapped;
+        start.handicap = choice.handicap;
+    }
+    if (game) {
+        game->setTimeControl(choice.timeControl);
+        game->beginGame(std::move(start));
+    } else if (!start.handicap.empty()) {
+        openingRecord_ = std::move(start);
+    }
+
+    if (choice.computerSide >= 0) {
+        EngineSetup setup = engineSetup();
+        setup.level = choice.level;
+        auto computer =
+            std::make_unique<ComputerOpponent>(setup, choice.computerSide, choice.rules);
+        if (game) {
+            computer_ = std::move(computer);
+            replaceObserver(nullptr, computer_.get());
+            // Started without waiting: the window stays live, and a failure is told under the
+            // board as any later fault of the engine is.
+            computer_->restart(*game);
+        } else if (computer->start(error)) {
+            computer_ = std::move(computer);
+            replaceObserver(nullptr, computer_.get());
+        } else {
+            if (options_.engine.empty() && (computer->startFault() == EngineFault::NotFound ||
+                                            computer->startFault() == EngineFault::CouldNotStart)) {
+                error +=
+                    " (install the fairy-stockfish package, or name a USI engine with --engine)";
+            }
+            startFailure_ = error;
+            return false;
+        }
+    }
+    handOverPlayers();
+    passAgain();
     return true;
 }
 
@@ -66,7 +150,7 @@ int ShogiApp::wakeWithinMs() const {
     return within;
 }
 
-bool ShogiApp::onTransition(const std::string& sceneName, const std::string&) {
+bool ShogiApp::onTransition(const std::string& sceneName, const std::string& updateResult) {
     // Every press toggles, so two presses within one pass leave the sound as it was.
     if (Keyboard::instance().presses(SDLK_m) % 2 != 0) {
         setMuted(!muted());
@@ -85,14 +169,18 @@ bool ShogiApp::onTransition(const std::string& sceneName, const std::string&) {
             } else {
                 game->resume(openingMoves_, openingTimes_);
             }
-            game->observers = observers_;
-            game->computer = computer_.get();
             if (options_.clockGiven) {
                 game->setTimeControl(options_.timeControl);
+                game->offeredClock = options_.timeControl;
             }
-            game->hint = hint_.get();
+            if (!startFailure_.empty()) {
+                game->notice = "The engine failed: " + startFailure_ + "; two players now";
+            }
         }
         setScene(game);
+        handOverPlayers();
+    } else if (updateResult == GameScene::kBeginChosenGame) {
+        beginChosenGame();
     }
     // The loop calls this rule after the pass's frame has been presented.
     for (GameObserver* observer : observers_) {
@@ -100,6 +188,20 @@ bool ShogiApp::onTransition(const std::string& sceneName, const std::string&) {
     }
     tellScene();
     return true;
+}
+
+void ShogiApp::beginChosenGame() {
+    const GameScene* game = dynamic_cast<const GameScene*>(scene());
+    if (!game) {
+        return;
+    }
+    // Once the window is open a failing engine is told under the board, not here.
+    std::string unused;
+    beginGame(game->newGamePanel.choice(), unused);
+    std::string error;
+    if (!settingsPath_.empty() && !saveGameChoice(settingsPath_, playing_, error)) {
+        std::fprintf(stderr, "ixo-shogi: this game is not remembered: %s\n", error.c_str());
+    }
 }
 
 void ShogiApp::tellScene() {

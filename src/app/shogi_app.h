@@ -15,6 +15,7 @@
 #include "game/move_sounds.h"
 #include "record/game_tree.h"
 #include "record/record_keeper.h"
+#include "settings/settings.h"
 #include "shogi/move.h"
 #include "shogi/standard_rules.h"
 
@@ -58,9 +59,18 @@ class ShogiApp : public Application {
     // The folder the pictures and sounds are read from (see findDataFolder).
     const std::string& dataFolder() const { return dataFolder_; }
 
-    // With --computer: starts the engine before any window opens and lets it play its side
-    // of every game scene. False, with what to install or pass in `error`, when it cannot.
-    bool startComputer(std::string& error);
+    // Starts `choice`: at program start as the first game, and from the new-game panel in
+    // place of the game on the board, in a record of its own. The computer is replaced by
+    // one for the chosen side, level and rules (or none), and the rules, the clock and the
+    // handicap go to the board. Before the window opens the engine is waited for, and false
+    // with what to install or pass in `error` says it could not start: the game is then for
+    // two players, and the window says why. Once the window is open, the engine starts while
+    // the game is on screen, and any failure is told under the board like a later fault.
+    bool beginGame(const GameChoice& choice, std::string& error);
+    // The game on the board as it was chosen.
+    const GameChoice& playing() const { return playing_; }
+    // Where a game started from the panel is remembered (see saveGameChoice); empty: nowhere.
+    void rememberGamesIn(std::string settingsPath) { settingsPath_ = std::move(settingsPath); }
     ComputerOpponent* computer() const { return computer_.get(); }
 
     // H's engine: the one --engine names, or fairy-stockfish; it starts at the first H.
@@ -72,6 +82,15 @@ class ShogiApp : public Application {
   private:
     // Brings what the side panel shows up to date with the application's state.
     void tellScene();
+    // The engine setup of the computer and the hint, from the options.
+    EngineSetup engineSetup() const;
+    std::unique_ptr<HintEngine> makeHint() const;
+    // Puts `next` where `previous` was among the observers (the scene's too), or last.
+    void replaceObserver(GameObserver* previous, GameObserver* next);
+    // Tells the scene (when there is one) which computer and observers it has.
+    void handOverPlayers();
+    // Start in the new-game panel: that game begins, and is remembered.
+    void beginChosenGame();
 
     Options options_;
     std::string dataFolder_;
@@ -84,6 +103,9 @@ class ShogiApp : public Application {
     std::vector<GameObserver*> observers_;
     std::unique_ptr<ComputerOpponent> computer_;
     std::unique_ptr<HintEngine> hint_;
+    GameChoice playing_;
+    std::string settingsPath_;
+    std::string startFailure_;  // the computer's engine failed at start, for the notice line
 };
 
 }  // namespace ixo

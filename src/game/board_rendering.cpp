@@ -98,6 +98,9 @@ void GameScene::loadRuleSetPictures() {
 }
 
 std::string GameScene::noticeShown() const {
+    if (newGamePanel.isOpen()) {
+        return "";  // the panel says what its keys do
+    }
     if (paused()) {
         return "Paused: press P to go on";
     }
@@ -121,7 +124,8 @@ bool GameScene::sameOutsideTheSquares(const FrameState& last, const FrameState& 
            last.ending == now.ending && last.winner == now.winner &&
            last.handPick == now.handPick && last.clockLines == now.clockLines &&
            last.clockRunning == now.clockRunning && last.hintFrom == now.hintFrom &&
-           last.hintTo == now.hintTo && last.hintDrop == now.hintDrop;
+           last.hintTo == now.hintTo && last.hintDrop == now.hintDrop &&
+           last.panelOpen == now.panelOpen && last.panelChoice == now.panelChoice;
 }
 
 SDL_Rect GameScene::portraitPlace() const {
@@ -196,6 +200,10 @@ void GameScene::describeFrame(FrameState& frame) const {
     frame.winner = style.endings ? match.outcome().winner : -1;
     frame.handPick =
         selected.piece != -1 && selected.column < 0 ? selected.owner * 16 + selected.piece : -1;
+    frame.panelOpen = newGamePanel.isOpen();
+    if (frame.panelOpen) {
+        frame.panelChoice = newGamePanel.choice();
+    }
 }
 
 bool GameScene::litMirrored() const {
@@ -207,8 +215,8 @@ bool GameScene::changedAreas(const FrameState& last, const FrameState& now,
     areas.clear();
     // The label, the notice, the hands and the marks span much of the frame or move with the
     // turn; a frame that changes any of them is painted whole.
-    if (!sameOutsideTheSquares(last, now)) {
-        return false;
+    if (!sameOutsideTheSquares(last, now) || now.panelOpen) {
+        return false;  // the panel lies over the squares too
     }
     const auto add = [&](const SDL_Rect& area) {
         if (area.w > 0 && area.h > 0) {
@@ -395,6 +403,10 @@ void GameScene::drawBanner() const {
 }
 
 bool GameScene::draw() {
+    if (beginPending_) {
+        beginPending_ = false;
+        return false;
+    }
     // Described once a pass, and compared with what the last painted frame was made from.
     FrameState now;
     describeFrame(now);
@@ -408,6 +420,7 @@ bool GameScene::draw() {
     lastFrame_ = std::move(now);
     if (!inPlaces) {
         paintFrame();
+        newGamePanel.draw(screen);
         return true;
     }
     SDL_Rect clip;

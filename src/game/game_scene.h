@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 
 #include "clock/game_clock.h"
 #include "game/game_events.h"
+#include "game/new_game_panel.h"
 #include "game/scene.h"
 #include "match/match.h"
 #include "media/image.h"
@@ -99,7 +101,8 @@ class GameScene : public Scene {
 
     // With a time control both clocks are on screen, P pauses, and a flag falls.
     bool showsClock() const { return clock().control().limited(); }
-    bool paused() const { return match.paused(); }
+    // P, or the new-game panel: the game waits, and the computer owns no turn meanwhile.
+    bool paused() const { return match.paused() || newGamePanel.isOpen(); }
     // Nothing is left to play: the game has ended (a flag fell, say), or under the simple
     // rules a king was taken (a position no engine can search, and no clock runs on).
     bool gameOver() const;
@@ -131,9 +134,27 @@ class GameScene : public Scene {
     // resumeRecord does.
     void resumeStandard(const StandardGame& game, const std::vector<MoveTime>& times = {});
 
-    // Starts the game again from the start position under the same rules, as a confirmed N
-    // does; observers get onNewGame.
+    // Starts the game again from the start position under the same rules; observers get
+    // onNewGame.
     void startNewGame();
+
+    // A confirmed N opens the choice of the next game over the board. The game waits while
+    // it is open (its clock stopped, no search under way), so that closing it leaves the game
+    // as it was. Start makes update() return kBeginChosenGame: starting a game means engines,
+    // settings and the record, which are the application's, so it starts
+    // newGamePanel.choice() through beginGame.
+    NewGamePanel newGamePanel;
+    static constexpr const char* kBeginChosenGame = "begin-chosen-game";
+    void chooseNextGame();
+    // What the panel opens on: the game on the board as the application started it, and the
+    // clock given with --clock, if any, offered beside the usual ones.
+    GameChoice playing;
+    std::optional<TimeControl> offeredClock;
+    // Starts `start` (its rules, its start position and handicap, no moves) in place of the
+    // game on the board; observers get onNewGame.
+    void beginGame(GameRecord start);
+    // Escape belongs to the panel while it is open, and quits the game otherwise.
+    bool takesEscape() const override { return newGamePanel.isOpen(); }
 
     // The computer at one side of a standard game, or none; not owned.
     ComputerOpponent* computer = nullptr;
@@ -177,6 +198,12 @@ class GameScene : public Scene {
     // A new game, or one taken over: its clocks start with its first frame.
     void startClocksAfresh() { clockWaiting_ = true; }
     void togglePause();
+    // Set while the panel holds a clock the player had left running, to start it again.
+    bool pausedForPanel_ = false;
+    // Set in Start's pass: the application begins the chosen game before the next pass, so
+    // this pass paints nothing rather than the old board without its panel.
+    bool beginPending_ = false;
+    std::string updatePanel();
     // The side to move whose time ran out loses, before anything else in the pass can move.
     void judgeFlag();
 
@@ -211,6 +238,8 @@ class GameScene : public Scene {
         int hintFrom = -1;
         int hintTo = -1;
         int hintDrop = -1;
+        bool panelOpen = false;
+        GameChoice panelChoice;
     };
     void describeClocks(FrameState& frame) const;
     void drawClocks() const;

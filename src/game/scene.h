@@ -13,6 +13,9 @@ class Scene {
     virtual std::string update() = 0;
     // True when a frame was drawn; only then does the loop flip the screen and pause.
     virtual bool draw() = 0;
+    // True while Escape is the scene's to handle (closing something it shows) rather than
+    // the loop's, which quits on it.
+    virtual bool takesEscape() const { return false; }
 };
 
 }  // namespace ixo

@@ -317,7 +317,7 @@ void ask(GameScene& scene, GameScene::Question question) {
     if (scene.asking == question) {
         dropQuestion(scene);
         if (question == GameScene::Question::NewGame) {
-            scene.startNewGame();
+            scene.chooseNextGame();
         } else {
             endGame(scene, question);
         }
@@ -476,6 +476,9 @@ void GameScene::startNewGame() {
 }
 
 std::string GameScene::update() {
+    if (newGamePanel.isOpen()) {
+        return updatePanel();
+    }
     updatePlay();
     // Last, so that a move made in this pass has already made the hint stale.
     if (hint) {

@@ -55,6 +55,8 @@ void RecordKeeper::onNewGame(const GameScene&) {
     afterFrame();
     recordPath_.clear();
     kept_.clear();
+    // The next game may have another computer, or none: it names its own players.
+    players_ = KifPlayers{};
     startTime_ = std::time(nullptr);
 }
 

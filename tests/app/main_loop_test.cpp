@@ -8,6 +8,7 @@
 #include "SDL_mixer.h"
 #include "app/application.h"
 #include "game/scene.h"
+#include "input/keyboard.h"
 #include "media/text.h"
 
 namespace ixo {
@@ -119,6 +120,24 @@ TEST_F(MainLoop, EscapeKeyDownEndsTheLoopBeforeAnySceneExists) {
     push(SDL_KEYDOWN, SDLK_ESCAPE);
     EXPECT_EQ(app.run(), 0);
     EXPECT_TRUE(calls.empty());
+}
+
+TEST_F(MainLoop, EscapeGoesToASceneThatTakesItAsAKeyAndQuitsOnceItNoLongerDoes) {
+    struct Closing : RecordingScene {
+        Closing() : RecordingScene(false) {}
+        bool takesEscape() const override { return open; }
+        bool open = true;
+    };
+    auto* scene = new Closing;
+    app.setScene(scene);
+    push(SDL_KEYDOWN, SDLK_ESCAPE);
+    EXPECT_TRUE(app.pollEvents());
+    Keyboard::instance().refresh();
+    EXPECT_EQ(Keyboard::instance().presses(SDLK_ESCAPE), 1);
+    scene->open = false;
+    push(SDL_KEYDOWN, SDLK_ESCAPE);
+    EXPECT_FALSE(app.pollEvents());
+    Keyboard::instance().refresh();
 }
 
 TEST_F(MainLoop, OnlyEscapeDownOrAQuitRequestEndsThePollAndLaterEventsStayQueued) {

@@ -436,7 +436,11 @@ def scenario_standard_game(session, check):
     asking = before_mate.copy()
     asking.notice = "Start a new game? Press N again to confirm"
     game.key(XK.XK_n, asking, "N asks before it starts a new game")
-    game.key(XK.XK_n, model.StandardScene(), "N again: a new game under the standard rules")
+    session.forget_frames()
+    session.key(XK.XK_n)
+    session.wait_frames(1, what="N again: the new-game panel over the board")
+    game.key(XK.XK_Return, model.StandardScene(),
+             "Enter in the panel: a new game under the standard rules")
     session.press_escape()
     expect_exit_zero(session, "Escape in a new standard game")
 
@@ -613,6 +617,99 @@ def scenario_computer(session, check):
     left = [pid for pid in children if os.path.exists(f"/proc/{pid}")]
     if left:
         raise AssertionError(f"the engine {left} outlived the game")
+
+
+# The new-game panel: 720 pixels wide and centred, framed in the kaya of the board; its rows
+# stand 44 pixels below its top and 40 apart, their cells 28 high from 128 pixels in.
+PANEL_LEFT = 40
+PANEL_KAYA = (220, 169, 90)
+PANEL_CELL = {"standard": (214 + 49, 44 + 14), "computer is red": (264 + 84, 84 + 14)}
+
+
+def panel_top(shot, what):
+    """The panel's top edge in a screenshot, from the longest run of its frame's left edge."""
+    best, run_start, best_start = 0, None, None
+    for y in range(model.WINDOW[1]):
+        pixel = shot.getpixel((PANEL_LEFT, y))[:3]
+        if all(abs(a - b) <= 8 for a, b in zip(pixel, PANEL_KAYA)):
+            run_start = y if run_start is None else run_start
+            if y - run_start + 1 > best:
+                best, best_start = y - run_start + 1, run_start
+        else:
+            run_start = None
+    if best < 200:
+        raise AssertionError(f"{what}: no panel frame on screen")
+    return best_start
+
+
+def open_panel(session, what, timeout=5.0):
+    """N twice, the first asking; returns the screenshot once the panel is on screen."""
+    session.forget_frames()
+    session.key(XK.XK_n)
+    session.wait_frames(1, what=f"N asks first ({what})")
+    session.key(XK.XK_n)
+    deadline = time.monotonic() + timeout
+    while True:
+        try:
+            panel_top(session.screen_now(), what)
+            return session.screenshot(what)
+        except AssertionError:
+            if time.monotonic() >= deadline:
+                raise
+            time.sleep(0.05)
+
+
+def click_panel(session, shot, cell, what):
+    """A click on a cell of the panel in `shot`, which must bring a frame."""
+    x, y = PANEL_CELL[cell]
+    session.click(PANEL_LEFT + x, panel_top(shot, what) + y)
+
+
+def scenario_new_game_panel(session, check):
+    """From the first start's two-player simple game, N twice opens the panel; the standard
+    rules against the computer at level 1 are chosen with the mouse and the 1 key, and Enter
+    starts that game, whose computer answers a clicked move. The choice is remembered."""
+    check.screen_shows(model.Scene(), "the first start: simple rules, two players")
+    shot = open_panel(session, "the panel over the simple board")
+    click_panel(session, shot, "standard", "the standard rules chosen")
+    click_panel(session, shot, "computer is red", "the computer chosen as Red")
+    session.forget_frames()
+    session.key(XK.XK_1)
+    session.wait_frames(1, what="level 1 chosen")
+    session.screenshot("the panel over the simple board, the standard game chosen")
+    if len(engine_children(session.process.pid)) != 0:
+        raise AssertionError("an engine runs before the game against it has started")
+
+    game = StandardPlay(session, check)
+    session.forget_frames()
+    session.key(XK.XK_Return)
+    session.wait_frames(1, what="Enter: the standard game against the computer")
+    check.screen_comes_back(game.scene, "the chosen game: standard rules, Blue to move")
+    if len(engine_children(session.process.pid)) != 1:
+        raise AssertionError("the computer's engine did not start with the game chosen")
+
+    game.select((2, 6), [(2, 5)], "Blue selects the pawn in column 2")
+    click_square(session, 2, 5)
+    game._arrive((2, 6), (2, 5), None, None)
+    moves = wait_recorded(session, 2, "the computer's answer to the clicked move")
+    origin, destination = kif_squares(moves[1])
+    game._arrive(origin, destination, None, None)
+    check.screen_comes_back(game.scene, f"the computer's answer {moves[1]} is on the board")
+
+    # Another N opens the panel over the standard board, on the game being played.
+    open_panel(session, "the panel over the standard board")
+    session.forget_frames()
+    session.press_escape()
+    session.wait_frames(1, what="Escape closes the panel")
+    check.screen_comes_back(game.scene, "Escape: the game as it was")
+
+    with open(os.path.join(session.config_home, "ixo-shogi", "last-game")) as remembered:
+        text = remembered.read()
+    for line in ("rules = standard", "opponent = computer-red", "level = 1", "clock = none"):
+        if line not in text.splitlines():
+            raise AssertionError(f"the remembered game lacks {line!r}:\n{text}")
+    session.press_escape()
+    expect_exit_zero(session, "Escape in the game chosen in the panel")
 
 
 def scenario_idle(session, check):
@@ -807,6 +904,7 @@ SCENARIOS = {
     "scale-two": (scenario_scale_two, True, True),
     "from-repository-root": (scenario_from_repository_root, False, True),
     "clock": (scenario_clock, True, True),
+    "new-game-panel": (scenario_new_game_panel, True, True),
 }
 
 # How a scenario's game is started, beyond the session's defaults.

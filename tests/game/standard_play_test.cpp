@@ -185,7 +185,8 @@ TEST_F(StandardPlay, AClickDropsTheQuestionSoATapOfTheKeyLaterOnlyAsksAgain) {
     EXPECT_EQ(scene_.asking, GameScene::Question::Impasse);
 }
 
-TEST_F(StandardPlay, NewGameUnderTheSimpleRulesAsksThenStartsAfreshAndTellsTheObservers) {
+TEST_F(StandardPlay,
+       NewGameUnderTheSimpleRulesAsksThenChoosesThenStartsAfreshAndTellsTheObservers) {
     click(scene_, 2, 6);
     click(scene_, 2, 5);
     pressKey(scene_, SDLK_n);
@@ -195,6 +196,17 @@ TEST_F(StandardPlay, NewGameUnderTheSimpleRulesAsksThenStartsAfreshAndTellsTheOb
 
     fakeNow += 1000;
     pressKey(scene_, SDLK_n);
+    EXPECT_TRUE(scene_.newGamePanel.isOpen());
+    EXPECT_EQ(scene_.match.ply(), 1u);
+    EXPECT_EQ(heard_.newGames, 0);
+    static const Uint8 noKeysHeld[SDLK_LAST] = {};
+    Keyboard::instance().noteKeyDown(SDLK_RETURN);
+    Keyboard::instance().refreshFrom(noKeysHeld);
+    EXPECT_EQ(scene_.update(), GameScene::kBeginChosenGame);
+    Keyboard::instance().refreshFrom(noKeysHeld);
+    EXPECT_EQ(scene_.match.ply(), 1u);  // the application starts the game chosen
+    GameRecord simple;
+    scene_.beginGame(simple);
     Board start;
     start.reset();
     EXPECT_EQ(scene_.board(), start);

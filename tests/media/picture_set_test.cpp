@@ -14,10 +14,7 @@ namespace {
 // committed set is checked here against the layout that draws it.
 
 std::string repositoryRoot() {
-    std::string path = __FILE__;  // <root>/tests/media/picture_set_test.cpp
-    for (int level = 0; level < 3; ++level)
-        path = path.substr(0, path.find_last_of('/'));
-    return path;
+    return IXO_SOURCE_DIR;
 }
 
 std::string picturePath(const std::string& name) {

@@ -149,12 +149,12 @@ inline bool clickRandomMove(GameScene& scene, std::mt19937& random) {
     return true;
 }
 
-// The committed artwork: next to this file's folder unless IXO_IMAGE_DIR names another.
+// The committed artwork: the repository's unless IXO_IMAGE_DIR names another.
 inline std::filesystem::path repositoryImages() {
     if (const char* configured = std::getenv("IXO_IMAGE_DIR")) {
         return configured;
     }
-    return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "image";
+    return std::filesystem::path(IXO_SOURCE_DIR) / "image";
 }
 
 // A fresh <tmp>/ixo-XXXXXX with a run/ folder to work in, so the scene's ../image/ is
