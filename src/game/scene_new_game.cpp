@@ -10,8 +10,9 @@ namespace ixo {
 
 void GameScene::chooseNextGame() {
     newGamePanel.open(playing, offeredClock);
-    // A running clock stops; P's pause, if any, is the player's and stays after the panel.
-    pausedForPanel_ = !match.paused() && match.togglePause();
+    // The clock stops, measuring or not; P's pause, if any, is the player's and stays after
+    // the panel.
+    pausedForPanel_ = match.hold(true);
     if (computer) {
         computer->pause(*this);
     }
@@ -33,7 +34,7 @@ std::string GameScene::updatePanel() {
         return "loop";
     }
     if (pausedForPanel_) {
-        match.togglePause();
+        match.hold(false);
         pausedForPanel_ = false;
     }
     beginPending_ = result == NewGamePanel::Result::Start;

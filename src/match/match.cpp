@@ -232,11 +232,16 @@ void Match::setTimeControl(const TimeControl& control) {
 }
 
 bool Match::togglePause() {
+    // Without a time control there is no clock on screen for P to stop.
+    return clock_.control().limited() && hold(!paused_);
+}
+
+bool Match::hold(bool stopped) {
     // A finished game has no clock left to stop.
-    if (!clock_.control().limited() || finished()) {
+    if (finished() || stopped == paused_) {
         return false;
     }
-    paused_ = !paused_;
+    paused_ = stopped;
     if (paused_) {
         clock_.pause(now_());
     } else {

@@ -102,6 +102,10 @@ class Match {
     bool paused() const { return paused_; }
     // Stops or restarts the side to move's clock; false when there is nothing to stop.
     bool togglePause();
+    // Stops (true) or restarts the side to move's clock with or without a time control, while
+    // the game waits on something outside it, so that the wait is nobody's move time. False
+    // when that changed nothing (the game is over, or the clock already stood so).
+    bool hold(bool stopped);
     // The clocks as the nodes' times leave them, the side to move's running from now, so
     // time spent before the game could be seen (a record read, an engine starting) is nobody's.
     void restartClock();

@@ -73,11 +73,7 @@ class NewGameFromTheWindow : public ::testing::Test {
     }
     void key(SDLKey pressed) {
         Keyboard::instance().noteKeyDown(pressed);
-        Keyboard::instance().refreshFrom(kNoKeys);
-        const std::string result = game()->update();
-        game()->draw();
-        app_->onTransition(game()->name(), result);
-        Keyboard::instance().refreshFrom(kNoKeys);
+        pass();
     }
     void clickAt(int x, int y, Uint8 buttons = SDL_BUTTON(SDL_BUTTON_LEFT)) {
         pass(x, y, buttons);
@@ -135,34 +131,15 @@ GameChoice tenMinutesStandard() {
     return choice;
 }
 
-TEST_F(NewGameFromTheWindow, NAsksFirstThenOpensOnTheGameOnTheBoardWithItsClockStopped) {
-    open(tenMinutesStandard());
-    clickSquare(2, 6);
-    clickSquare(2, 5);
-    ASSERT_EQ(game()->match.ply(), 1u);
-    key(SDLK_n);
-    EXPECT_FALSE(game()->newGamePanel.isOpen());
-    EXPECT_EQ(game()->notice, "Start a new game? Press N again to confirm");
-    now_ += 500;
-    key(SDLK_n);
-    ASSERT_TRUE(game()->newGamePanel.isOpen());
-    EXPECT_EQ(game()->newGamePanel.choice(), tenMinutesStandard());
-    EXPECT_TRUE(game()->paused());
-
-    const std::int64_t redLeft = game()->clock().left(1, now_).mainMs;
-    now_ += 60000;
-    pass();
-    EXPECT_EQ(game()->clock().left(1, now_).mainMs, redLeft);
-    EXPECT_EQ(game()->match.ply(), 1u);
-}
-
-TEST_F(NewGameFromTheWindow, EscapeRightClickAndCancelEachLeaveTheGameAsItWas) {
+TEST_F(NewGameFromTheWindow, ThePanelOpensOnTheGameAndEscapeRightClickAndCancelLeaveItAsItWas) {
     open(tenMinutesStandard());
     clickSquare(2, 6);
     clickSquare(2, 5);
     const std::string record = writeGameChoice(app_->playing());
     for (int way = 0; way < 3; ++way) {
         openPanel();
+        EXPECT_EQ(game()->newGamePanel.choice(), tenMinutesStandard());  // the game on the board
+        EXPECT_TRUE(game()->paused());
         choose(Row::Rules, 0);  // simple rules, chosen but never started
         const std::int64_t redLeft = game()->clock().left(1, now_).mainMs;
         now_ += 30000;

@@ -104,6 +104,22 @@ TEST_P(MatchUnderBothRules, MoveTimesStayOnTheirNodesThroughTakeBackAndReplay) {
 
 // Two players walk into the same position again and again; the match must see the fourth
 // time under the standard rules and nothing at all under the simple ones.
+// A game without a time control still measures each move for the record; a wait outside the
+// game (choosing the next one, then going back) must not be charged to the move.
+TEST_P(MatchUnderBothRules, AHoldStopsEvenAClockWithoutATimeControlAndPDoesNot) {
+    SteppedClock time;
+    Match match(GetParam(), time.now());
+    EXPECT_FALSE(match.togglePause());
+    time.ms += 1500;
+    ASSERT_TRUE(match.hold(true));
+    EXPECT_FALSE(match.hold(true));
+    time.ms += 60000;
+    ASSERT_TRUE(match.hold(false));
+    time.ms += 500;
+    ASSERT_EQ(match.play(usi("7g7f")), Refusal::None);
+    EXPECT_EQ(match.current().time.usedMs, 2000);
+}
+
 TEST_P(MatchUnderBothRules, TheFourthRepetitionEndsOnlyTheStandardGame) {
     Match match(GetParam());
     for (int cycle = 0; cycle < 3; ++cycle) {
