@@ -12,7 +12,7 @@
 #include "engine/think_time.h"
 #include "game/engine_moves.h"
 #include "game/game_scene.h"
-#include "game/standard_controller.h"
+#include "game/turn_controller.h"
 #include "match/server_player.h"
 #include "shogi/move.h"
 #include "shogi/position.h"

@@ -104,7 +104,7 @@ GameScene::~GameScene() {
     handLight.free();
     checkMark.free();
     lastMoveMark.free();
-    standardBackground.free();
+    ruleSetBackground.free();
     portrait.free();
     keptPortraits_.clear();
     highlight.free();
