@@ -8,7 +8,7 @@
 
 #include "app/data_folder.h"
 #include "game/game_scene.h"
-#include "game/standard_controller.h"
+#include "game/turn_controller.h"
 #include "input/keyboard.h"
 #include "shogi/handicaps.h"
 

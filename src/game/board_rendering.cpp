@@ -1,6 +1,10 @@
 #include "game/game_scene.h"
 #include "game/geometry.h"
+#include "game/play_style.h"
+#include "match/hint_engine.h"
+#include "match/server_player.h"
 #include "media/text.h"
+#include "util/format.h"
 
 #include <utility>
 
@@ -10,20 +14,35 @@ namespace {
 
 // Shadows sit a little right of the square's edge with their middle 50 pixels down, and a
 // piece stands centred with its foot 4 pixels above the square's bottom edge; together they
-// make the pieces look raised off the board.
+// make the pieces look raised off the board. Pieces in hand stand on their slots the same way.
 constexpr int kShadowInset = 4;
 constexpr int kShadowMiddle = 50;
 constexpr int kPieceFoot = kSquareSize - 4;
 
-// Both sit in the empty strip below the panel's title, so they cover nothing that is drawn
-// there in any state, and leave the frame as it always was while neither shows. The standard
-// rules keep Blue's hand there: the speaker goes below Red's hand, and the line between
-// the help and Blue's hand, clear of the text line under the board.
-struct StatusPlaces {
-    int noticeX, noticeY, speakerX, speakerY;
+const char* const kEndingNames[GameScene::kEndingCount] = {
+    nullptr,   "checkmate",      "resignation",  "repetition", "perpetual-check",
+    "impasse", "failed-impasse", "illegal-move", "time-up",
 };
-constexpr StatusPlaces kSimpleStatus{606, 562, 766, 566};
-constexpr StatusPlaces kStandardStatus{606, 472, 20, 566};
+
+int squareIndex(int column, int row) {
+    return row * kBoardSize + column;
+}
+
+int kingSquare(const Board& board, int side) {
+    for (int index = 0; index < kSquareCount; ++index) {
+        if (board.cells[index].piece == King && board.cells[index].owner == side) {
+            return index;
+        }
+    }
+    return -1;
+}
+
+// Stands `picture` on the slot or square whose top-left corner is (left, top), centred
+// across `width`.
+void standPiece(SDL_Surface* screen, const Image& picture, int left, int top, int width) {
+    picture.draw(screen, static_cast<Sint16>(left + width / 2 - picture.width() / 2),
+                 static_cast<Sint16>(top + kPieceFoot - picture.height()));
+}
 
 // A loudspeaker crossed out, 24 pixels square, in the panel's light grey.
 void drawSpeakerOff(SDL_Surface* screen, int x, int y) {
@@ -45,20 +64,75 @@ void drawSpeakerOff(SDL_Surface* screen, int x, int y) {
 
 }  // namespace
 
+void GameScene::loadRuleSetPictures() {
+    if (ruleSetPicturesLoaded_ || !playStyle(rules()).ownPictures) {
+        return;
+    }
+    ruleSetPicturesLoaded_ = true;
+    const std::string& folder = pictureFolder;
+    loadPicture(ruleSetBackground, folder + "bg-standard.jpg");
+    ruleSetBackground.matchScreenFormat();
+    loadPicture(lastMoveMark, folder + "last-move.png");
+    loadPicture(checkMark, folder + "check.png");
+    loadPicture(handLight, folder + "hand-light.png");
+    loadPicture(promotionPlaque, folder + "promotion.png");
+    loadPicture(handCounts[0], folder + "counts-1p.png");
+    loadPicture(handCounts[1], folder + "counts-2p.png");
+    if (turnedPicturesMade_) {
+        turnedCounts[0].loadTurned(handCounts[0]);
+        turnedCounts[1].loadTurned(handCounts[1]);
+    }
+    for (int ending = 1; ending < kEndingCount; ++ending) {
+        // A repetition is a draw and nothing else; every other ending has a winner.
+        const bool draw = static_cast<GameEnd>(ending) == GameEnd::Repetition;
+        for (int winner = draw ? -1 : 0; winner <= (draw ? -1 : 1); ++winner) {
+            static const char* const kWinners[3] = {"draw", "blue", "red"};
+            loadPicture(banners[ending][winner + 1],
+                        folder + formatString("banner/%s-%s.png", kEndingNames[ending],
+                                              kWinners[winner + 1]));
+        }
+    }
+}
+
+std::string GameScene::noticeShown() const {
+    if (newGamePanel.isOpen()) {
+        return "";  // the panel says what its keys do
+    }
+    if (paused()) {
+        return "Paused: press P to go on";
+    }
+    if (lostOnTime() >= 0) {
+        return lostOnTime() == 0 ? "Time is up: Blue loses on time"
+                                 : "Time is up: Red loses on time";
+    }
+    if (choosingPromotion && asking == Question::None) {
+        return "Promote? Click the promoted or the unpromoted piece";
+    }
+    if (notice.empty() && server) {
+        // The line ends before Blue's hand; the whole of a long reason is on the terminal.
+        constexpr std::size_t kLineColumns = 53;
+        std::string line = server->statusLine();
+        if (line.size() > kLineColumns) {
+            line = line.substr(0, kLineColumns - 2) + "..";
+        }
+        return line;
+    }
+    return notice;
+}
+
 bool GameScene::sameOutsideTheSquares(const FrameState& last, const FrameState& now) {
     return last.valid && last.screen == now.screen && last.redToMove == now.redToMove &&
            last.turned == now.turned && last.soundOff == now.soundOff &&
            last.notRecording == now.notRecording && last.notice == now.notice &&
-           last.standard == now.standard && last.hands == now.hands &&
-           last.lastFrom == now.lastFrom && last.lastTo == now.lastTo &&
-           last.checkedKing == now.checkedKing && last.choiceSquare == now.choiceSquare &&
-           last.choicePiece == now.choicePiece && last.choiceOwner == now.choiceOwner &&
-           last.ending == now.ending && last.winner == now.winner &&
-           last.handPick == now.handPick && last.clockLines == now.clockLines &&
-           last.names == now.names && last.clockRunning == now.clockRunning &&
-           last.hintFrom == now.hintFrom && last.hintTo == now.hintTo &&
-           last.hintDrop == now.hintDrop && last.panelOpen == now.panelOpen &&
-           last.panelChoice == now.panelChoice;
+           last.rules == now.rules && last.hands == now.hands && last.lastFrom == now.lastFrom &&
+           last.lastTo == now.lastTo && last.checkedKing == now.checkedKing &&
+           last.choiceSquare == now.choiceSquare && last.choicePiece == now.choicePiece &&
+           last.choiceOwner == now.choiceOwner && last.ending == now.ending &&
+           last.winner == now.winner && last.handPick == now.handPick &&
+           last.clockLines == now.clockLines && last.names == now.names &&
+           last.clockRunning == now.clockRunning && last.hintFrom == now.hintFrom &&
+           last.hintTo == now.hintTo && last.hintDrop == now.hintDrop &&
+           last.panelOpen == now.panelOpen && last.panelChoice == now.panelChoice;
 }
 
 SDL_Rect GameScene::portraitPlace() const {
@@ -86,8 +160,11 @@ bool GameScene::sameFrame(const FrameState& last, const FrameState& now) {
 }
 
 void GameScene::describeFrame(FrameState& frame) const {
+    const PlayStyle& style = playStyle(rules());
+    const Position& position = match.position();
     frame.valid = true;
     frame.screen = screen;
+    frame.rules = rules();
     frame.redToMove = turn() != 0;
     frame.turned = turned;
     frame.pieceSelected = selected.piece != -1;
@@ -97,15 +174,48 @@ void GameScene::describeFrame(FrameState& frame) const {
     frame.portraitPath = portrait.path();
     frame.portraitPlace = portraitPlace();
     for (int index = 0; index < kSquareCount; ++index) {
-        frame.pieces[index] = board().cells[index].piece;
-        frame.owners[index] = board().cells[index].owner;
+        frame.pieces[index] = position.board.cells[index].piece;
+        frame.owners[index] = position.board.cells[index].owner;
         frame.lit[index] = moveMap.marks[index] == 1;
     }
-    describeStandard(frame);
+    frame.notice = noticeShown();
+    describeClocks(frame);
+    if (hint_) {
+        frame.hintFrom = hint_->shown().from;
+        frame.hintTo = hint_->shown().to;
+        frame.hintDrop = hint_->shown().drop;
+    }
+    frame.hands = position.hands;
+    frame.lastFrom = frame.lastTo = -1;
+    const Move* last = style.lastMoveMarks ? match.lastMove() : nullptr;
+    if (last) {
+        frame.lastFrom = last->dropped ? -1 : squareIndex(last->fromColumn, last->fromRow);
+        frame.lastTo = squareIndex(last->toColumn, last->toRow);
+    }
+    frame.checkedKing = style.checkMarks && inCheck(position, position.sideToMove)
+                            ? kingSquare(position.board, position.sideToMove)
+                            : -1;
+    frame.choiceSquare = -1;
+    frame.choicePiece = frame.choiceOwner = 0;
+    if (choosingPromotion) {
+        frame.choiceSquare = squareIndex(pendingMove.toColumn, pendingMove.toRow);
+        const Cell mover = position.board.cellAt(pendingMove.fromColumn, pendingMove.fromRow);
+        frame.choicePiece = mover.piece;
+        frame.choiceOwner = mover.owner;
+    }
+    // Without banners an ending shows in the notice alone.
+    frame.ending = style.endings ? match.outcome().how : GameEnd::None;
+    frame.winner = style.endings ? match.outcome().winner : -1;
+    frame.handPick =
+        selected.piece != -1 && selected.column < 0 ? selected.owner * 16 + selected.piece : -1;
     frame.panelOpen = newGamePanel.isOpen();
     if (frame.panelOpen) {
         frame.panelChoice = newGamePanel.choice();
     }
+}
+
+bool GameScene::litMirrored() const {
+    return playStyle(rules()).moversFrame && turn() != 0;
 }
 
 bool GameScene::changedAreas(const FrameState& last, const FrameState& now,
@@ -139,15 +249,14 @@ bool GameScene::changedAreas(const FrameState& last, const FrameState& now,
         add(last.portraitPlace);
         add(now.portraitPlace);
     }
-    const bool mirrored = rules() == RuleSet::Simple && turn() != 0;
+    const bool mirrored = litMirrored();
     for (int index = 0; index < kSquareCount; ++index) {
         const int column = index % kBoardSize;
         const int row = index / kBoardSize;
         if (last.lit[index] != now.lit[index]) {
-            const Square at = viewed({column, mirrored ? kBoardSize - 1 - row : row});
-            add(placed(highlight, squareLeft(at.column), squareTop(at.row)));
+            const SDL_Rect corner = squareCorner(column, mirrored ? kBoardSize - 1 - row : row);
+            add(placed(highlight, corner.x, corner.y));
         }
-        const Square at = viewed({column, row});
         if (last.pieces[index] != now.pieces[index] || last.owners[index] != now.owners[index]) {
             // Whatever stood there and whatever stands there now, shadow and picture, either of
             // which may reach into the neighbouring squares.
@@ -155,10 +264,10 @@ bool GameScene::changedAreas(const FrameState& last, const FrameState& now,
                  {std::pair<int, int>{last.pieces[index], last.owners[index]},
                   std::pair<int, int>{now.pieces[index], now.owners[index]}}) {
                 if (const Image* shadow = shadowOf(piece, owner)) {
-                    add(shadowPlace(*shadow, at.column, at.row));
+                    add(shadowPlace(*shadow, column, row));
                 }
                 if (const Image* picture = pictureOf(piece, owner)) {
-                    add(piecePlace(*picture, at.column, at.row));
+                    add(piecePlace(*picture, column, row));
                 }
             }
         }
@@ -166,15 +275,21 @@ bool GameScene::changedAreas(const FrameState& last, const FrameState& now,
     return true;
 }
 
-void GameScene::drawHighlights(bool mirrored) const {
+void GameScene::drawOnSquare(const Image& picture, int index) const {
+    if (index >= 0 && index < kSquareCount) {
+        const SDL_Rect corner = squareCorner(index % kBoardSize, index / kBoardSize);
+        picture.draw(screen, corner.x, corner.y);
+    }
+}
+
+void GameScene::drawHighlights() const {
+    // A selection kept in the mover's frame has its rows turned back to the screen's.
+    const bool mirrored = litMirrored();
     for (int row = 0; row < kBoardSize; ++row) {
         for (int column = 0; column < kBoardSize; ++column) {
-            if (moveMap.marks[row * kBoardSize + column] != 1) {
-                continue;
+            if (moveMap.marks[row * kBoardSize + column] == 1) {
+                drawOnSquare(highlight, squareIndex(column, mirrored ? kBoardSize - 1 - row : row));
             }
-            const Square at = viewed({column, mirrored ? kBoardSize - 1 - row : row});
-            highlight.draw(screen, static_cast<Sint16>(squareLeft(at.column)),
-                           static_cast<Sint16>(squareTop(at.row)));
         }
     }
 }
@@ -184,6 +299,15 @@ const Image* GameScene::shadowOf(int piece, int owner) const {
         return &blueShadow;
     }
     return owner == 1 ? &redShadow : nullptr;
+}
+
+const Image* GameScene::pictureOf(int piece, int owner) const {
+    // The arrays have a picture for each known code only; anything else stays unseen rather
+    // than reading past them.
+    if (piece <= Empty || piece > King) {
+        return nullptr;
+    }
+    return &piecesOf(owner)[piece];
 }
 
 void GameScene::setTurned(bool seenFromRed) {
@@ -211,13 +335,10 @@ const Image& GameScene::countsOf(int side) const {
     return turned ? turnedCounts[side] : handCounts[side];
 }
 
-const Image* GameScene::pictureOf(int piece, int owner) const {
-    // The arrays have a picture for each known code only; anything else stays unseen rather
-    // than reading past them.
-    if (piece <= Empty || piece > King) {
-        return nullptr;
-    }
-    return &piecesOf(owner)[piece];
+SDL_Rect GameScene::squareCorner(int column, int row) const {
+    const Square at = viewed({column, row});
+    return SDL_Rect{static_cast<Sint16>(squareLeft(at.column)),
+                    static_cast<Sint16>(squareTop(at.row)), 0, 0};
 }
 
 SDL_Rect GameScene::placed(const Image& picture, int x, int y) {
@@ -225,27 +346,21 @@ SDL_Rect GameScene::placed(const Image& picture, int x, int y) {
                     static_cast<Uint16>(picture.width()), static_cast<Uint16>(picture.height())};
 }
 
-SDL_Rect GameScene::shadowPlace(const Image& shadow, int column, int row) {
-    return placed(shadow, squareLeft(column) + kShadowInset,
-                  squareTop(row) + kShadowMiddle - shadow.height() / 2);
+SDL_Rect GameScene::shadowPlace(const Image& shadow, int column, int row) const {
+    const SDL_Rect corner = squareCorner(column, row);
+    return placed(shadow, corner.x + kShadowInset, corner.y + kShadowMiddle - shadow.height() / 2);
 }
 
-SDL_Rect GameScene::piecePlace(const Image& picture, int column, int row) {
-    return placed(picture, squareLeft(column) + kSquareSize / 2 - picture.width() / 2,
-                  squareTop(row) + kPieceFoot - picture.height());
+SDL_Rect GameScene::piecePlace(const Image& picture, int column, int row) const {
+    const SDL_Rect corner = squareCorner(column, row);
+    return placed(picture, corner.x + kSquareSize / 2 - picture.width() / 2,
+                  corner.y + kPieceFoot - picture.height());
 }
 
 void GameScene::drawHint() const {
-    const int hintFrom = lastFrame_.hintFrom;
-    const int hintTo = lastFrame_.hintTo;
     const int hintDrop = lastFrame_.hintDrop;
-    for (const int index : {hintFrom, hintTo}) {
-        if (index >= 0 && index < kSquareCount) {
-            const Square at = viewed({index % kBoardSize, index / kBoardSize});
-            hintMark.draw(screen, static_cast<Sint16>(squareLeft(at.column)),
-                          static_cast<Sint16>(squareTop(at.row)));
-        }
-    }
+    drawOnSquare(hintMark, lastFrame_.hintFrom);
+    drawOnSquare(hintMark, lastFrame_.hintTo);
     const int kind = hintDrop % 16;
     for (int slot = 0; hintDrop >= 0 && slot < kHandKindCount; ++slot) {
         if (kHandKinds[slot] == kind) {
@@ -263,8 +378,7 @@ void GameScene::drawPieces() const {
         for (int column = 0; column < kBoardSize; ++column) {
             const Cell& cell = board().cells[row * kBoardSize + column];
             if (const Image* shadow = shadowOf(cell.piece, cell.owner)) {
-                const Square square = viewed({column, row});
-                const SDL_Rect at = shadowPlace(*shadow, square.column, square.row);
+                const SDL_Rect at = shadowPlace(*shadow, column, row);
                 shadow->draw(screen, at.x, at.y);
             }
         }
@@ -273,12 +387,75 @@ void GameScene::drawPieces() const {
         for (int column = 0; column < kBoardSize; ++column) {
             const Cell& cell = board().cells[row * kBoardSize + column];
             if (const Image* picture = pictureOf(cell.piece, cell.owner)) {
-                const Square square = viewed({column, row});
-                const SDL_Rect at = piecePlace(*picture, square.column, square.row);
+                const SDL_Rect at = piecePlace(*picture, column, row);
                 picture->draw(screen, at.x, at.y);
             }
         }
     }
+}
+
+void GameScene::drawHands() const {
+    const Position& position = match.position();
+    const int countCells = kMostInHand - 1;
+    for (int side = 0; side < 2; ++side) {
+        // Each hand is drawn at the end of the board its side is shown at, facing the same way.
+        const int shown = shownSide(side);
+        const Image& shadow = side == 0 ? blueShadow : redShadow;
+        const Image* pictures = piecesOf(side);
+        const Image& counts = countsOf(side);
+        const int cellWidth = counts.width() / countCells;
+        const int cellHeight = counts.height();
+        for (int index = 0; index < kHandKindCount; ++index) {
+            const int kind = kHandKinds[index];
+            const int held = position.hands[side][kind];
+            if (held == 0) {
+                continue;
+            }
+            const Box slot = handSlot(shown, index);
+            if (selected.piece == kind && selected.column < 0 && selected.owner == side) {
+                handLight.draw(screen, static_cast<Sint16>(slot.left),
+                               static_cast<Sint16>(slot.top));
+            }
+            shadow.draw(screen,
+                        static_cast<Sint16>(slot.left + slot.width / 2 - shadow.width() / 2),
+                        static_cast<Sint16>(slot.top + kShadowMiddle - shadow.height() / 2));
+            standPiece(screen, pictures[kind], slot.left, slot.top, slot.width);
+            if (held >= 2 && cellWidth > 0) {
+                // Blue reads its count at the slot's lower right; Red's stand is turned, so
+                // its counts sit at the upper left, upside down to Blue.
+                const int count = held > kMostInHand ? kMostInHand : held;
+                const int x = shown == 0 ? slot.left + slot.width - cellWidth : slot.left;
+                const int y = shown == 0 ? slot.top + slot.height - cellHeight : slot.top;
+                counts.drawPart(screen, static_cast<Sint16>(x), static_cast<Sint16>(y),
+                                static_cast<Sint16>(cellWidth * (count - 2)), 0,
+                                static_cast<Uint16>(cellWidth), static_cast<Uint16>(cellHeight));
+            }
+        }
+    }
+}
+
+void GameScene::drawPromotionChoice() const {
+    const Cell mover = match.position().board.cellAt(pendingMove.fromColumn, pendingMove.fromRow);
+    if (mover.piece <= Empty || mover.piece >= King) {
+        return;
+    }
+    const Square to = viewed({pendingMove.toColumn, pendingMove.toRow});
+    const Box choice = promotionChoice(to.column, to.row);
+    promotionPlaque.draw(screen, static_cast<Sint16>(choice.left), static_cast<Sint16>(choice.top));
+    const Image* pictures = piecesOf(mover.owner);
+    standPiece(screen, pictures[mover.piece + 1], choice.left, choice.top, kSquareSize);
+    standPiece(screen, pictures[mover.piece], choice.left + kSquareSize, choice.top, kSquareSize);
+}
+
+void GameScene::drawBanner() const {
+    const FrameState& shown = lastFrame_;
+    const int ending = static_cast<int>(shown.ending);
+    if (ending <= 0 || ending >= kEndingCount || shown.winner < -1 || shown.winner > 1) {
+        return;
+    }
+    const Image& banner = banners[ending][shown.winner + 1];
+    banner.draw(screen, static_cast<Sint16>((kBoardLeft + kBoardRight) / 2 - banner.width() / 2),
+                static_cast<Sint16>((kBoardTop + kBoardBottom) / 2 - banner.height() / 2));
 }
 
 bool GameScene::draw() {
@@ -314,30 +491,37 @@ bool GameScene::draw() {
 }
 
 void GameScene::paintFrame() const {
-    if (rules() == RuleSet::Standard) {
-        drawStandard();
-        return;
-    }
-    background.draw(screen, 0, 0);
-    drawTurnedCoordinates(background);
+    // draw() has just remembered this frame's state; it is what is painted.
+    const FrameState& shown = lastFrame_;
+    const PlayStyle& style = playStyle(shown.rules);
+    const Image& backdrop = style.ownPictures ? ruleSetBackground : background;
+    backdrop.draw(screen, 0, 0);
+    drawTurnedCoordinates(backdrop);
+    // Under the portrait, which a selection shows where the names are.
+    drawNames();
     // Under the board, so a wide portrait never hides a square.
     if (selected.piece != -1) {
         portrait.draw(screen, static_cast<Sint16>(kWindowWidth - portrait.width()), 0);
     }
     boardPicture.draw(screen, kBoardLeft, kBoardTop);
-    // Red's map is held in its mirrored frame, so its rows are turned back to the screen's.
-    drawHighlights(turn() != 0);
+    // Beneath the highlights, so the squares a piece may go to read through the last move.
+    drawOnSquare(lastMoveMark, shown.lastFrom);
+    drawOnSquare(lastMoveMark, shown.lastTo);
+    drawOnSquare(checkMark, shown.checkedKing);
+    drawHighlights();
     drawHint();
     drawPieces();
-
+    drawHands();
+    if (choosingPromotion) {
+        drawPromotionChoice();
+    }
+    drawBanner();
     // Literal formats: the label must never be read as a format with arguments missing.
     if (turn() == 0) {
         drawText(screen, 650, 50, "Blue");
     } else {
         drawText(screen, 650, 50, "Red");
     }
-    // draw() has just remembered this frame's state; it is what is painted.
-    const FrameState& shown = lastFrame_;
     if (!shown.notice.empty()) {
         drawText(screen, kNoticeLeft, kNoticeTop, "%s", shown.notice.c_str());
     }
@@ -361,7 +545,7 @@ void GameScene::drawTurnedCoordinates(const Image& picture) const {
 }
 
 void GameScene::drawStatusMarks() const {
-    const StatusPlaces& at = rules() == RuleSet::Standard ? kStandardStatus : kSimpleStatus;
+    const StatusPlaces& at = playStyle(rules()).status;
     if (notRecording) {
         drawText(screen, at.noticeX, at.noticeY, "Not recording");
     }

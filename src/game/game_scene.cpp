@@ -8,7 +8,7 @@
 
 #include "SDL_image.h"
 
-#include "game/standard_controller.h"
+#include "game/turn_controller.h"
 #include "match/computer_opponent.h"
 #include "match/hint_engine.h"
 #include "util/format.h"
@@ -133,7 +133,7 @@ GameScene::~GameScene() {
     handLight.free();
     checkMark.free();
     lastMoveMark.free();
-    standardBackground.free();
+    ruleSetBackground.free();
     portrait.free();
     keptPortraits_.clear();
     highlight.free();

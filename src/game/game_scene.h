@@ -70,9 +70,9 @@ class GameScene : public Scene {
     // Which game is played: the match's rules.
     RuleSet rules() const { return match.rules(); }
 
-    // Standard rules only. While a piece is selected, `selected` and `moveMap` are in screen
-    // squares for both sides (the standard rules judge in screen squares); a piece picked
-    // from the hand has column and row -1.
+    // While a piece is selected, `selected` and `moveMap` are in the frame the rule set keeps
+    // them in (PlayStyle::moversFrame): the side to move's under the simple rules, the
+    // screen's under the standard ones. A piece picked from the hand has column and row -1.
     //
     // A move that may promote or not waits here until the player picks one of the two.
     bool choosingPromotion = false;
@@ -209,9 +209,9 @@ class GameScene : public Scene {
     NoticeReader computerNotice_;
     NoticeReader hintNotice_;
 
-    // Pictures only the standard rules show, loaded by resumeStandard so the simple game
-    // loads exactly what it always did.
-    Image standardBackground;
+    // Pictures only a rule set with PlayStyle::ownPictures shows, loaded when such a game is
+    // taken over, so a game without them loads exactly what it always did.
+    Image ruleSetBackground;
     Image lastMoveMark;
     Image checkMark;
     Image handLight;
@@ -262,7 +262,7 @@ class GameScene : public Scene {
         std::string portraitPath;
         SDL_Rect portraitPlace{0, 0, 0, 0};  // where it was drawn; empty when it was not
         std::string notice;
-        bool standard = false;
+        RuleSet rules{};
         std::array<Hand, 2> hands{};
         int lastFrom = -1;  // square indexes; -1 none
         int lastTo = -1;
@@ -287,15 +287,18 @@ class GameScene : public Scene {
     // Where the two clocks are drawn, whichever way the board is turned.
     static std::array<SDL_Rect, 2> clockAreas();
     void drawNames() const;
-    // The standard rules' part of a frame, in the form FrameState keeps it.
-    void describeStandard(FrameState& frame) const;
-    void drawStandard() const;
     void drawHands() const;
     void drawStatusMarks() const;  // the mute mark and the line about the record
     void drawPromotionChoice() const;
-    void loadStandardPictures();
+    void drawBanner() const;
+    void loadRuleSetPictures();
     void drawPieces() const;
-    void drawHighlights(bool mirrored) const;
+    // True while the marks are kept in the mover's frame with Red to move, so that their rows
+    // are mirrored on screen.
+    bool litMirrored() const;
+    void drawHighlights() const;
+    // `picture` with its corner on the square at `index`; nothing for an index off the board.
+    void drawOnSquare(const Image& picture, int index) const;
     // The background's coordinates in the turned order: each file's and rank's own piece of
     // the picture, put where the turned board has that file or rank.
     void drawTurnedCoordinates(const Image& picture) const;
@@ -304,15 +307,19 @@ class GameScene : public Scene {
     const Image* shadowOf(int piece, int owner) const;
     const Image* pictureOf(int piece, int owner) const;
     static SDL_Rect placed(const Image& picture, int x, int y);
-    static SDL_Rect shadowPlace(const Image& shadow, int column, int row);
-    static SDL_Rect piecePlace(const Image& picture, int column, int row);
+    // Where the board square (column, row) is drawn: its top-left corner in the window. Every
+    // picture tied to a square goes through here, so this is the one place that decides which
+    // way up the board is shown.
+    SDL_Rect squareCorner(int column, int row) const;
+    SDL_Rect shadowPlace(const Image& shadow, int column, int row) const;
+    SDL_Rect piecePlace(const Image& picture, int column, int row) const;
     SDL_Rect portraitPlace() const;
     void drawHint() const;
     // The turn controller's pass, before the hint has its say.
     void updatePlay();
     // The text under the board, as it is drawn this frame.
     std::string noticeShown() const;
-    bool standardPicturesLoaded_ = false;
+    bool ruleSetPicturesLoaded_ = false;
     // Everything the picture is made from, as the state stands now.
     void describeFrame(FrameState& frame) const;
     static bool sameFrame(const FrameState& last, const FrameState& now);

@@ -4,7 +4,8 @@
 
 #include "clock/clock_face.h"
 #include "game/game_scene.h"
-#include "game/standard_controller.h"
+#include "game/play_style.h"
+#include "game/turn_controller.h"
 #include "match/computer_opponent.h"
 #include "match/server_player.h"
 #include "media/text.h"
@@ -16,9 +17,9 @@ bool GameScene::gameOver() const {
 }
 
 int GameScene::lostOnTime() const {
-    // The standard rules say so in their banner; the simple ones have only the notice line.
+    // A rule set with endings says so in its banner; without, only the notice line does.
     const Outcome& outcome = match.outcome();
-    if (rules() == RuleSet::Standard || outcome.how != GameEnd::TimeUp) {
+    if (playStyle(rules()).endings || outcome.how != GameEnd::TimeUp) {
         return -1;
     }
     return 1 - outcome.winner;
@@ -55,9 +56,7 @@ void GameScene::togglePause() {
         return;
     }
     // A piece picked up before the pause would be moved by the first click after it.
-    selected.piece = -1;
-    moveMap.clear();
-    choosingPromotion = false;
+    settle(*this);
     if (computer_) {
         computer_->pause();
         computerNotice_.show(computer_->notice(), notice);

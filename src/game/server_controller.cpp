@@ -1,6 +1,6 @@
 #include "game/server_controller.h"
 
-#include "game/standard_controller.h"
+#include "game/turn_controller.h"
 #include "input/keyboard.h"
 #include "input/mouse.h"
 #include "match/computer_opponent.h"
@@ -66,12 +66,12 @@ void updateServerGame(GameScene& scene) {
             settle(scene);
         }
     } else if (server.ourTurn(match)) {
-        updateStandard(scene);
+        clickToMove(scene);
     } else if (running || server.status() == ServerStatus::Starting) {
-        updateStandardWhileWaiting(scene, server.ourSide());
+        clickWhileWaiting(scene, server.ourSide());
     }
     // Last, so that a move made in this pass goes out in this pass.
-    const Cell held = scene.selected;
+    const Cell held = heldOnScreen(scene);
     const int sideBefore = server.ourSide();
     const bool changed = server.update(match, match.now());
     if (sideBefore < 0 && server.ourSide() >= 0) {
@@ -82,7 +82,7 @@ void updateServerGame(GameScene& scene) {
         return;
     }
     settle(scene);
-    keepStandardPick(scene, held);
+    keepPick(scene, held);
     if (match.ply() > 0 || match.current().isEnd()) {
         scene.notify(lastPlayed(match),
                      match.current().isEnd() ? MoveEvent::Ended : MoveEvent::Played);

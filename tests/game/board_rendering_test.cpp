@@ -330,6 +330,17 @@ TEST_F(BoardRendering, AFramePaintedWhereItChangedEqualsOnePaintedWhole) {
     expectWhole("standard: the bishop's pawn selected", [&] { click(scene, 2, 6); });
     expectWhole("standard: the pawn moved", [&] { click(scene, 2, 5); });
     expectWhole("standard: Red's silver selected", [&] { click(scene, 6, 0); });
+    // Turned, every changed place is the turned square's: Red's silver of board column 6,
+    // row 0 is shown at column 2, row 8, and a lit or changed square far from its turned place.
+    expectWhole("turned: the board turned round", [&] { scene.setTurned(true); });
+    expectWhole("turned: Red's silver moved", [&] { click(scene, 2, 7); });
+    expectWhole("turned: Blue's edge pawn selected", [&] { click(scene, 8, 2); });
+    expectWhole("turned: a piece put on the board, the last move gone", [&] {
+        reliability::changePosition(scene, [](Board& b) { b.place(2, 4, Silver, 0); });
+    });
+    expectWhole("turned: and another, painted in its place", [&] {
+        reliability::changePosition(scene, [](Board& b) { b.place(1, 4, Gold, 0); });
+    });
 }
 
 // A portrait is decoded once and then shown again, but always the one asked for.

@@ -1,5 +1,6 @@
 #include "match/computer_opponent.h"
 
+#include <poll.h>
 #include <sys/wait.h>
 
 #include <cerrno>
@@ -271,6 +272,43 @@ TEST_F(AgainstFakeEngine, WhileItThinksThePlayerMayPickUpAPieceButNotMoveIt) {
 
 TEST_F(AgainstFakeEngine, UnderTheSimpleRulesTooThePlayerMayPickUpButNotMove) {
     pickUpWhileItThinks(true);
+}
+
+// Under the simple rules a flag fall ends the play but not the engine: what it still sends
+// is read, or its descriptor stays readable and the main loop never sleeps again.
+TEST_F(AgainstTheClock, UnderTheSimpleRulesTheEngineIsStillReadAfterItsFlagFell) {
+    play(1, {"--move", "3c3d", "--think", "0.3"}, true);
+    scene_.ticks = [this] { return now_; };
+    scene_.setTimeControl(TimeControl{1000, 0, 5000});
+    frame(scene_, 0, 0, 0);
+    click(scene_, 2, 6);
+    click(scene_, 2, 5);
+    frame(scene_, 0, 0, 0);
+    ASSERT_TRUE(computer_->thinking());
+    now_ += 1001;
+    frame(scene_, 0, 0, 0);
+    ASSERT_EQ(scene_.lostOnTime(), 1);
+    runUntil([] { return false; });  // long past its answer
+    EXPECT_EQ(ply(), 1u);
+    pollfd unread{computer_->readDescriptor(), POLLIN, 0};
+    EXPECT_EQ(poll(&unread, 1, 0), 0) << "the engine's answer was left unread";
+}
+
+// A piece picked up while the engine thought was for a turn that never came when the engine
+// fails instead of moving: it goes, and the side now to move picks up its own at once.
+TEST_F(AgainstFakeEngine, UnderTheSimpleRulesAPickForATurnThatDidNotComeGoes) {
+    play(1, {"--move", "3c3d+", "--think", "0.3"}, true);
+    click(scene_, 2, 6);
+    click(scene_, 2, 5);
+    frame(scene_, 0, 0, 0);
+    ASSERT_TRUE(computer_->thinking());
+    click(scene_, 7, 6);
+    ASSERT_EQ(scene_.selected.piece, Pawn);
+    ASSERT_TRUE(runUntil([&] { return !computer_->playing(); }));
+    EXPECT_EQ(scene_.selected.piece, -1);
+    click(scene_, 6, 2);
+    click(scene_, 6, 3);
+    EXPECT_EQ(ply(), 2u);
 }
 
 }  // namespace

@@ -122,5 +122,44 @@ TEST_P(TurnController, APromotedPieceShowsThePortraitOfItsOwnCode) {
     EXPECT_EQ(scene_.portrait.path(), portrait("06"));
 }
 
+// Both rule sets go through the one controller, each keeping its selection in its own frame:
+// the same clicks make the same moves, Red's in screen squares as much as Blue's.
+class OneController : public SceneTest, public ::testing::WithParamInterface<RuleSet> {
+  protected:
+    void SetUp() override {
+        SceneTest::SetUp();
+        if (GetParam() == RuleSet::Standard) {
+            scene_.resumeStandard();
+        }
+    }
+
+    GameScene scene_{nullptr};
+};
+
+INSTANTIATE_TEST_SUITE_P(BothRuleSets, OneController,
+                         ::testing::Values(RuleSet::Simple, RuleSet::Standard),
+                         [](const auto& info) {
+                             return info.param == RuleSet::Simple ? "Simple" : "Standard";
+                         });
+
+TEST_P(OneController, TheSameClicksMakeTheSameMoves) {
+    // With nothing picked up, a two-button release picks up as a left one does.
+    click(scene_, 2, 6, kLeftButton | kRightButton);
+    ASSERT_EQ(scene_.selected.piece, Pawn);
+    click(scene_, 2, 5);
+    click(scene_, 6, 2);
+    ASSERT_EQ(scene_.selected.piece, Pawn);
+    // The one square Red's pawn may go to, wherever the rule set keeps it.
+    ASSERT_EQ(scene_.moveMap.count(), 1);
+    click(scene_, 6, 3);
+    ASSERT_EQ(scene_.match.ply(), 2u);
+    const Move& red = *scene_.match.lastMove();
+    EXPECT_EQ(red.owner, 1);
+    EXPECT_EQ(std::make_tuple(red.fromColumn, red.fromRow, red.toColumn, red.toRow),
+              std::make_tuple(6, 2, 6, 3));
+    EXPECT_EQ(scene_.board().cellAt(6, 3), (Cell{Pawn, 1, 6, 3}));
+    EXPECT_EQ(scene_.board().cellAt(2, 5), (Cell{Pawn, 0, 2, 5}));
+}
+
 }  // namespace
 }  // namespace ixo::test

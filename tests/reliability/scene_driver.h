@@ -17,7 +17,7 @@
 #include "SDL.h"
 #include "game/game_scene.h"
 #include "game/geometry.h"
-#include "game/standard_controller.h"
+#include "game/turn_controller.h"
 #include "input/keyboard.h"
 #include "input/mouse.h"
 #include "shogi/move.h"
