@@ -19,13 +19,6 @@
 namespace ixo::test {
 namespace {
 
-struct Heard : GameObserver {
-    void onMoveEvent(const GameScene&, const Move&, MoveEvent event) override {
-        events.push_back(event);
-    }
-    std::vector<MoveEvent> events;
-};
-
 // The game scene against the fake engine, driven frame by frame as the main loop would.
 class AgainstFakeEngine : public SceneTest {
   protected:

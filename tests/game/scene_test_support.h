@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "SDL.h"
 #include "game/game_scene.h"
@@ -70,6 +71,14 @@ class SceneTest : public ::testing::Test {
 
   private:
     std::optional<reliability::ScratchDirectory> scratch_;
+};
+
+// Every move event a scene tells its observers, in order.
+struct Heard : GameObserver {
+    void onMoveEvent(const GameScene&, const Move&, MoveEvent event) override {
+        events.push_back(event);
+    }
+    std::vector<MoveEvent> events;
 };
 
 }  // namespace ixo::test

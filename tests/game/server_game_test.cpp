@@ -20,13 +20,6 @@ namespace {
 using testing::FakeCsaServer;
 using testing::loginTo;
 
-struct Heard : GameObserver {
-    void onMoveEvent(const GameScene&, const Move&, MoveEvent event) override {
-        events.push_back(event);
-    }
-    std::vector<MoveEvent> events;
-};
-
 // The game scene on the stand-in server, driven frame by frame as the main loop would.
 class OnAServer : public SceneTest {
   protected:
