@@ -654,7 +654,7 @@ def open_panel(session, what, timeout=5.0):
     deadline = time.monotonic() + timeout
     while True:
         try:
-            panel_top(session.screen_now(), what)
+            panel_top(session._capture(), what)
             return session.screenshot(what)
         except AssertionError:
             if time.monotonic() >= deadline:
