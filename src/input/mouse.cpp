@@ -42,6 +42,15 @@ std::int32_t Mouse::frameY(std::int32_t windowY) const {
 
 void Mouse::noteButton(std::uint8_t button, bool pressed, std::int32_t eventX,
                        std::int32_t eventY) {
+    if (button == SDL_BUTTON_WHEELUP || button == SDL_BUTTON_WHEELDOWN) {
+        // Bounded like the buttons: a flood of steps scrolls no further than the list goes.
+        constexpr int kMostSteps = 1000;
+        if (pressed) {
+            pendingWheel_ = std::clamp(pendingWheel_ + (button == SDL_BUTTON_WHEELDOWN ? 1 : -1),
+                                       -kMostSteps, kMostSteps);
+        }
+        return;
+    }
     if ((button != SDL_BUTTON_LEFT && button != SDL_BUTTON_RIGHT) ||
         pendingCount == kPendingLimit) {
         return;
@@ -53,6 +62,8 @@ void Mouse::refresh() {
     // The old levels are kept first: a release is "up now, down at the refresh before".
     leftWasDown = leftDown;
     rightWasDown = rightDown;
+    wheel_ = pendingWheel_;
+    pendingWheel_ = 0;
     int pointerX = 0;
     int pointerY = 0;
     const Uint8 buttons = stateReader(&pointerX, &pointerY);

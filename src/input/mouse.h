@@ -45,20 +45,24 @@ struct Mouse {
     // rounded down, so a click anywhere in a block is a click on that one frame pixel.
     void setWindowMapping(int scale, int originX, int originY);
 
-    // A press or release of the left or right button as SDL reported it; other buttons
-    // (the wheel among them) are ignored.
+    // A press or release of the left or right button as SDL reported it, or a step of the
+    // wheel (SDL 1.2 reports each as a press of button 4 or 5); other buttons are ignored.
     void noteButton(std::uint8_t button, bool pressed, std::int32_t x, std::int32_t y);
     bool hasPendingEvents() const { return pendingCount > 0; }
 
     void refresh();
     bool leftReleased() const { return leftDown == 0 && leftWasDown != 0; }
     bool rightReleased() const { return rightDown == 0 && rightWasDown != 0; }
+    // Steps of the wheel since the refresh before: positive toward the player (down a list).
+    int wheelSteps() const { return wheel_; }
 
   private:
     void replayPending();
     std::int32_t frameX(std::int32_t windowX) const;
     std::int32_t frameY(std::int32_t windowY) const;
 
+    int wheel_ = 0;
+    int pendingWheel_ = 0;
     int scale_ = 1;
     int originX_ = 0;
     int originY_ = 0;

@@ -358,6 +358,8 @@ void ComputerOpponent::onMatchEvent(const Match& match, MatchEvent event, const 
             takeBacksOwed_ = 0;
             replaysOwed_ = 0;
             break;
+        case MatchEvent::Annotated:
+            break;
         case MatchEvent::NewGame:
             thinking_ = false;
             takeBacksOwed_ = 0;

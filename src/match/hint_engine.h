@@ -48,7 +48,9 @@ class HintEngine : public MatchObserver {
     int msUntilDeadline() const;
 
     // Any change of position makes the hint stale; the next update clears it.
-    void onMatchEvent(const Match&, MatchEvent, const Move&) override { stale_ = true; }
+    void onMatchEvent(const Match&, MatchEvent event, const Move&) override {
+        stale_ = stale_ || event != MatchEvent::Annotated;
+    }
 
     void shutdown() { engine_.shutdown(); }
 

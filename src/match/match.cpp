@@ -87,7 +87,7 @@ Refusal Match::play(const MoveRequest& request, Move* made) {
     }
     const std::int64_t now = now_();
     position_ = next;
-    RecordNode* node = record_.addMove(*current_, move, GameRecord::Placement::MainLine);
+    RecordNode* node = record_.addMove(*current_, move, placement_);
     // Played again after a take-back, the move costs what it cost now, not what it did then.
     node->time = clock_.moveMade(now);
     node->timed = true;
@@ -170,7 +170,7 @@ bool Match::endHere(LineEnd end, Outcome outcome) {
 void Match::addEnding(LineEnd end, const Outcome& outcome) {
     RecordNode* node = current_;
     if (!node->isEnd()) {
-        node = record_.addEnd(*current_, end, GameRecord::Placement::MainLine);
+        node = record_.addEnd(*current_, end, placement_);
         node->time = MoveTime{};
         node->timed = false;
     }
@@ -248,6 +248,7 @@ void Match::newGame() {
     GameRecord fresh;
     fresh.rules = record_.rules;
     record_ = std::move(fresh);
+    placement_ = GameRecord::Placement::MainLine;
     endings_.clear();
     std::string unused;
     standAt(record_.root(), &unused);

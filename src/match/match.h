@@ -28,6 +28,9 @@ enum class MatchEvent {
     Ended,
     Moved,    // the current place jumped to another node of the record
     NewGame,  // a fresh record from the start position, or another record taken over
+    // Notes were added to the record (an engine's evaluations and their comments); the game
+    // and the place in it are as they were.
+    Annotated,
 };
 
 // Told of every change after the match has settled, so it may read the match. The record
@@ -66,6 +69,15 @@ class Match {
     bool load(GameRecord record, std::string& error);
 
     const GameRecord& record() const { return record_; }
+    // The record for notes that leave the game as it is: an engine's evaluations and the
+    // comments that carry them. Never for moves, which go through the requests below.
+    GameRecord& annotations() { return record_; }
+    // Tells the observers that annotations() changed the record.
+    void annotated() { notify(MatchEvent::Annotated, lastMove() ? *lastMove() : Move{}); }
+    // Where a move made at a place already played on goes: the game as played is the main
+    // line; looking back at a record, it starts a variation and the main line stays.
+    void setPlacement(GameRecord::Placement placement) { placement_ = placement; }
+    GameRecord::Placement placement() const { return placement_; }
     const RecordNode& current() const { return *current_; }
     const Position& position() const { return position_; }
     RuleSet rules() const { return record_.rules; }
@@ -151,6 +163,7 @@ class Match {
     GameClock clock_;
     bool paused_ = false;
     bool outsideJudge_ = false;
+    GameRecord::Placement placement_ = GameRecord::Placement::MainLine;
     std::vector<MatchObserver*> observers_;
 };
 

@@ -1,0 +1,118 @@
+#include "match/game_analysis.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+
+#include "match/engine_moves.h"
+#include "util/format.h"
+
+namespace ixo {
+
+GameAnalysis::GameAnalysis(EngineSetup setup, bool defaultEngine, int msPerMove)
+    : setup_(std::move(setup)), defaultEngine_(defaultEngine), msPerMove_(msPerMove) {}
+
+GameAnalysis::~GameAnalysis() = default;
+
+int GameAnalysis::msUntilDeadline() const {
+    const std::int64_t deadline = analyser_.nextDeadline();
+    return deadline < 0 ? -1 : static_cast<int>(std::max<std::int64_t>(0, deadline - steadyMs()));
+}
+
+void GameAnalysis::toggle(Match& match) {
+    if (running()) {
+        stop();
+        return;
+    }
+    ++serial_;
+    reportedDone_ = -1;
+    record_ = &match.annotations();
+    if (!analyser_.start(match.annotations(), setup_, msPerMove_, steadyMs())) {
+        const std::string& why = analyser_.reason();
+        notice_.tell(defaultEngine_ ? "No analysis: install fairy-stockfish, or pass --engine"
+                                    : "No analysis: " + why);
+        std::fprintf(stderr, "ixo-shogi: no analysis: %s\n", why.c_str());
+        record_ = nullptr;
+        return;
+    }
+    update(match);
+}
+
+void GameAnalysis::stop() {
+    if (!running()) {
+        return;
+    }
+    analyser_.stop(steadyMs());
+    ++serial_;
+    notice_.tell(formatString("Analysis stopped: %d of %d positions done", done(), total()));
+}
+
+void GameAnalysis::update(Match& match) {
+    if (analyser_.state() != RecordAnalyser::State::Running) {
+        return;
+    }
+    analyser_.update(steadyMs());
+    for (const std::string& warning : analyser_.takeWarnings()) {
+        std::fprintf(stderr, "ixo-shogi: analysis: %s\n", warning.c_str());
+    }
+    if (done() != reportedDone_) {
+        if (reportedDone_ >= 0 && done() > reportedDone_) {
+            match.annotated();
+        }
+        reportedDone_ = done();
+        ++serial_;
+        notice_.offer(formatString("Analysing: %d of %d positions (A stops)", done(), total()));
+    }
+    switch (analyser_.state()) {
+        case RecordAnalyser::State::Finished:
+            ++serial_;
+            notice_.tell(summary(*record_));
+            break;
+        case RecordAnalyser::State::Failed:
+            ++serial_;
+            notice_.tell(formatString("Analysis failed at %d of %d: ", done(), total()) +
+                         analyser_.reason());
+            std::fprintf(stderr, "ixo-shogi: analysis failed: %s\n", analyser_.reason().c_str());
+            break;
+        default:
+            break;
+    }
+}
+
+void GameAnalysis::onMatchEvent(const Match&, MatchEvent event, const Move&) {
+    // The nodes under analysis went with the record they belonged to.
+    if (event == MatchEvent::NewGame && running()) {
+        analyser_.stop(steadyMs());
+        ++serial_;
+        notice_.clear();
+    }
+    if (event == MatchEvent::NewGame) {
+        record_ = nullptr;
+    }
+}
+
+std::string GameAnalysis::summary(const GameRecord& record) const {
+    // In English: the line under the board has the bitmap font, which holds no kanji; the
+    // move list shows each label as the record writes it.
+    static constexpr const char* kNames[kMoveLabelCount] = {"", "inaccuracy", "dubious", "mistake",
+                                                            "blunder"};
+    const LabelCounts counts = countLabels(record);
+    std::string text = "Analysed.";
+    for (int side = 0; side < 2; ++side) {
+        text += side == 0 ? " Blue:" : " Red:";
+        bool any = false;
+        // Worst first: the player looks for the blunders before the inaccuracies.
+        for (int label = kMoveLabelCount - 1; label > 0; --label) {
+            if (counts[side][label] > 0) {
+                text += formatString(" %d %s", counts[side][label], kNames[label]);
+                any = true;
+            }
+        }
+        if (!any) {
+            text += " none";
+        }
+    }
+    return text;
+}
+
+}  // namespace ixo
