@@ -64,6 +64,31 @@ TEST(MouseEdges, ButtonEventsBetweenTwoRefreshesMakeOneReleaseEachAtTheirOwnPosi
     Mouse::setStateReader(nullptr);
 }
 
+// The wheel's steps between two refreshes count for the next one alone, their releases not at
+// all, and a flood of them is bounded.
+TEST(MouseEdges, WheelStepsCountOnceForTheNextRefresh) {
+    Mouse::setStateReader(&readButtons);
+    buttons = 0;
+    Mouse& mouse = Mouse::instance();
+    mouse = Mouse();
+    for (int step = 0; step < 3; ++step) {
+        mouse.noteButton(SDL_BUTTON_WHEELDOWN, true, 0, 0);
+        mouse.noteButton(SDL_BUTTON_WHEELDOWN, false, 0, 0);
+    }
+    mouse.noteButton(SDL_BUTTON_WHEELUP, true, 0, 0);
+    mouse.refresh();
+    EXPECT_EQ(mouse.wheelSteps(), 2);
+    EXPECT_FALSE(mouse.leftReleased());
+    mouse.refresh();
+    EXPECT_EQ(mouse.wheelSteps(), 0);
+    for (int step = 0; step < 100000; ++step) {
+        mouse.noteButton(SDL_BUTTON_WHEELUP, true, 0, 0);
+    }
+    mouse.refresh();
+    EXPECT_EQ(mouse.wheelSteps(), -1000);
+    Mouse::setStateReader(nullptr);
+}
+
 // An enlarged frame: window pixels map back by floor division, the band left of and above a
 // centred frame to negative positions rather than onto the first column and row.
 TEST(MouseEdges, WindowPositionsMapBackToFramePixelsByFloorDivision) {
