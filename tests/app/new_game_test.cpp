@@ -329,5 +329,58 @@ TEST_F(NewGameFromTheWindow, OnAServerTheRecordKeepsTheServersNames) {
     EXPECT_EQ(text.find("Fake Engine"), std::string::npos) << text;
 }
 
+
+// O: the computer takes the side not to move and answers from where the game stands, in the
+// same record; looking back at a record, its answer starts a variation and the main line
+// stays as it was.
+TEST_F(NewGameFromTheWindow, OSeatsTheComputerOppositeThePlayerAndTheGameGoesOnFromThere) {
+    GameRecord opened;
+    opened.rules = RuleSet::Standard;
+    MoveRequest pawn;  // ▲２六歩, then △８四歩
+    pawn.fromColumn = pawn.toColumn = 7;
+    pawn.fromRow = 6;
+    pawn.toRow = 5;
+    Position position = Position::start();
+    Move made;
+    ASSERT_TRUE(playMove(position, pawn, RuleSet::Standard, &made));
+    opened.addMove(opened.root(), made, GameRecord::Placement::MainLine);
+    pawn.fromColumn = pawn.toColumn = 1;
+    pawn.fromRow = 2;
+    pawn.toRow = 3;
+    ASSERT_TRUE(playMove(position, pawn, RuleSet::Standard, &made));
+    opened.addMove(*opened.root().mainChild(), made, GameRecord::Placement::MainLine);
+
+    app_ = std::make_unique<ShogiApp>(options_);
+    app_->startFrom(std::move(opened));
+    app_->reviewOpening();
+    std::string error;
+    ASSERT_TRUE(app_->beginGame(tenMinutesStandard(), error)) << error;
+    ASSERT_TRUE(app_->init("Ixo", 800, 600, 16, false)) << app_->failure();
+    ASSERT_TRUE(app_->onTransition("", ""));
+    ASSERT_NE(game(), nullptr);
+    game()->ticks = [this] { return now_; };
+    EXPECT_TRUE(game()->reviewing);
+    ASSERT_EQ(game()->match.ply(), 2u);
+
+    key(SDLK_LEFT);  // Red to move: the computer takes Blue
+    ASSERT_EQ(game()->turn(), 1);
+    key(SDLK_o);
+    ASSERT_NE(app_->computer(), nullptr);
+    EXPECT_EQ(app_->computer()->side(), 0);
+    // Our move at move 2, another than the record's (△３四歩), and the computer's answer
+    // (the fake engine's ▲７六歩).
+    clickSquare(6, 2);
+    clickSquare(6, 3);
+    ASSERT_TRUE(passesUntil([&] { return game()->match.ply() == 3; }))
+        << game()->match.ply() << " " << game()->notice;
+    const RecordNode& first = *game()->match.record().root().mainChild();
+    ASSERT_EQ(first.children.size(), 2u);
+    EXPECT_EQ(first.mainChild()->move.toColumn, 1) << "the record's △８四歩 is still its main line";
+    EXPECT_EQ(game()->match.current().parent->parent, &first);
+
+    key(SDLK_o);
+    EXPECT_EQ(game()->notice, "The computer already plays");
+}
+
 }  // namespace
 }  // namespace ixo
