@@ -346,4 +346,51 @@ void standardUnchangedFrame(benchmark::State& state) {
 BENCHMARK(standardUnchangedFrame);
 
 }  // namespace
+namespace {
+
+// Looking back at a long game with the moves listed: a step back or on (Left, Right, turn
+// about) and the frame that shows it, painted whole as every step's is. The game is 300
+// moves of random legal play from a fixed seed, none of them ending it.
+void reviewStep(benchmark::State& state) {
+    stage();
+    GameScene scene(SDL_GetVideoSurface());
+    scene.resumeStandard();
+    std::mt19937 random(3);
+    std::vector<ixo::MoveRequest> moves;
+    while (scene.match.ply() < 300) {
+        ixo::legalMoves(scene.match.position(), moves);
+        std::shuffle(moves.begin(), moves.end(), random);
+        bool played = false;
+        for (const ixo::MoveRequest& move : moves) {
+            if (scene.match.play(move) == ixo::Refusal::None) {
+                if (!scene.match.finished()) {
+                    played = true;
+                    break;
+                }
+                scene.match.takeBack();
+            }
+        }
+        if (!played) {
+            state.SkipWithError("the random game ended before 300 moves");
+            return;
+        }
+    }
+    scene.setReviewing(true);
+    scene.update();
+    scene.draw();
+    bool back = true;
+    for (auto _ : state) {
+        ixo::reliability::pressKey(scene, back ? SDLK_LEFT : SDLK_RIGHT);
+        back = !back;
+        if (!scene.draw()) {
+            state.SkipWithError("a step painted nothing");
+            return;
+        }
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(reviewStep)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
 BENCHMARK_MAIN();

@@ -103,6 +103,9 @@ int main(int argc, char* argv[]) {
     ixo::ShogiApp application(options);
     if (options.continueLast || !options.recordPath.empty()) {
         application.startFrom(std::move(game.record));
+        if (!options.recordPath.empty()) {
+            application.reviewOpening();
+        }
     }
     application.rememberGamesIn(settings);
     std::string failure;

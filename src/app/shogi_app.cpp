@@ -26,6 +26,9 @@ ShogiApp::ShogiApp(Options options) : options_(std::move(options)) {
     mixer().setFolder(dataFolder_ + "sound/");
     addObserver(&moveSounds_);
     hint_ = makeHint();
+    analysis_ = std::make_unique<GameAnalysis>(engineSetup(), options_.engine.empty(),
+                                               static_cast<int>(options_.analysisMs));
+    live_ = std::make_unique<LiveAnalysis>(engineSetup(), options_.engine.empty());
     playing_ = choiceOf(options_);
 }
 
@@ -52,6 +55,12 @@ void ShogiApp::handOverPlayers() {
         }
         if (game->hint() != hint_.get()) {
             game->setHint(hint_.get());
+        }
+        if (game->analysis() != analysis_.get()) {
+            game->setAnalysis(analysis_.get());
+        }
+        if (game->liveAnalysis() != live_.get()) {
+            game->setLiveAnalysis(live_.get());
         }
         game->playing = playing_;
     }
@@ -107,39 +116,60 @@ bool ShogiApp::beginGame(const GameChoice& choice, std::string& error) {
         openingRecord_ = std::move(start);
     }
 
-    if (choice.computerSide >= 0 || options_.serverComputer) {
-        EngineSetup setup = engineSetup();
-        setup.level = choice.level;
-        // On a server the side is known once a game is offered, and the rules are the
-        // standard ones.
-        auto computer =
-            options_.serverComputer
-                ? std::make_unique<ComputerOpponent>(setup, -1, RuleSet::Standard)
-                : std::make_unique<ComputerOpponent>(setup, choice.computerSide, choice.rules);
-        computer->paceBy(server_.get());
-        if (game) {
-            computer_ = std::move(computer);
-            nameComputer();
-            handOverPlayers();
-            // Started without waiting: the window stays live, and a failure is told under the
-            // board as any later fault of the engine is.
-            computer_->restart();
-        } else if (computer->start(error)) {
-            computer_ = std::move(computer);
-            nameComputer();
-        } else {
-            if (options_.engine.empty() && (computer->startFault() == EngineFault::NotFound ||
-                                            computer->startFault() == EngineFault::CouldNotStart)) {
-                error +=
-                    " (install the fairy-stockfish package, or name a USI engine with --engine)";
-            }
-            startFailure_ = error;
-            return false;
-        }
+    if ((choice.computerSide >= 0 || options_.serverComputer) &&
+        !seatComputer(choice, game, error)) {
+        return false;
     }
     handOverPlayers();
     passAgain();
     return true;
+}
+
+bool ShogiApp::seatComputer(const GameChoice& choice, GameScene* game, std::string& error) {
+    EngineSetup setup = engineSetup();
+    setup.level = choice.level;
+    // On a server the side is known once a game is offered, and the rules are the
+    // standard ones.
+    auto computer =
+        options_.serverComputer
+            ? std::make_unique<ComputerOpponent>(setup, -1, RuleSet::Standard)
+            : std::make_unique<ComputerOpponent>(setup, choice.computerSide, choice.rules);
+    computer->paceBy(server_.get());
+    if (game) {
+        computer_ = std::move(computer);
+        nameComputer();
+        handOverPlayers();
+        // Started without waiting: the window stays live, and a failure is told under the
+        // board as any later fault of the engine is.
+        computer_->restart();
+    } else if (computer->start(error)) {
+        computer_ = std::move(computer);
+        nameComputer();
+    } else {
+        if (options_.engine.empty() && (computer->startFault() == EngineFault::NotFound ||
+                                        computer->startFault() == EngineFault::CouldNotStart)) {
+            error += " (install the fairy-stockfish package, or name a USI engine with --engine)";
+        }
+        startFailure_ = error;
+        return false;
+    }
+    return true;
+}
+
+void ShogiApp::playOnAgainstComputer() {
+    GameScene* game = dynamic_cast<GameScene*>(scene());
+    if (!game || computer_ || server_) {
+        return;
+    }
+    // The player keeps the side to move; the game, its record and its clock go on as they are.
+    GameChoice choice = playing_;
+    choice.rules = game->rules();
+    choice.computerSide = 1 - game->turn();
+    options_.computerSide = choice.computerSide;
+    playing_ = choice;
+    std::string unused;  // in the window, a failure is told under the board
+    seatComputer(choice, game, unused);
+    handOverPlayers();
 }
 
 bool ShogiApp::startServer(const std::string& password, std::string& error) {
@@ -223,6 +253,7 @@ void ShogiApp::keepRecord(RecordKeeper* keeper) {
 
 std::vector<int> ShogiApp::wakeDescriptors() const {
     return {computer_ ? computer_->readDescriptor() : -1, hint_->readDescriptor(),
+            analysis_->readDescriptor(), live_->readDescriptor(),
             server_ ? server_->readDescriptor() : -1};
 }
 
@@ -230,6 +261,11 @@ int ShogiApp::wakeWithinMs() const {
     const int computer = computer_ ? computer_->msUntilDeadline() : -1;
     const int hint = hint_->msUntilDeadline();
     int within = computer < 0 ? hint : hint < 0 ? computer : std::min(computer, hint);
+    for (const int analysis : {analysis_->msUntilDeadline(), live_->msUntilDeadline()}) {
+        if (analysis >= 0 && (within < 0 || analysis < within)) {
+            within = analysis;
+        }
+    }
     if (server_) {
         // The idle wait watches the socket for input only: while it connects, or while a line
         // waits for room to be sent, the loop looks again shortly instead.
@@ -271,6 +307,10 @@ bool ShogiApp::onTransition(const std::string& sceneName, const std::string& upd
                 GameRecord opening;
                 opening.rules = options_.rules;
                 game->resumeRecord(openingRecord_ ? *openingRecord_ : std::move(opening));
+                if (reviewOpening_ && openingRecord_) {
+                    game->setReviewing(true);
+                    game->match.setPlacement(GameRecord::Placement::Variation);
+                }
             }
             if (recordKeeper_) {
                 game->match.addObserver(recordKeeper_);
@@ -287,6 +327,8 @@ bool ShogiApp::onTransition(const std::string& sceneName, const std::string& upd
         handOverPlayers();
     } else if (updateResult == GameScene::kBeginChosenGame) {
         beginChosenGame();
+    } else if (updateResult == GameScene::kPlayOnAgainstComputer) {
+        playOnAgainstComputer();
     }
     // The loop calls this rule after the pass's frame has been presented.
     for (GameObserver* observer : observers_) {

@@ -12,13 +12,17 @@
 #include "game/game_events.h"
 #include "game/move_sounds.h"
 #include "match/computer_opponent.h"
+#include "match/game_analysis.h"
 #include "match/hint_engine.h"
+#include "match/live_analysis.h"
 #include "match/record_keeper.h"
 #include "match/server_player.h"
 #include "record/game_tree.h"
 #include "settings/settings.h"
 
 namespace ixo {
+
+class GameScene;
 
 // The application of this game: its one rule creates the game scene when there is none, and
 // M mutes and unmutes the sounds of its moves.
@@ -61,7 +65,20 @@ class ShogiApp : public Application {
 
     // H's engine: the one --engine names, or fairy-stockfish; it starts at the first H.
     HintEngine* hint() const { return hint_.get(); }
+    // A's analysis, with the same engine at full strength and --analysis-time a position;
+    // its engine starts at the first A.
+    GameAnalysis* analysis() const { return analysis_.get(); }
+    // L's live lines, with the same engine; it starts at the first L.
+    LiveAnalysis* liveAnalysis() const { return live_.get(); }
+    // The record given to startFrom is one to look back at: it opens with its moves listed,
+    // and a move made at an earlier place starts a variation rather than replacing the main
+    // line.
+    void reviewOpening() { reviewOpening_ = true; }
 
+    // O: the computer takes the side not to move and the game goes on from where it stands,
+    // in the same record (a variation, when looking back at one). Nothing when a computer or
+    // a server already plays.
+    void playOnAgainstComputer();
     // With --server: starts connecting; the game scene then plays the side the server gives,
     // by the mouse or (--computer ours) by the engine. False with the reason when it cannot
     // even begin.
@@ -87,6 +104,10 @@ class ShogiApp : public Application {
     void nameComputer();
     // Start in the new-game panel: that game begins, and is remembered.
     void beginChosenGame();
+    // The computer for `choice`'s side (or our side on a server), replacing none: started
+    // without waiting when the window is open, waited for before it opens. False, with what
+    // to install or pass in `error`, when it could not start before the window opened.
+    bool seatComputer(const GameChoice& choice, GameScene* game, std::string& error);
     // The terminal gets the whole of what the server player says when the game ends or fails;
     // the screen has room for one line.
     void reportServer();
@@ -99,6 +120,9 @@ class ShogiApp : public Application {
     std::vector<GameObserver*> observers_;
     std::unique_ptr<ComputerOpponent> computer_;
     std::unique_ptr<HintEngine> hint_;
+    std::unique_ptr<GameAnalysis> analysis_;
+    std::unique_ptr<LiveAnalysis> live_;
+    bool reviewOpening_ = false;
     GameChoice playing_;
     std::string settingsPath_;
     std::string startFailure_;  // the computer's engine failed at start, for the notice line

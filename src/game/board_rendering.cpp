@@ -1,7 +1,11 @@
 #include "game/game_scene.h"
+
 #include "game/geometry.h"
+#include "game/move_list.h"
 #include "game/play_style.h"
+#include "match/game_analysis.h"
 #include "match/hint_engine.h"
+#include "match/live_analysis.h"
 #include "match/server_player.h"
 #include "media/text.h"
 #include "util/format.h"
@@ -132,12 +136,16 @@ bool GameScene::sameOutsideTheSquares(const FrameState& last, const FrameState& 
            last.clockLines == now.clockLines && last.names == now.names &&
            last.clockRunning == now.clockRunning && last.hintFrom == now.hintFrom &&
            last.hintTo == now.hintTo && last.hintDrop == now.hintDrop &&
-           last.panelOpen == now.panelOpen && last.panelChoice == now.panelChoice;
+           last.panelOpen == now.panelOpen && last.panelChoice == now.panelChoice &&
+           last.reviewing == now.reviewing && last.reviewAt == now.reviewAt &&
+           last.analysisSerial == now.analysisSerial && last.listFirst == now.listFirst &&
+           last.liveSerial == now.liveSerial && last.previewLine == now.previewLine &&
+           last.previewShown == now.previewShown;
 }
 
 SDL_Rect GameScene::portraitPlace() const {
-    // The portrait is drawn only while something is selected.
-    if (selected.piece == -1 || !portrait.surface()) {
+    // The portrait is drawn only while something is selected, and gives way to the review.
+    if (selected.piece == -1 || !portrait.surface() || reviewing) {
         return SDL_Rect{0, 0, 0, 0};
     }
     return placed(portrait, kWindowWidth - portrait.width(), 0);
@@ -161,11 +169,11 @@ bool GameScene::sameFrame(const FrameState& last, const FrameState& now) {
 
 void GameScene::describeFrame(FrameState& frame) const {
     const PlayStyle& style = playStyle(rules());
-    const Position& position = match.position();
+    const Position& position = shownPosition();
     frame.valid = true;
     frame.screen = screen;
     frame.rules = rules();
-    frame.redToMove = turn() != 0;
+    frame.redToMove = shownPosition().sideToMove != 0;
     frame.turned = turned;
     frame.pieceSelected = selected.piece != -1;
     frame.soundOff = soundOff;
@@ -187,7 +195,10 @@ void GameScene::describeFrame(FrameState& frame) const {
     }
     frame.hands = position.hands;
     frame.lastFrom = frame.lastTo = -1;
-    const Move* last = style.lastMoveMarks ? match.lastMove() : nullptr;
+    const Move* last = !style.lastMoveMarks ? nullptr
+                       : previewing() && preview_.shown > 0
+                           ? &preview_.moves[static_cast<std::size_t>(preview_.shown) - 1]
+                           : match.lastMove();
     if (last) {
         frame.lastFrom = last->dropped ? -1 : squareIndex(last->fromColumn, last->fromRow);
         frame.lastTo = squareIndex(last->toColumn, last->toRow);
@@ -208,6 +219,15 @@ void GameScene::describeFrame(FrameState& frame) const {
     frame.winner = style.endings ? match.outcome().winner : -1;
     frame.handPick =
         selected.piece != -1 && selected.column < 0 ? selected.owner * 16 + selected.piece : -1;
+    frame.reviewing = reviewing;
+    if (reviewing) {
+        frame.reviewAt = &match.current();
+        frame.analysisSerial = analysis_ ? analysis_->serial() : 0;
+        frame.listFirst = moveList_->firstShown();
+        frame.liveSerial = live_ ? live_->serial() : 0;
+        frame.previewLine = preview_.line;
+        frame.previewShown = preview_.shown;
+    }
     frame.panelOpen = newGamePanel.isOpen();
     if (frame.panelOpen) {
         frame.panelChoice = newGamePanel.choice();
@@ -376,7 +396,7 @@ void GameScene::drawPieces() const {
     // never be painted over by a neighbour's shadow.
     for (int row = 0; row < kBoardSize; ++row) {
         for (int column = 0; column < kBoardSize; ++column) {
-            const Cell& cell = board().cells[row * kBoardSize + column];
+            const Cell& cell = shownPosition().board.cells[row * kBoardSize + column];
             if (const Image* shadow = shadowOf(cell.piece, cell.owner)) {
                 const SDL_Rect at = shadowPlace(*shadow, column, row);
                 shadow->draw(screen, at.x, at.y);
@@ -385,7 +405,7 @@ void GameScene::drawPieces() const {
     }
     for (int row = 0; row < kBoardSize; ++row) {
         for (int column = 0; column < kBoardSize; ++column) {
-            const Cell& cell = board().cells[row * kBoardSize + column];
+            const Cell& cell = shownPosition().board.cells[row * kBoardSize + column];
             if (const Image* picture = pictureOf(cell.piece, cell.owner)) {
                 const SDL_Rect at = piecePlace(*picture, column, row);
                 picture->draw(screen, at.x, at.y);
@@ -395,7 +415,7 @@ void GameScene::drawPieces() const {
 }
 
 void GameScene::drawHands() const {
-    const Position& position = match.position();
+    const Position& position = shownPosition();
     const int countCells = kMostInHand - 1;
     for (int side = 0; side < 2; ++side) {
         // Each hand is drawn at the end of the board its side is shown at, facing the same way.
@@ -500,7 +520,7 @@ void GameScene::paintFrame() const {
     // Under the portrait, which a selection shows where the names are.
     drawNames();
     // Under the board, so a wide portrait never hides a square.
-    if (selected.piece != -1) {
+    if (selected.piece != -1 && !reviewing) {
         portrait.draw(screen, static_cast<Sint16>(kWindowWidth - portrait.width()), 0);
     }
     boardPicture.draw(screen, kBoardLeft, kBoardTop);
@@ -516,8 +536,11 @@ void GameScene::paintFrame() const {
         drawPromotionChoice();
     }
     drawBanner();
+    if (reviewing) {
+        drawReview();
+    }
     // Literal formats: the label must never be read as a format with arguments missing.
-    if (turn() == 0) {
+    if (!lastFrame_.redToMove) {
         drawText(screen, 650, 50, "Blue");
     } else {
         drawText(screen, 650, 50, "Red");

@@ -8,9 +8,14 @@
 
 #include "SDL_image.h"
 
+#include "game/evaluation_graph.h"
+#include "game/move_list.h"
 #include "game/turn_controller.h"
 #include "match/computer_opponent.h"
+#include "match/game_analysis.h"
 #include "match/hint_engine.h"
+#include "match/live_analysis.h"
+#include "media/ttf_text.h"
 #include "util/format.h"
 
 namespace ixo {
@@ -115,6 +120,11 @@ void GameScene::showPortrait(const std::string& path) {
 // Explicit, in reverse order of the fields, so that every surface is gone before the
 // application shuts SDL down, whatever the member destructors would do on their own.
 GameScene::~GameScene() {
+    setAnalysis(nullptr);
+    setLiveAnalysis(nullptr);
+    evaluationGraph_.reset();
+    moveList_.reset();
+    reviewFont_.reset();
     for (int ending = kEndingCount - 1; ending >= 0; --ending) {
         for (int winner = 2; winner >= 0; --winner) {
             banners[ending][winner].free();
@@ -163,6 +173,14 @@ void GameScene::setHint(HintEngine* hint) {
     watchWith(match, hint_, hint);
 }
 
+void GameScene::setAnalysis(GameAnalysis* analysis) {
+    watchWith(match, analysis_, analysis);
+}
+
+void GameScene::setLiveAnalysis(LiveAnalysis* live) {
+    watchWith(match, live_, live);
+}
+
 void GameScene::updateComputer() {
     MatchChanges made;
     match.addObserver(&made);
@@ -194,6 +212,7 @@ void GameScene::updateComputer() {
                 break;
             case MatchEvent::Moved:
             case MatchEvent::NewGame:
+            case MatchEvent::Annotated:
                 break;
         }
     }

@@ -28,8 +28,13 @@
 namespace ixo {
 
 class ComputerOpponent;
+class EvaluationGraph;
+class GameAnalysis;
 class HintEngine;
+class LiveAnalysis;
+class MoveList;
 class ServerPlayer;
+class TrueTypeText;
 
 // The shogi board that two players share: its pictures, the live position, the turn and the
 // selection. update() is the turn controller, draw() paints the frame from this state.
@@ -162,6 +167,9 @@ class GameScene : public Scene {
     // newGamePanel.choice() through beginGame.
     NewGamePanel newGamePanel;
     static constexpr const char* kBeginChosenGame = "begin-chosen-game";
+    // O: the computer is to take the side not to move and play on from here; the
+    // application seats it (an engine is the application's), through playOnAgainstComputer.
+    static constexpr const char* kPlayOnAgainstComputer = "play-on-against-computer";
     void chooseNextGame();
     // What the panel opens on: the game on the board as the application started it, and the
     // clock given with --clock, if any, offered beside the usual ones.
@@ -170,8 +178,34 @@ class GameScene : public Scene {
     // Starts `start` (its rules, its start position and handicap, no moves) in place of the
     // game on the board; observers get onNewGame.
     void beginGame(GameRecord start);
-    // Escape belongs to the panel while it is open, and quits the game otherwise.
-    bool takesEscape() const override { return newGamePanel.isOpen(); }
+    // Escape belongs to the panel while it is open, stops a running analysis, and quits the
+    // game otherwise.
+    bool takesEscape() const override;
+
+    // Looking back at the game: the side panel shows its moves as a list, the current move's
+    // comment and the engine's verdicts, in place of the card of a selected piece. K shows or
+    // hides it, and any of the keys that step through the game (arrows, Home, End) or A shows
+    // it; a record opened from a file opens with it. Hidden until then, so a game started
+    // without a record looks as it always has.
+    bool reviewing = false;
+    void setReviewing(bool shown);
+    // A's analysis of the whole game, or none; not owned. It watches the match from here on.
+    void setAnalysis(GameAnalysis* analysis);
+    GameAnalysis* analysis() const { return analysis_; }
+    // L's live lines, or none; not owned. It watches the match from here on.
+    void setLiveAnalysis(LiveAnalysis* live);
+    LiveAnalysis* liveAnalysis() const { return live_; }
+    // A live line played out on the board (1-3 or a click on it), one move per Right, Left or
+    // Escape back: only the board shows it, the match and its record stay where they were
+    // until the player clicks the board, which plays the moves shown into the game first.
+    bool previewing() const { return preview_.line >= 0; }
+    int previewShown() const { return preview_.shown; }
+    // The position on the board: the match's, or the preview's.
+    const Position& shownPosition() const {
+        return previewing() ? preview_.position : match.position();
+    }
+    // The players' names as the record's headers give them, for the review's panel.
+    std::array<std::string, 2> recordNames() const;
 
     // The computer at one side of the game, or none; not owned. It watches the match from
     // here on, and the scene shows what it says.
@@ -206,8 +240,50 @@ class GameScene : public Scene {
   private:
     ComputerOpponent* computer_ = nullptr;
     HintEngine* hint_ = nullptr;
+    GameAnalysis* analysis_ = nullptr;
+    LiveAnalysis* live_ = nullptr;
+    NoticeReader liveNotice_;
+    struct Preview {
+        int line = -1;  // which live line; -1 none
+        std::vector<Move> moves;
+        int shown = 0;
+        Position position;
+    };
+    Preview preview_;
+    void startPreview(int line);
+    void stepPreview(int shown);
+    void endPreview();
+    // Plays the moves the preview shows into the match, as if the player had made them.
+    void keepPreview();
+    const RecordNode* previewFrom_ = nullptr;  // where the match stood when it began
+    void updatePreview();
+    // Left, Right, Home, End, Up, Down, A and O, when no preview takes them.
+    void stepThroughRecord();
+    // The live line listed under a window pixel; -1 none.
+    int liveLineAt(int x, int y) const;
     NoticeReader computerNotice_;
     NoticeReader hintNotice_;
+    NoticeReader analysisNotice_;
+
+    // The review's views and the outline font they write with, made when the review first
+    // shows, so a game that never shows it opens no font.
+    std::unique_ptr<TrueTypeText> reviewFont_;
+    std::unique_ptr<MoveList> moveList_;
+    std::unique_ptr<EvaluationGraph> evaluationGraph_;
+    bool reviewFontTried_ = false;
+    bool playOnAsked_ = false;    // O, for update() to hand on
+    unsigned graphSerial_ = ~0u;  // the analysis serial the graph's chances were read at
+    const RecordNode* graphAt_ = nullptr;
+    void makeReviewViews();
+    // The review's keys, wheel and clicks; true when it took this pass's click.
+    bool updateReview();
+    // Goes to `node` of the record, as a step through the game does.
+    void reviewGoTo(const RecordNode& node);
+    void drawReview() const;
+    // Reads the analysing engines in every pass, whatever else the pass does (a pause, the
+    // panel, a server game), so that nothing they send is left to keep the loop awake.
+    void readAnalysts();
+    void drawLiveLines() const;
 
     // Pictures only a rule set with PlayStyle::ownPictures shows, loaded when such a game is
     // taken over, so a game without them loads exactly what it always did.
@@ -281,6 +357,15 @@ class GameScene : public Scene {
         int hintDrop = -1;
         bool panelOpen = false;
         GameChoice panelChoice;
+        // The review's panel: where in the record, what the analysis has stored, and how
+        // far the list is scrolled.
+        bool reviewing = false;
+        const RecordNode* reviewAt = nullptr;
+        unsigned analysisSerial = 0;
+        int listFirst = 0;
+        unsigned liveSerial = 0;
+        int previewLine = -1;
+        int previewShown = 0;
     };
     void describeClocks(FrameState& frame) const;
     void drawClocks() const;

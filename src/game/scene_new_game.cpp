@@ -46,6 +46,8 @@ std::string GameScene::updatePanel() {
 }
 
 void GameScene::beginGame(GameRecord start) {
+    // A game begun is played, whatever record was being looked back at before it.
+    match.setPlacement(GameRecord::Placement::MainLine);
     resumeRecord(std::move(start));
     for (GameObserver* observer : observers) {
         observer->onNewGame(*this);

@@ -431,6 +431,15 @@ bool replayPly(GameScene& scene) {
     return true;
 }
 
+bool jumpTo(GameScene& scene, const RecordNode& node) {
+    if (&node == &scene.match.current() || !scene.match.goTo(node)) {
+        return false;
+    }
+    settle(scene);
+    clearPositionNotice(scene);
+    return true;
+}
+
 void GameScene::resumeStandard(const Position& start) {
     GameRecord record;
     record.rules = RuleSet::Standard;
@@ -468,6 +477,7 @@ void GameScene::startNewGame() {
 }
 
 std::string GameScene::update() {
+    readAnalysts();
     if (newGamePanel.isOpen()) {
         return updatePanel();
     }
@@ -489,6 +499,10 @@ std::string GameScene::update() {
         }
     } else if (Keyboard::instance().presses(SDLK_h) > 0) {
         notice = "No engine for hints";
+    }
+    if (playOnAsked_) {
+        playOnAsked_ = false;
+        return kPlayOnAgainstComputer;
     }
     return "loop";
 }
@@ -516,6 +530,9 @@ void GameScene::updatePlay() {
     judgeFlag();
     answerQuestions(*this);
     stepThroughHistory(*this);
+    if (updateReview()) {
+        return;  // the click was on the review's panel
+    }
     if (computer_ && Keyboard::instance().presses(SDLK_e) > 0) {
         restartComputer();
     }

@@ -20,6 +20,9 @@ void tellEnding(GameScene& scene);
 // is nothing to take back or replay.
 bool takeBackPly(GameScene& scene);
 bool replayPly(GameScene& scene);
+// Straight to `node` of the match's record (a move list's row, the start, a variation);
+// false when it is not one of the record's or a move on the way is refused.
+bool jumpTo(GameScene& scene, const RecordNode& node);
 
 // One frame of the mouse for the side to move.
 void clickToMove(GameScene& scene);

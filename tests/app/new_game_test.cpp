@@ -329,7 +329,6 @@ TEST_F(NewGameFromTheWindow, OnAServerTheRecordKeepsTheServersNames) {
     EXPECT_EQ(text.find("Fake Engine"), std::string::npos) << text;
 }
 
-
 // O: the computer takes the side not to move and answers from where the game stands, in the
 // same record; looking back at a record, its answer starts a variation and the main line
 // stays as it was.
