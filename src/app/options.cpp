@@ -89,7 +89,8 @@ constexpr OptionRow kOptionRows[] = {
      "with --analyse: where the analysed records go, a file for one record\n"
      "or a folder for several"},
     {"analysis-time", "SEC", kAnalysisTime,
-     "with --analyse: the engine's time for each position (by default 1s)"},
+     "the engine's time for each position, with --analyse or A in the\n"
+     "window (by default 1s)"},
     {"server", "HOST[:PORT]", kServer,
      "play one game on a CSA server (port 4081 by default), our side at the\n"
      "bottom; needs --user, and the password in IXO_CSA_PASSWORD or a file\n"
@@ -522,12 +523,13 @@ CommandLine parseCommandLine(int argc, const char* const argv[]) {
                                               : "only one game can be opened at a time");
         }
     }
-    if (!line.options.analyseFrom.empty() || !line.options.analyseTo.empty() || analysisTimeGiven) {
+    // Without --analyse the time is A's, in the window.
+    if (analysisTimeGiven && line.options.analysisMs <= 0) {
+        return refuse("--analysis-time needs some time");
+    }
+    if (!line.options.analyseFrom.empty() || !line.options.analyseTo.empty()) {
         if (line.options.analyseFrom.empty() || line.options.analyseTo.empty()) {
             return refuse("--analyse FILE|DIR and --output OUT go together");
-        }
-        if (line.options.analysisMs <= 0) {
-            return refuse("--analysis-time needs some time");
         }
         // The engine and its options choose who analyses; nothing else means anything here.
         if (!line.options.recordPath.empty() || line.options.continueLast ||

@@ -92,27 +92,21 @@ void GameAnalysis::onMatchEvent(const Match&, MatchEvent event, const Move&) {
 }
 
 std::string GameAnalysis::summary(const GameRecord& record) const {
-    // In English: the line under the board has the bitmap font, which holds no kanji; the
-    // move list shows each label as the record writes it.
-    static constexpr const char* kNames[kMoveLabelCount] = {"", "inaccuracy", "dubious", "mistake",
-                                                            "blunder"};
+    // In English: the line under the board has the bitmap font, which holds no kanji. The
+    // line ends before Blue's hand, so it counts the three worst kinds; the terminal gets all
+    // four, and the list shows each label as the record writes it.
     const LabelCounts counts = countLabels(record);
-    std::string text = "Analysed.";
-    for (int side = 0; side < 2; ++side) {
-        text += side == 0 ? " Blue:" : " Red:";
-        bool any = false;
-        // Worst first: the player looks for the blunders before the inaccuracies.
-        for (int label = kMoveLabelCount - 1; label > 0; --label) {
-            if (counts[side][label] > 0) {
-                text += formatString(" %d %s", counts[side][label], kNames[label]);
-                any = true;
-            }
-        }
-        if (!any) {
-            text += " none";
-        }
-    }
-    return text;
+    const auto pair = [&counts](MoveLabel label) {
+        const auto kind = static_cast<std::size_t>(label);
+        return formatString("%d/%d", counts[0][kind], counts[1][kind]);
+    };
+    std::fprintf(stderr,
+                 "ixo-shogi: analysed; Blue/Red: %s blunders, %s mistakes, %s dubious moves, "
+                 "%s inaccuracies\n",
+                 pair(MoveLabel::Blunder).c_str(), pair(MoveLabel::Mistake).c_str(),
+                 pair(MoveLabel::Dubious).c_str(), pair(MoveLabel::Inaccuracy).c_str());
+    return "Blue/Red: " + pair(MoveLabel::Blunder) + " blunders, " + pair(MoveLabel::Mistake) +
+           " mistakes, " + pair(MoveLabel::Dubious) + " dubious";
 }
 
 }  // namespace ixo

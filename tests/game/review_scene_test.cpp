@@ -118,7 +118,7 @@ TEST_F(ReviewAnalysis, AAnalysesEveryPositionAndSaysWhatItFound) {
         EXPECT_TRUE(node->evaluated) << "move " << node->ply;
     }
     EXPECT_NE(scene_.match.record().mainLineEnd().comment.find("#評価値="), std::string::npos);
-    EXPECT_EQ(scene_.notice, "Analysed. Blue: 1 blunder Red: none");
+    EXPECT_EQ(scene_.notice, "Blue/Red: 1/0 blunders, 0/0 mistakes, 0/0 dubious");
     EXPECT_FALSE(scene_.takesEscape());
 }
 
