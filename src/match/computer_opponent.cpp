@@ -104,8 +104,7 @@ void ComputerOpponent::restart() {
 }
 
 int ComputerOpponent::msUntilDeadline() const {
-    const std::int64_t deadline = engine_.nextDeadline();
-    return deadline < 0 ? -1 : static_cast<int>(std::max<std::int64_t>(0, deadline - steadyMs()));
+    return msUntil(engine_.nextDeadline());
 }
 
 bool ComputerOpponent::ownsTurn(const Match& match) const {

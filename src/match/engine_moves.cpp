@@ -20,6 +20,16 @@ std::string simpleUsiMove(const Move& move) {
 
 }  // namespace
 
+EngineSetup setupForRules(EngineSetup setup, RuleSet rules) {
+    if (rules != RuleSet::Standard) {
+        if (setup.variantFile.empty()) {
+            setup.variantFile = kSimpleRulesVariantFile;
+        }
+        setup.variantName = kSimpleRulesVariant;
+    }
+    return setup;
+}
+
 bool enginePosition(const Match& match, std::string& sfen, std::vector<std::string>& moves,
                     std::string& error) {
     moves.clear();

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "engine/usi_engine.h"
 #include "match/match.h"
 #include "shogi/move.h"
 
@@ -20,6 +22,16 @@ inline std::int64_t steadyMs() {
                std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
+
+// Milliseconds from now until an engine's `deadline` (steadyMs time), none below 0; -1 for
+// none at all.
+inline int msUntil(std::int64_t deadline) {
+    return deadline < 0 ? -1 : static_cast<int>(std::max<std::int64_t>(0, deadline - steadyMs()));
+}
+
+// `setup` for a game under `rules`: the simple rules are played as the variant, from the
+// definition `setup` names (the tests') or else the shipped one.
+EngineSetup setupForRules(EngineSetup setup, RuleSet rules);
 
 // The start ("startpos" or an SFEN) and the moves since, in USI. False, with `error`, for a
 // set-up position that an engine would abort on (gpsusi does), which must not be sent.

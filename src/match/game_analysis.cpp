@@ -15,8 +15,7 @@ GameAnalysis::GameAnalysis(EngineSetup setup, bool defaultEngine, int msPerMove)
 GameAnalysis::~GameAnalysis() = default;
 
 int GameAnalysis::msUntilDeadline() const {
-    const std::int64_t deadline = analyser_.nextDeadline();
-    return deadline < 0 ? -1 : static_cast<int>(std::max<std::int64_t>(0, deadline - steadyMs()));
+    return msUntil(analyser_.nextDeadline());
 }
 
 void GameAnalysis::toggle(Match& match) {

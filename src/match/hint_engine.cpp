@@ -29,8 +29,7 @@ HintEngine::HintEngine(EngineSetup setup, bool defaultEngine)
 }
 
 int HintEngine::msUntilDeadline() const {
-    const std::int64_t deadline = engine_.nextDeadline();
-    return deadline < 0 ? -1 : static_cast<int>(std::max<std::int64_t>(0, deadline - steadyMs()));
+    return msUntil(engine_.nextDeadline());
 }
 
 bool HintEngine::busy() const {
@@ -59,16 +58,8 @@ void HintEngine::request(const Match& match, const ComputerOpponent* computer) {
     }
     const std::int64_t now = steadyMs();
     if (engine_.state() == EngineState::Gone) {
-        EngineSetup setup = setup_;
-        if (match.rules() != RuleSet::Standard) {
-            // A definition named in the setup (the tests') wins over the shipped one.
-            if (setup.variantFile.empty()) {
-                setup.variantFile = kSimpleRulesVariantFile;
-            }
-            setup.variantName = kSimpleRulesVariant;
-        }
         // Started here and left to answer in later passes: the window never waits for it.
-        if (!engine_.start(setup, now)) {
+        if (!engine_.start(setupForRules(setup_, match.rules()), now)) {
             EngineEvent event;
             const std::string why =
                 engine_.pollEvent(event) ? event.message : "it could not be started";

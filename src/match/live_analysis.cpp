@@ -43,7 +43,7 @@ int LiveAnalysis::msUntilDeadline() const {
         const std::int64_t repaint = lastRead_ + kRepaintMs;
         deadline = deadline < 0 ? repaint : std::min(deadline, repaint);
     }
-    return deadline < 0 ? -1 : static_cast<int>(std::max<std::int64_t>(0, deadline - steadyMs()));
+    return msUntil(deadline);
 }
 
 void LiveAnalysis::toggle(const Match& match) {
@@ -61,14 +61,7 @@ void LiveAnalysis::toggle(const Match& match) {
     }
     on_ = true;
     if (engine_.state() == EngineState::Gone) {
-        EngineSetup setup = setup_;
-        if (match.rules() != RuleSet::Standard) {
-            if (setup.variantFile.empty()) {
-                setup.variantFile = kSimpleRulesVariantFile;
-            }
-            setup.variantName = kSimpleRulesVariant;
-        }
-        if (!engine_.start(setup, now)) {
+        if (!engine_.start(setupForRules(setup_, match.rules()), now)) {
             EngineEvent event;
             const std::string why =
                 engine_.pollEvent(event) ? event.message : "it could not be started";
