@@ -716,6 +716,8 @@ def scenario_new_game_panel(session, check):
 
 
 # The stand-in CSA server: it plays Red from its script and resigns when the script runs out.
+FAKE_ANALYST = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "analysis",
+                            "fake_analyst.py")
 FAKE_CSA_SERVER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "net",
                                "fake_csa_server.py")
 SERVER_PASSWORD = "e2e-secret"
@@ -793,6 +795,57 @@ def scenario_server(session, check):
         raise AssertionError("the password was written or printed")
     if "You win: resignation" not in said:
         raise AssertionError(f"the terminal was not told the result:\n{said}")
+
+
+REVIEW_RECORD = ("手合割：平手\n手数----指手---------消費時間--\n"
+                 "   1 ７六歩(77)\n   2 ３四歩(33)\n   3 ２六歩(27)\n   4 ８四歩(83)\n")
+# The review's panel ground and the bar under the current row, as a 16-bit screen gives them.
+REVIEW_GROUND = (24, 32, 40)
+REVIEW_BAR = (48, 72, 112)
+
+
+def near(colour, wanted, slack=10):
+    return all(abs(a - b) <= slack for a, b in zip(colour, wanted))
+
+
+def scenario_review(session, check):
+    """A record opened by name: the move list shows beside the board, Left and Home step
+    through the game, and A analyses it in the background into a record of its own."""
+    game = StandardPlay(session, check)
+    game.skip = ("right of the board",)
+    scenes = [game.scene.copy()]
+    for origin, destination in (((2, 6), (2, 5)), ((6, 2), (6, 3)), ((7, 6), (7, 5)),
+                                ((1, 2), (1, 3))):
+        game._arrive(origin, destination, None, None)
+        scenes.append(game.scene.copy())
+    game.shows("the record opens at its end")
+    shot = session._capture()
+    # The list's left margin, top to bottom of its rows: its ground, or the current row's bar.
+    strip = [shot.getpixel((604, y))[:3] for y in range(106, 316, 3)]
+    if not all(near(pixel, REVIEW_GROUND) or near(pixel, REVIEW_BAR) for pixel in strip):
+        raise AssertionError(f"no move list beside the board: {strip}")
+    if not any(near(pixel, REVIEW_BAR) for pixel in strip):
+        raise AssertionError("no row of the list is marked as the current move")
+    game.key(XK.XK_Left, scenes[3], "Left: one move back")
+    game.key(XK.XK_Home, scenes[0], "Home: the start")
+    game.key(XK.XK_End, scenes[4], "End: the end of the line")
+    session.key(XK.XK_a)
+    games = os.path.join(session.data_home, "ixo-shogi", "games")
+    deadline = time.monotonic() + 30
+    while True:
+        texts = []
+        for path in glob.glob(os.path.join(games, "*.kifu")):
+            with open(path, encoding="utf-8") as record:
+                texts.append(record.read())
+        if any(text.count("#評価値=") == 5 for text in texts):
+            break
+        if time.monotonic() >= deadline:
+            raise AssertionError(f"the analysis never reached a record: {texts}")
+        time.sleep(0.2)
+    # The window stayed the game's: the position is as it was, and the line under the board
+    # counts what the analysis found (the fake analyst scores every position 0).
+    game.scene.notice = "Blue/Red: 0/0 blunders, 0/0 mistakes, 0/0 dubious"
+    check.screen_comes_back(game.scene, "the board after the analysis", skip=game.skip)
 
 
 def scenario_idle(session, check):
@@ -989,6 +1042,7 @@ SCENARIOS = {
     "clock": (scenario_clock, True, True),
     "new-game-panel": (scenario_new_game_panel, True, True),
     "server": (scenario_server, True, True),
+    "review": (scenario_review, True, True),
 }
 
 # How a scenario's game is started, beyond the session's defaults.
@@ -1064,6 +1118,11 @@ def main():
             session.fake_server_log = os.path.join(session.tmp, "server.log")
             fake_server, port = start_fake_server(session.fake_server_log)
             session.args += ["--mute", "--server", f"127.0.0.1:{port}", "--user", "taro"]
+        elif args.scenario == "review":
+            record = os.path.join(session.tmp, "opened.kif")
+            with open(record, "w", encoding="utf-8") as opened:
+                opened.write(REVIEW_RECORD)
+            session.args += [record, "--engine", FAKE_ANALYST, "--analysis-time", "0.05"]
         elif args.scenario == "unwritable-records":
             # A file where the games folder would have to be made.
             os.makedirs(session.data_home)
