@@ -280,6 +280,9 @@ class GameScene : public Scene {
     // Goes to `node` of the record, as a step through the game does.
     void reviewGoTo(const RecordNode& node);
     void drawReview() const;
+    // The list and the graph brought up to the match as it stands, before a click is looked
+    // up in them and before they are drawn. Const: they are the drawing's own state.
+    void followInViews() const;
     // Reads the analysing engines in every pass, whatever else the pass does (a pause, the
     // panel, a server game), so that nothing they send is left to keep the loop awake.
     void readAnalysts();

@@ -208,7 +208,7 @@ bool GameScene::updateReview() {
     if (!reviewing) {
         return false;
     }
-    moveList_->follow(match.record(), match.current());
+    followInViews();
     if (mouse.wheelSteps() != 0 && kListArea.contains(mouse.x, mouse.y)) {
         moveList_->scrollBy(mouse.wheelSteps());
     }
@@ -292,16 +292,19 @@ void GameScene::stepThroughRecord() {
     }
 }
 
+void GameScene::followInViews() const {
+    moveList_->follow(match.record(), match.current());
+    evaluationGraph_->setChances(EvaluationGraph::chancesAlong(match.record()));
+    evaluationGraph_->setCurrent(match.current().ply);
+    const bool running = analysis_ && analysis_->running();
+    evaluationGraph_->setProgress(running ? analysis_->done() : 0,
+                                  running ? analysis_->total() : 0);
+}
+
 void GameScene::drawReview() const {
-    // The views are mutable state of drawing alone: what the list keeps in view and which
-    // chances the graph holds follow the match as it stands when the frame is painted.
-    MoveList& list = *moveList_;
-    EvaluationGraph& graph = *evaluationGraph_;
-    list.follow(match.record(), match.current());
-    graph.setChances(EvaluationGraph::chancesAlong(match.record()));
-    graph.setCurrent(match.current().ply);
-    graph.setProgress(analysis_ && analysis_->running() ? analysis_->done() : 0,
-                      analysis_ && analysis_->running() ? analysis_->total() : 0);
+    followInViews();
+    const MoveList& list = *moveList_;
+    const EvaluationGraph& graph = *evaluationGraph_;
 
     // One ground under all its parts, so no strip of the help behind shows between them.
     fillBox(screen, kReviewArea, kReviewGround);

@@ -65,6 +65,20 @@ TEST_F(Review, KeysStepThroughTheRecordAndShowTheList) {
     EXPECT_FALSE(scene_.reviewing);
 }
 
+// Where the panel puts its parts: the list's rows from (602, 104), 17 pixels each, and the
+// graph along 602 to 796 from y 392.
+TEST_F(Review, AClickOnAMoveOrOnTheGraphGoesThereAndNeverReachesTheBoard) {
+    pressKey(scene_, SDLK_k);
+    ASSERT_TRUE(scene_.reviewing);
+    releaseAt(scene_, 612, 104 + 2 * 17 + 8, kLeftButton);  // the row of move 2
+    EXPECT_EQ(ply(), 2);
+    releaseAt(scene_, 604, 420, kLeftButton);  // the graph's first column: the start
+    EXPECT_TRUE(scene_.match.current().isRoot());
+    releaseAt(scene_, 794, 420, kLeftButton);  // its last: the end of the main line
+    EXPECT_EQ(ply(), 4);
+    EXPECT_EQ(scene_.selected.piece, -1);
+}
+
 // Looking back at a record, a move made at an earlier place is a variation: the main line as
 // the record had it stays. A game begun afterwards is played, and its line is the game.
 TEST_F(Review, AMoveMadeInReviewStartsAVariationAndANewGameIsPlayedAgain) {
