@@ -125,5 +125,42 @@ TEST(MoveList, AnEvaluatedMoveShowsItsLabel) {
     EXPECT_EQ(list.rowLabel(2), "");
 }
 
+// The mark and an ending's word follow the record as it is now: an ending judged again keeps
+// its node, and so does a line that gains a variation beside it, so the same nodes in the same
+// order must not keep the rows made before.
+TEST(MoveList, RowsFollowChangesMadeInPlace) {
+    GameRecord record = read(kExchange);
+    MoveList list(kArea);
+    const RecordNode& ending = record.mainLineEnd();
+    list.follow(record, *ending.parent);
+    EXPECT_TRUE(list.rowBranches(4)) << "同　銀 has 同　飛 beside it";
+    EXPECT_FALSE(list.rowBranches(3));
+    EXPECT_FALSE(list.rowBranches(2));
+
+    // A player who resigned by mistake took it back, then ran out of time there.
+    RecordNode& lastMove = *ending.parent;
+    ASSERT_EQ(record.addEnd(lastMove, LineEnd::TimeUp, GameRecord::Placement::MainLine), &ending);
+    list.follow(record, ending);
+    EXPECT_EQ(list.rowText(6), "   6 切れ負け");
+
+    // Another second move studied without leaving the line shown.
+    RecordNode& first = *record.root().mainChild();
+    Move eightFour = first.mainChild()->move;  // ３四歩 moved over to the 8th file: ８四歩
+    eightFour.fromColumn = eightFour.toColumn = 1;
+    record.addMove(first, eightFour, GameRecord::Placement::Variation);
+    list.follow(record, ending);
+    EXPECT_TRUE(list.rowBranches(2));
+}
+
+TEST(MoveList, AListOfOneRowShowsTheCurrentOne) {
+    const GameRecord record = read(kExchange);
+    MoveList list(Box{kArea.left, kArea.top, kArea.width, MoveList::kRowHeight});
+    ASSERT_EQ(list.rowsShown(), 1);
+    const RecordNode& third = *record.root().mainChild()->mainChild()->mainChild();
+    list.follow(record, third);
+    EXPECT_EQ(list.firstShown(), 3);
+    EXPECT_EQ(list.nodeAt(kArea.left + 5, kArea.top + 1), &third);
+}
+
 }  // namespace
 }  // namespace ixo
