@@ -57,39 +57,72 @@ ClipTo::~ClipTo() {
     SDL_SetClipRect(target_, &saved_);
 }
 
+namespace {
+
+bool branchesAt(const RecordNode& node) {
+    return node.parent && node.parent->children.size() > 1;
+}
+
+// Once a line leaves the main line, every move after it is a variation's too.
+bool leavesMainLine(const RecordNode& node, bool offBefore) {
+    return offBefore || (node.parent && node.parent->mainChild() != &node);
+}
+
+}  // namespace
+
+bool MoveList::rowsStillShow(const GameRecord& record,
+                             const std::vector<const RecordNode*>& line) const {
+    if (&record != record_ || line != line_ || record.start.sideToMove != firstMover_) {
+        return false;
+    }
+    bool offMainLine = false;
+    for (std::size_t index = 0; index < line.size(); ++index) {
+        const RecordNode& node = *line[index];
+        const Row& row = rows_[index];
+        offMainLine = leavesMainLine(node, offMainLine);
+        if (row.end != node.end || row.move != node.move || row.branches != branchesAt(node) ||
+            row.offMainLine != offMainLine) {
+            return false;
+        }
+    }
+    return true;
+}
+
 void MoveList::follow(const GameRecord& record, const RecordNode& current) {
     std::vector<const RecordNode*> line = GameRecord::path(current);
     for (const RecordNode* next = current.mainChild(); next; next = next->mainChild()) {
         line.push_back(next);
     }
     line.insert(line.begin(), &record.root());
-    const bool sameLine = &record == record_ && line == line_;
-    if (!sameLine) {
+    const bool sameRows = rowsStillShow(record, line);
+    if (!sameRows) {
         record_ = &record;
         line_ = std::move(line);
+        firstMover_ = record.start.sideToMove;
         rows_.clear();
         rows_.reserve(line_.size());
-        const int firstMover = record.start.sideToMove;
-        bool offMainLine = false;  // once a row leaves the main line, so do those after it
+        bool offMainLine = false;
         for (const RecordNode* node : line_) {
-            offMainLine = offMainLine || (node->parent && node->parent->mainChild() != node);
-            Row row{node, "", node->parent && node->parent->children.size() > 1, offMainLine};
+            offMainLine = leavesMainLine(*node, offMainLine);
+            Row row{node, "", branchesAt(*node), offMainLine, node->end, node->move};
             row.text = node->isRoot()
                            ? "   開始局面"
-                           : formatString("%4d ", node->ply) + moveText(*node, firstMover);
+                           : formatString("%4d ", node->ply) + moveText(*node, firstMover_);
             rows_.push_back(std::move(row));
         }
     }
     const int at =
         static_cast<int>(std::find(line_.begin(), line_.end(), &current) - line_.begin());
-    if (!sameLine || &current != followed_) {
+    if (!sameRows || &current != followed_) {
         current_ = at;
-        // Just enough to bring the current row into view, with a row of what comes after it.
+        // Just enough to bring the current row into view, with a row of what comes after it
+        // when there is room for two.
         const int shown = std::max(rowsShown(), 1);
+        const int after = shown > 1 ? 1 : 0;
         if (current_ < first_) {
             first_ = current_;
-        } else if (current_ + 1 >= first_ + shown) {
-            first_ = current_ + 2 - shown;
+        } else if (current_ + after >= first_ + shown) {
+            first_ = current_ + after + 1 - shown;
         }
         first_ = std::clamp(first_, 0, std::max(rowCount() - shown, 0));
     }

@@ -37,6 +37,8 @@ class MoveList {
     int currentRow() const { return current_; }
     // "  12 ▲７六歩": a row's number and move as drawn, without its label.
     const std::string& rowText(int row) const { return rows_[static_cast<std::size_t>(row)].text; }
+    // Whether the row carries the mark of other moves played at its point.
+    bool rowBranches(int row) const { return rows_[static_cast<std::size_t>(row)].branches; }
     // The label the row shows ("悪手"), empty for none.
     std::string rowLabel(int row) const;
 
@@ -48,7 +50,15 @@ class MoveList {
         std::string text;
         bool branches;     // other moves were played at this point
         bool offMainLine;  // a variation's move
+        // What the text was made from. A node keeps its address when an ending is judged
+        // again in its place or its line becomes the main one, so the same nodes in the same
+        // order do not mean the same rows.
+        LineEnd end;
+        Move move;
     };
+
+    // Whether `line` of `record` would make the rows there are, each as it stands.
+    bool rowsStillShow(const GameRecord& record, const std::vector<const RecordNode*>& line) const;
 
     Box area_;
     const GameRecord* record_ = nullptr;
@@ -57,6 +67,7 @@ class MoveList {
     int first_ = 0;
     int current_ = 0;
     const RecordNode* followed_ = nullptr;
+    int firstMover_ = 0;
 };
 
 // `text` (a comment, Japanese included) wrapped into `area` and painted over the panel's

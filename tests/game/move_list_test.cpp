@@ -3,13 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "game/move_list.h"
 #include "match/match.h"
+#include "media/ttf_text.h"
 #include "record/kif_reader.h"
+#include "record/record_format.h"
+#include "record/record_store.h"
 #include "shogi/standard_rules.h"
 
 namespace ixo {
@@ -123,6 +127,158 @@ TEST(MoveList, AnEvaluatedMoveShowsItsLabel) {
     list.follow(record, third);
     EXPECT_EQ(list.rowLabel(3), "大悪手");
     EXPECT_EQ(list.rowLabel(2), "");
+}
+
+// The mark and an ending's word follow the record as it is now: an ending judged again keeps
+// its node, and so does a line that gains a variation beside it, so the same nodes in the same
+// order must not keep the rows made before.
+TEST(MoveList, RowsFollowChangesMadeInPlace) {
+    GameRecord record = read(kExchange);
+    MoveList list(kArea);
+    const RecordNode& ending = record.mainLineEnd();
+    list.follow(record, *ending.parent);
+    EXPECT_TRUE(list.rowBranches(4)) << "同　銀 has 同　飛 beside it";
+    EXPECT_FALSE(list.rowBranches(3));
+    EXPECT_FALSE(list.rowBranches(2));
+
+    // A player who resigned by mistake took it back, then ran out of time there.
+    RecordNode& lastMove = *ending.parent;
+    ASSERT_EQ(record.addEnd(lastMove, LineEnd::TimeUp, GameRecord::Placement::MainLine), &ending);
+    list.follow(record, ending);
+    EXPECT_EQ(list.rowText(6), "   6 切れ負け");
+
+    // Another second move studied without leaving the line shown.
+    RecordNode& first = *record.root().mainChild();
+    Move eightFour = first.mainChild()->move;  // ３四歩 moved over to the 8th file: ８四歩
+    eightFour.fromColumn = eightFour.toColumn = 1;
+    record.addMove(first, eightFour, GameRecord::Placement::Variation);
+    list.follow(record, ending);
+    EXPECT_TRUE(list.rowBranches(2));
+}
+
+TEST(MoveList, AListOfOneRowShowsTheCurrentOne) {
+    const GameRecord record = read(kExchange);
+    MoveList list(Box{kArea.left, kArea.top, kArea.width, MoveList::kRowHeight});
+    ASSERT_EQ(list.rowsShown(), 1);
+    const RecordNode& third = *record.root().mainChild()->mainChild()->mainChild();
+    list.follow(record, third);
+    EXPECT_EQ(list.firstShown(), 3);
+    EXPECT_EQ(list.nodeAt(kArea.left + 5, kArea.top + 1), &third);
+}
+
+// Drawn on a surface of the screen's kind: the bar stands on the row a click there finds.
+class MoveListDrawing : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        surface_ = SDL_CreateRGBSurface(SDL_SWSURFACE, 800, 600, 16, 0xf800, 0x07e0, 0x001f, 0);
+        ASSERT_NE(surface_, nullptr);
+        SDL_FillRect(surface_, nullptr, 0);
+    }
+    void TearDown() override { SDL_FreeSurface(surface_); }
+
+    bool is(int x, int y, SDL_Color colour) const {
+        const auto* row = reinterpret_cast<const Uint16*>(
+            static_cast<const Uint8*>(surface_->pixels) + y * surface_->pitch);
+        return row[x] == SDL_MapRGB(surface_->format, colour.r, colour.g, colour.b);
+    }
+    // Opens the review's outline font, or says why the test cannot run.
+    bool openFont(TrueTypeText& font) {
+        std::string why;
+        if (TrueTypeText::findJapaneseFont(why).empty()) {
+            return false;
+        }
+        EXPECT_TRUE(font.open(12, why)) << why;
+        return font.ready();
+    }
+    // Each pixel of `area`'s right edge is on the bar exactly where a click finds `current`.
+    void expectBarOn(const MoveList& list, Box area, const RecordNode& current) const {
+        const int x = area.left + area.width - 2;
+        int barRows = 0;
+        for (int y = area.top; y < area.top + area.height; ++y) {
+            const bool onCurrent = list.nodeAt(x, y) == &current;
+            EXPECT_EQ(is(x, y, kReviewBar), onCurrent) << "at y " << y;
+            EXPECT_EQ(is(x, y, kReviewGround), !onCurrent) << "at y " << y;
+            barRows += onCurrent;
+        }
+        EXPECT_EQ(barRows, MoveList::kRowHeight);
+    }
+
+    SDL_Surface* surface_ = nullptr;
+};
+
+TEST_F(MoveListDrawing, TheBarIsOnTheRowAClickThereFinds) {
+    TrueTypeText font;
+    if (!openFont(font)) {
+        GTEST_SKIP() << "no Japanese font (fonts-ipafont-gothic or fonts-noto-cjk)";
+    }
+    const GameRecord record = read(kExchange);
+    const Box area{kArea.left, kArea.top, kArea.width, 4 * MoveList::kRowHeight};
+    MoveList list(area);
+    const RecordNode& fifth = *record.mainLineEnd().parent;
+    list.follow(record, fifth);
+    ASSERT_GT(list.firstShown(), 0) << "the list should have scrolled";
+    list.draw(surface_, font);
+    expectBarOn(list, area, fifth);
+    // Text is drawn on the rows: some pixel of the current row's move is neither ground nor bar.
+    const int top = kArea.top + (list.currentRow() - list.firstShown()) * MoveList::kRowHeight;
+    bool text = false;
+    for (int y = top; y < top + MoveList::kRowHeight; ++y) {
+        for (int x = kArea.left; x < kArea.left + font.width(list.rowText(list.currentRow()));
+             ++x) {
+            text = text || (!is(x, y, kReviewBar) && !is(x, y, kReviewGround));
+        }
+    }
+    EXPECT_TRUE(text);
+    EXPECT_TRUE(is(kArea.left - 1, kArea.top, SDL_Color{0, 0, 0, 0})) << "painted outside its area";
+}
+
+TEST_F(MoveListDrawing, WithoutAFontTheRowsAreStillWhereClicksFindThem) {
+    const GameRecord record = read(kExchange);
+    MoveList list(kArea);
+    const RecordNode& third = *record.root().mainChild()->mainChild()->mainChild();
+    list.follow(record, third);
+    const TrueTypeText none;
+    list.draw(surface_, none);
+    expectBarOn(list, kArea, third);
+}
+
+// Run by hand to look at the list and a comment at the size the window shows them:
+//   IXO_MOVE_LIST_PICTURE=/tmp/list.bmp build/tests/test_game
+//       --gtest_also_run_disabled_tests --gtest_filter='*SavesAPicture*'
+TEST_F(MoveListDrawing, DISABLED_SavesAPictureOfARealRecord) {
+    TrueTypeText font;
+    if (!openFont(font)) {
+        GTEST_SKIP() << "no Japanese font";
+    }
+    const char* picture = std::getenv("IXO_MOVE_LIST_PICTURE");
+    ASSERT_NE(picture, nullptr) << "name the picture in IXO_MOVE_LIST_PICTURE";
+    std::string bytes, error;
+    ASSERT_TRUE(readRecordFile(
+        IXO_SOURCE_DIR "/../shared/kif/games/ama-2020-81dojo-henka-utf8bom.kif", bytes, error))
+        << error;
+    RecordReading reading = readAnyRecord(bytes);
+    ASSERT_TRUE(reading.ok()) << reading.error;
+    GameRecord& record = reading.record;
+    // Forty moves in, on a variation where there is one, with a label or two to see.
+    RecordNode* current = &record.root();
+    for (int ply = 0; ply < 40 && current->mainChild(); ++ply) {
+        current = current->mainChild();
+        if (current->children.size() > 1 && ply > 20) {
+            current = current->children[1].get();
+        }
+    }
+    for (RecordNode* node = current; node && node->parent && node->ply > 20; node = node->parent) {
+        node->evaluated = node->parent->evaluated = true;
+        node->evaluation.centipawns = (node->ply % 3 == 0) ? -1800 : 200;
+    }
+    MoveList list(Box{602, 104, 194, 214});
+    list.follow(record, *current);
+    list.draw(surface_, font);
+    const std::string comment = current->comment.empty()
+                                    ? "ここで△３三角なら互角。本譜は攻めが早く、先手が指しやすい。"
+                                    : current->comment;
+    drawComment(surface_, font, Box{602, 320, 194, 70}, comment, SDL_Color{0xd0, 0xcc, 0xc0, 0});
+    ASSERT_EQ(SDL_SaveBMP(surface_, picture), 0) << SDL_GetError();
 }
 
 }  // namespace
