@@ -30,7 +30,7 @@ for _ in $(seq 50); do
 done
 port=$(sed -n 's/^PORT //p' "$work/server.out")
 (cd "$work/run" && HOME="$work" XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" \
-    IXO_CSA_PASSWORD=secret DISPLAY="$display" \
+    IXO_CSA_PASSWORD=secret DISPLAY=":$display" SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy \
     exec "$binary" --mute --server "127.0.0.1:$port" --user waiter >"$work/game.out" 2>&1) &
 game_pid=$!
 sleep 3

@@ -34,16 +34,16 @@ int x11Connection() {
 }  // namespace
 
 void waitForEvent(int timeoutMs, const std::vector<int>& alsoWake) {
-    // The X connection, then the engines' pipes; two engines at most (the opponent's and
-    // the hint's), and more are simply not watched.
-    constexpr std::size_t kMostWatched = 4;
-    pollfd watched[kMostWatched];
-    nfds_t count = 1;
+    // The X connection, then every peer's descriptor: the opponent engine, the hint, both
+    // analysts and a server may all be open at once, and one left out would only be read
+    // when the wait times out.
+    std::vector<pollfd> watched(1, pollfd{-1, POLLIN, 0});
     for (const int descriptor : alsoWake) {
-        if (descriptor >= 0 && count < kMostWatched) {
-            watched[count++] = {descriptor, POLLIN, 0};
+        if (descriptor >= 0) {
+            watched.push_back(pollfd{descriptor, POLLIN, 0});
         }
     }
+    const nfds_t count = watched.size();
     // Pumping first moves whatever the X library has already read off the socket into SDL's
     // queue, so that the socket going quiet below really means nothing is waiting.
     if (eventQueued()) {
@@ -54,7 +54,7 @@ void waitForEvent(int timeoutMs, const std::vector<int>& alsoWake) {
     if (connection >= 0) {
         watched[0] = {connection, POLLIN, 0};
         // Whatever woke us (an event, a signal, the timeout), the next poll sorts it out.
-        poll(watched, count, timeoutMs);
+        poll(watched.data(), count, timeoutMs);
         return;
     }
 #endif
@@ -64,7 +64,7 @@ void waitForEvent(int timeoutMs, const std::vector<int>& alsoWake) {
     const Uint32 start = SDL_GetTicks();
     while (SDL_GetTicks() - start < static_cast<Uint32>(timeoutMs)) {
         if (count > 1) {
-            if (poll(watched + 1, count - 1, static_cast<int>(kSliceMs)) > 0) {
+            if (poll(watched.data() + 1, count - 1, static_cast<int>(kSliceMs)) > 0) {
                 return;
             }
         } else {

@@ -4,9 +4,12 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "SDL.h"
 #include "SDL_mixer.h"
 #include "app/application.h"
+#include "app/event_wait.h"
 #include "game/scene.h"
 #include "input/keyboard.h"
 #include "media/text.h"
@@ -166,6 +169,26 @@ TEST(SceneOwnership, HandingOverTheCurrentSceneAgainKeepsIt) {
         EXPECT_EQ(calls.size(), 1u);
     }
     EXPECT_EQ(calls.size(), 2u);  // the second scene went with the application, once
+}
+
+
+// A game against a server may have the opponent engine, the hint, both analysts and the
+// socket open at once; input on the last of them must end the wait, not its timeout.
+TEST_F(MainLoop, TheWaitEndsOnInputFromTheLastOfManyDescriptors) {
+    std::vector<int> descriptors;
+    std::vector<int> writeEnds;
+    for (int i = 0; i < 5; ++i) {
+        int ends[2];
+        ASSERT_EQ(pipe(ends), 0);
+        descriptors.push_back(ends[0]);
+        writeEnds.push_back(ends[1]);
+    }
+    ASSERT_EQ(write(writeEnds.back(), "x", 1), 1);
+    const Uint32 start = SDL_GetTicks();
+    waitForEvent(20000, descriptors);
+    EXPECT_LT(SDL_GetTicks() - start, 10000u) << "the wait ran to its timeout";
+    for (const int end : descriptors) close(end);
+    for (const int end : writeEnds) close(end);
 }
 
 }  // namespace
