@@ -121,8 +121,8 @@ bool readSeconds(const char* text, std::int64_t& ms) {
 
 std::string optionHelp() {
     std::string text =
-        "  FILE           open a game record (KIF, .kif or .kifu) and go on from its\n"
-        "                 last position\n";
+        "  FILE           open a game record (KIF, KI2 or CSA, whatever its extension)\n"
+        "                 and go on from its last position\n";
     for (const OptionRow& row : kOptionRows) {
         if (!row.listed) {
             continue;
