@@ -19,7 +19,13 @@ on $DISPLAY (a private Xvfb of the calling script).
       --move-first plays Blue's pawn in column 6 one square forward before the clicks, so
       that a computer playing Red is searching while they are timed.
 
-  --scale N (both modes): the game runs at --scale N, so every position is N times larger.
+  xtest_input.py steps COUNT
+      presses Left and Right in turn COUNT times in a game that shows a record (each a step
+      back or on through it), and times each from the sending of the key to the X server's
+      first report (DAMAGE) that the window changed. Nothing else changes on screen while a
+      record is looked through without a clock, so the first change is the step's.
+
+  --scale N (all modes): the game runs at --scale N, so every position is N times larger.
 """
 
 import argparse
@@ -30,7 +36,7 @@ import statistics
 import sys
 import time
 
-from Xlib import X, display as xdisplay, error as xerror
+from Xlib import X, XK, display as xdisplay, error as xerror
 from Xlib.ext import damage, xtest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests",
@@ -266,6 +272,54 @@ def clicks(pointer, count, stamps_path, hold, move_first=False):
                   f"worst {max(kind):.2f}")
 
 
+def steps(pointer, count):
+    dpy = pointer.dpy
+    # No window manager runs on the private server: give the game the keyboard as one would.
+    dpy.set_input_focus(pointer.window.toplevel, X.RevertToParent, X.CurrentTime)
+    keys = [dpy.keysym_to_keycode(XK.string_to_keysym(name)) for name in ("Left", "Right")]
+    canvas = pointer.window.canvas
+    dpy.damage_query_version()
+    watch = canvas.damage_create(damage.DamageReportRawRectangles)
+    notify = dpy.extension_event.DamageNotify
+    dpy.sync()
+    time.sleep(0.5)
+    shown = []
+    lost = 0
+    for index in range(count):
+        while dpy.pending_events():
+            dpy.next_event()
+        key = keys[index % 2]
+        sent = time.monotonic()
+        xtest.fake_input(dpy, X.KeyPress, key)
+        xtest.fake_input(dpy, X.KeyRelease, key)
+        dpy.sync()
+        deadline = sent + WAIT_FOR_FRAME
+        seen = None
+        while seen is None and time.monotonic() < deadline:
+            while dpy.pending_events():
+                event = dpy.next_event()
+                if event.type == notify and event.damage == watch:
+                    seen = time.monotonic()
+                    break
+            if seen is None:
+                select.select([dpy], [], [], 0.001)
+        if seen is None:
+            lost += 1
+        else:
+            shown.append((seen - sent) * 1000.0)
+        # Let the step's frame finish, then pause irregularly, out of step with the loop.
+        time.sleep(random.uniform(0.05, 0.09))
+    if not shown:
+        print(f"steps: {count} sent, none shown on screen ({lost} lost)")
+        return
+    shown.sort()
+    print(f"steps: {count} sent, {len(shown)} shown, {lost} lost")
+    print(f"latency ms (key to the window changing, by DAMAGE): median "
+          f"{statistics.median(shown):.2f}, 90th percentile "
+          f"{shown[int(0.9 * (len(shown) - 1))]:.2f}, worst {shown[-1]:.2f}, "
+          f"best {shown[0]:.2f}")
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     sub = parser.add_subparsers(dest="mode", required=True)
@@ -279,12 +333,17 @@ def main():
     clicking.add_argument("--hold", type=float, default=5.0)
     clicking.add_argument("--scale", type=int, default=1)
     clicking.add_argument("--move-first", action="store_true")
+    stepping = sub.add_parser("steps")
+    stepping.add_argument("count", type=int)
+    stepping.add_argument("--scale", type=int, default=1)
     args = parser.parse_args()
 
     dpy = xdisplay.Display()
     pointer = Pointer(dpy, find_game(dpy), args.scale)
     if args.mode == "motion":
         motion(pointer, args.seconds, args.rate)
+    elif args.mode == "steps":
+        steps(pointer, args.count)
     else:
         clicks(pointer, args.count, args.stamps, args.hold, args.move_first)
 
