@@ -15,8 +15,10 @@ seconds=${2:-60}
 server_pid=
 game_pid=
 finish() {
-    [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null && wait "$game_pid" 2>/dev/null
-    [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null && wait "$server_pid" 2>/dev/null
+    # A killed process's status fails the wait; under set -e that would end this before the
+    # X server is stopped.
+    [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null && wait "$game_pid" 2>/dev/null || true
+    [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null && wait "$server_pid" 2>/dev/null || true
     private_xvfb_cleanup
 }
 trap finish EXIT
