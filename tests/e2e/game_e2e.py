@@ -726,11 +726,13 @@ SERVER_PASSWORD = "e2e-secret"
 SERVER_ONLY = ("left of the board", "right of the board", "under the board")
 
 
-def start_fake_server(log):
+def start_fake_server(log, players=1):
+    # Alone, it plays Red itself from a script; with two players it only pairs and relays.
+    script = (["--moves=-3334FU", "--opponent", "Hanako", "--end", "%TORYO,#RESIGN,#WIN"]
+              if players == 1 else ["--players", "2"])
     server = subprocess.Popen(
-        ["/usr/bin/python3", FAKE_CSA_SERVER, "--moves=-3334FU", "--charge", "2",
-         "--opponent", "Hanako", "--end", "%TORYO,#RESIGN,#WIN", "--password", SERVER_PASSWORD,
-         "--log", log],
+        ["/usr/bin/python3", FAKE_CSA_SERVER, "--charge", "2", "--password", SERVER_PASSWORD,
+         "--log", log] + script,
         stdout=subprocess.PIPE, stdin=subprocess.DEVNULL, text=True)
     line = server.stdout.readline()
     if not line.startswith("PORT "):
@@ -795,6 +797,111 @@ def scenario_server(session, check):
         raise AssertionError("the password was written or printed")
     if "You win: resignation" not in said:
         raise AssertionError(f"the terminal was not told the result:\n{said}")
+
+
+def square_pixels(session, column, row):
+    """The window's pixels of one square, as the player sees it."""
+    x, y = model.square_centre(column, row)
+    return session._capture().crop((x - 26, y - 26, x + 26, y + 26)).tobytes()
+
+
+def wait_square_changes(session, column, row, before, what, timeout=10.0):
+    deadline = time.monotonic() + timeout
+    while square_pixels(session, column, row) == before:
+        if time.monotonic() >= deadline:
+            raise AssertionError(f"{what}: the square at {column}, {row} never changed\n"
+                                 f"{session.game_output()}")
+        time.sleep(0.05)
+
+
+def session_said(session):
+    with open(session.stdout_path, errors="replace") as output:
+        return output.read()
+
+
+def scenario_server_two_windows(session, check):
+    """Two players, each in a window of their own, on one stand-in server: each click goes
+    out and comes onto the other's board (Red's turned round, its side at the bottom), and a
+    resignation ends the game in both windows and both records, with the names and the
+    game's ID and never the password."""
+    log = session.fake_server_log
+    red = GameSession(session.game, session.images,
+                      args=["--mute", "--server", f"127.0.0.1:{session.fake_server_port}",
+                            "--user", "Hanako"],
+                      env={"IXO_CSA_PASSWORD": SERVER_PASSWORD})
+    try:
+        wait_server_line(log, "AGREE fake-game-1", "Blue agreed")
+        deadline = time.monotonic() + 10
+        while server_lines(log).count("AGREE fake-game-1") < 2:
+            if time.monotonic() >= deadline:
+                raise AssertionError(f"Red never agreed: {server_lines(log)}")
+            time.sleep(0.05)
+        blue = StandardPlay(session, check)
+        blue.skip = SERVER_ONLY
+        # Blue's pawn in column 2 (7g) lands where Red, turned round, sees column 6, row 3.
+        # Red's board turns once its side is known, so the square is taken once it holds
+        # still.
+        red_before = square_pixels(red, 6, 3)
+        deadline = time.monotonic() + 10
+        while True:
+            time.sleep(0.5)
+            now = square_pixels(red, 6, 3)
+            if now == red_before:
+                break
+            if time.monotonic() >= deadline:
+                raise AssertionError("Red's board never held still")
+            red_before = now
+        blue.select((2, 6), [(2, 5)], "Blue selects the pawn in column 2")
+        click_square(session, 2, 5)
+        blue._arrive((2, 6), (2, 5), None, None)
+        wait_server_line(log, "+7776FU", "Blue's click went out")
+        wait_square_changes(red, 6, 3, red_before, "Blue's move on Red's board")
+        if wait_recorded(red, 1, "Blue's move in Red's record")[0] != "７六歩(77)":
+            raise AssertionError("Red's record does not begin with Blue's move")
+        # Red's pawn on 3c is in the same place on Red's screen as Blue's on 7g on Blue's.
+        click_square(red, 2, 6)
+        click_square(red, 2, 5)
+        wait_server_line(log, "-3334FU", "Red's click went out")
+        moves = wait_recorded(session, 2, "Red's move in Blue's record")
+        if moves[1] != "３四歩(33)":
+            raise AssertionError(f"Red's move is recorded by Blue as {moves[1]}")
+        blue._arrive((6, 2), (6, 3), None, None)
+        check.screen_comes_back(blue.scene, "Red's move on Blue's board", skip=SERVER_ONLY)
+        # Blue resigns, G twice, the first asking (two presses at once would pass for a
+        # key's repeat); both windows learn it from the server.
+        session.forget_frames()
+        session.key(XK.XK_g)
+        session.wait_frames(1, what="G asks first")
+        session.key(XK.XK_g)
+        wait_server_line(log, "%TORYO", "Blue's resignation went out")
+        blue.scene.banner = "resignation-red"
+        check.screen_comes_back(blue.scene, "Blue resigned: Red wins", skip=SERVER_ONLY)
+        for player, wanted in ((session, "You lose: resignation"),
+                               (red, "You win: resignation")):
+            deadline = time.monotonic() + 10
+            while wanted not in session_said(player):
+                if time.monotonic() >= deadline:
+                    raise AssertionError(f"the terminal was not told {wanted!r}:\n"
+                                         f"{player.game_output()}")
+                time.sleep(0.05)
+        for player in (session, red):
+            player.press_escape()
+            expect_exit_zero(player, "Escape after the game")
+            records = glob.glob(os.path.join(player.data_home, "ixo-shogi", "games", "*.kifu"))
+            with open(records[0], encoding="utf-8") as record:
+                text = record.read()
+            for wanted in ("先手：taro", "後手：Hanako", "棋戦：fake-game-1", "投了"):
+                if wanted not in text:
+                    raise AssertionError(f"a record lacks {wanted}:\n{text}")
+            if SERVER_PASSWORD in text or SERVER_PASSWORD in session_said(player):
+                raise AssertionError("the password was written or printed")
+    except BaseException:
+        check.save(os.path.join(session.tmp, "red-at-failure"), red.screen_now())
+        print(f"Red's window at the failure: {os.path.join(session.tmp, 'red-at-failure')}")
+        print(red.game_output())
+        raise
+    finally:
+        red.close()
 
 
 REVIEW_RECORD = ("手合割：平手\n手数----指手---------消費時間--\n"
@@ -1043,6 +1150,7 @@ SCENARIOS = {
     "new-game-panel": (scenario_new_game_panel, True, True),
     "server": (scenario_server, True, True),
     "review": (scenario_review, True, True),
+    "server-two-windows": (scenario_server_two_windows, True, True),
 }
 
 # How a scenario's game is started, beyond the session's defaults.
@@ -1060,6 +1168,7 @@ SCENARIO_ENV = {
               "SDL_DISKAUDIODELAY": "40"},
     "no-audio-device": {"SDL_AUDIODRIVER": "no-such-driver"},
     "server": {"IXO_CSA_PASSWORD": SERVER_PASSWORD},
+    "server-two-windows": {"IXO_CSA_PASSWORD": SERVER_PASSWORD},
 }
 
 # The pictures the game loads at start, each of which it must report when it is missing.
@@ -1114,9 +1223,11 @@ def main():
             shutil.copy2(args.game, session.game)
         elif args.scenario == "from-repository-root":
             session.cwd = os.path.dirname(os.path.abspath(args.images))
-        elif args.scenario == "server":
+        elif args.scenario in ("server", "server-two-windows"):
             session.fake_server_log = os.path.join(session.tmp, "server.log")
-            fake_server, port = start_fake_server(session.fake_server_log)
+            fake_server, port = start_fake_server(
+                session.fake_server_log, 2 if args.scenario == "server-two-windows" else 1)
+            session.fake_server_port = port
             session.args += ["--mute", "--server", f"127.0.0.1:{port}", "--user", "taro"]
         elif args.scenario == "review":
             record = os.path.join(session.tmp, "opened.kif")
