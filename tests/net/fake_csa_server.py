@@ -44,6 +44,8 @@ parser.add_argument("--silent-after", type=int, default=-1, help="say nothing af
 parser.add_argument("--kachi", default="#JISHOGI,#WIN", help="the answer to %%KACHI")
 parser.add_argument("--timed-kachi", action="store_true",
                     help="pass %%KACHI on with its time before the result, as shogi-server does")
+parser.add_argument("--games", type=int, default=1,
+                    help="games to serve, one after another, before leaving")
 parser.add_argument("--log", help="append every line received to this file")
 args = parser.parse_args()
 
@@ -102,6 +104,22 @@ server_moves = [move for move in args.moves.split(",") if move]
 turn = args.to_move or args.position.split("\n")[-1]
 silent = False
 started = False
+games_done = 0
+
+
+def game_over():
+    """Everyone has left: the server goes, or waits for the next game's logins afresh."""
+    global games_done, moves_made, server_moves, turn, silent, started
+    games_done += 1
+    if games_done >= args.games:
+        sys.exit(0)
+    players.clear()
+    names[args.side] = ""
+    moves_made = 0
+    server_moves = [move for move in args.moves.split(",") if move]
+    turn = args.to_move or args.position.split("\n")[-1]
+    silent = False
+    started = False
 
 
 def everyone(text):
@@ -174,7 +192,7 @@ def handle(client, line):
         client.connection.close()
         clients.remove(client)
         if not clients:
-            sys.exit(0)
+            game_over()
         return
     if line == "AGREE " + args.game_id:
         if args.no_start:
@@ -227,7 +245,7 @@ while True:
             clients.remove(client)
             ready.close()
             if not clients and started:
-                sys.exit(0)
+                game_over()
             continue
         client.pending += chunk
         while b"\n" in client.pending and client in clients:
