@@ -63,18 +63,32 @@ void ShogiApp::handOverPlayers() {
             game->setLiveAnalysis(live_.get());
         }
         game->playing = playing_;
+        game->serverOffered = serverKnown_ ? options_.serverHost : std::string();
     }
 }
 
 void ShogiApp::nameComputer() {
     // On a server the record names the players as the server knows them.
-    if (recordKeeper_ && computer_ && options_.serverHost.empty()) {
+    if (recordKeeper_ && computer_ && !onServer()) {
         recordKeeper_->namePlayer(computer_.get());
     }
 }
 
+void ShogiApp::dismissComputer() {
+    if (!computer_) {
+        return;
+    }
+    std::unique_ptr<ComputerOpponent> previous = std::move(computer_);
+    if (recordKeeper_) {
+        recordKeeper_->forgetPlayer(previous.get());
+    }
+    handOverPlayers();
+    previous->shutdown();
+}
+
 bool ShogiApp::beginGame(const GameChoice& choice, std::string& error) {
     GameScene* game = dynamic_cast<GameScene*>(scene());
+    dropServer(game);
     const bool rulesChanged = choice.rules != options_.rules;
     options_.rules = choice.rules;
     options_.computerSide = choice.computerSide;
@@ -85,15 +99,7 @@ bool ShogiApp::beginGame(const GameChoice& choice, std::string& error) {
     playing_ = choice;
     startFailure_.clear();
 
-    // The old computer goes first, so that nothing it still owes reaches the new game.
-    if (computer_) {
-        std::unique_ptr<ComputerOpponent> previous = std::move(computer_);
-        if (recordKeeper_) {
-            recordKeeper_->forgetPlayer(previous.get());
-        }
-        handOverPlayers();
-        previous->shutdown();
-    }
+    dismissComputer();
     // The hint's engine was given the old rules' variant when it started.
     if (rulesChanged) {
         std::unique_ptr<HintEngine> previous = std::move(hint_);
@@ -116,8 +122,7 @@ bool ShogiApp::beginGame(const GameChoice& choice, std::string& error) {
         openingRecord_ = std::move(start);
     }
 
-    if ((choice.computerSide >= 0 || options_.serverComputer) &&
-        !seatComputer(choice, game, error)) {
+    if ((choice.computerSide >= 0 || computerPlaysOurs()) && !seatComputer(choice, game, error)) {
         return false;
     }
     handOverPlayers();
@@ -131,7 +136,7 @@ bool ShogiApp::seatComputer(const GameChoice& choice, GameScene* game, std::stri
     // On a server the side is known once a game is offered, and the rules are the
     // standard ones.
     auto computer =
-        options_.serverComputer
+        computerPlaysOurs()
             ? std::make_unique<ComputerOpponent>(setup, -1, RuleSet::Standard)
             : std::make_unique<ComputerOpponent>(setup, choice.computerSide, choice.rules);
     computer->paceBy(server_.get());
@@ -193,21 +198,66 @@ bool ShogiApp::startServer(const std::string& password, std::string& error) {
         server_.reset();
         return false;
     }
+    serverPassword_ = password;
+    serverKnown_ = true;
+    reportedStatus_ = server_->status();
+    handOverPlayers();
     return true;
 }
 
-void ShogiApp::finishServer() {
+void ShogiApp::dropServer(GameScene* game) {
     if (!server_) {
         return;
     }
+    if (game && game->server == server_.get()) {
+        server_->leave(game->match, SDL_GetTicks());
+        game->server = nullptr;
+        // The board was turned for the side the server gave; the next game starts as any.
+        game->setTurned(false);
+    }
+    if (computer_) {
+        computer_->paceBy(nullptr);
+    }
+    leaving_ = std::move(server_);
+    if (leaving_->finished()) {
+        leaving_.reset();
+    }
+}
+
+void ShogiApp::beginServerGame(GameScene& game) {
+    dropServer(&game);
+    // A computer seated for a game here plays a side of its own; with --computer ours a new
+    // one is seated for the server's side below.
+    dismissComputer();
+    // The board waits for the server's offer, which replaces it once it comes.
+    GameRecord start;
+    start.rules = RuleSet::Standard;
+    game.setTimeControl(TimeControl{});
+    game.beginGame(std::move(start));
+    std::string error;
+    if (!startServer(serverPassword_, error)) {
+        game.notice = "The server could not be reached: " + error;
+        return;
+    }
+    game.server = server_.get();
+    if (options_.serverComputer) {
+        seatComputer(playing_, &game, error);
+    }
+    handOverPlayers();
+    passAgain();
+}
+
+void ShogiApp::finishServer() {
     // The client's own logout wait ends it; this bound only guards against a clock that stops.
     const Uint32 giveUp = SDL_GetTicks() + 10000;
-    while (!server_->finished() && SDL_GetTicks() < giveUp) {
-        pollfd watched{server_->readDescriptor(), server_->pollEvents(), 0};
-        const std::int64_t within = server_->msUntilDeadline(SDL_GetTicks());
-        poll(&watched, watched.fd >= 0 ? 1 : 0,
-             static_cast<int>(within < 0 || within > 100 ? 100 : within));
-        server_->pump(SDL_GetTicks());
+    for (ServerPlayer* player : {leaving_.get(), server_.get()}) {
+        while (player && !player->finished() && SDL_GetTicks() < giveUp) {
+            pollfd watched{player->readDescriptor(), player->pollEvents(), 0};
+            const std::int64_t within = player->msUntilDeadline(SDL_GetTicks());
+            poll(&watched, watched.fd >= 0 ? 1 : 0,
+                 static_cast<int>(within < 0 || within > 100 ? 100 : within));
+            player->pump(SDL_GetTicks());
+        }
     }
 }
 
@@ -252,9 +302,12 @@ void ShogiApp::keepRecord(RecordKeeper* keeper) {
 }
 
 std::vector<int> ShogiApp::wakeDescriptors() const {
-    return {computer_ ? computer_->readDescriptor() : -1, hint_->readDescriptor(),
-            analysis_->readDescriptor(), live_->readDescriptor(),
-            server_ ? server_->readDescriptor() : -1};
+    return {computer_ ? computer_->readDescriptor() : -1,
+            hint_->readDescriptor(),
+            analysis_->readDescriptor(),
+            live_->readDescriptor(),
+            server_ ? server_->readDescriptor() : -1,
+            leaving_ ? leaving_->readDescriptor() : -1};
 }
 
 int ShogiApp::wakeWithinMs() const {
@@ -266,11 +319,14 @@ int ShogiApp::wakeWithinMs() const {
             within = analysis;
         }
     }
-    if (server_) {
+    for (const ServerPlayer* player : {server_.get(), leaving_.get()}) {
+        if (!player) {
+            continue;
+        }
         // The idle wait watches the socket for input only: while it connects, or while a line
         // waits for room to be sent, the loop looks again shortly instead.
-        std::int64_t server = server_->msUntilDeadline(SDL_GetTicks());
-        if ((server_->pollEvents() & POLLOUT) != 0) {
+        std::int64_t server = player->msUntilDeadline(SDL_GetTicks());
+        if ((player->pollEvents() & POLLOUT) != 0) {
             constexpr std::int64_t kWriteRetryMs = 5;
             server = server < 0 ? kWriteRetryMs : std::min(server, kWriteRetryMs);
         }
@@ -330,6 +386,12 @@ bool ShogiApp::onTransition(const std::string& sceneName, const std::string& upd
     } else if (updateResult == GameScene::kPlayOnAgainstComputer) {
         playOnAgainstComputer();
     }
+    if (leaving_) {
+        leaving_->pump(SDL_GetTicks());
+        if (leaving_->finished()) {
+            leaving_.reset();
+        }
+    }
     // The loop calls this rule after the pass's frame has been presented.
     for (GameObserver* observer : observers_) {
         observer->afterFrame();
@@ -343,8 +405,12 @@ bool ShogiApp::onTransition(const std::string& sceneName, const std::string& upd
 }
 
 void ShogiApp::beginChosenGame() {
-    const GameScene* game = dynamic_cast<const GameScene*>(scene());
+    GameScene* game = dynamic_cast<GameScene*>(scene());
     if (!game) {
+        return;
+    }
+    if (game->newGamePanel.serverChosen()) {
+        beginServerGame(*game);
         return;
     }
     // Once the window is open a failing engine is told under the board, not here.

@@ -111,6 +111,20 @@ class ShogiApp : public Application {
     // The terminal gets the whole of what the server player says when the game ends or fails;
     // the screen has room for one line.
     void reportServer();
+    // The old computer goes before a new game starts, so that nothing it still owes reaches
+    // the new game.
+    void dismissComputer();
+    // Another game replaces the one on the server: the scene lets go of it, and it logs out
+    // in the background, so that a slow goodbye never holds the window.
+    void dropServer(GameScene* game);
+    // The panel's game on the server this run was given, with the password it was given.
+    void beginServerGame(GameScene& game);
+    // With --computer ours, the engine plays our side: in a server game, and before the first
+    // one starts; a game here after it seats the computer as the panel chose.
+    bool computerPlaysOurs() const { return options_.serverComputer && onServer(); }
+    // The game is the server's: one is under way, or this run was given a server and has not
+    // started its game yet.
+    bool onServer() const { return !options_.serverHost.empty() && (server_ || !serverKnown_); }
 
     Options options_;
     std::string dataFolder_;
@@ -127,6 +141,10 @@ class ShogiApp : public Application {
     std::string settingsPath_;
     std::string startFailure_;  // the computer's engine failed at start, for the notice line
     std::unique_ptr<ServerPlayer> server_;
+    std::unique_ptr<ServerPlayer> leaving_;  // a server game replaced, saying goodbye
+    // Kept for another game on the same server in this run; never written anywhere.
+    std::string serverPassword_;
+    bool serverKnown_ = false;  // a server game has been started in this run
     ServerStatus reportedStatus_ = ServerStatus::Connecting;
 };
 

@@ -137,10 +137,10 @@ bool GameScene::sameOutsideTheSquares(const FrameState& last, const FrameState& 
            last.clockRunning == now.clockRunning && last.hintFrom == now.hintFrom &&
            last.hintTo == now.hintTo && last.hintDrop == now.hintDrop &&
            last.panelOpen == now.panelOpen && last.panelChoice == now.panelChoice &&
-           last.reviewing == now.reviewing && last.reviewAt == now.reviewAt &&
-           last.analysisSerial == now.analysisSerial && last.listFirst == now.listFirst &&
-           last.liveSerial == now.liveSerial && last.previewLine == now.previewLine &&
-           last.previewShown == now.previewShown;
+           last.panelServer == now.panelServer && last.reviewing == now.reviewing &&
+           last.reviewAt == now.reviewAt && last.analysisSerial == now.analysisSerial &&
+           last.listFirst == now.listFirst && last.liveSerial == now.liveSerial &&
+           last.previewLine == now.previewLine && last.previewShown == now.previewShown;
 }
 
 SDL_Rect GameScene::portraitPlace() const {
@@ -231,6 +231,7 @@ void GameScene::describeFrame(FrameState& frame) const {
     frame.panelOpen = newGamePanel.isOpen();
     if (frame.panelOpen) {
         frame.panelChoice = newGamePanel.choice();
+        frame.panelServer = newGamePanel.serverChosen();
     }
 }
 

@@ -221,6 +221,8 @@ class GameScene : public Scene {
     // The server that plays the other side and judges the game, or none; not owned. The
     // scene shows its clocks, the players' names and what it says of the game.
     ServerPlayer* server = nullptr;
+    // The server this run was given, offered in the new-game panel; empty when none was.
+    std::string serverOffered;
 
     // Told of every change of position, in the order they were added; not owned.
     std::vector<GameObserver*> observers;
@@ -360,6 +362,7 @@ class GameScene : public Scene {
         int hintDrop = -1;
         bool panelOpen = false;
         GameChoice panelChoice;
+        bool panelServer = false;
         // The review's panel: where in the record, what the analysis has stored, and how
         // far the list is scrolled.
         bool reviewing = false;

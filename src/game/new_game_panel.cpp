@@ -27,6 +27,8 @@ constexpr int kRowGap = 6;
 constexpr int kCellGap = 8;
 constexpr int kTitleHeight = 44;
 constexpr int kButtonHeight = 32;
+// The opponent cell for a game on the server, after the three of a game here.
+constexpr int kServerOpponent = 3;
 
 // The frame's own colours: its dark blue ground, the kaya of the board for the frame and the
 // buttons, and the green of a lit square, laid over a cell as the highlight picture is laid
@@ -180,8 +182,11 @@ std::string clockLabel(const TimeControl& control) {
     return label;
 }
 
-void NewGamePanel::open(const GameChoice& current, std::optional<TimeControl> commandLineClock) {
+void NewGamePanel::open(const GameChoice& current, std::optional<TimeControl> commandLineClock,
+                        const std::string& server, bool onServer) {
     choice_ = current;
+    server_ = server;
+    serverChosen_ = onServer && !server.empty();
     clocks_.assign(std::begin(kClocks), std::end(kClocks));
     // The game on the board keeps its own clock on offer even when it is none of the usual
     // ones (a remembered game started with --clock), so opening and starting changes nothing.
@@ -207,7 +212,11 @@ void NewGamePanel::open(const GameChoice& current, std::optional<TimeControl> co
 void NewGamePanel::layOut() {
     std::vector<std::pair<Row, std::vector<std::string>>> rows;
     rows.push_back({Row::Rules, {"Simple", "Standard"}});
-    rows.push_back({Row::Opponent, {"Two players", "Computer is Red", "Computer is Blue"}});
+    std::vector<std::string> opponents{"Two players", "Computer is Red", "Computer is Blue"};
+    if (!server_.empty()) {
+        opponents.push_back("On the server");
+    }
+    rows.push_back({Row::Opponent, opponents});
     std::vector<std::string> levels;
     for (int level = kMinLevel; level <= kMaxLevel; ++level) {
         levels.push_back(formatString("%d", level));
@@ -269,6 +278,10 @@ void NewGamePanel::layOut() {
 }
 
 bool NewGamePanel::applies(Row row) const {
+    if (serverChosen_) {
+        // The server sets the rules, the sides and the clock.
+        return row == Row::Opponent || row == Row::Buttons;
+    }
     switch (row) {
         case Row::Level:
             return choice_.computerSide != -1;
@@ -287,6 +300,9 @@ bool NewGamePanel::chosen(const Cell& cell) const {
         case Row::Rules:
             return (cell.index == 1) == (choice_.rules == RuleSet::Standard);
         case Row::Opponent:
+            if (serverChosen_) {
+                return cell.index == kServerOpponent;
+            }
             return cell.index == (choice_.computerSide == -1  ? 0
                                   : choice_.computerSide == 1 ? 1
                                                               : 2);
@@ -326,7 +342,10 @@ void NewGamePanel::choose(const Cell& cell) {
             choice_.rules = cell.index == 1 ? RuleSet::Standard : RuleSet::Simple;
             break;
         case Row::Opponent:
-            choice_.computerSide = cell.index == 0 ? -1 : cell.index == 1 ? 1 : 0;
+            serverChosen_ = cell.index == kServerOpponent;
+            if (!serverChosen_) {
+                choice_.computerSide = cell.index == 0 ? -1 : cell.index == 1 ? 1 : 0;
+            }
             break;
         case Row::Level:
             setLevel(cell.index + kMinLevel);
@@ -426,7 +445,8 @@ void NewGamePanel::draw(SDL_Surface* screen) const {
         if (applies(row)) {
             continue;
         }
-        const char* why = row == Row::Level      ? "against the computer only"
+        const char* why = serverChosen_          ? "as the server decides"
+                          : row == Row::Level    ? "against the computer only"
                           : row == Row::Handicap ? "standard rules only"
                           : choice_.computerSide == -1 && choice_.rules == RuleSet::Standard &&
                                   !choice_.handicap.empty()

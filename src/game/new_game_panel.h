@@ -30,8 +30,11 @@ class NewGamePanel {
     };
 
     // Opens with `current` chosen: the game on the board, or the remembered one. The clock
-    // given with --clock, if any, is offered beside the usual ones.
-    void open(const GameChoice& current, std::optional<TimeControl> commandLineClock);
+    // given with --clock, if any, is offered beside the usual ones. With a `server` named
+    // (this run's --server), the opponent may also be whoever that server pairs us with;
+    // `onServer` says the game on the board was played there.
+    void open(const GameChoice& current, std::optional<TimeControl> commandLineClock,
+              const std::string& server = "", bool onServer = false);
     bool isOpen() const { return open_; }
     void close() { open_ = false; }
 
@@ -39,6 +42,8 @@ class NewGamePanel {
     // game to begin.
     Result handle(const Mouse& mouse, const Keyboard& keyboard);
     const GameChoice& choice() const { return choice_; }
+    // After Start: the game chosen is one on the server, which decides everything else.
+    bool serverChosen() const { return serverChosen_; }
 
     // Paints the panel over what `screen` holds, inside box() only.
     void draw(SDL_Surface* screen) const;
@@ -61,6 +66,8 @@ class NewGamePanel {
 
     bool open_ = false;
     GameChoice choice_;
+    std::string server_;  // empty: no server to offer
+    bool serverChosen_ = false;
     std::vector<TimeControl> clocks_;
     std::vector<std::string> handicaps_;  // KIF names, "" for the even game first
     std::vector<Cell> cells_;

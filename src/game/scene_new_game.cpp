@@ -5,11 +5,17 @@
 #include "input/mouse.h"
 #include "match/computer_opponent.h"
 #include "match/hint_engine.h"
+#include "match/server_player.h"
 
 namespace ixo {
 
 void GameScene::chooseNextGame() {
-    newGamePanel.open(playing, offeredClock);
+    // After a game on the server, a game here starts from the rules that game was played by.
+    GameChoice current = playing;
+    if (server) {
+        current.rules = rules();
+    }
+    newGamePanel.open(current, offeredClock, serverOffered, server != nullptr);
     // The clock stops, measuring or not; P's pause, if any, is the player's and stays after
     // the panel.
     pausedForPanel_ = match.hold(true);
@@ -28,6 +34,11 @@ std::string GameScene::updatePanel() {
     if (hint_) {
         hint_->update(match);
         hintNotice_.show(hint_->notice(), notice);
+    }
+    // The panel opens on a server game only once it is over: what is left to read is the
+    // goodbye, which must not be left waiting on the socket.
+    if (server) {
+        server->pump(match.now());
     }
     const NewGamePanel::Result result =
         newGamePanel.handle(Mouse::instance(), Keyboard::instance());

@@ -24,6 +24,10 @@ void answerServerQuestions(GameScene& scene, ServerPlayer& server) {
         if (scene.asking == question) {
             scene.asking = GameScene::Question::None;
             scene.notice.clear();
+            if (question == GameScene::Question::NewGame) {
+                scene.chooseNextGame();
+                return;
+            }
             const bool sent = question == GameScene::Question::Resign
                                   ? server.resign(scene.match.now())
                                   : server.declareWin(scene.match.now());
@@ -38,6 +42,14 @@ void answerServerQuestions(GameScene& scene, ServerPlayer& server) {
         scene.askedAt = scene.ticks();
         scene.notice = prompt;
     };
+    // N is for another game once this one is over; before, leaving it is Escape's.
+    const ServerStatus status = server.status();
+    if (status == ServerStatus::Over || status == ServerStatus::Failed ||
+        status == ServerStatus::Left) {
+        for (int count = keys.presses(SDLK_n); count > 0; --count) {
+            ask(GameScene::Question::NewGame, "Start a new game? Press N again to confirm");
+        }
+    }
     for (int count = keys.presses(SDLK_g); count > 0; --count) {
         ask(GameScene::Question::Resign, "Resign this game? Press G again to confirm");
     }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +14,7 @@
 #include "input/keyboard.h"
 #include "match/computer_opponent.h"
 #include "match/record_keeper.h"
+#include "match/server_player.h"
 #include "net/csa_harness.h"
 #include "reliability/scene_driver.h"
 #include "settings/settings.h"
@@ -72,7 +74,7 @@ class NewGameFromTheWindow : public ::testing::Test {
         pointer.buttons = buttons;
         Keyboard::instance().refreshFrom(kNoKeys);
         const std::string result = game()->update();
-        game()->draw();
+        drawn_ = game()->draw();
         app_->onTransition(game()->name(), result);
         Keyboard::instance().refreshFrom(kNoKeys);
     }
@@ -112,11 +114,45 @@ class NewGameFromTheWindow : public ::testing::Test {
         return false;
     }
 
+    // Starts the application on a game on `fake`, as main does with --server, keeping its
+    // records.
+    void openOnServer(const testing::FakeCsaServer& fake) {
+        options_.serverHost = "127.0.0.1";
+        options_.serverPort = fake.port();
+        options_.serverUser = "taro";
+        app_ = std::make_unique<ShogiApp>(options_);
+        std::string error;
+        ASSERT_TRUE(app_->beginGame(choiceOf(options_), error)) << error;
+        ASSERT_TRUE(app_->init("Ixo", 800, 600, 16, false)) << app_->failure();
+        keeper_ = std::make_unique<RecordKeeper>(
+            GamesFolder{(scratch_.root() / "games").string(), ""}, 0);
+        app_->keepRecord(keeper_.get());
+        ASSERT_TRUE(app_->startServer("secret", error)) << error;
+        ASSERT_TRUE(app_->onTransition("", ""));
+        ASSERT_NE(game(), nullptr);
+    }
+    // Plays Blue's ▲７六歩 and ▲２六歩 against a stand-in that answers the first and resigns
+    // at the second, and waits for the server's result.
+    void winOnServer() {
+        ASSERT_TRUE(passesUntil(
+            [&] { return game()->server && game()->server->status() == ServerStatus::Playing; }));
+        clickSquare(2, 6);
+        clickSquare(2, 5);
+        ASSERT_TRUE(passesUntil([&] { return game()->match.ply() == 2; }));
+        clickSquare(7, 6);
+        clickSquare(7, 5);
+        ASSERT_TRUE(passesUntil(
+            [&] { return game()->server && game()->server->status() != ServerStatus::Playing; }));
+        EXPECT_EQ(game()->server->status(), ServerStatus::Over) << game()->server->reason();
+    }
+
     static constexpr Uint8 kNoKeys[SDLK_LAST] = {};
     reliability::ScratchDirectory scratch_;
     Options options_;
     std::unique_ptr<ShogiApp> app_;
+    std::unique_ptr<RecordKeeper> keeper_;
     bool startedFirst_ = false;
+    bool drawn_ = false;  // the last pass painted a frame
     Told told_;
     Uint32 now_ = 1000;
 };
@@ -144,6 +180,7 @@ TEST_F(NewGameFromTheWindow, ThePanelOpensOnTheGameAndEscapeRightClickAndCancelL
     for (int way = 0; way < 3; ++way) {
         openPanel();
         EXPECT_EQ(game()->newGamePanel.choice(), tenMinutesStandard());  // the game on the board
+        EXPECT_EQ(game()->newGamePanel.cellOf(Row::Opponent, 3), nullptr) << "no server given";
         EXPECT_TRUE(game()->paused());
         choose(Row::Rules, 0);  // simple rules, chosen but never started
         const std::int64_t redLeft = game()->clock().left(1, now_).mainMs;
@@ -306,27 +343,64 @@ TEST_F(NewGameFromTheWindow, ARememberedHandicapIsWhereTheFirstGameStarts) {
 // as the server knows them, not after the engine.
 TEST_F(NewGameFromTheWindow, OnAServerTheRecordKeepsTheServersNames) {
     testing::FakeCsaServer fake({"--moves=-3334FU"});
-    options_.serverHost = "127.0.0.1";
-    options_.serverPort = fake.port();
-    options_.serverUser = "taro";
     options_.serverComputer = true;
-    app_ = std::make_unique<ShogiApp>(options_);
-    std::string error;
-    ASSERT_TRUE(app_->beginGame(choiceOf(options_), error)) << error;
-    ASSERT_TRUE(app_->init("Ixo", 800, 600, 16, false)) << app_->failure();
-    RecordKeeper keeper(GamesFolder{(scratch_.root() / "games").string(), ""}, 0);
-    app_->keepRecord(&keeper);
-    ASSERT_TRUE(app_->startServer("secret", error)) << error;
-    ASSERT_TRUE(app_->onTransition("", ""));
-    ASSERT_NE(game(), nullptr);
+    openOnServer(fake);
     ASSERT_TRUE(passesUntil([&] { return game()->match.ply() >= 2; }));
 
-    ASSERT_FALSE(keeper.recordPath().empty());
-    std::ifstream file(keeper.recordPath());
+    ASSERT_FALSE(keeper_->recordPath().empty());
+    std::ifstream file(keeper_->recordPath());
     const std::string text((std::istreambuf_iterator<char>(file)), {});
     EXPECT_NE(text.find("先手：taro"), std::string::npos) << text;
     EXPECT_NE(text.find("後手：FakeOpponent"), std::string::npos) << text;
     EXPECT_EQ(text.find("Fake Engine"), std::string::npos) << text;
+}
+
+// After a game on the server, N twice offers another game: there again, or here, where the
+// server has no say in the game any more.
+TEST_F(NewGameFromTheWindow, AfterAServerGameTheNextGameMayBeHereWithoutTheServer) {
+    testing::FakeCsaServer fake({"--moves=-3334FU", "--end=%TORYO,#RESIGN,#WIN"});
+    openOnServer(fake);
+    winOnServer();
+    key(SDLK_n);
+    key(SDLK_n);
+    ASSERT_TRUE(game()->newGamePanel.isOpen());
+    EXPECT_TRUE(game()->newGamePanel.serverChosen());
+    EXPECT_FALSE(game()->newGamePanel.applies(Row::Rules));
+
+    choose(Row::Opponent, 0);
+    EXPECT_TRUE(drawn_) << "the choice is shown";
+    EXPECT_TRUE(game()->newGamePanel.applies(Row::Rules));
+    EXPECT_EQ(game()->newGamePanel.choice().rules, RuleSet::Standard) << "as the server's game";
+    choose(Row::Buttons, 0);
+    EXPECT_FALSE(game()->newGamePanel.isOpen());
+    EXPECT_EQ(game()->server, nullptr);
+    EXPECT_EQ(game()->match.ply(), 0u);
+    clickSquare(2, 6);
+    clickSquare(2, 5);
+    EXPECT_EQ(game()->match.ply(), 1u) << game()->notice;
+    EXPECT_TRUE(passesUntil([&] { return game()->turn() == 1; }));
+    // The stand-in heard nothing of the move made here.
+    const std::vector<std::string> heard = fake.received();
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), "+7776FU"), 1);
+}
+
+// Another game on the same server logs in again with what this run was given, and goes into
+// a record of its own.
+TEST_F(NewGameFromTheWindow, AnotherGameOnTheServerLogsInAgainAndGetsItsOwnRecord) {
+    testing::FakeCsaServer fake({"--moves=-3334FU", "--end=%TORYO,#RESIGN,#WIN", "--games=2"});
+    openOnServer(fake);
+    winOnServer();
+    const std::string firstRecord = keeper_->recordPath();
+    key(SDLK_n);
+    key(SDLK_n);
+    ASSERT_TRUE(game()->newGamePanel.isOpen());
+    choose(Row::Buttons, 0);
+    ASSERT_NE(game()->server, nullptr) << game()->notice;
+    winOnServer();
+    EXPECT_NE(keeper_->recordPath(), firstRecord);
+    const std::vector<std::string> heard = fake.received();
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), "LOGIN taro secret"), 2);
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), "+2726FU"), 2);
 }
 
 // O: the computer takes the side not to move and answers from where the game stands, in the
