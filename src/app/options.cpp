@@ -284,6 +284,7 @@ std::string usage() {
            "\n"
            "On a server (--server) the server plays the other side and judges the game:\n"
            "G and D pressed twice resign and declare through it, and Esc leaves it.\n"
+           "Once it is over, N twice offers another game there, or one here.\n"
            "\n"
            "The computer thinks as long as its level says, from 0.1 s a move at level 1\n"
            "to 4 s at level 10, and less when its clock cannot afford that. At level 10\n"
