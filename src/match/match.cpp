@@ -213,9 +213,14 @@ bool Match::chargeLastMove(std::int64_t usedMs) {
     if (current_->isRoot() || current_->isEnd() || usedMs < 0) {
         return false;
     }
+    const bool changed = current_->time.usedMs != usedMs;
     current_->time.usedMs = usedMs;
     // The totals after it follow from the moves' own times.
     restartClock();
+    // The record keeper took its copy when the move was played; the charge is news to it.
+    if (changed) {
+        annotated();
+    }
     return true;
 }
 

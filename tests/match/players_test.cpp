@@ -145,6 +145,20 @@ TEST_F(PlayersOfAMatch, AnotherRecordTakenOverGetsItsOwnFileAndItsOwnPlayers) {
     EXPECT_NE(contents(first).find("\n後手：Engine X (level 3)\n"), std::string::npos);
 }
 
+// A server charges a move what it says once the move is on the board; the file must hold
+// that charge, not the time measured here, even when nothing else happens after it.
+TEST_F(PlayersOfAMatch, AMoveChargedAfterItWasPlayedIsWrittenWithTheCharge) {
+    RecordKeeper keeper({folder_.string(), ""}, std::time(nullptr));
+    match_.addObserver(&keeper);
+    MoveRequest request;
+    ASSERT_TRUE(parseUsiMove("7g7f", request));
+    ASSERT_EQ(match_.play(request), Refusal::None);
+    ASSERT_TRUE(match_.chargeLastMove(12000));
+    keeper.afterFrame();
+    const std::string written = contents(keeper.recordPath());
+    EXPECT_NE(written.find("( 0:12/00:00:12)"), std::string::npos) << written;
+}
+
 TEST_F(PlayersOfAMatch, WhileItThinksItsLineIsOfferedAndOnceItHasMovedItIsWithdrawn) {
     computer_ = std::make_unique<ComputerOpponent>(fakeEngine({"--think", "0.2"}), 0);
     std::string error;
