@@ -3,12 +3,12 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <csignal>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -98,7 +98,11 @@ TEST_F(RecordStore, NothingIsWrittenBeforeTheFirstMoveAndTwoGamesOfOneSecondGetT
     ASSERT_TRUE(first.write(simpleGame(opening(3))));
     EXPECT_EQ(namesIn(games_),
               (std::vector<std::string>{recordName(start_, 2), recordName(start_)}));
-    EXPECT_TRUE(std::regex_match(recordName(start_, 2), std::regex(R"(\d{8}-\d{6}-2\.kifu)")));
+    // Its shape: the date, the time, then the count (std::regex warns under GCC 12 here).
+    std::string shape = recordName(start_, 2);
+    std::replace_if(shape.begin(), shape.end(), ::isdigit, '9');
+    EXPECT_EQ(shape, "99999999-999999-9.kifu");
+    EXPECT_EQ(recordName(start_, 2).substr(16), "2.kifu");
     EXPECT_EQ(movesIn(contents(first.recordPath())), opening(3));
     EXPECT_EQ(movesIn(contents(second.recordPath())), opening(2));
 
