@@ -15,14 +15,13 @@ worst over all of them. Both ends run on this machine, so one monotonic clock ti
 import argparse
 import os
 import socket
-import statistics
 import subprocess
 import sys
 import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from xtest_input import Pointer, Screen, find_game, square_centre  # noqa: E402
+from xtest_input import Pointer, Screen, find_game, spread, square_centre  # noqa: E402
 
 from Xlib import display as xdisplay  # noqa: E402
 
@@ -152,10 +151,7 @@ def main():
         sys.exit(f"no server move was seen on screen ({lost} lost)")
     timings.sort()
     print(f"server moves: {len(timings) + lost} sent, {len(timings)} shown, {lost} lost")
-    print(f"latency ms (sent to the window showing it, by DAMAGE): median "
-          f"{statistics.median(timings):.2f}, 90th percentile "
-          f"{timings[int(0.9 * (len(timings) - 1))]:.2f}, worst {timings[-1]:.2f}, "
-          f"best {timings[0]:.2f}")
+    print(f"latency ms (sent to the window showing it, by DAMAGE): {spread(timings)}")
 
 
 if __name__ == "__main__":

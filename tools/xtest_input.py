@@ -180,6 +180,13 @@ class Screen:
         return None, None
 
 
+def spread(sorted_ms):
+    """The figures every latency here is reported by, from timings sorted in milliseconds."""
+    return (f"median {statistics.median(sorted_ms):.2f}, 90th percentile "
+            f"{sorted_ms[int(0.9 * (len(sorted_ms) - 1))]:.2f}, worst {sorted_ms[-1]:.2f}, "
+            f"best {sorted_ms[0]:.2f}")
+
+
 def clicks(pointer, count, stamps_path, hold, move_first=False):
     stamps = Stamps(stamps_path)
     if move_first:
@@ -255,10 +262,7 @@ def clicks(pointer, count, stamps_path, hold, move_first=False):
     on_screen.sort()
     print(f"clicks: {count} sent, {len(on_screen)} shown, {lost} lost, in "
           f"{time.monotonic() - began:.1f} s")
-    print(f"latency ms (release to the window showing it, by DAMAGE): median "
-          f"{statistics.median(on_screen):.2f}, 90th percentile "
-          f"{on_screen[int(0.9 * (len(on_screen) - 1))]:.2f}, worst {on_screen[-1]:.2f}, "
-          f"best {on_screen[0]:.2f}")
+    print(f"latency ms (release to the window showing it, by DAMAGE): {spread(on_screen)}")
     if latencies:
         latencies.sort()
         print(f"  to the presenting call's return (probe), {len(latencies)} frames: median "
@@ -314,10 +318,7 @@ def steps(pointer, count):
         return
     shown.sort()
     print(f"steps: {count} sent, {len(shown)} shown, {lost} lost")
-    print(f"latency ms (key to the window changing, by DAMAGE): median "
-          f"{statistics.median(shown):.2f}, 90th percentile "
-          f"{shown[int(0.9 * (len(shown) - 1))]:.2f}, worst {shown[-1]:.2f}, "
-          f"best {shown[0]:.2f}")
+    print(f"latency ms (key to the window changing, by DAMAGE): {spread(shown)}")
 
 
 def main():
