@@ -63,7 +63,7 @@ void ShogiApp::handOverPlayers() {
             game->setLiveAnalysis(live_.get());
         }
         game->playing = playing_;
-        game->serverOffered = serverKnown_ ? options_.serverHost : std::string();
+        game->serverOffered = serverKnown_;
     }
 }
 

@@ -221,8 +221,8 @@ class GameScene : public Scene {
     // The server that plays the other side and judges the game, or none; not owned. The
     // scene shows its clocks, the players' names and what it says of the game.
     ServerPlayer* server = nullptr;
-    // The server this run was given, offered in the new-game panel; empty when none was.
-    std::string serverOffered;
+    // This run was given a server, and the new-game panel offers another game on it.
+    bool serverOffered = false;
 
     // Told of every change of position, in the order they were added; not owned.
     std::vector<GameObserver*> observers;

@@ -183,10 +183,10 @@ std::string clockLabel(const TimeControl& control) {
 }
 
 void NewGamePanel::open(const GameChoice& current, std::optional<TimeControl> commandLineClock,
-                        const std::string& server, bool onServer) {
+                        bool serverOffered, bool onServer) {
     choice_ = current;
-    server_ = server;
-    serverChosen_ = onServer && !server.empty();
+    serverOffered_ = serverOffered;
+    serverChosen_ = onServer && serverOffered;
     clocks_.assign(std::begin(kClocks), std::end(kClocks));
     // The game on the board keeps its own clock on offer even when it is none of the usual
     // ones (a remembered game started with --clock), so opening and starting changes nothing.
@@ -213,7 +213,7 @@ void NewGamePanel::layOut() {
     std::vector<std::pair<Row, std::vector<std::string>>> rows;
     rows.push_back({Row::Rules, {"Simple", "Standard"}});
     std::vector<std::string> opponents{"Two players", "Computer is Red", "Computer is Blue"};
-    if (!server_.empty()) {
+    if (serverOffered_) {
         opponents.push_back("On the server");
     }
     rows.push_back({Row::Opponent, opponents});

@@ -30,11 +30,11 @@ class NewGamePanel {
     };
 
     // Opens with `current` chosen: the game on the board, or the remembered one. The clock
-    // given with --clock, if any, is offered beside the usual ones. With a `server` named
+    // given with --clock, if any, is offered beside the usual ones. With `serverOffered`
     // (this run's --server), the opponent may also be whoever that server pairs us with;
     // `onServer` says the game on the board was played there.
     void open(const GameChoice& current, std::optional<TimeControl> commandLineClock,
-              const std::string& server = "", bool onServer = false);
+              bool serverOffered = false, bool onServer = false);
     bool isOpen() const { return open_; }
     void close() { open_ = false; }
 
@@ -66,7 +66,7 @@ class NewGamePanel {
 
     bool open_ = false;
     GameChoice choice_;
-    std::string server_;  // empty: no server to offer
+    bool serverOffered_ = false;
     bool serverChosen_ = false;
     std::vector<TimeControl> clocks_;
     std::vector<std::string> handicaps_;  // KIF names, "" for the even game first

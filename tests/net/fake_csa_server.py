@@ -96,23 +96,15 @@ listener.listen(4)
 print("PORT %d" % listener.getsockname()[1], flush=True)
 
 other = "-" if args.side == "+" else "+"
-names = {args.side: "", other: args.opponent}
+names = {other: args.opponent}
 clients = []
 players = {}
-moves_made = 0
-server_moves = [move for move in args.moves.split(",") if move]
-turn = args.to_move or args.position.split("\n")[-1]
-silent = False
-started = False
 games_done = 0
 
 
-def game_over():
-    """Everyone has left: the server goes, or waits for the next game's logins afresh."""
-    global games_done, moves_made, server_moves, turn, silent, started
-    games_done += 1
-    if games_done >= args.games:
-        sys.exit(0)
+def new_game():
+    """The state of one game, from before its logins."""
+    global moves_made, server_moves, turn, silent, started
     players.clear()
     names[args.side] = ""
     moves_made = 0
@@ -120,6 +112,18 @@ def game_over():
     turn = args.to_move or args.position.split("\n")[-1]
     silent = False
     started = False
+
+
+def game_over():
+    """Everyone has left: the server goes, or waits for the next game's logins afresh."""
+    global games_done
+    games_done += 1
+    if games_done >= args.games:
+        sys.exit(0)
+    new_game()
+
+
+new_game()
 
 
 def everyone(text):
